@@ -1,0 +1,66 @@
+# Textovrt: `make run` builds and starts the program, `make test` builds both builds and runs
+# every test. Both install what is missing first.
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps native asan win run test test-native test-asan test-win screenshots fuzz bench \
+        skin-preview format clean
+
+all: native win
+
+deps:
+	@bash scripts/deps.sh
+
+build/native/CMakeCache.txt: | deps
+	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build/asan/CMakeCache.txt: | deps
+	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DTEXTOVRT_SANITIZE=ON $(CMAKE_FLAGS)
+
+build/win/CMakeCache.txt: | deps
+	cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+native: build/native/CMakeCache.txt
+	cmake --build build/native -j $(JOBS)
+
+asan: build/asan/CMakeCache.txt
+	cmake --build build/asan -j $(JOBS)
+
+win: build/win/CMakeCache.txt
+	cmake --build build/win -j $(JOBS)
+
+test-native: native
+	cd build/native && ctest --output-on-failure -j $(JOBS)
+
+test-asan: asan
+	cd build/asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -LE bench
+
+test-win: win
+	bash scripts/with-xvfb.sh bash scripts/test-win.sh
+
+test: deps
+	$(MAKE) test-native
+	$(MAKE) test-asan
+	$(MAKE) test-win
+
+run: deps win
+	bash scripts/run.sh
+
+screenshots: deps win
+	bash scripts/with-xvfb.sh bash scripts/screenshots.sh
+
+skin-preview: deps native
+	bash scripts/skin-preview.sh
+
+fuzz: deps
+	bash scripts/fuzz.sh
+
+bench: deps native
+	bash scripts/bench.sh
+
+format:
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,86 @@
+# Project-wide compile settings and the helpers every area uses.
+
+set(TEXTOVRT_WARNINGS -Wall -Wextra -Werror -Wno-missing-field-initializers)
+set(TEXTOVRT_DEFINES)
+if(TEXTOVRT_WINDOWS)
+  list(APPEND TEXTOVRT_DEFINES UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00
+       WINVER=0x0A00)
+endif()
+
+set(TEXTOVRT_SANITIZE_FLAGS)
+if(TEXTOVRT_SANITIZE)
+  set(TEXTOVRT_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                              -fno-omit-frame-pointer)
+endif()
+
+# tv_target_defaults(target): warnings as errors, the platform defines, sanitizers.
+function(tv_target_defaults target)
+  target_compile_options(${target} PRIVATE ${TEXTOVRT_WARNINGS} ${TEXTOVRT_SANITIZE_FLAGS})
+  target_compile_definitions(${target} PRIVATE ${TEXTOVRT_DEFINES})
+  target_link_options(${target} PRIVATE ${TEXTOVRT_SANITIZE_FLAGS})
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
+endfunction()
+
+# tv_library(name SOURCES ... [LIBS ...]): a static library of the project.
+function(tv_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  tv_target_defaults(${name})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# tv_test(name SOURCES ... [LIBS ...] [GUI]): a GoogleTest program run by CTest.
+# GUI tests need a display; under Wine the test script provides Xvfb.
+function(tv_test name)
+  cmake_parse_arguments(ARG "GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  tv_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  if(TEXTOVRT_WINDOWS AND ARG_GUI)
+    target_link_options(${name} PRIVATE -mconsole)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_GUI)
+    set_tests_properties(${name} PROPERTIES LABELS gui RESOURCE_LOCK display)
+  endif()
+endfunction()
+
+option(TEXTOVRT_LIBFUZZER "Link fuzz targets with libFuzzer (needs clang)" OFF)
+
+# tv_fuzz_target(name SOURCES ... [LIBS ...] CORPUS dir): a fuzz target defining
+# LLVMFuzzerTestOneInput. With TEXTOVRT_LIBFUZZER it is a libFuzzer program (make fuzz);
+# otherwise a replay program that feeds every file of the corpus once, which CTest runs.
+function(tv_fuzz_target name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(TEXTOVRT_WINDOWS)
+    return()
+  endif()
+  if(TEXTOVRT_LIBFUZZER)
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  else()
+    add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
+    add_test(NAME ${name}_replay COMMAND ${name} ${ARG_CORPUS})
+  endif()
+  tv_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  set_property(GLOBAL APPEND PROPERTY TEXTOVRT_FUZZ_TARGETS "${name}|${ARG_CORPUS}")
+endfunction()
+
+# tv_bench(name SOURCES ... [LIBS ...]): a benchmark program (native only); scripts/bench.sh
+# runs every one. Benchmarks print ratios against a baseline timed in the same run.
+function(tv_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(TEXTOVRT_WINDOWS OR TEXTOVRT_SANITIZE)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  tv_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()

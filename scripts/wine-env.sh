@@ -1,0 +1,25 @@
+# Sourced by the scripts that run Windows programs: the project's own Wine prefix under build/,
+# quiet logs, the Czech locale (ANSI code page 1250), and no window frames drawn by Wine.
+TEXTOVRT_ROOT=${TEXTOVRT_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$TEXTOVRT_ROOT/build/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export LC_ALL=cs_CZ.UTF-8
+
+# Creates the prefix once; concurrent callers wait for the first one.
+textovrt_wine_prefix() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.textovrt-ready" ]; then
+      echo "wine: creating the prefix $WINEPREFIX" >&2
+      wineboot -i >/dev/null 2>&1 || true
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+      # No window manager under Xvfb: keep focus and stacking with the program.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.textovrt-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
