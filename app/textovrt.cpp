@@ -1,0 +1,20 @@
+// The program's entry: the application object, its title, the main window, the message loop.
+#include <windows.h>
+
+#include "app/un_main.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  TApplication App;
+  RegisterToolkitClasses();
+  try {
+    Application->Initialize();
+    Application->MainFormOnTaskBar = true;
+    Application->SetTitle(ProgramTitle);
+    Application->CreateForm(frm_main);
+  } catch (...) {
+    Application->HandleException();
+    return 1;
+  }
+  Application->Run();
+  return 0;
+}

@@ -1,0 +1,76 @@
+// The main window: the editor, the marker fields, the load, search and save buttons, and the
+// hidden stores of the search-and-rewrite run.
+#pragma once
+
+#include "toolkit/ComCtrls.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/ExtCtrls.h"
+#include "toolkit/Forms.h"
+#include "toolkit/StdCtrls.h"
+
+#include <vector>
+
+namespace textovrt {
+struct TTextEdit;
+}
+
+// The texts of the start-up notice and the application title.
+extern const wchar_t* const ProgramTitle;
+extern const wchar_t* const StartupNotice;
+extern const wchar_t* const NothingFoundText;
+
+// The name that the save dialog's file-name box shows after the user picked type TypeIndex
+// (1 to 4): the extension after the last dot of the name replaced (or added), without folders.
+// An index outside 1 to 4 gives an empty name.
+std::wstring TypeChangedFileName(const std::wstring& Path, int TypeIndex);
+
+class Tfrm_main : public TForm {
+public:
+  explicit Tfrm_main(TComponent* AOwner);
+  const wchar_t* ClassName() const override { return L"Tfrm_main"; }
+
+  // Fields, in declared order.
+  TRichEdit* Memo1 = nullptr;
+  TMemo* Memo2 = nullptr;
+  TPanel* sPanel1 = nullptr;
+  TButton* sButton1 = nullptr;
+  TEdit* sEdit1 = nullptr;
+  TEdit* sEdit2 = nullptr;
+  TEdit* sEdit3 = nullptr;
+  TPanel* sPanel2 = nullptr;
+  TButton* sButton2 = nullptr;
+  TButton* Button1 = nullptr;
+  TLabel* sLabel1 = nullptr;
+  TProgressBar* pb = nullptr;
+  TTimer* Timer1 = nullptr;
+  TLabel* sLabel2 = nullptr;
+  TOpenDialog* opd = nullptr;
+  TButton* sButton3 = nullptr;
+  TSaveDialog* sd = nullptr;
+
+  // Handlers.
+  void Button1Click(TComponent* Sender);
+  void FormShow(TComponent* Sender);
+  void Memo1Change(TComponent* Sender);
+  void sButton1Click(TComponent* Sender);
+  void sButton2Click(TComponent* Sender);
+  void sButton3Click(TComponent* Sender);
+  void sdTypeChange(TComponent* Sender);
+  void Timer1Timer(TComponent* Sender);
+
+  bool Rewriting() const { return FRewriting; }
+
+private:
+  void PumpEvents();
+  void SearchCleanUp();
+  void SetProgressText(const std::wstring& Text);
+  void ApplyEdits(const std::vector<textovrt::TTextEdit>& Edits);
+
+  bool FRewriting = false;
+  // Set when a file replaced the editor's text; a running rewrite then continues on it.
+  bool FEditorReplaced = false;
+  // While one entry's edits go into the editor, it repaints once at the end.
+  bool FDeferRepaint = false;
+};
+
+extern Tfrm_main* frm_main;

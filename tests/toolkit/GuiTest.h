@@ -1,0 +1,71 @@
+// Helpers for GUI tests under Wine: one application object, message pumping, and actions run
+// from inside modal loops.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+
+#include "toolkit/Dialogs.h"
+#include "toolkit/Forms.h"
+
+inline TApplication* TestApplication(const wchar_t* Title = L"Test") {
+  static TApplication* App = [] {
+    auto* A = new TApplication;
+    RegisterToolkitClasses();
+    A->Initialize();
+    return A;
+  }();
+  App->SetTitle(Title);
+  return App;
+}
+
+// Handles messages for the given time.
+inline void PumpFor(int Milliseconds) {
+  auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Milliseconds);
+  while (std::chrono::steady_clock::now() < End) {
+    MSG Msg;
+    while (PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&Msg);
+      DispatchMessageW(&Msg);
+    }
+    Sleep(2);
+  }
+}
+
+// Handles messages until Done() is true or the time is up; returns Done().
+inline bool PumpUntil(const std::function<bool()>& Done, int Milliseconds = 5000) {
+  auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(Milliseconds);
+  while (!Done() && std::chrono::steady_clock::now() < End)
+    PumpFor(5);
+  return Done();
+}
+
+// Runs Action once after Milliseconds, from whatever message loop is running then (a modal
+// one included).
+inline void RunLater(int Milliseconds, std::function<void()> Action) {
+  static std::map<UINT_PTR, std::function<void()>> Pending;
+  UINT_PTR Id = SetTimer(nullptr, 0, UINT(Milliseconds), [](HWND, UINT, UINT_PTR TimerId, DWORD) {
+    KillTimer(nullptr, TimerId);
+    auto It = Pending.find(TimerId);
+    if (It == Pending.end()) return;
+    auto Run = std::move(It->second);
+    Pending.erase(It);
+    Run();
+  });
+  Pending[Id] = std::move(Action);
+}
+
+inline std::wstring WindowClassName(HWND Wnd) {
+  wchar_t Name[256] = {};
+  GetClassNameW(Wnd, Name, 256);
+  return Name;
+}
+
+inline TMessageForm* FindMessageForm() {
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (auto* F = dynamic_cast<TMessageForm*>(Screen->Forms(i))) return F;
+  return nullptr;
+}

@@ -1,0 +1,118 @@
+// Components: ownership, names, component state, and the framework's exception type.
+#pragma once
+
+#include <any>
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TComponent;
+class TDefValue;
+
+// The framework's error: a message text, shown by the application's error report.
+class Exception : public std::exception {
+public:
+  explicit Exception(std::wstring Message);
+  const std::wstring& Message() const { return FMessage; }
+  const char* what() const noexcept override { return FUtf8.c_str(); }
+
+private:
+  std::wstring FMessage;
+  std::string FUtf8;
+};
+
+// The message text of any exception, for the error report.
+std::wstring ExceptionMessage(const std::exception& E);
+
+std::wstring Utf8ToWide(const std::string& Text);
+std::string WideToUtf8(const std::wstring& Text);
+
+using TNotifyEvent = std::function<void(TComponent* Sender)>;
+
+enum TOperation { opInsert, opRemove };
+
+enum TComponentStateFlag : unsigned {
+  csLoading = 1,
+  csReading = 2,
+  csDestroying = 4,
+  csDesigning = 8,
+};
+
+// A component has an owner, which frees it, a name and a tag; it is told when it has been read
+// from a stored definition (Loaded) and when components it knows of come and go.
+class TComponent {
+public:
+  explicit TComponent(TComponent* AOwner);
+  virtual ~TComponent();
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  // The C++ class name; windowed controls register their window class under it.
+  virtual const wchar_t* ClassName() const { return L"TComponent"; }
+
+  TComponent* Owner() const { return FOwner; }
+  const std::wstring& Name() const { return FName; }
+  void SetName(const std::wstring& Value) { FName = Value; }
+  intptr_t Tag = 0;
+
+  unsigned ComponentState() const { return FComponentState; }
+  bool IsLoading() const { return FComponentState & csLoading; }
+  bool IsDestroying() const { return FComponentState & csDestroying; }
+  bool IsDesigning() const { return FComponentState & csDesigning; }
+
+  int ComponentCount() const { return int(FComponents.size()); }
+  TComponent* Components(int Index) const { return FComponents[size_t(Index)]; }
+  TComponent* FindComponent(const std::wstring& AName) const;
+
+  // Called once after the whole stored definition has been read.
+  virtual void Loaded();
+  virtual void Notification(TComponent* AComponent, TOperation Operation);
+
+  // Sets one property read from a stored definition; false when the property is unknown.
+  virtual bool ReadProperty(const std::string& Name, const TDefValue& Value);
+
+  // Handler methods and fields by name, so that a stored definition can wire events to the
+  // methods of its root component and store created components in the root's fields.
+  template <class F>
+  void RegisterMethod(const std::string& MethodName, F Handler) {
+    FMethods[MethodName] = std::move(Handler);
+  }
+  const std::any* FindMethod(const std::string& MethodName) const;
+  template <class T>
+  void RegisterField(const std::string& FieldName, T*& Field) {
+    FFields[FieldName] = [&Field](TComponent* C) {
+      return (Field = dynamic_cast<T*>(C)) != nullptr;
+    };
+  }
+  // Stores C in the field of that name; false when the field exists but has another type.
+  bool BindField(const std::string& FieldName, TComponent* C);
+
+  // Marks the component and every owned one as being read or done with reading.
+  void SetLoading(bool Loading);
+  void BeginDestroy();
+
+private:
+  void InsertComponent(TComponent* AComponent);
+  void RemoveComponent(TComponent* AComponent);
+
+  TComponent* FOwner;
+  std::wstring FName;
+  std::vector<TComponent*> FComponents;
+  unsigned FComponentState = 0;
+  std::map<std::string, std::any> FMethods;
+  std::map<std::string, std::function<bool(TComponent*)>> FFields;
+};
+
+// Makes a class name from the definition into a component, for the definition reader.
+using TComponentFactory = std::function<TComponent*(TComponent* Owner)>;
+void RegisterComponentClass(const std::string& ClassName, TComponentFactory Factory);
+TComponent* CreateComponentByClassName(const std::string& ClassName, TComponent* Owner);
+
+template <class T>
+void RegisterClass(const std::string& ClassName) {
+  RegisterComponentClass(ClassName, [](TComponent* Owner) { return new T(Owner); });
+}

@@ -1,0 +1,203 @@
+// Common controls: the progress bar and the rich edit in plain-text mode.
+#include "toolkit/ComCtrls.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+// ---------------------------------------------------------------------------------------------
+// TProgressBar
+
+TProgressBar::TProgressBar(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 150, 17);
+}
+
+void TProgressBar::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.SysClassName = PROGRESS_CLASSW;
+}
+
+void TProgressBar::CreateWindowHandle() {
+  UpdateWindowState();
+}
+
+void TProgressBar::UpdateWindowState() {
+  if (!HandleAllocated()) return;
+  SendMessageW(Handle(), PBM_SETRANGE32, WPARAM(FMin), LPARAM(FMax));
+  SendMessageW(Handle(), PBM_SETSTEP, WPARAM(FStep), 0);
+  SendMessageW(Handle(), PBM_SETPOS, WPARAM(FPosition), 0);
+}
+
+void TProgressBar::SetMin(int Value) {
+  if (Value == FMin) return;
+  FMin = Value;
+  UpdateWindowState();
+}
+
+void TProgressBar::SetMax(int Value) {
+  if (Value == FMax) return;
+  FMax = Value;
+  UpdateWindowState();
+}
+
+void TProgressBar::SetPosition(int Value) {
+  if (Value == FPosition) return;
+  FPosition = Value;
+  if (HandleAllocated()) SendMessageW(Handle(), PBM_SETPOS, WPARAM(FPosition), 0);
+}
+
+void TProgressBar::SetStep(int Value) {
+  if (Value == FStep) return;
+  FStep = Value;
+  UpdateWindowState();
+}
+
+bool TProgressBar::ReadProperty(const std::string& Name, const TDefValue& Value) {
+  if (Name == "Min") {
+    SetMin(Value.AsInt());
+  } else if (Name == "Max") {
+    SetMax(Value.AsInt());
+  } else if (Name == "Position") {
+    SetPosition(Value.AsInt());
+  } else if (Name == "Step") {
+    SetStep(Value.AsInt());
+  } else {
+    return TWinControl::ReadProperty(Name, Value);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRichEdit
+
+TRichEdit::TRichEdit(TComponent* AOwner) : TWinControl(AOwner) {
+  SetTabStop(true);
+  SetColor(clWindow);
+  SetBounds(0, 0, 185, 89);
+}
+
+void TRichEdit::CreateParams(TCreateParams& Params) {
+  static HMODULE Library = LoadLibraryW(L"Msftedit.dll");
+  if (!Library) throw Exception(L"The rich edit library Msftedit.dll cannot be loaded");
+  TWinControl::CreateParams(Params);
+  Params.SysClassName = MSFTEDIT_CLASS;
+  Params.Caption.clear(); // the text goes in after plain-text mode is set
+  Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
+  if (ScrollBars == ssHorizontal || ScrollBars == ssBoth)
+    Params.Style |= WS_HSCROLL | ES_AUTOHSCROLL;
+  if (ScrollBars == ssVertical || ScrollBars == ssBoth) Params.Style |= WS_VSCROLL;
+  Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TRichEdit::CreateWindowHandle() {
+  HWND Wnd = Handle();
+  if (PlainText)
+    SendMessageW(Wnd, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+  SendMessageW(Wnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+  SendMessageW(Wnd, EM_SETEVENTMASK, 0, ENM_CHANGE);
+  ApplyColors();
+  std::wstring Stored = TControl::Text();
+  if (!Stored.empty()) {
+    SetWindowTextW(Wnd, Stored.c_str());
+    SendMessageW(Wnd, EM_SETMODIFY, FALSE, 0);
+  }
+}
+
+void TRichEdit::ApplyColors() {
+  if (!HandleAllocated()) return;
+  SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, LPARAM(ToColorRef(Color())));
+  CHARFORMAT2W Format{};
+  Format.cbSize = sizeof(Format);
+  Format.dwMask = CFM_COLOR;
+  Format.crTextColor = ToColorRef(Font().Color());
+  SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_ALL, LPARAM(&Format));
+}
+
+std::wstring TRichEdit::Text() const {
+  if (!HandleAllocated()) return TControl::Text();
+  HWND Wnd = const_cast<TRichEdit*>(this)->Handle();
+  GETTEXTLENGTHEX LengthInfo{GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS, 1200};
+  LRESULT Length = SendMessageW(Wnd, EM_GETTEXTLENGTHEX, WPARAM(&LengthInfo), 0);
+  if (Length <= 0) return {};
+  std::wstring S(size_t(Length) + 1, L'\0');
+  GETTEXTEX Get{};
+  Get.cb = DWORD(S.size() * sizeof(wchar_t));
+  Get.flags = GT_USECRLF;
+  Get.codepage = 1200; // UTF-16
+  LRESULT Copied = SendMessageW(Wnd, EM_GETTEXTEX, WPARAM(&Get), LPARAM(S.data()));
+  S.resize(size_t(std::max<LRESULT>(0, Copied)));
+  return S;
+}
+
+void TRichEdit::SetText(const std::wstring& Value) {
+  if (!HandleAllocated()) {
+    TControl::SetText(Value);
+    return;
+  }
+  FChangeSeen = false;
+  SetWindowTextW(Handle(), Value.c_str());
+  if (!FChangeSeen) Change();
+}
+
+void TRichEdit::ReplaceRange(size_t Position, size_t Length, const std::wstring& NewText) {
+  if (!HandleAllocated()) {
+    std::wstring S = TControl::Text();
+    S.replace(std::min(Position, S.size()), Length, NewText);
+    TControl::SetText(S);
+    return;
+  }
+  // The control keeps a line break as one character: count the CR LF pairs before each end.
+  std::wstring S = Text();
+  auto ControlIndex = [&S](size_t P) {
+    size_t Breaks = 0;
+    for (size_t i = 0; i + 1 < P && i + 1 < S.size(); ++i)
+      if (S[i] == L'\r' && S[i + 1] == L'\n') ++Breaks;
+    return LONG(P - Breaks);
+  };
+  size_t Start = size_t(ControlIndex(Position));
+  ReplaceControlRange(Start, size_t(ControlIndex(Position + Length)) - Start, NewText);
+}
+
+void TRichEdit::ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText) {
+  CHARRANGE Range{LONG(Position), LONG(Position + Length)};
+  SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&Range));
+  FChangeSeen = false;
+  SendMessageW(Handle(), EM_REPLACESEL, FALSE, LPARAM(NewText.c_str()));
+  if (!FChangeSeen) Change();
+}
+
+void TRichEdit::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TRichEdit::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+  case CN_COMMAND:
+    if (HIWORD(Message.WParam) == EN_CHANGE) {
+      FChangeSeen = true;
+      Change();
+    }
+    return;
+  case CM_COLORCHANGED:
+  case CM_FONTCHANGED: ApplyColors(); break;
+  default: break;
+  }
+  TWinControl::WndProc(Message);
+}
+
+bool TRichEdit::ReadProperty(const std::string& Name, const TDefValue& Value) {
+  if (Name == "Lines.Strings") {
+    if (Value.Kind != TDefValue::vkStrings) throw Exception(L"String list expected");
+    SetText(JoinLines(Value.Strings));
+  } else if (Name.compare(0, 11, "BoundLabel.") == 0) {
+    return FBoundLabel.ReadProperty(Name.substr(11), Value);
+  } else if (Name == "PlainText") {
+    PlainText = Value.AsBool();
+  } else if (Name == "ScrollBars") {
+    ReadScrollBars(Value, ScrollBars);
+  } else if (Name == "OnChange") {
+    OnChange = Value.AsMethod<TNotifyEvent>();
+  } else {
+    return TWinControl::ReadProperty(Name, Value);
+  }
+  return true;
+}

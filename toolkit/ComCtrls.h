@@ -1,0 +1,65 @@
+// Common controls: the progress bar and the rich edit in plain-text mode.
+#pragma once
+
+#include "toolkit/StdCtrls.h"
+
+// A progress bar with a 32-bit range. Min, Max and Position are kept as set, whatever the
+// window shows, so that they can hold any count.
+class TProgressBar : public TWinControl {
+public:
+  explicit TProgressBar(TComponent* AOwner);
+  const wchar_t* ClassName() const override { return L"TProgressBar"; }
+  int Min() const { return FMin; }
+  int Max() const { return FMax; }
+  int Position() const { return FPosition; }
+  int Step() const { return FStep; }
+  void SetMin(int Value);
+  void SetMax(int Value);
+  void SetPosition(int Value);
+  void SetStep(int Value);
+  void StepIt() { SetPosition(FPosition + FStep); }
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWindowHandle() override;
+
+private:
+  void UpdateWindowState();
+  int FMin = 0;
+  int FMax = 100;
+  int FPosition = 0;
+  int FStep = 10;
+};
+
+// A rich edit in plain-text mode. Its text uses CR LF line breaks, whatever the control keeps
+// inside; ranges are given in positions of that text.
+class TRichEdit : public TWinControl {
+public:
+  explicit TRichEdit(TComponent* AOwner);
+  const wchar_t* ClassName() const override { return L"TRichEdit"; }
+  std::wstring Text() const override;
+  void SetText(const std::wstring& Value) override;
+  int LineCount() const { return int(SplitLines(Text()).size()); }
+  // Replaces Length characters at Position (0-based, in the CR LF text) by NewText, as one
+  // edit of the control, without moving the rest of the text in and out.
+  void ReplaceRange(size_t Position, size_t Length, const std::wstring& NewText);
+  // The same in the control's own positions, where a line break is one character (CR).
+  void ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText);
+  bool PlainText = true;
+  TScrollStyle ScrollBars = ssBoth;
+  TNotifyEvent OnChange;
+  // Runs OnChange; the control calls it for every change of its text.
+  virtual void Change();
+  void WndProc(TMessage& Message) override;
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWindowHandle() override;
+
+private:
+  void ApplyColors();
+  bool FChangeSeen = false;
+  TBoundLabel FBoundLabel{this};
+};

@@ -1,0 +1,151 @@
+// The standard controls: push button, single-line edit with its bound label, multi-line edit,
+// label and panel.
+#pragma once
+
+#include "toolkit/Controls.h"
+
+// Text split into lines as a string list splits it: CR LF, LF or CR end a line, and the empty
+// piece after the last line break is no line.
+std::vector<std::wstring> SplitLines(const std::wstring& Text);
+// Lines joined, each followed by CR LF.
+std::wstring JoinLines(const std::vector<std::wstring>& Lines);
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+class TButton : public TWinControl {
+public:
+  explicit TButton(TComponent* AOwner);
+  const wchar_t* ClassName() const override { return L"TButton"; }
+  void WndProc(TMessage& Message) override;
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+  int ModalResult = 0;
+  void Click() override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+};
+
+class TLabel : public TGraphicControl {
+public:
+  explicit TLabel(TComponent* AOwner);
+  const wchar_t* ClassName() const override { return L"TLabel"; }
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  bool Transparent() const { return FTransparent; }
+  TControl* FocusControl = nullptr;
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+  void WndProc(TMessage& Message) override;
+  void Loaded() override;
+  // Fits the size to the caption when AutoSize is on.
+  void AdjustBounds();
+
+protected:
+  void Paint(HDC DC) override;
+
+private:
+  bool FAutoSize = true;
+  bool FTransparent = true;
+  TAlignment FAlignment = taLeftJustify;
+};
+
+enum TCaptionLayout {
+  sclLeft,
+  sclTopLeft,
+  sclTopCenter,
+  sclTopRight,
+  sclLeftTop,
+  sclBottomLeft,
+  sclBottomCenter,
+  sclBottomRight
+};
+
+class TEdit;
+
+// The caption an edit carries with it: a label placed beside the edit by one of eight layouts,
+// following the edit's visibility, enabling and bounds.
+class TBoundLabel {
+public:
+  explicit TBoundLabel(TWinControl* AEdit) : FEdit(AEdit) {}
+  bool Active() const { return FLabel != nullptr; }
+  void SetActive(bool Value);
+  const std::wstring& Caption() const { return FCaption; }
+  void SetCaption(const std::wstring& Value);
+  TCaptionLayout Layout() const { return FLayout; }
+  void SetLayout(TCaptionLayout Value);
+  int Indent() const { return FIndent; }
+  void SetIndent(int Value);
+  TLabel* Label() const { return FLabel; }
+  void AlignLabel();
+  bool ReadProperty(const std::string& Name, const TDefValue& Value);
+
+private:
+  TWinControl* FEdit;
+  TLabel* FLabel = nullptr;
+  std::wstring FCaption;
+  TCaptionLayout FLayout = sclLeft;
+  int FIndent = 0;
+};
+
+class TEdit : public TWinControl {
+public:
+  explicit TEdit(TComponent* AOwner);
+  ~TEdit() override;
+  const wchar_t* ClassName() const override { return L"TEdit"; }
+  const std::wstring& TextHint() const { return FTextHint; }
+  void SetTextHint(const std::wstring& Value);
+  TBoundLabel& BoundLabel() { return FBoundLabel; }
+  TNotifyEvent OnChange;
+  void WndProc(TMessage& Message) override;
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+  void SetParent(TWinControl* AParent) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWindowHandle() override;
+
+private:
+  std::wstring FTextHint;
+  TBoundLabel FBoundLabel{this};
+};
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// A multi-line edit. Its lines are the lines of its text (see SplitLines).
+class TMemo : public TWinControl {
+public:
+  explicit TMemo(TComponent* AOwner);
+  const wchar_t* ClassName() const override { return L"TMemo"; }
+  int LineCount() const;
+  std::wstring Line(int Index) const;
+  void SetLines(const std::vector<std::wstring>& Lines) { SetText(JoinLines(Lines)); }
+  TScrollStyle ScrollBars = ssNone;
+  TNotifyEvent OnChange;
+  void WndProc(TMessage& Message) override;
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWindowHandle() override;
+};
+
+enum TBevelCut { bvNone, bvLowered, bvRaised };
+
+class TPanel : public TWinControl {
+public:
+  explicit TPanel(TComponent* AOwner);
+  const wchar_t* ClassName() const override { return L"TPanel"; }
+  TBevelCut BevelOuter = bvRaised;
+  TBevelCut BevelInner = bvNone;
+  int BevelWidth = 1;
+  bool ShowCaption = true;
+  void AdjustClientRect(TRect& Rect) const override;
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+
+protected:
+  void PaintWindow(HDC DC) override;
+};
+
+// Shared by several controls' readers.
+bool ReadScrollBars(const TDefValue& Value, TScrollStyle& Style);
