@@ -1,0 +1,54 @@
+// Text functions of the main window: the marker search and the replacement of one item.
+//
+// Texts are UTF-16 code units compared exactly (no case folding, no normalisation; line breaks
+// and blanks are ordinary characters). Positions in comments are 0-based.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textovrt {
+
+// Thrown when a replacement keeps forming new occurrences of the item it replaces, so that the
+// rewriting would not come to an end (see ReplaceItem).
+class ERewriteLimit : public std::runtime_error {
+public:
+  ERewriteLimit();
+};
+
+// Every piece of Text that runs from an occurrence of StartMarker to the first occurrence of
+// EndMarker that begins at least one character after that start, in the order of the start
+// markers. Start markers may overlap one another; each gives its own item, so items may overlap
+// or nest. A start marker without an end marker after it gives nothing. When the end marker
+// begins inside the start marker, the item is StartMarker + EndMarker. An empty marker gives an
+// empty list. Runs in time linear in the text plus the size of the result.
+std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
+                                            std::u16string_view StartMarker,
+                                            std::u16string_view EndMarker);
+
+// Replaces every occurrence of Item in Text by Replacement, always the leftmost occurrence of
+// the text as it stands after the previous replacement, so that an occurrence formed by a
+// replacement together with the text around it is replaced too ("aabb", "ab", "" gives "").
+// An empty item changes nothing.
+//
+// Two rules make it end for every input:
+// - When Replacement contains Item, rescanning would never end; the text is then rewritten in
+//   one pass from left to right, at the leftmost non-overlapping occurrences of the given text.
+// - Otherwise a replacement at least as long as the item can still keep forming occurrences
+//   (the item "ab" with the replacement "baaa" multiplies "abbbb..." without bound). Without
+//   such cascades there are never more replacements than characters in Text, so more than
+//   Text.size() replacements throw ERewriteLimit; the input is left as it was.
+// Runs in time linear in the text plus, per replacement, the item and replacement lengths.
+std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
+                           std::u16string_view Replacement);
+
+// The longest proper prefix of Pattern that is also its suffix, for every prefix length
+// (Knuth-Morris-Pratt failure function): Result[i] belongs to Pattern[0..i].
+std::vector<size_t> PrefixFunction(std::u16string_view Pattern);
+
+// Start positions of every occurrence of Pattern in Text, overlapping ones included, in order.
+std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Pattern);
+
+} // namespace textovrt

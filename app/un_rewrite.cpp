@@ -1,0 +1,547 @@
+// The rewrite run: entries applied one after the other, with edits reported per entry.
+//
+// The text is a piece table: every character has a fixed id, its index in a store that holds
+// the original text followed by every replacement ever written. Pieces (runs of consecutive
+// ids) sit in a treap ordered by text position, with subtree lengths for position lookups and
+// parent links for the way back from a piece to its position. A map from first id to piece
+// finds the piece holding an id, or tells that the character is gone.
+//
+// Occurrences of the distinct entries are found once by an Aho-Corasick scan of the original
+// text and kept per entry as the id of their first character. A replacement can only form a
+// new occurrence overlapping what it wrote, so after each replacement the window around it is
+// scanned again and new occurrences of entries still to come are added. An occurrence is still
+// there when its characters are: one piece holding all of its ids proves it, otherwise the text
+// at its position is compared.
+#include "app/un_rewrite.h"
+
+#include "app/un_mainText.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <queue>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace textovrt {
+
+std::vector<std::u16string> SplitEntries(const std::vector<std::u16string>& Items) {
+  std::vector<std::u16string> entries;
+  for (const std::u16string& item : Items) {
+    // Each item is followed by a line break, so its own last line always ends here; a line
+    // break that ends the item itself leaves an empty line after it.
+    size_t start = 0;
+    for (size_t i = 0; i < item.size(); ++i) {
+      const char16_t c = item[i];
+      if (c != u'\r' && c != u'\n') continue;
+      entries.emplace_back(item, start, i - start);
+      if (c == u'\r' && i + 1 < item.size() && item[i + 1] == u'\n') ++i;
+      start = i + 1;
+    }
+    // An item ending in CR joined with the CR LF that follows it: "a\r" + "\r\n" is one line
+    // "a" and one empty line, as the joined text reads.
+    entries.emplace_back(item, start, item.size() - start);
+  }
+  return entries;
+}
+
+namespace {
+
+constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+// Aho-Corasick automaton over a set of distinct non-empty patterns. Nodes are numbered in
+// breadth-first order, so the children of a node are consecutive and sorted by label.
+class TPatternSet {
+public:
+  explicit TPatternSet(const std::vector<std::u16string_view>& Patterns);
+
+  size_t MaxLength() const { return FMaxLength; }
+
+  // Feeds Text from the root and calls Report(pattern, end) for each occurrence, longest first
+  // for one end; Report returns false to skip the shorter ones ending there.
+  template <class F>
+  void Scan(std::u16string_view Text, F&& Report) const {
+    uint32_t s = 0;
+    for (size_t i = 0; i < Text.size(); ++i) {
+      s = Next(s, Text[i]);
+      uint32_t t = FPattern[s] != kNone ? s : FOut[s];
+      while (t != kNone && Report(FPattern[t], i + 1))
+        t = FOut[t];
+    }
+  }
+
+private:
+  uint32_t Child(uint32_t Node, char16_t C) const {
+    if (Node == 0) return FRootNext[C];
+    const char16_t* first = FLabel.data() + FFirst[Node];
+    const char16_t* last = FLabel.data() + FFirst[Node + 1];
+    const char16_t* at = std::lower_bound(first, last, C);
+    return at != last && *at == C ? static_cast<uint32_t>(at - FLabel.data()) : kNone;
+  }
+  uint32_t Next(uint32_t Node, char16_t C) const {
+    for (;;) {
+      const uint32_t c = Child(Node, C);
+      if (c != kNone) return c;
+      if (Node == 0) return 0;
+      Node = FFail[Node];
+    }
+  }
+
+  std::vector<uint32_t> FFirst; // children of node v: nodes FFirst[v] .. FFirst[v + 1] - 1
+  std::vector<char16_t> FLabel; // label of the edge into each node
+  std::vector<uint32_t> FFail, FOut, FPattern;
+  std::vector<uint32_t> FRootNext;
+  size_t FMaxLength = 0;
+};
+
+TPatternSet::TPatternSet(const std::vector<std::u16string_view>& Patterns) : FRootNext(65536, 0) {
+  std::vector<uint32_t> order(Patterns.size());
+  for (uint32_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](uint32_t a, uint32_t b) { return Patterns[a] < Patterns[b]; });
+  for (const auto& p : Patterns)
+    FMaxLength = std::max(FMaxLength, p.size());
+
+  // Node v stands for the prefix of length Depth shared by the sorted patterns Lo .. Hi - 1.
+  struct TRange {
+    uint32_t Lo, Hi, Depth;
+  };
+  std::vector<TRange> ranges{{0, static_cast<uint32_t>(order.size()), 0}};
+  FLabel.push_back(0);
+  FFail.push_back(0);
+  FOut.push_back(kNone);
+  FPattern.push_back(kNone);
+  for (uint32_t v = 0; v < ranges.size(); ++v) {
+    const TRange r = ranges[v];
+    FFirst.push_back(static_cast<uint32_t>(ranges.size()));
+    uint32_t i = r.Lo;
+    if (i < r.Hi && Patterns[order[i]].size() == r.Depth) FPattern[v] = order[i++];
+    while (i < r.Hi) {
+      const char16_t c = Patterns[order[i]][r.Depth];
+      uint32_t j = i + 1;
+      while (j < r.Hi && Patterns[order[j]][r.Depth] == c)
+        ++j;
+      const uint32_t w = static_cast<uint32_t>(ranges.size());
+      ranges.push_back({i, j, r.Depth + 1});
+      FLabel.push_back(c);
+      FPattern.push_back(kNone);
+      // The failure link of w follows the one of its parent; nodes of lower depth already have
+      // their children, because they come first in breadth-first order.
+      uint32_t fail = 0;
+      if (v != 0) {
+        fail = Next(FFail[v], c);
+      } else {
+        FRootNext[c] = w;
+      }
+      FFail.push_back(fail);
+      FOut.push_back(kNone);
+      i = j;
+    }
+  }
+  FFirst.push_back(static_cast<uint32_t>(ranges.size()));
+  for (uint32_t v = 1; v < ranges.size(); ++v) {
+    const uint32_t f = FFail[v];
+    FOut[v] = FPattern[f] != kNone ? f : FOut[f];
+  }
+}
+
+} // namespace
+
+struct TRewriteRun::TImpl {
+  struct TNode {
+    uint64_t Id = 0, Len = 0, Sum = 0;
+    uint32_t Prio = 0;
+    int32_t L = -1, R = -1, P = -1;
+  };
+
+  std::u16string Store; // original text, then every replacement written
+  std::vector<TNode> N;
+  std::vector<int32_t> FreeNodes;
+  int32_t Root = -1;
+  std::map<uint64_t, int32_t> ById;
+  uint32_t Seed = 0x9E3779B9u;
+
+  std::vector<std::u16string> Entries;
+  std::vector<uint32_t> EntryPattern; // kNone for an empty entry
+  std::vector<std::u16string_view> Patterns;
+  std::vector<uint32_t> Remaining;             // entries still to come per pattern
+  std::vector<std::vector<uint64_t>> Original; // occurrences in the original text
+  std::vector<std::vector<uint64_t>> Formed;   // occurrences formed by replacements
+  std::unique_ptr<TPatternSet> Set;
+  size_t DoneCount = 0;
+  bool Failed = false;
+
+  uint64_t Sum(int32_t t) const { return t < 0 ? 0 : N[t].Sum; }
+  void Update(int32_t t) {
+    TNode& n = N[t];
+    n.Sum = n.Len + Sum(n.L) + Sum(n.R);
+    if (n.L >= 0) N[n.L].P = t;
+    if (n.R >= 0) N[n.R].P = t;
+  }
+  int32_t NewNode(uint64_t Id, uint64_t Len) {
+    Seed ^= Seed << 13;
+    Seed ^= Seed >> 17;
+    Seed ^= Seed << 5;
+    int32_t t;
+    if (!FreeNodes.empty()) {
+      t = FreeNodes.back();
+      FreeNodes.pop_back();
+    } else {
+      t = static_cast<int32_t>(N.size());
+      N.emplace_back();
+    }
+    N[t] = TNode{Id, Len, Len, Seed, -1, -1, -1};
+    ById[Id] = t;
+    return t;
+  }
+  int32_t Merge(int32_t a, int32_t b) {
+    if (a < 0) return b;
+    if (b < 0) return a;
+    if (N[a].Prio > N[b].Prio) {
+      const int32_t r = Merge(N[a].R, b);
+      N[a].R = r;
+      Update(a);
+      return a;
+    }
+    const int32_t l = Merge(a, N[b].L);
+    N[b].L = l;
+    Update(b);
+    return b;
+  }
+  // Splits t into the first K characters and the rest, cutting a piece when K falls inside it.
+  void Split(int32_t t, uint64_t K, int32_t& A, int32_t& B) {
+    if (t < 0) {
+      A = B = -1;
+      return;
+    }
+    const uint64_t ls = Sum(N[t].L);
+    if (K <= ls) {
+      int32_t l, r;
+      Split(N[t].L, K, l, r);
+      N[t].L = r;
+      Update(t);
+      A = l;
+      B = t;
+    } else if (K >= ls + N[t].Len) {
+      int32_t l, r;
+      Split(N[t].R, K - ls - N[t].Len, l, r);
+      N[t].R = l;
+      Update(t);
+      A = t;
+      B = r;
+    } else {
+      const uint64_t off = K - ls;
+      const int32_t w = NewNode(N[t].Id + off, N[t].Len - off);
+      N[t].Len = off;
+      const int32_t r = N[t].R;
+      N[t].R = -1;
+      Update(t);
+      A = t;
+      B = Merge(w, r);
+    }
+    if (A >= 0) N[A].P = -1;
+    if (B >= 0) N[B].P = -1;
+  }
+  void Forget(int32_t t) { // removes a detached subtree's pieces from the id map
+    if (t < 0) return;
+    ById.erase(N[t].Id);
+    Forget(N[t].L);
+    Forget(N[t].R);
+  }
+  void Remember(int32_t t) {
+    if (t < 0) return;
+    ById[N[t].Id] = t;
+    Remember(N[t].L);
+    Remember(N[t].R);
+  }
+  void Release(int32_t t) {
+    if (t < 0) return;
+    Release(N[t].L);
+    Release(N[t].R);
+    FreeNodes.push_back(t);
+  }
+  // Replaces Removed characters at Pos by the store's characters Id .. Id + Len - 1 and
+  // returns the detached pieces that held the removed characters.
+  int32_t Replace(uint64_t Pos, uint64_t Removed, uint64_t Id, uint64_t Len) {
+    int32_t a, bc, mid, c;
+    Split(Root, Pos, a, bc);
+    Split(bc, Removed, mid, c);
+    Forget(mid);
+    const int32_t w = Len ? NewNode(Id, Len) : -1;
+    Root = Merge(Merge(a, w), c);
+    if (Root >= 0) N[Root].P = -1;
+    return mid;
+  }
+  void Undo(uint64_t Pos, uint64_t InsertedLen, int32_t Mid) {
+    int32_t a, bc, w, c;
+    Split(Root, Pos, a, bc);
+    Split(bc, InsertedLen, w, c);
+    Forget(w);
+    Release(w);
+    Remember(Mid);
+    Root = Merge(Merge(a, Mid), c);
+    if (Root >= 0) N[Root].P = -1;
+  }
+  uint64_t NodePosition(int32_t t) const {
+    uint64_t pos = Sum(N[t].L);
+    for (int32_t p = N[t].P; p >= 0; t = p, p = N[p].P)
+      if (N[p].R == t) pos += Sum(N[p].L) + N[p].Len;
+    return pos;
+  }
+  // The piece holding Id, or -1 when that character has been removed.
+  int32_t PieceOf(uint64_t Id) const {
+    auto it = ById.upper_bound(Id);
+    if (it == ById.begin()) return -1;
+    --it;
+    const int32_t t = it->second;
+    return Id < N[t].Id + N[t].Len ? t : -1;
+  }
+  uint64_t IdAt(uint64_t Pos) const {
+    int32_t t = Root;
+    for (;;) {
+      const uint64_t ls = Sum(N[t].L);
+      if (Pos < ls) {
+        t = N[t].L;
+      } else if (Pos < ls + N[t].Len) {
+        return N[t].Id + (Pos - ls);
+      } else {
+        Pos -= ls + N[t].Len;
+        t = N[t].R;
+      }
+    }
+  }
+  void Collect(int32_t t, uint64_t From, uint64_t To, uint64_t Base, std::u16string& Out) const {
+    if (t < 0 || From >= To) return;
+    const uint64_t start = Base + Sum(N[t].L), end = start + N[t].Len;
+    if (From < start) Collect(N[t].L, From, To, Base, Out);
+    const uint64_t a = std::max(From, start), b = std::min(To, end);
+    if (a < b) Out.append(Store, N[t].Id + (a - start), b - a);
+    if (To > end) Collect(N[t].R, From, To, end, Out);
+  }
+  std::u16string Extract(uint64_t From, uint64_t To) const {
+    std::u16string out;
+    out.reserve(To - From);
+    Collect(Root, From, To, 0, out);
+    return out;
+  }
+  // Position of the occurrence of Pattern that begins with character Id, or npos when it is
+  // no longer there.
+  uint64_t OccurrenceAt(uint64_t Id, std::u16string_view Pattern) const {
+    const int32_t t = PieceOf(Id);
+    if (t < 0) return UINT64_MAX;
+    const uint64_t pos = NodePosition(t) + (Id - N[t].Id);
+    if (Id + Pattern.size() <= N[t].Id + N[t].Len) return pos;
+    if (pos + Pattern.size() > Sum(Root)) return UINT64_MAX;
+    return Extract(pos, pos + Pattern.size()) == Pattern ? pos : UINT64_MAX;
+  }
+
+  // Scans the window around a replacement of InsertedLen characters at Pos for occurrences of
+  // entries still to come that overlap it, and keeps them.
+  void NoteFormed(uint64_t Pos, uint64_t InsertedLen, uint32_t Current, bool KeepCurrent) {
+    const uint64_t reach = Set->MaxLength() - 1;
+    const uint64_t from = Pos > reach ? Pos - reach : 0;
+    const uint64_t to = std::min(Sum(Root), Pos + InsertedLen + reach);
+    if (from >= to) return;
+    const std::u16string window = Extract(from, to);
+    // An occurrence overlaps the inserted text when it ends after Pos and begins before its
+    // end; when nothing was inserted it must hold characters on both sides of Pos.
+    const uint64_t startLimit = InsertedLen ? Pos + InsertedLen : Pos;
+    Set->Scan(window, [&](uint32_t p, size_t end) {
+      const uint64_t endPos = from + end;
+      if (endPos <= Pos) return false;
+      const uint64_t start = endPos - Patterns[p].size();
+      if (start >= startLimit) return false; // shorter patterns begin later still
+      if (Remaining[p] > 0 && (p != Current || KeepCurrent)) Formed[p].push_back(IdAt(start));
+      return true;
+    });
+  }
+
+  size_t Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits);
+};
+
+size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
+  if (Failed) throw std::logic_error("the rewrite run stopped after an error");
+  if (DoneCount == Entries.size()) throw std::logic_error("every entry has been applied");
+  const uint32_t p = EntryPattern[DoneCount];
+  if (p == kNone) {
+    ++DoneCount;
+    return 0;
+  }
+  const std::u16string_view item = Patterns[p];
+  const uint64_t m = item.size();
+  const std::vector<size_t> pi = PrefixFunction(item);
+  // Start positions of every occurrence of the item in S.
+  auto findAll = [&](std::u16string_view S, auto&& Found) {
+    for (size_t i = 0, k = 0; i < S.size(); ++i) {
+      while (k > 0 && S[i] != item[k])
+        k = pi[k - 1];
+      if (S[i] == item[k]) ++k;
+      if (k == m) {
+        Found(i + 1 - m);
+        k = pi[k - 1];
+      }
+    }
+  };
+  bool containsItem = false;
+  findAll(Replacement, [&](size_t) { containsItem = true; });
+  const bool singlePass = containsItem;
+
+  --Remaining[p];
+  std::vector<uint64_t> original = std::move(Original[p]);
+  std::vector<uint64_t> formed = std::move(Formed[p]);
+  Original[p].clear();
+  Formed[p].clear();
+  // Formed occurrences were noted in no particular order; the text order of characters never
+  // changes, so sorting them once by their present position orders them for good.
+  {
+    std::vector<std::pair<uint64_t, uint64_t>> byPos;
+    for (const uint64_t id : formed) {
+      const uint64_t pos = OccurrenceAt(id, item);
+      if (pos != UINT64_MAX) byPos.emplace_back(pos, id);
+    }
+    std::sort(byPos.begin(), byPos.end());
+    byPos.erase(std::unique(byPos.begin(), byPos.end()), byPos.end());
+    formed.clear();
+    for (const auto& [pos, id] : byPos)
+      formed.push_back(id);
+  }
+
+  struct TUndo {
+    uint64_t Pos, InsertedLen;
+    int32_t Mid;
+  };
+  std::vector<TUndo> undo;
+  const size_t editsBefore = Edits ? Edits->size() : 0;
+  const uint64_t limit = Sum(Root);
+  size_t io = 0, iF = 0;
+  auto firstFrom = [&](const std::vector<uint64_t>& List, size_t& I, uint64_t From) {
+    for (; I < List.size(); ++I) {
+      const uint64_t pos = OccurrenceAt(List[I], item);
+      if (pos != UINT64_MAX && pos >= From) return pos;
+    }
+    return UINT64_MAX;
+  };
+  // Occurrences formed by this entry's own replacements. Each replacement is made at the
+  // leftmost occurrence, so every occurrence still there lies after it and moves by the same
+  // amount: keyed by position minus the total shift so far, they keep their order.
+  using TKeyed = std::pair<int64_t, uint64_t>;
+  std::priority_queue<TKeyed, std::vector<TKeyed>, std::greater<TKeyed>> own;
+  int64_t shift = 0;
+  auto firstOwn = [&](uint64_t From) {
+    while (!own.empty()) {
+      const uint64_t pos = OccurrenceAt(own.top().second, item);
+      if (pos != UINT64_MAX && pos >= From) return pos;
+      own.pop();
+    }
+    return UINT64_MAX;
+  };
+  // The leftmost occurrence that begins at From or later.
+  auto next = [&](uint64_t From) {
+    return std::min({firstFrom(original, io, From), firstFrom(formed, iF, From), firstOwn(From)});
+  };
+
+  size_t count = 0;
+  uint64_t from = 0;
+  try {
+    for (;;) {
+      const uint64_t a = next(from);
+      if (a == UINT64_MAX) break;
+      if (++count > limit) throw ERewriteLimit();
+      const uint64_t id = Store.size();
+      Store.append(Replacement);
+      const int32_t mid = Replace(a, m, id, Replacement.size());
+      undo.push_back({a, Replacement.size(), mid});
+      if (Edits) Edits->push_back({a, m, std::u16string(Replacement)});
+      shift += static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(m);
+      NoteFormed(a, Replacement.size(), p, singlePass);
+      if (singlePass) {
+        from = a + Replacement.size();
+        continue;
+      }
+      // Nothing to the left changed, so the next occurrence begins at a - (m - 1) at the
+      // earliest; those overlapping the replacement are found in the window around it.
+      from = a > m - 1 ? a - (m - 1) : 0;
+      const uint64_t to = std::min(Sum(Root), a + Replacement.size() + m - 1);
+      if (from < to) {
+        findAll(Extract(from, to), [&](size_t at) {
+          own.push({static_cast<int64_t>(from + at) - shift, IdAt(from + at)});
+        });
+      }
+    }
+  } catch (...) {
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+      Undo(it->Pos, it->InsertedLen, it->Mid);
+    if (Edits) Edits->resize(editsBefore);
+    ++Remaining[p];
+    Original[p] = std::move(original);
+    Formed[p].insert(Formed[p].end(), formed.begin(), formed.end());
+    Failed = true;
+    throw;
+  }
+  for (const TUndo& u : undo)
+    Release(u.Mid);
+  ++DoneCount;
+  return count;
+}
+
+TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries)
+    : FImpl(std::make_unique<TImpl>()) {
+  TImpl& d = *FImpl;
+  d.Store = std::move(Text);
+  d.Entries = std::move(Entries);
+  if (!d.Store.empty()) d.Root = d.NewNode(0, d.Store.size());
+  std::unordered_map<std::u16string_view, uint32_t> ids;
+  d.EntryPattern.reserve(d.Entries.size());
+  for (const std::u16string& e : d.Entries) {
+    if (e.empty()) {
+      d.EntryPattern.push_back(kNone);
+      continue;
+    }
+    auto [it, added] = ids.emplace(e, static_cast<uint32_t>(d.Patterns.size()));
+    if (added) {
+      d.Patterns.push_back(e);
+      d.Remaining.push_back(0);
+    }
+    ++d.Remaining[it->second];
+    d.EntryPattern.push_back(it->second);
+  }
+  d.Original.resize(d.Patterns.size());
+  d.Formed.resize(d.Patterns.size());
+  if (d.Patterns.empty()) return;
+  d.Set = std::make_unique<TPatternSet>(d.Patterns);
+  const std::u16string_view text(d.Store);
+  d.Set->Scan(text, [&](uint32_t p, size_t end) {
+    d.Original[p].push_back(end - d.Patterns[p].size());
+    return true;
+  });
+}
+
+TRewriteRun::~TRewriteRun() = default;
+
+size_t TRewriteRun::Count() const {
+  return FImpl->Entries.size();
+}
+size_t TRewriteRun::Done() const {
+  return FImpl->DoneCount;
+}
+size_t TRewriteRun::Length() const {
+  return FImpl->Sum(FImpl->Root);
+}
+std::u16string TRewriteRun::Text() const {
+  return FImpl->Extract(0, Length());
+}
+
+size_t TRewriteRun::Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
+  return FImpl->Step(Replacement, Edits);
+}
+
+std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
+                          std::u16string_view Replacement) {
+  TRewriteRun run(std::move(Text), std::move(Entries));
+  while (!run.Finished())
+    run.Step(Replacement);
+  return run.Text();
+}
+
+} // namespace textovrt

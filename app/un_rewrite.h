@@ -1,0 +1,63 @@
+// The rewrite run: applies the entries of the item list to a text one after the other, each with
+// exactly the result of ReplaceItem on the text that the entries before it left, and reports
+// the edits of every entry so that an editor can mirror them.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textovrt {
+
+// The entries of the item list: the items joined, each followed by a line break, and split into
+// lines (at CR LF, CR or LF); the empty line after the last line break is not an entry. An item
+// that spans lines gives one entry per line, and an empty line inside it an empty entry.
+std::vector<std::u16string> SplitEntries(const std::vector<std::u16string>& Items);
+
+// One change of the text: RemovedLength characters at Position (0-based, in the text as it
+// stands just before this edit) were replaced by Inserted.
+struct TTextEdit {
+  size_t Position = 0;
+  size_t RemovedLength = 0;
+  std::u16string Inserted;
+};
+
+// Applies the entries in order. Each Step() rewrites every occurrence of the next entry with
+// ReplaceItem's rules (leftmost first, occurrences formed by a replacement included; one pass
+// from left to right when the replacement contains the entry), without scanning or copying the
+// whole text per entry: occurrences of every entry are found once, and after that only around
+// the places that a replacement changed. Cost grows with the text plus the total size of the
+// entries and the replacements written; memory stays within a small multiple of the text.
+class TRewriteRun {
+public:
+  TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries);
+  ~TRewriteRun();
+  TRewriteRun(const TRewriteRun&) = delete;
+  TRewriteRun& operator=(const TRewriteRun&) = delete;
+
+  size_t Count() const; // number of entries
+  size_t Done() const;  // entries applied so far
+  bool Finished() const { return Done() == Count(); }
+
+  // Applies entry Done() with Replacement (which may differ from step to step) and appends its
+  // edits, in the order made, to *Edits when given. Returns the number of edits. When the
+  // replacement keeps forming new occurrences (see ReplaceItem) it throws ERewriteLimit: that
+  // entry is then undone, nothing is appended, and the run cannot go on (later calls throw
+  // std::logic_error), so Text() is the text as the entries before it left it.
+  size_t Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits = nullptr);
+
+  size_t Length() const;       // length of the current text
+  std::u16string Text() const; // the current text (built anew on each call)
+
+private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
+// Runs every entry with the same replacement and returns the final text.
+std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
+                          std::u16string_view Replacement);
+
+} // namespace textovrt

@@ -1,0 +1,161 @@
+// Tests of the rewrite run engine against ReplaceItem applied literally, entry by entry.
+#include "app/un_rewrite.h"
+#include "tests/app/literal.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace textovrt;
+using Lines = std::vector<std::u16string>;
+
+TEST(SplitEntries, LinesOfTheJoinedItems) {
+  EXPECT_TRUE(SplitEntries({}).empty());
+  EXPECT_EQ(SplitEntries({u"a", u"b"}), (Lines{u"a", u"b"}));
+  // A multi-line item gives one entry per line, an empty line inside it an empty entry.
+  EXPECT_EQ(SplitEntries({u"kód a\r\n\r\nb,", u"x"}), (Lines{u"kód a", u"", u"b,", u"x"}));
+  EXPECT_EQ(SplitEntries({u"a\nb\rc"}), (Lines{u"a", u"b", u"c"}));
+  // An item ending in a line break leaves an empty line before the next item.
+  EXPECT_EQ(SplitEntries({u"a\r\n", u"b"}), (Lines{u"a", u"", u"b"}));
+  EXPECT_EQ(SplitEntries({u"a\r", u"b"}), (Lines{u"a", u"", u"b"}));
+}
+
+// The help text's example: three items, the last spanning a line break, give four entries.
+TEST(TRewriteRun, HelpTextExample) {
+  const std::u16string text =
+      u"Nápověda:\r\n"
+      u"potřebujeme změnit text ve více řádcích a nechceme zadávat každou podmínku zvlášť.\r\n"
+      u"\r\n"
+      u"1. řádek kód xyzvh, je nesmysl na entou\r\n"
+      u"2. řádek kód usdkop, je nesmysl na entou\r\n"
+      u"\r\n"
+      u"zaměnit na: \r\n"
+      u"1. řádek * je nesmysl na entou\r\n"
+      u"2. řádek * je nesmysl na entou\r\n"
+      u"\r\n"
+      u"Do okna \"Vyhledat začátek textu\" napíšeme kód\r\n"
+      u"Do okna \"Vyhledat konec textu\" , \r\n"
+      u"Do okna \"Zaměnit text za\" napíšeme *\r\n"
+      u"\r\n"
+      u"Pak už jenom klepneme na tlačítko \"Vyhledat\"\r\n"
+      u"O přepsání jste informováni.\r\n";
+  const Lines entries = SplitEntries(FindMarkedItems(text, u"kód", u","));
+  ASSERT_EQ(entries.size(), 4u);
+  TRewriteRun run(text, entries);
+  while (!run.Finished())
+    run.Step(u"*");
+  const std::u16string result = run.Text();
+  EXPECT_NE(result.find(u"\r\n1. řádek * je nesmysl na entou\r\n2. řádek * je nesmysl na entou\r\n"
+                        u"\r\nzaměnit"),
+            std::u16string::npos);
+  EXPECT_NE(result.find(u"napíšeme *\r\n* \r\nDo okna \"Zaměnit"), std::u16string::npos);
+}
+
+namespace {
+
+void Mirror(std::u16string& Text, const std::vector<TTextEdit>& Edits) {
+  for (const TTextEdit& e : Edits)
+    Text.replace(e.Position, e.RemovedLength, e.Inserted);
+}
+
+// Runs the engine and the literal replacement side by side; the edits of every step, applied
+// to a plain copy, must give the same text too.
+void CheckRun(const std::u16string& Text, const Lines& Entries, const Lines& Replacements,
+              const std::string& What) {
+  TRewriteRun run(Text, Entries);
+  std::u16string expected = Text, mirrored = Text;
+  for (size_t i = 0; i < Entries.size(); ++i) {
+    const std::u16string& repl = Replacements[i % Replacements.size()];
+    bool limit = false;
+    try {
+      expected = literal::ReplaceItem(expected, Entries[i], repl);
+    } catch (const ERewriteLimit&) {
+      limit = true;
+    }
+    std::vector<TTextEdit> edits;
+    if (limit) {
+      ASSERT_THROW(run.Step(repl, &edits), ERewriteLimit) << What << " entry " << i;
+      EXPECT_TRUE(edits.empty());
+      ASSERT_EQ(run.Text(), expected) << What << " entry " << i << " (undone)";
+      EXPECT_THROW(run.Step(repl), std::logic_error);
+      return;
+    }
+    run.Step(repl, &edits);
+    Mirror(mirrored, edits);
+    ASSERT_EQ(run.Text(), expected) << What << " entry " << i;
+    ASSERT_EQ(mirrored, expected) << What << " entry " << i << " (edits)";
+    ASSERT_EQ(run.Length(), expected.size());
+    if (expected.size() > 3000) return; // growing replacements: the literal oracle gets slow
+  }
+  EXPECT_TRUE(run.Finished());
+}
+
+} // namespace
+
+TEST(TRewriteRun, MatchesLiteralEntryByEntry) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 6000; ++round) {
+    const std::u16string alphabet = round % 3 == 0 ? u"abc" : round % 3 == 1 ? u"ab" : u"ab\r\n";
+    const std::u16string text = literal::RandomText(rng, alphabet, 40);
+    Lines entries;
+    const int n = std::uniform_int_distribution<int>(0, 8)(rng);
+    for (int i = 0; i < n; ++i) {
+      const int kind = std::uniform_int_distribution<int>(0, 9)(rng);
+      if (kind < 4 && !text.empty()) { // a piece of the text
+        const size_t a = std::uniform_int_distribution<size_t>(0, text.size() - 1)(rng);
+        const size_t len = std::uniform_int_distribution<size_t>(1, 5)(rng);
+        entries.push_back(text.substr(a, len));
+      } else if (kind < 6 && !entries.empty()) { // a duplicate
+        entries.push_back(
+            entries[std::uniform_int_distribution<size_t>(0, entries.size() - 1)(rng)]);
+      } else if (kind == 6) {
+        entries.push_back(u"");
+      } else { // anything, possibly formed only by replacements
+        entries.push_back(literal::RandomText(rng, u"ab", 3));
+      }
+    }
+    Lines repls;
+    const int r = std::uniform_int_distribution<int>(1, 3)(rng);
+    for (int i = 0; i < r; ++i) {
+      if (!entries.empty() && std::uniform_int_distribution<int>(0, 5)(rng) == 0)
+        repls.push_back(u"x" + entries[0] + u"y"); // contains an entry
+      else
+        repls.push_back(literal::RandomText(rng, u"ab*", 4));
+    }
+    CheckRun(text, entries, repls, "round " + std::to_string(round));
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(TRewriteRun, FindMarkedItemsRunsMatchLiteral) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 3000; ++round) {
+    const std::u16string text = literal::RandomText(rng, u"[]a\r\n", 60);
+    const Lines entries = SplitEntries(FindMarkedItems(text, u"[", u"]"));
+    const Lines repls{literal::RandomText(rng, u"[]*", 3)};
+    CheckRun(text, entries, repls, "round " + std::to_string(round));
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(TRewriteRun, LongTextWithManyEntries) {
+  // Far-apart occurrences, duplicates and replacements that form occurrences of later entries.
+  std::mt19937 rng(5);
+  const std::u16string text = literal::RandomText(rng, u"abcd ", 20000);
+  Lines entries;
+  for (int i = 0; i < 300; ++i) {
+    const size_t a = std::uniform_int_distribution<size_t>(0, text.size() - 8)(rng);
+    entries.push_back(text.substr(a, 2 + i % 5));
+  }
+  CheckRun(text, entries, {u"", u"ab", u"dd c"}, "long");
+}
+
+TEST(TRewriteRun, EmptyTextAndEntries) {
+  TRewriteRun empty(u"", {u"a", u""});
+  EXPECT_EQ(empty.Step(u"x"), 0u);
+  EXPECT_EQ(empty.Step(u"x"), 0u);
+  EXPECT_TRUE(empty.Finished());
+  EXPECT_EQ(empty.Text(), u"");
+  EXPECT_THROW(empty.Step(u"x"), std::logic_error);
+  EXPECT_EQ(RewriteAll(u"kód a, kód b,", {u"kód a,", u"kód b,"}, u"*"), u"* *");
+}
