@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "app/un_info.h"
+#include "app/un_main.h"
+#include "tests/toolkit/GuiTest.h"
+
+namespace {
+
+class RunTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TestApplication(ProgramTitle);
+    Form = new Tfrm_main(Application);
+    Form->HandleNeeded();
+    TWndMethod Previous = Form->sLabel2->WindowProc;
+    // Every write of the counter store during a rewrite comes right after the live count.
+    Form->sLabel2->WindowProc = [this, Previous](TMessage& M) {
+      Previous(M);
+      if (M.Msg == CM_TEXTCHANGED && Form->Rewriting()) {
+        if (frm_animate) {
+          std::wstring Text = frm_animate->lblinfo->Caption();
+          if (Counts.empty() || Counts.back() != Text) Counts.push_back(Text);
+        }
+        EditorDisabledThroughout &= !IsWindowEnabled(Form->Memo1->Handle());
+        if (OnCounter) OnCounter();
+      }
+    };
+    auto Tick = Form->Timer1->OnTimer;
+    Form->Timer1->OnTimer = [this, Tick](TComponent* S) {
+      ++Ticks;
+      Tick(S);
+    };
+  }
+
+  void TearDown() override {
+    // Let a progress window finish its close check before the next test.
+    PumpUntil([] { return frm_animate == nullptr; }, 4000);
+    delete Form;
+  }
+
+  void Search(const std::wstring& Start, const std::wstring& End, const std::wstring& Repl) {
+    Form->sEdit1->SetText(Start);
+    Form->sEdit2->SetText(End);
+    Form->sEdit3->SetText(Repl);
+    Form->sButton2->Click();
+  }
+
+  // Presses "Vyhledat" and waits until the rewrite has written "HOTOVO".
+  bool RunToDone(const std::wstring& Start, const std::wstring& End, const std::wstring& Repl) {
+    Ticks = 0;
+    Counts.clear();
+    Search(Start, End, Repl);
+    return PumpUntil(
+        [this] {
+          return !Form->Timer1->Enabled() && !Form->Rewriting() && frm_animate &&
+                 frm_animate->lblinfo->Caption() == DoneText;
+        },
+        10000);
+  }
+
+  // Answers the next message form with OK and remembers its text.
+  void ExpectMessage() {
+    RunLater(50, [this] {
+      if (TMessageForm* M = FindMessageForm()) {
+        Messages.push_back(M->Message()->Caption());
+        M->ModalResult = mrOk;
+      }
+    });
+  }
+
+  Tfrm_main* Form;
+  std::vector<std::wstring> Counts;
+  std::vector<std::wstring> Messages;
+  bool EditorDisabledThroughout = true;
+  int Ticks = 0;
+  std::function<void()> OnCounter;
+};
+
+std::wstring Lines(std::initializer_list<const wchar_t*> L) {
+  std::wstring S;
+  for (auto* Line : L)
+    S += std::wstring(Line) + L"\r\n";
+  return S;
+}
+
+} // namespace
+
+TEST_F(RunTest, HelpTextRunCountsFourEntriesAndRewritesThem) {
+  std::wstring Before = Form->Memo1->Text();
+  ASSERT_TRUE(RunToDone(L"kód", L",", L"*"));
+  EXPECT_EQ(Form->Memo2->LineCount(), 4);
+  EXPECT_EQ(Ticks, 10); // the first run waits one second
+  EXPECT_EQ(Counts,
+            (std::vector<std::wstring>{L"Přepsáno: 1 položek z 4", L"Přepsáno: 2 položek z 4",
+                                       L"Přepsáno: 3 položek z 4", L"Přepsáno: 4 položek z 4"}));
+  EXPECT_TRUE(EditorDisabledThroughout);
+  EXPECT_TRUE(IsWindowEnabled(Form->Memo1->Handle()));
+  auto Result = SplitLines(Form->Memo1->Text());
+  ASSERT_EQ(Result.size(), 16u);
+  EXPECT_EQ(Result[3], L"1. řádek * je nesmysl na entou");
+  EXPECT_EQ(Result[4], L"2. řádek * je nesmysl na entou");
+  EXPECT_EQ(Result[10], L"Do okna \"Vyhledat začátek textu\" napíšeme *");
+  EXPECT_EQ(Result[11], L"* ");
+  EXPECT_EQ(Result[12], L"Do okna \"Zaměnit text za\" napíšeme *");
+  EXPECT_EQ(Form->pb->Position(), 0);
+  EXPECT_EQ(Form->pb->Max(), 4);
+  EXPECT_EQ(Form->sLabel2->Caption(), L"4");
+  // The progress window is topmost, borderless, 644 × 68, and gone within about two seconds.
+  HWND Progress = frm_animate->Handle();
+  EXPECT_TRUE(GetWindowLongW(Progress, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(GetWindowLongW(Progress, GWL_STYLE) & WS_CAPTION);
+  EXPECT_EQ(frm_animate->ClientRect(), Rect(0, 0, 644, 68));
+  EXPECT_TRUE(PumpUntil([] { return frm_animate == nullptr; }, 2600));
+  EXPECT_FALSE(IsWindow(Progress));
+  (void)Before;
+}
+
+TEST_F(RunTest, NothingFoundShowsTheNoticeAndStartsNoWait) {
+  for (auto [Start, End] : {std::pair{L"", L","}, std::pair{L"kód", L""}, std::pair{L"@@", L"#"}}) {
+    ExpectMessage();
+    Search(Start, End, L"*");
+    EXPECT_FALSE(Form->Timer1->Enabled());
+    EXPECT_EQ(Form->sLabel2->Caption(), L"0");
+    EXPECT_EQ(Form->Memo2->Text(), L"");
+  }
+  EXPECT_EQ(Messages, (std::vector<std::wstring>(3, NothingFoundText)));
+  PumpFor(300);
+  EXPECT_EQ(frm_animate, nullptr);
+}
+
+TEST_F(RunTest, WaitLastsTheCountOfTheRunBeforeInTicks) {
+  Form->Memo1->SetText(Lines({L"[1] [2] [3] [4] [5] [6] [7]"}));
+  ASSERT_TRUE(RunToDone(L"[", L"]", L"x"));
+  EXPECT_EQ(Ticks, 10);
+  Form->Memo1->SetText(Lines({L"[a] [b] [c] [d] [e] [f] [g] [h] [i] [j] [k] [l] [m]",
+                              L"[n] [o] [p] [q] [r] [s] [t] [u] [v] [w] [x] [y]"}));
+  ASSERT_TRUE(RunToDone(L"[", L"]", L"x"));
+  EXPECT_EQ(Ticks, 1); // 7 entries before: one tick
+  EXPECT_EQ(Counts.back(), L"Přepsáno: 25 položek z 25");
+  Form->Memo1->SetText(Lines({L"[a]"}));
+  ASSERT_TRUE(RunToDone(L"[", L"]", L"x"));
+  EXPECT_EQ(Ticks, 3); // 25 entries before: three ticks
+}
+
+TEST_F(RunTest, SecondSearchWhileWaitingReplacesTheListAndTheWaitGoesOn) {
+  Form->Memo1->SetText(Lines({L"[a] [b]"}));
+  Search(L"[", L"]", L"x");
+  ASSERT_TRUE(Form->Timer1->Enabled());
+  PumpFor(250);
+  ExpectMessage();
+  Search(L"<", L">", L"x"); // finds nothing while the wait runs
+  EXPECT_EQ(Messages, std::vector<std::wstring>{NothingFoundText});
+  EXPECT_TRUE(Form->Timer1->Enabled());
+  ASSERT_TRUE(PumpUntil([] { return frm_animate && frm_animate->lblinfo->Caption() == DoneText; }));
+  EXPECT_EQ(Form->pb->Max(), 0);
+  EXPECT_EQ(Form->Memo1->Text(), Lines({L"[a] [b]"})); // rewrote nothing
+}
+
+TEST_F(RunTest, SearchDuringARewriteIsIgnored) {
+  Form->Memo1->SetText(Lines({L"[a] [b] [c]"}));
+  bool Pressed = false;
+  OnCounter = [&] {
+    if (Pressed) return;
+    Pressed = true;
+    Form->sEdit1->SetText(L"a");
+    Form->sEdit2->SetText(L"c");
+    Form->sButton2->Click();
+  };
+  ASSERT_TRUE(RunToDone(L"[", L"]", L"x"));
+  EXPECT_TRUE(Pressed);
+  EXPECT_EQ(Form->Memo2->Text(), Lines({L"[a]", L"[b]", L"[c]"}));
+  EXPECT_FALSE(Form->Timer1->Enabled());
+  EXPECT_EQ(Form->Memo1->Text(), Lines({L"x x x"}));
+  EXPECT_EQ(Counts.back(), L"Přepsáno: 3 položek z 3");
+}
+
+TEST_F(RunTest, ReplacementChangeTakesEffectFromTheNextEntry) {
+  Form->Memo1->SetText(Lines({L"[a] [b] [c]"}));
+  OnCounter = [&] { Form->sEdit3->SetText(L"?"); };
+  ASSERT_TRUE(RunToDone(L"[", L"]", L"x"));
+  EXPECT_EQ(Form->Memo1->Text(), Lines({L"x ? ?"}));
+}
+
+TEST_F(RunTest, ClosingTheProgressWindowDuringARewriteIsHarmless) {
+  Form->Memo1->SetText(Lines({L"[a] [b] [c] [d]"}));
+  OnCounter = [&] {
+    if (frm_animate) PostMessageW(frm_animate->Handle(), WM_CLOSE, 0, 0);
+  };
+  Search(L"[", L"]", L"x");
+  ASSERT_TRUE(PumpUntil([this] {
+    return !Form->Timer1->Enabled() && !Form->Rewriting() && Form->sLabel2->Caption() == L"4";
+  }));
+  PumpFor(100);
+  EXPECT_EQ(frm_animate, nullptr);
+  EXPECT_EQ(Form->Memo1->Text(), Lines({L"x x x x"}));
+  EXPECT_TRUE(IsWindowEnabled(Form->Memo1->Handle()));
+}
+
+TEST_F(RunTest, ReplacementContainingTheEntryEndsAndEntriesFormedByReplacementsAreRewritten) {
+  Form->Memo1->SetText(Lines({L"[a] aabb"}));
+  ASSERT_TRUE(RunToDone(L"[", L"]", L"<[a]>"));
+  EXPECT_EQ(Form->Memo1->Text(), Lines({L"<[a]> aabb"}));
+  Form->Memo1->SetText(Lines({L"{ab} aabb"}));
+  ASSERT_TRUE(RunToDone(L"{", L"}", L""));
+  EXPECT_EQ(Form->Memo1->Text(), Lines({L" aabb"}));
+}
+
+TEST(TypeChange, ReplacesOnlyTheLastExtensionAndDropsTheFolder) {
+  EXPECT_EQ(TypeChangedFileName(L"C:\\Dokumenty\\dokument.txt", 3), L"dokument.html");
+  EXPECT_EQ(TypeChangedFileName(L"C:\\Dokumenty\\dokument.html", 4), L"dokument.txt");
+  EXPECT_EQ(TypeChangedFileName(L"C:\\zaloha.2014.txt", 2), L"zaloha.2014.php");
+  EXPECT_EQ(TypeChangedFileName(L"C:\\verze.1\\soubor", 1), L"soubor.txt");
+  EXPECT_EQ(TypeChangedFileName(L"D:soubor", 2), L"soubor.php");
+  EXPECT_EQ(TypeChangedFileName(L"C:\\a\\b.txt", 0), L"");
+  EXPECT_EQ(TypeChangedFileName(L"C:\\a\\b.txt", 5), L"");
+}
