@@ -259,7 +259,7 @@ void PaintCornersGradientPixels(TBitmap32& Bmp, const TRect& R0, const TColor Co
         // 16-bit channels as the system's fill takes them, cut back to bytes.
         auto Ch = [&](int (*Get)(uint32_t)) {
           double V16 = L1 * Get(A.P) * 256 + L2 * Get(B.P) * 256 + L3 * Get(C.P) * 256;
-          return std::clamp(int(V16) >> 8, 0, 255);
+          return std::clamp(int(std::lround(V16)) >> 8, 0, 255);
         };
         Row[x] = MakePixel(Ch(PixB), Ch(PixG), Ch(PixR), 255);
         break;

@@ -65,6 +65,24 @@ struct TWeights {
   std::vector<TContributor> List;
 };
 
+// Scales one destination pixel's weights to sum exactly 1.0 (65536). Sampled filters do not
+// sum to 1 by themselves: a box shrinking 9 pixels to 2 would take 5 contributors of 2/9 and
+// brighten a flat area by 11 %. With the sum exact, flat areas keep their value exactly.
+void Normalise(TContributor* First, TContributor* Last) {
+  int64_t Sum = 0;
+  for (TContributor* C = First; C != Last; ++C)
+    Sum += C->Weight;
+  if (Sum <= 0 || Sum == 65536) return;
+  int64_t Total = 0;
+  TContributor* Largest = First;
+  for (TContributor* C = First; C != Last; ++C) {
+    C->Weight = int(RoundHalfEven(double(C->Weight) * 65536.0 / double(Sum)));
+    Total += C->Weight;
+    if (C->Weight > Largest->Weight) Largest = C;
+  }
+  Largest->Weight += int(65536 - Total);
+}
+
 TWeights BuildWeights(int N, int M, TResampleFilter Filter) {
   TWeights W;
   W.Start.reserve(size_t(M) + 1);
@@ -85,6 +103,7 @@ TWeights BuildWeights(int N, int M, TResampleFilter Filter) {
       K = K < 0 ? 0 : K >= N ? N - 1 : K;
       W.List.push_back({K, Weight});
     }
+    Normalise(W.List.data() + W.Start.back(), W.List.data() + W.List.size());
   }
   W.Start.push_back(int(W.List.size()));
   return W;

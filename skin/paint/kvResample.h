@@ -19,7 +19,8 @@ double FilterRadius(TResampleFilter Filter);
 double FilterValue(TResampleFilter Filter, double X);
 
 // Resizes Src into Dst (NewWidth x NewHeight), all four channels filtered: a horizontal pass
-// into a temporary bitmap, then a vertical one. The same size copies Src. Throws
+// into a temporary bitmap, then a vertical one. Each destination pixel's weights sum to exactly
+// 1, so flat areas keep their value. The same size copies Src. Throws
 // std::runtime_error "Source bitmap is too small" when Src is 1 pixel wide or high or less;
 // does nothing when NewWidth or NewHeight is 0 or less. Src and Dst may be the same bitmap.
 void ResampleBitmap(const TBitmap32& Src, TBitmap32& Dst, int NewWidth, TResampleFilter Filter,
