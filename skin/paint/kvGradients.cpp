@@ -242,11 +242,13 @@ void PaintCornersGradientPixels(TBitmap32& Bmp, const TRect& R0, const TColor Co
   for (int i = 0; i < 5; ++i)
     V[i].P = ColorToPixel(ColorToRGB(Colors[i]));
   static constexpr int Triangles[4][3] = {{0, 1, 2}, {1, 2, 3}, {0, 1, 4}, {4, 1, 3}};
+  // Each pixel is sampled at its top-left corner, as the system's triangle fill does; a pixel
+  // on the line between two triangles takes the first of them.
   for (int y = R.Top; y < R.Bottom; ++y) {
     uint32_t* Row = Bmp.ScanLine(y);
-    double PY = y + 0.5;
+    double PY = y;
     for (int x = R.Left; x < R.Right; ++x) {
-      double PX = x + 0.5;
+      double PX = x;
       for (const auto& T : Triangles) {
         const TVertex &A = V[T[0]], &B = V[T[1]], &C = V[T[2]];
         double Den = (B.Y - C.Y) * (A.X - C.X) + (C.X - B.X) * (A.Y - C.Y);

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "skin/paint/kvGradients.h"
+#include "skin/paint/sGraphUtils.h"
 
 bool PaintCornersGradientGdi(TBitmap32& Bmp, const TRect& R0, const TColor Colors[5]) {
   TRect R = R0.Intersected(Bmp.BoundsRect());
@@ -25,5 +26,8 @@ bool PaintCornersGradientGdi(TBitmap32& Bmp, const TRect& R0, const TColor Color
   GRADIENT_TRIANGLE Mesh[4] = {{0, 1, 2}, {1, 2, 3}, {0, 1, 4}, {4, 1, 3}};
   BOOL Ok = GradientFill(DC, V, 5, Mesh, 4, GRADIENT_FILL_TRIANGLE);
   GdiFlush();
-  return Ok != FALSE;
+  if (!Ok) return false;
+  // Painted pixels are opaque, whatever the system left in the alpha byte.
+  SetAlphaRect(Bmp, R, 255);
+  return true;
 }

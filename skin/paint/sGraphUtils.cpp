@@ -323,12 +323,26 @@ void BlendThree(TBitmap32& Dst, const TBitmap32& A, const TBitmap32& B, int W,
 // Stretching and tiling ----------------------------------------------------------------------
 
 namespace {
-// Source index of destination index I when N source pixels stretch over M: the source pixel
-// under the centre of the destination pixel.
-std::vector<int> StretchMap(int Origin, int N, int M) {
+// Source index of each of M destination pixels when N source pixels stretch over them, as
+// StretchBlt picks them in colour-on-colour mode: the longer side is walked with a 16.16 step
+// of (shorter << 16) / longer (truncated), starting half a step in. When shrinking, several
+// source pixels land on one destination pixel: the last of them is kept along a row, the first
+// along a column.
+std::vector<int> StretchMap(int Origin, int N, int M, bool LastWins) {
   std::vector<int> Map(size_t(std::max(M, 0)));
-  for (int i = 0; i < M; ++i)
-    Map[size_t(i)] = Origin + int((int64_t(2 * i + 1) * N) / (int64_t(2) * M));
+  if (M >= N) {
+    int64_t Step = (int64_t(N) << 16) / M, Pos = Step / 2;
+    for (int i = 0; i < M; ++i, Pos += Step)
+      Map[size_t(i)] = Origin + int(Pos >> 16);
+  } else {
+    for (int i = 0; i < M; ++i) // every destination pixel is hit below; this is a fallback
+      Map[size_t(i)] = Origin + int((int64_t(2 * i + 1) * N) / (int64_t(2) * M));
+    int64_t Step = (int64_t(M) << 16) / N, Pos = Step / 2;
+    for (int j = 0; j < N; ++j, Pos += Step) {
+      int64_t D = Pos >> 16;
+      if (D < M && (LastWins || j == 0 || ((Pos - Step) >> 16) != D)) Map[size_t(D)] = Origin + j;
+    }
+  }
   return Map;
 }
 } // namespace
@@ -338,8 +352,8 @@ void StretchCopy(TBitmap32& Dst, const TRect& DstR, const TBitmap32& Src, const 
   if (DW <= 0 || DH <= 0 || SW <= 0 || SH <= 0) return;
   TRect Clip = ClippedToBitmap(DstR, Dst);
   if (Clip.IsEmpty()) return;
-  std::vector<int> Cols = StretchMap(SrcR.Left, SW, DW);
-  std::vector<int> Rows = StretchMap(SrcR.Top, SH, DH);
+  std::vector<int> Cols = StretchMap(SrcR.Left, SW, DW, true);
+  std::vector<int> Rows = StretchMap(SrcR.Top, SH, DH, false);
   for (int y = Clip.Top; y < Clip.Bottom; ++y) {
     int sy = Rows[size_t(y - DstR.Top)];
     if (sy < 0 || sy >= Src.Height()) continue;
