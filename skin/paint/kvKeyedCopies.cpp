@@ -187,7 +187,7 @@ TBitmap32 PaddedPiece(const TBitmap32& Src, int X, int Y, int W, int H) {
 
 void StretchMasked(int XDest, int YDest, int WDest, bool IsCentre, int MaskRows,
                    const TBitmap32& Src, TBitmap32& Dst, int SrcH, int SrcW, int SrcY, int SrcX,
-                   int HDest) {
+                   int HDest, TResampleFilter MaskFilter) {
   if (XDest < 0 || YDest < 0 || WDest <= 0 || HDest <= 0) return;
   if (Dst.Width() <= 1 || Dst.Height() <= 1) return;
   TRect DstR = Bounds(XDest, YDest, WDest, HDest);
@@ -220,7 +220,7 @@ void StretchMasked(int XDest, int YDest, int WDest, bool IsCentre, int MaskRows,
                   ((WDest < SrcW && HDest == SrcH) || (HDest < SrcH && WDest == SrcW) || IsCentre);
   if (Filtered) {
     ResampleBitmap(PaddedPiece(Src, SrcX, SrcY, SrcW, SrcH), Img, WDest, rfMitchell, HDest);
-    ResampleBitmap(PaddedPiece(Src, SrcX, SrcY + MaskRows, SrcW, SrcH), Msk, WDest, rfMitchell,
+    ResampleBitmap(PaddedPiece(Src, SrcX, SrcY + MaskRows, SrcW, SrcH), Msk, WDest, MaskFilter,
                    HDest);
   } else {
     StretchCopy(Img, Img.BoundsRect(), Src, Bounds(SrcX, SrcY, SrcW, SrcH));

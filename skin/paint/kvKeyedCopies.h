@@ -14,6 +14,7 @@
 #include "skin/paint/Bitmap32.h"
 #include "skin/paint/kvCacheInfo.h"
 #include "skin/paint/kvPixelMath.h"
+#include "skin/paint/kvResample.h"
 #include "skin/paint/kvTypes.h"
 
 // Copies the INCLUSIVE source rectangle SrcR of Src to (X, Y) of Dst. Key pixels (word Key) are
@@ -33,10 +34,11 @@ void CopyMasked(TRect DstR, TRect SrcR, TBitmap32& Dst, const TRect& MaskR, bool
                 const TCacheInfo& CI, const TBitmap32& Src);
 // Stretches the piece (SrcX, SrcY, SrcW x SrcH) of Src with its mask MaskRows rows below (0: no
 // mask) onto (XDest, YDest, WDest x HDest) of Dst. IsCentre marks the centre piece of a nine-
-// slice, which is always filtered.
+// slice, which is always filtered. Filtered pieces use the Mitchell filter, their mask
+// MaskFilter (the right edge of alpha forms takes Hermite there).
 void StretchMasked(int XDest, int YDest, int WDest, bool IsCentre, int MaskRows,
                    const TBitmap32& Src, TBitmap32& Dst, int SrcH, int SrcW, int SrcY, int SrcX,
-                   int HDest);
+                   int HDest, TResampleFilter MaskFilter = rfMitchell);
 // Copies one frame SrcR of a masked image to DstR. The mask lies MaskR.Height() div
 // (MaskType + 1) rows below; MaskType 0 means no mask (a plain keyed copy). Mode 1 blends by
 // the mask; any other mode draws the image fainter.

@@ -100,7 +100,7 @@ void Draw3DFrame(void* DC0, TRect R, TColor LightColor, int Count, TColor DarkCo
 void PaintRoundShadow(TBitmap32& Bmp, const TRect& R0, int Strength, int Radius, int Depth,
                       TColor Color) {
   TRect R = ClippedToBitmap(R0, Bmp);
-  if (R.IsEmpty()) return;
+  if (R.IsEmpty() || Depth < 0) return;
   int W = R.Width(), H = R.Height();
   TBitmap32 Mask(W, H);
   Mask.Fill(0x00FFFFFF);

@@ -134,4 +134,10 @@ TEST(RoundShadowDC, DarkensInsideTowardTheColour) {
   EXPECT_LT(Inner, 255);
   // Step (255 - 0) / 4 = 63 per level: three levels give 255 - 189 = 66 under the mask.
   EXPECT_NEAR(Inner, BlendChannel(255, 0, 66), 1);
+  // A negative depth (a zero divisor) and an empty rectangle do nothing.
+  TBitmap32 C(4, 4);
+  C.Fill(0xFFFFFFFF);
+  PaintRoundShadow(C, {0, 0, 4, 4}, 0, 4, -1, clBlack);
+  PaintRoundShadow(C, {2, 2, 2, 4}, 0, 4, 3, clBlack);
+  EXPECT_EQ(C.Pixel(2, 2), 0xFFFFFFFFu);
 }
