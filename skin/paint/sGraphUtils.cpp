@@ -323,27 +323,28 @@ void BlendThree(TBitmap32& Dst, const TBitmap32& A, const TBitmap32& B, int W,
 // Stretching and tiling ----------------------------------------------------------------------
 
 namespace {
-// Source index of each of M destination pixels when N source pixels stretch over them, as
-// StretchBlt picks them in colour-on-colour mode: the longer side is walked with a 16.16 step
-// of (shorter << 16) / longer (truncated), starting half a step in. When shrinking, several
-// source pixels land on one destination pixel: the last of them is kept along a row, the first
-// along a column.
-std::vector<int> StretchMap(int Origin, int N, int M, bool LastWins) {
-  std::vector<int> Map(size_t(std::max(M, 0)));
+// Source offset of destination pixel I when N source pixels stretch over M, as StretchBlt
+// picks them in colour-on-colour mode: the longer side is walked with a 16.16 step of
+// (shorter << 16) / longer (truncated), starting half a step in. When shrinking, several
+// source pixels land on one destination pixel: the last of them is kept along a row
+// (LastWins), the first along a column. Computed per pixel, so that only the visible part of a
+// huge destination costs anything.
+int StretchIndex(int64_t I, int64_t N, int64_t M, bool LastWins) {
   if (M >= N) {
-    int64_t Step = (int64_t(N) << 16) / M, Pos = Step / 2;
-    for (int i = 0; i < M; ++i, Pos += Step)
-      Map[size_t(i)] = Origin + int(Pos >> 16);
-  } else {
-    for (int i = 0; i < M; ++i) // every destination pixel is hit below; this is a fallback
-      Map[size_t(i)] = Origin + int((int64_t(2 * i + 1) * N) / (int64_t(2) * M));
-    int64_t Step = (int64_t(M) << 16) / N, Pos = Step / 2;
-    for (int j = 0; j < N; ++j, Pos += Step) {
-      int64_t D = Pos >> 16;
-      if (D < M && (LastWins || j == 0 || ((Pos - Step) >> 16) != D)) Map[size_t(D)] = Origin + j;
-    }
+    int64_t Step = (N << 16) / M;
+    return int((Step / 2 + I * Step) >> 16);
   }
-  return Map;
+  int64_t Step = (M << 16) / N, Half = Step / 2;
+  int64_t J;
+  if (LastWins) {
+    // The last j with Half + j * Step < (I + 1) << 16; a row shrunk to a single pixel takes
+    // the one before the last, as StretchBlt does.
+    J = M == 1 ? N - 2 : ((I + 1) * 65536 - Half - 1) / Step;
+  } else {
+    int64_t Num = I * 65536 - Half; // the first j with Half + j * Step >= I << 16
+    J = Num <= 0 ? 0 : (Num + Step - 1) / Step;
+  }
+  return int(std::clamp<int64_t>(J, 0, N - 1));
 }
 } // namespace
 
@@ -352,16 +353,17 @@ void StretchCopy(TBitmap32& Dst, const TRect& DstR, const TBitmap32& Src, const 
   if (DW <= 0 || DH <= 0 || SW <= 0 || SH <= 0) return;
   TRect Clip = ClippedToBitmap(DstR, Dst);
   if (Clip.IsEmpty()) return;
-  std::vector<int> Cols = StretchMap(SrcR.Left, SW, DW, true);
-  std::vector<int> Rows = StretchMap(SrcR.Top, SH, DH, false);
+  std::vector<int> Cols(size_t(Clip.Width()));
+  for (int x = Clip.Left; x < Clip.Right; ++x)
+    Cols[size_t(x - Clip.Left)] = SrcR.Left + StretchIndex(x - DstR.Left, SW, DW, true);
   for (int y = Clip.Top; y < Clip.Bottom; ++y) {
-    int sy = Rows[size_t(y - DstR.Top)];
+    int sy = SrcR.Top + StretchIndex(y - DstR.Top, SH, DH, false);
     if (sy < 0 || sy >= Src.Height()) continue;
     const uint32_t* S = Src.ScanLine(sy);
-    uint32_t* D = Dst.ScanLine(y);
-    for (int x = Clip.Left; x < Clip.Right; ++x) {
-      int sx = Cols[size_t(x - DstR.Left)];
-      if (sx >= 0 && sx < Src.Width()) D[x] = S[sx];
+    uint32_t* D = Dst.ScanLine(y) + Clip.Left;
+    for (size_t i = 0; i < Cols.size(); ++i) {
+      int sx = Cols[i];
+      if (sx >= 0 && sx < Src.Width()) D[i] = S[sx];
     }
   }
 }

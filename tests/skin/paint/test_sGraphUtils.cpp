@@ -329,6 +329,9 @@ TEST(Stretch, NearestPixelAndClipping) {
   StretchCopy(F, {0, 0, 3, 3}, Wide, {2, 0, 8, 2});   // partly outside Src: skipped pixels
   StretchCopy(F, {0, 0, 0, 3}, Wide, {0, 0, 4, 2});
   EXPECT_EQ(F.Pixel(0, 0), Wide.Pixel(3, 0));
+  // A huge destination costs only its visible part.
+  StretchCopy(F, {-1000000000, 0, 1000000000, 3}, Wide, {0, 0, 4, 2});
+  EXPECT_EQ(F.Pixel(0, 0), Wide.Pixel(0, 0)); // a step below 1/65536 stays on the first pixel
 }
 
 TEST(Stretch, TileBitmapFromTopLeft) {

@@ -84,6 +84,22 @@ TEST(StretchDC, StretchCopyGivesTheSamePixelsAsStretchBlt) {
   }
 }
 
+TEST(StretchDC, EveryRowAndColumnRatioUpTo40) {
+  TBitmap32 Src = Numbered(40, 40);
+  for (int N = 1; N <= 40; ++N)
+    for (int M = 1; M <= 40; ++M) {
+      TBitmap32 A(40, 2), B(40, 2), C(2, 40), D(2, 40);
+      StretchBltCopy(A, {0, 0, M, 1}, Src, {0, 0, N, 1});
+      StretchCopy(B, {0, 0, M, 1}, Src, {0, 0, N, 1});
+      StretchBltCopy(C, {0, 0, 1, M}, Src, {0, 0, 1, N});
+      StretchCopy(D, {0, 0, 1, M}, Src, {0, 0, 1, N});
+      for (int i = 0; i < M; ++i) {
+        ASSERT_EQ(A.Pixel(i, 0), B.Pixel(i, 0)) << N << " -> " << M << " columns, at " << i;
+        ASSERT_EQ(C.Pixel(0, i), D.Pixel(0, i)) << N << " -> " << M << " rows, at " << i;
+      }
+    }
+}
+
 TEST(TileDC, TileGraphicMatchesTileBitmap) {
   TBitmap32 Tile = Numbered(3, 2);
   for (bool Pattern : {false, true}) {
