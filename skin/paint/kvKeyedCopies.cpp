@@ -8,30 +8,6 @@
 
 namespace {
 
-// One copy between two bitmaps after clipping: destination and source origins and the size.
-struct TCopyBox {
-  int DX, DY, SX, SY, W, H;
-};
-
-// Clips a copy of W x H pixels from (SX, SY) of Src to (DX, DY) of Dst to both bitmaps,
-// moving the other side's origin along with a clipped edge. False when nothing is left.
-bool ClipCopy(TCopyBox& B, const TBitmap32& Dst, const TBitmap32& Src) {
-  auto ClipLow = [](int& A, int& Other, int& Size) {
-    if (A < 0) {
-      Other -= A;
-      Size += A;
-      A = 0;
-    }
-  };
-  ClipLow(B.DX, B.SX, B.W);
-  ClipLow(B.SX, B.DX, B.W);
-  ClipLow(B.DY, B.SY, B.H);
-  ClipLow(B.SY, B.DY, B.H);
-  B.W = std::min({B.W, Dst.Width() - B.DX, Src.Width() - B.SX});
-  B.H = std::min({B.H, Dst.Height() - B.DY, Src.Height() - B.SY});
-  return B.W > 0 && B.H > 0;
-}
-
 // The smaller of the two rectangles, copied from SrcR's top-left to DstR's top-left.
 TCopyBox BoxOf(const TRect& DstR, const TRect& SrcR) {
   return {DstR.Left,

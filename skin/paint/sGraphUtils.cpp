@@ -36,6 +36,23 @@ TRect ClippedToBitmap(const TRect& R, const TBitmap32& Bmp) {
   return R.Intersected(Bmp.BoundsRect());
 }
 
+bool ClipCopy(TCopyBox& B, const TBitmap32& Dst, const TBitmap32& Src) {
+  auto ClipLow = [](int& A, int& Other, int& Size) {
+    if (A < 0) {
+      Other -= A;
+      Size += A;
+      A = 0;
+    }
+  };
+  ClipLow(B.DX, B.SX, B.W);
+  ClipLow(B.SX, B.DX, B.W);
+  ClipLow(B.DY, B.SY, B.H);
+  ClipLow(B.SY, B.DY, B.H);
+  B.W = std::min({B.W, Dst.Width() - B.DX, Src.Width() - B.SX});
+  B.H = std::min({B.H, Dst.Height() - B.DY, Src.Height() - B.SY});
+  return B.W > 0 && B.H > 0;
+}
+
 // Fills --------------------------------------------------------------------------------------
 
 void FillPixels32(TBitmap32& Bmp, TRect R, TColor Color, uint8_t Alpha) {
@@ -347,6 +364,13 @@ int StretchIndex(int64_t I, int64_t N, int64_t M, bool LastWins) {
   return int(std::clamp<int64_t>(J, 0, N - 1));
 }
 } // namespace
+
+void CopyPixels(TBitmap32& Dst, int X, int Y, const TBitmap32& Src, TRect SrcR) {
+  TCopyBox B{X, Y, SrcR.Left, SrcR.Top, SrcR.Width(), SrcR.Height()};
+  if (!ClipCopy(B, Dst, Src)) return;
+  for (int j = 0; j < B.H; ++j)
+    std::copy_n(Src.ScanLine(B.SY + j) + B.SX, B.W, Dst.ScanLine(B.DY + j) + B.DX);
+}
 
 void StretchCopy(TBitmap32& Dst, const TRect& DstR, const TBitmap32& Src, const TRect& SrcR) {
   int DW = DstR.Width(), DH = DstR.Height(), SW = SrcR.Width(), SH = SrcR.Height();

@@ -22,6 +22,14 @@ bool RectsOverlap(const TRect& Outer, const TRect& R);
 // R intersected with the bitmap's area.
 TRect ClippedToBitmap(const TRect& R, const TBitmap32& Bmp);
 
+// One copy of W x H pixels from (SX, SY) of a source to (DX, DY) of a destination.
+struct TCopyBox {
+  int DX, DY, SX, SY, W, H;
+};
+// Clips a copy to both bitmaps, moving the other side's origin along with a clipped edge so
+// that source and destination stay aligned. False when nothing is left.
+bool ClipCopy(TCopyBox& B, const TBitmap32& Dst, const TBitmap32& Src);
+
 // Fills --------------------------------------------------------------------------------------
 
 // Writes (Alpha << 24) | Color-as-pixel to every pixel of R.
@@ -93,6 +101,9 @@ void BlendThree(TBitmap32& Dst, const TBitmap32& A, const TBitmap32& B, int W,
 
 // Stretching and tiling ----------------------------------------------------------------------
 
+// Opaque copy of SrcR of Src to (X, Y) of Dst, all four bytes, as BitBlt with SRCCOPY does;
+// clipped to both bitmaps with source and destination kept aligned.
+void CopyPixels(TBitmap32& Dst, int X, int Y, const TBitmap32& Src, TRect SrcR);
 // Nearest-pixel stretch of SrcR of Src onto DstR of Dst, the pixels StretchBlt gives in
 // colour-on-colour mode with SRCCOPY (all four bytes copied). Empty or negative sizes do
 // nothing; destination pixels outside Dst and source pixels outside Src are skipped.

@@ -334,6 +334,22 @@ TEST(Stretch, NearestPixelAndClipping) {
   EXPECT_EQ(F.Pixel(0, 0), Wide.Pixel(0, 0)); // a step below 1/65536 stays on the first pixel
 }
 
+TEST(Stretch, CopyPixelsClipsAligned) {
+  TBitmap32 Src = Numbered(4, 3);
+  TBitmap32 D(3, 3);
+  CopyPixels(D, -1, 1, Src, {0, 0, 4, 3}); // left of Dst: source column 1 lands on 0
+  EXPECT_EQ(D.Pixel(0, 1), Src.Pixel(1, 0));
+  EXPECT_EQ(D.Pixel(2, 2), Src.Pixel(3, 1));
+  EXPECT_EQ(D.Pixel(0, 0), 0u);
+  TBitmap32 E(3, 3);
+  CopyPixels(E, 0, 0, Src, {-2, 2, 1, 9}); // source beyond its top-left and bottom
+  EXPECT_EQ(E.Pixel(2, 0), Src.Pixel(0, 2));
+  EXPECT_EQ(E.Pixel(1, 0), 0u);
+  EXPECT_EQ(E.Pixel(2, 1), 0u);
+  CopyPixels(E, 3, 0, Src, {0, 0, 4, 3});
+  CopyPixels(E, 0, 0, Src, {4, 0, 9, 3});
+}
+
 TEST(Stretch, TileBitmapFromTopLeft) {
   TBitmap32 Tile = Numbered(2, 2);
   TBitmap32 D(6, 4);

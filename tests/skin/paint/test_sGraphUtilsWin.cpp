@@ -100,6 +100,25 @@ TEST(StretchDC, EveryRowAndColumnRatioUpTo40) {
     }
 }
 
+TEST(StretchDC, CopyPixelsIsBitBlt) {
+  TBitmap32 Src = Numbered(6, 5);
+  const int Cases[][6] = {{0, 0, 0, 0, 6, 5},
+                          {-2, 1, 0, 0, 6, 5},
+                          {3, 2, 1, 1, 4, 3},
+                          {0, 0, -1, -2, 5, 5},
+                          {5, 4, 0, 0, 6, 5}};
+  for (const auto& C : Cases) {
+    TBitmap32 A(7, 6), B(7, 6);
+    BitBlt(static_cast<HDC>(A.NativeDC()), C[0], C[1], C[4], C[5], static_cast<HDC>(Src.NativeDC()),
+           C[2], C[3], SRCCOPY);
+    GdiFlush();
+    CopyPixels(B, C[0], C[1], Src, Bounds(C[2], C[3], C[4], C[5]));
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 7; ++x)
+        ASSERT_EQ(A.Pixel(x, y), B.Pixel(x, y)) << C[0] << "," << C[1] << " at " << x << "," << y;
+  }
+}
+
 TEST(TileDC, TileGraphicMatchesTileBitmap) {
   TBitmap32 Tile = Numbered(3, 2);
   for (bool Pattern : {false, true}) {
