@@ -1,0 +1,18 @@
+// Writers of 32-bit bitmaps for tests and tools: BMP (with alpha) and PAM.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "skin/paint/Bitmap32.h"
+
+// A complete BMP file: BITMAPV5HEADER, 32 bits per pixel, BI_BITFIELDS with an alpha mask, rows
+// bottom-up. Readers that ignore the alpha mask still see the colours.
+std::vector<uint8_t> EncodeBmp32(const TBitmap32& Bmp);
+// A PAM file (P7, TUPLTYPE RGB_ALPHA, MAXVAL 255), rows top-down.
+std::vector<uint8_t> EncodePam(const TBitmap32& Bmp);
+
+// Write the encoded file; throw std::runtime_error naming the file when it cannot be written.
+void SaveBmp32(const TBitmap32& Bmp, const std::string& FileName);
+void SavePam(const TBitmap32& Bmp, const std::string& FileName);
