@@ -125,11 +125,13 @@ void Tfrm_main::Button1Click(TComponent*) {
   };
   try {
     Memo1->SetEnabled(false);
-    int N = Memo2->LineCount();
+    // The list is read once: a search cannot replace it while the rewrite runs.
+    std::vector<std::wstring> Lines = SplitLines(Memo2->Text());
+    int N = int(Lines.size());
     std::vector<std::u16string> Entries;
-    Entries.reserve(size_t(N));
-    for (int i = 0; i < N; ++i)
-      Entries.push_back(ToU16(Memo2->Line(i)));
+    Entries.reserve(Lines.size());
+    for (const auto& Line : Lines)
+      Entries.push_back(ToU16(Line));
     std::unique_ptr<textovrt::TRewriteRun> Run;
     FEditorReplaced = true;
     for (int i = 0; i < N; ++i) {
@@ -171,13 +173,16 @@ void Tfrm_main::ApplyEdits(const std::vector<textovrt::TTextEdit>& Edits) {
   if (Edits.empty()) return;
   // One repaint for the whole entry, however many places it changed.
   FDeferRepaint = true;
+  Memo1->BeginUpdate();
   try {
     for (const auto& Edit : Edits)
       Memo1->ReplaceControlRange(Edit.Position, Edit.RemovedLength, ToWide(Edit.Inserted));
   } catch (...) {
+    Memo1->EndUpdate();
     FDeferRepaint = false;
     throw;
   }
+  Memo1->EndUpdate();
   FDeferRepaint = false;
   Memo1Change(Memo1);
 }

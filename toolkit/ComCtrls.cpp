@@ -165,6 +165,21 @@ void TRichEdit::ReplaceControlRange(size_t Position, size_t Length, const std::w
   if (!FChangeSeen) Change();
 }
 
+void TRichEdit::BeginUpdate() {
+  if (FUpdateCount++ > 0 || !HandleAllocated()) return;
+  SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+  SendMessageW(Handle(), EM_GETSCROLLPOS, 0, LPARAM(&FScrollPos));
+  SendMessageW(Handle(), EM_EXGETSEL, 0, LPARAM(&FSelection));
+}
+
+void TRichEdit::EndUpdate() {
+  if (FUpdateCount == 0 || --FUpdateCount > 0 || !HandleAllocated()) return;
+  SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&FSelection));
+  SendMessageW(Handle(), EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
+  SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
 void TRichEdit::Change() {
   if (OnChange) OnChange(this);
 }

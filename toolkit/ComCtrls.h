@@ -1,6 +1,8 @@
 // Common controls: the progress bar and the rich edit in plain-text mode.
 #pragma once
 
+#include <richedit.h>
+
 #include "toolkit/StdCtrls.h"
 
 // A progress bar with a 32-bit range. Min, Max and Position are kept as set, whatever the
@@ -46,6 +48,9 @@ public:
   void ReplaceRange(size_t Position, size_t Length, const std::wstring& NewText);
   // The same in the control's own positions, where a line break is one character (CR).
   void ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText);
+  // Edits between these keep the view where it was and draw nothing until the end.
+  void BeginUpdate();
+  void EndUpdate();
   bool PlainText = true;
   TScrollStyle ScrollBars = ssBoth;
   TNotifyEvent OnChange;
@@ -61,5 +66,8 @@ protected:
 private:
   void ApplyColors();
   bool FChangeSeen = false;
+  int FUpdateCount = 0;
+  POINT FScrollPos{};
+  CHARRANGE FSelection{};
   TBoundLabel FBoundLabel{this};
 };
