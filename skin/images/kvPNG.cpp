@@ -3,6 +3,7 @@
 #include "skin/images/kvPNG.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -67,6 +68,34 @@ bool IsValidColorFormat(uint8_t ColorType, uint8_t Depth) {
   }
 }
 
+// The predictor of the Paeth filter, with the PNG specification's order of ties.
+inline int PaethPredictor(int A, int B, int C) {
+  const int P = B - C; // (A + B - C) - A
+  const int Q = A - C; // (A + B - C) - B
+  const int PA = std::abs(P), PB = std::abs(Q), PC = std::abs(P + Q);
+  return (PA <= PB && PA <= PC) ? A : (PB <= PC ? B : C);
+}
+
+// Paeth for whole pixels of N bytes: the left and upper-left pixels stay in registers.
+template <size_t N>
+void UnfilterPaeth(uint8_t* Row, const uint8_t* Prev, size_t Length) {
+  int A[N], C[N];
+  for (size_t K = 0; K < N; ++K) {
+    A[K] = Row[K];
+    C[K] = Prev[K];
+  }
+  size_t I = N;
+  for (; I + N <= Length; I += N)
+    for (size_t K = 0; K < N; ++K) {
+      const int B = Prev[I + K];
+      A[K] = uint8_t(Row[I + K] + PaethPredictor(A[K], B, C[K]));
+      Row[I + K] = uint8_t(A[K]);
+      C[K] = B;
+    }
+  for (; I < Length; ++I)
+    Row[I] = uint8_t(Row[I] + PaethPredictor(Row[I - N], Prev[I], Prev[I - N]));
+}
+
 // Undoes one row filter. Row and Prev are the row's bytes without the filter-type byte; Bpp is
 // the distance to the corresponding byte of the pixel to the left.
 void Unfilter(uint8_t Filter, uint8_t* Row, const uint8_t* Prev, size_t Length, size_t Bpp) {
@@ -89,14 +118,13 @@ void Unfilter(uint8_t Filter, uint8_t* Row, const uint8_t* Prev, size_t Length, 
   case 4:
     for (size_t I = 0; I < Bpp && I < Length; ++I)
       Row[I] = uint8_t(Row[I] + Prev[I]);
-    for (size_t I = Bpp; I < Length; ++I) {
-      const int A = Row[I - Bpp], B = Prev[I], C = Prev[I - Bpp];
-      const int P = B - C; // = (A + B - C) - A
-      const int Q = A - C; // = (A + B - C) - B
-      const int PA = std::abs(P), PB = std::abs(Q), PC = std::abs(P + Q);
-      const int Pred = (PA <= PB && PA <= PC) ? A : (PB <= PC ? B : C);
-      Row[I] = uint8_t(Row[I] + Pred);
-    }
+    if (Bpp == 3)
+      UnfilterPaeth<3>(Row, Prev, Length);
+    else if (Bpp == 4)
+      UnfilterPaeth<4>(Row, Prev, Length);
+    else
+      for (size_t I = Bpp; I < Length; ++I)
+        Row[I] = uint8_t(Row[I] + PaethPredictor(Row[I - Bpp], Prev[I], Prev[I - Bpp]));
     return;
   default: Fail(SUnknownFilter);
   }

@@ -131,6 +131,7 @@ public:
 
 private:
   using TConversionMethod = void (TColorManager::*)(const uint8_t*, uint8_t*, unsigned, uint8_t);
+  static void BuildGammaTable(std::array<uint8_t, 256>& Table, float MainGamma, float DisplayGamma);
   void PrepareConversion();
   void RowGrayToGray(const uint8_t* Source, uint8_t* Target, unsigned Count, uint8_t Mask);
   void RowIndexedToIndexed(const uint8_t* Source, uint8_t* Target, unsigned Count, uint8_t Mask);

@@ -49,8 +49,25 @@ inline uint8_t Reduce16(unsigned Value) {
 
 } // namespace
 
+// The table of a new manager (main gamma 1, display gamma 2.2), computed once: pictures without
+// gAMA never build their own.
 TColorManager::TColorManager() {
-  SetGamma(1, 2.2f);
+  static const std::array<uint8_t, 256> DefaultTable = [] {
+    std::array<uint8_t, 256> Table{};
+    BuildGammaTable(Table, 1.0f, 2.2f);
+    return Table;
+  }();
+  FGammaTable = DefaultTable;
+}
+
+void TColorManager::BuildGammaTable(std::array<uint8_t, 256>& Table, float MainGamma,
+                                    float DisplayGamma) {
+  const double Exponent = 1.0 / (double(MainGamma) * double(DisplayGamma));
+  for (int I = 0; I < 256; ++I) {
+    // nearbyint rounds ties to even in the default rounding mode.
+    const double V = std::nearbyint(std::pow(I / 255.0, Exponent) * 255.0);
+    Table[I] = uint8_t(std::clamp(V, 0.0, 255.0));
+  }
 }
 
 void TColorManager::Error(const std::string& Msg) {
@@ -118,12 +135,7 @@ void TColorManager::SetTargetOptions(TConvertOptions Value) {
 void TColorManager::SetGamma(float MainGamma, float DisplayGamma) {
   FMainGamma = MainGamma > 0 ? MainGamma : 1.0f;
   FDisplayGamma = DisplayGamma > 0 ? DisplayGamma : 2.2f;
-  const double Exponent = 1.0 / (double(FMainGamma) * double(FDisplayGamma));
-  for (int I = 0; I < 256; ++I) {
-    // nearbyint rounds ties to even in the default rounding mode.
-    const double V = std::nearbyint(std::pow(I / 255.0, Exponent) * 255.0);
-    FGammaTable[I] = uint8_t(std::clamp(V, 0.0, 255.0));
-  }
+  BuildGammaTable(FGammaTable, FMainGamma, FDisplayGamma);
 }
 
 std::vector<TColor> TColorManager::CreateGrayscalePalette(bool MinimumIsWhite) const {

@@ -158,29 +158,44 @@ TReferencePNG DecodeWithLibpng(const std::vector<uint8_t>& Bytes) {
   return Image;
 }
 
-void DecodeWithLibpngToBGRA(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Pixels) {
+namespace {
+
+void DecodeForTiming(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Pixels, bool Expand) {
   png_structp Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Error, Warning);
   png_infop Info = png_create_info_struct(Png);
   TMemoryIn In{&Bytes};
   try {
     png_set_read_fn(Png, &In, ReadData);
     png_read_info(Png, Info);
-    const uint32_t W = png_get_image_width(Png, Info), H = png_get_image_height(Png, Info);
-    png_set_expand(Png);
+    const uint32_t H = png_get_image_height(Png, Info);
     png_set_strip_16(Png);
-    png_set_gray_to_rgb(Png);
     png_set_bgr(Png);
-    png_set_filler(Png, 0xFF, PNG_FILLER_AFTER);
+    if (Expand) {
+      png_set_expand(Png);
+      png_set_gray_to_rgb(Png);
+      png_set_filler(Png, 0xFF, PNG_FILLER_AFTER);
+    }
     png_set_interlace_handling(Png);
     png_read_update_info(Png, Info);
-    Pixels.resize(size_t(W) * H * 4);
+    const size_t RowBytes = png_get_rowbytes(Png, Info);
+    Pixels.resize(RowBytes * H);
     std::vector<png_bytep> Rows(H);
     for (uint32_t Y = 0; Y < H; ++Y)
-      Rows[Y] = Pixels.data() + size_t(Y) * W * 4;
+      Rows[Y] = Pixels.data() + size_t(Y) * RowBytes;
     png_read_image(Png, Rows.data());
   } catch (...) {
     png_destroy_read_struct(&Png, &Info, nullptr);
     throw;
   }
   png_destroy_read_struct(&Png, &Info, nullptr);
+}
+
+} // namespace
+
+void DecodeWithLibpngToBGRA(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Pixels) {
+  DecodeForTiming(Bytes, Pixels, true);
+}
+
+void DecodeWithLibpngToBGR(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Pixels) {
+  DecodeForTiming(Bytes, Pixels, false);
 }

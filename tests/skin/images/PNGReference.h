@@ -33,3 +33,6 @@ std::vector<uint8_t> EncodeWithLibpng(const TReferencePNG& Image);
 TReferencePNG DecodeWithLibpng(const std::vector<uint8_t>& Bytes);
 // Decodes into 8-bit B, G, R, A pixels the way a plain libpng consumer does (for timing).
 void DecodeWithLibpngToBGRA(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Pixels);
+// Decodes into the layouts the engine's reader produces: B, G, R(, A) of 8 bits, palette
+// indexes as they are (for timing).
+void DecodeWithLibpngToBGR(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Pixels);
