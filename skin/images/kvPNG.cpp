@@ -575,30 +575,51 @@ bool TPNGGraphic::DecodeImageData(TPNGChunkWalker& Walker) {
       StreamEnded = true;
     else if (R != Z_OK && R != Z_BUF_ERROR)
       Fail(SCompressionError);
+    // With input and room for output, no progress at all means a stream zlib cannot go on with.
+    if (R == Z_BUF_ERROR && Src == In && D == Dest) Fail(SCompressionError);
     InLeft -= uint32_t(Src - In);
     In = Src;
     return size_t(D - Dest);
   };
 
+  // Rows are inflated a window at a time rather than one by one: zlib's fast path then runs over
+  // long stretches instead of stopping at every row's end.
+  const uint64_t BitsPerPixel = uint64_t(P.BitsPerSample) * P.SamplesPerPixel;
+  const size_t MaxRowLength = size_t((BitsPerPixel * P.Width + 7) / 8) + 1;
+  std::vector<uint8_t> Window(std::max<size_t>(size_t(1) << 17, MaxRowLength));
+  size_t WindowPos = 0, WindowEnd = 0;
   auto ReadRow = [&](uint8_t* Row, size_t Length) {
     size_t Got = 0;
     while (Got < Length) {
-      if (StreamEnded) Fail(SExtraData); // the stream ended before the image did
-      if (InLeft == 0) {
-        if (!NextIDAT()) Fail(SIncompleteData);
+      if (WindowPos == WindowEnd) {
+        if (StreamEnded) Fail(SExtraData); // the stream ended before the image did
+        if (InLeft == 0) {
+          if (!NextIDAT()) Fail(SIncompleteData);
+          continue;
+        }
+        WindowPos = 0;
+        WindowEnd = Inflate1(Window.data(), Window.size());
         continue;
       }
-      Got += Inflate1(Row + Got, Length - Got);
+      const size_t Take = std::min(Length - Got, WindowEnd - WindowPos);
+      std::memcpy(Row + Got, Window.data() + WindowPos, Take);
+      WindowPos += Take;
+      Got += Take;
     }
   };
 
   // Source rows: the filter-type byte followed by the row's bytes.
-  const uint64_t BitsPerPixel = uint64_t(P.BitsPerSample) * P.SamplesPerPixel;
-  std::vector<uint8_t> Current((BitsPerPixel * P.Width + 7) / 8 + 1);
+  std::vector<uint8_t> Current(MaxRowLength);
   std::vector<uint8_t> Previous(Current.size());
   const size_t Bpp = std::max<uint32_t>(FSourceBPP, 1);
   const bool Adam7Interlaced = FInterlaceMethod == 1;
-  const uint32_t TotalRows = P.Height;
+  // Progress counts the rows of every pass; the rectangle is the bitmap row just written.
+  uint64_t TotalRows = 0;
+  for (int Pass = Adam7Interlaced ? 0 : 6; Pass < 7; ++Pass) {
+    const TAdam7Pass& A = Adam7Interlaced ? Adam7[Pass] : TAdam7Pass{0, 1, 0, 1, 0xFF};
+    if (A.ColumnStart < P.Width && A.RowStart < P.Height)
+      TotalRows += (P.Height - A.RowStart + A.RowStep - 1) / A.RowStep;
+  }
 
   for (int Pass = Adam7Interlaced ? 0 : 6; Pass < 7; ++Pass) {
     const TAdam7Pass& A = Adam7Interlaced ? Adam7[Pass] : TAdam7Pass{0, 1, 0, 1, 0xFF};
@@ -612,15 +633,16 @@ bool TPNGGraphic::DecodeImageData(TPNGChunkWalker& Walker) {
       FColorManager.ConvertRow(Current.data() + 1, FPixels.data() + size_t(Y) * FRowBytes,
                                unsigned(FWidth), A.Mask);
       std::swap(Current, Previous);
-      if (OnProgress && (!Adam7Interlaced || Pass == 6)) {
+      if (OnProgress) {
         ++FDecodedRows;
+        FProgressRect = Rect(0, int(Y), FWidth, int(Y) + 1);
         Progress(psRunning, int(uint64_t(FDecodedRows) * 100 / TotalRows), "");
-        FProgressRect.Offset(0, 1);
       }
     }
   }
 
   // The rows are complete: the rest of the run may only finish the compressed stream.
+  if (WindowPos != WindowEnd) Fail(SExtraData);
   for (;;) {
     if (InLeft > 0) {
       if (StreamEnded) Fail(SExtraData);
@@ -652,9 +674,14 @@ void TPNGGraphic::ExpandRow(int Y, uint32_t* Target) const {
       Target[X] = FromColor(FPalette[Row[X]]);
     break;
   case pf24bit:
+    if (!Keyed) {
+      for (int X = 0; X < FWidth; ++X, Row += 3)
+        Target[X] = 0xFF000000u | uint32_t(Row[0]) | uint32_t(Row[1]) << 8 | uint32_t(Row[2]) << 16;
+      break;
+    }
     for (int X = 0; X < FWidth; ++X, Row += 3) {
       const uint32_t P = uint32_t(Row[0]) | uint32_t(Row[1]) << 8 | uint32_t(Row[2]) << 16;
-      Target[X] = P | (Keyed && PixelToColor(P) == FTransparentColor ? 0u : 0xFF000000u);
+      Target[X] = P | (PixelToColor(P) == FTransparentColor ? 0u : 0xFF000000u);
     }
     break;
   case pf32bit: std::memcpy(Target, Row, size_t(FWidth) * 4); break;

@@ -343,6 +343,41 @@ TEST(PNGLoad, LoadingAgainReplacesEverything) {
   EXPECT_GT(Calls, 3);
 }
 
+TEST(PNGLoad, ProgressReachesTheEndForInterlacedImages) {
+  TBitmap32 Bmp(9, 11);
+  const TBytes Png = EncodePNG(Bmp, 0);
+  TPNGGraphic Graphic;
+  std::vector<std::string> Messages;
+  int LastPercent = -1, Rows = 0;
+  Graphic.OnProgress = [&](TProgressStage Stage, int Percent, const TRect& R, const char* Msg) {
+    if (*Msg) Messages.push_back(Msg);
+    if (Stage == psRunning) {
+      EXPECT_GE(Percent, LastPercent);
+      EXPECT_EQ(R.Height(), 1);
+      LastPercent = Percent;
+      ++Rows;
+    }
+  };
+  Graphic.LoadFromMemory(Png.data(), Png.size());
+  EXPECT_EQ(Messages, (std::vector<std::string>{"Preparing...", "Transfering..."}));
+  EXPECT_EQ(LastPercent, 100);
+  EXPECT_EQ(Rows, 11);
+  // Interlaced: every row of every pass is counted.
+  TBytes Raw8;
+  const int PassRows[7] = {1, 1, 1, 2, 2, 4, 4}, PassWidth[7] = {1, 1, 2, 2, 4, 4, 8};
+  for (int P = 0; P < 7; ++P)
+    for (int R = 0; R < PassRows[P]; ++R) {
+      Raw8.push_back(0);
+      Raw8.insert(Raw8.end(), size_t(PassWidth[P]), 9);
+    }
+  LastPercent = -1;
+  Rows = 0;
+  const TBytes Interlaced = TBuilder(8, 8, 8, 0, 1).Rows(Raw8).End();
+  Graphic.LoadFromMemory(Interlaced.data(), Interlaced.size());
+  EXPECT_EQ(LastPercent, 100);
+  EXPECT_EQ(Rows, 15);
+}
+
 TEST(PNGNormalise, ClearTransparentWhiteAndPremultiply) {
   TBitmap32 Bmp(3, 1);
   Bmp.Pixel(0, 0) = 0x00FFFFFF;
