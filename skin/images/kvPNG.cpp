@@ -324,6 +324,16 @@ void TPNGGraphic::LoadFromFile(const std::string& FileName) {
 
 void TPNGGraphic::LoadFromMemory(const void* Data, size_t Size) {
   Clear();
+  try {
+    Load(Data, Size);
+  } catch (...) {
+    // A failed load leaves nothing half-decoded behind: the graphic is empty.
+    Clear();
+    throw;
+  }
+}
+
+void TPNGGraphic::Load(const void* Data, size_t Size) {
   struct TEndProgress {
     TPNGGraphic* Self;
     ~TEndProgress() {

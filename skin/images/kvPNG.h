@@ -198,7 +198,7 @@ public:
   TPNGGraphic() = default;
 
   // Reads a whole PNG from memory; throws EInvalidGraphic (or EGraphicCompression) with the
-  // reason. Loading again replaces everything.
+  // reason and leaves the graphic empty. Loading again replaces everything.
   void LoadFromMemory(const void* Data, size_t Size);
   void LoadFromFile(const std::string& FileName);
   // Reads the signature, the header and the file gamma; False when the bytes are not a PNG.
@@ -236,6 +236,7 @@ public:
 
 private:
   void Clear();
+  void Load(const void* Data, size_t Size);
   void ChooseTargetLayout();
   void ReadPalette(const uint8_t* Data, uint32_t Length);
   void ReadBackground(const uint8_t* Data, uint32_t Length);

@@ -337,6 +337,11 @@ TEST(PNGLoad, LoadingAgainReplacesEverything) {
   EXPECT_FALSE(Png.Transparent());
   EXPECT_EQ(Png.PixelFormat(), pf32bit);
   EXPECT_TRUE(Png.Palette().empty());
+  // A failed load leaves an empty graphic, not the previous picture or a half-decoded one.
+  const TBytes Cut(Plain.begin(), Plain.end() - 20);
+  EXPECT_THROW(Png.LoadFromMemory(Cut.data(), Cut.size()), EInvalidGraphic);
+  EXPECT_TRUE(Png.IsEmpty());
+  EXPECT_EQ(Png.PixelFormat(), pfDevice);
   int Calls = 0;
   Png.OnProgress = [&](TProgressStage, int, const TRect&, const char*) { ++Calls; };
   Png.LoadFromMemory(Plain.data(), Plain.size());
