@@ -1,4 +1,4 @@
-// The PNG reader on hand-made files: the spec'd pixel layouts, the error texts, and every
+// The PNG reader on hand-made files: the pixel layouts it produces, the error texts, and every
 // malformed case the reader must refuse (or survive) without reading outside the data.
 #include <gtest/gtest.h>
 
