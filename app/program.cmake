@@ -1,6 +1,6 @@
 # The Windows program: the main window and the progress window, the entry point, resources.
 if(TEXTOVRT_WINDOWS)
-  tv_library(tv_app SOURCES un_main.cpp un_mainRun.cpp un_info.cpp LIBS tv_toolkit tv_text)
+  tv_library(tv_app SOURCES un_main.cpp un_mainRun.cpp un_info.cpp LIBS tv_toolkit tv_text tv_png)
   set(TEXTOVRT_APP_RC ${CMAKE_CURRENT_SOURCE_DIR}/textovrt.rc CACHE INTERNAL "")
   set_source_files_properties(${TEXTOVRT_APP_RC} PROPERTIES OBJECT_DEPENDS
     "${CMAKE_CURRENT_SOURCE_DIR}/un_main.form;${CMAKE_CURRENT_SOURCE_DIR}/un_info.form;${CMAKE_CURRENT_SOURCE_DIR}/textovrt.ico;${CMAKE_CURRENT_SOURCE_DIR}/textovrt.manifest")

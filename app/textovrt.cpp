@@ -2,12 +2,14 @@
 #include <windows.h>
 
 #include "app/un_main.h"
+#include "skin/images/kvShadows.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   TApplication App;
   RegisterToolkitClasses();
   try {
     Application->Initialize();
+    BuiltinShadows();
     Application->MainFormOnTaskBar = true;
     Application->SetTitle(ProgramTitle);
     Application->CreateForm(frm_main);

@@ -50,6 +50,10 @@ function(tv_test name)
 endfunction()
 
 option(TEXTOVRT_LIBFUZZER "Link fuzz targets with libFuzzer (needs clang)" OFF)
+if(TEXTOVRT_LIBFUZZER)
+  # Every library a target links is instrumented too, so coverage reaches the readers.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+endif()
 
 # tv_fuzz_target(name SOURCES ... [LIBS ...] CORPUS dir): a fuzz target defining
 # LLVMFuzzerTestOneInput. With TEXTOVRT_LIBFUZZER it is a libFuzzer program (make fuzz);

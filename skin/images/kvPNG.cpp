@@ -2,6 +2,8 @@
 // engine's normalisations of decoded images.
 #include "skin/images/kvPNG.h"
 
+#include "skin/paint/sGraphUtils.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -715,22 +717,6 @@ void ClearTransparentWhite(TBitmap32& Bmp) {
     if (P[I] == 0x00FFFFFFu) P[I] = 0;
 }
 
-void PNGPremultiplyAlpha(TBitmap32& Bmp) {
-  uint32_t* P = Bmp.Bits();
-  const size_t Count = size_t(Bmp.Width()) * size_t(Bmp.Height());
-  for (size_t I = 0; I < Count; ++I) {
-    const uint32_t C = P[I];
-    if (C == 0x00FFFFFFu) {
-      P[I] = 0;
-      continue;
-    }
-    const uint32_t A = C >> 24;
-    const uint32_t B = (C & 0xFF) * A >> 8, G = ((C >> 8) & 0xFF) * A >> 8,
-                   R = ((C >> 16) & 0xFF) * A >> 8;
-    P[I] = (A << 24) | (R << 16) | (G << 8) | B;
-  }
-}
-
 TBitmap32 LoadSkinPNG(const void* Data, size_t Size, double SkinVersion) {
   TPNGGraphic Png;
   Png.LoadFromMemory(Data, Size);
@@ -739,6 +725,6 @@ TBitmap32 LoadSkinPNG(const void* Data, size_t Size, double SkinVersion) {
   if (SkinVersion <= 7.45 + 1e-9)
     ClearTransparentWhite(Bmp);
   else
-    PNGPremultiplyAlpha(Bmp);
+    PremultiplyAlpha(Bmp);
   return Bmp;
 }

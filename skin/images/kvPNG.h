@@ -269,10 +269,6 @@ private:
 // Every pixel that is exactly 0x00FFFFFF (white, alpha 0) becomes 0.
 void ClearTransparentWhite(TBitmap32& Bmp);
 
-// Multiplies each channel by its pixel's alpha (c * a >> 8); white with alpha 0 becomes 0.
-// TODO: the painting primitives carry the general PremultiplyAlpha; merge this into it.
-void PNGPremultiplyAlpha(TBitmap32& Bmp);
-
 // A skin's PNG image as the skin engine paints with it: decoded into 32 bits, then cleared of
 // transparent white for skins of version 7.45 or lower, premultiplied for later versions.
 TBitmap32 LoadSkinPNG(const void* Data, size_t Size, double SkinVersion);

@@ -20,3 +20,13 @@ TBitmap32 DecodeShadowImage(const void* Data, size_t Size);
 // gives an empty bitmap, and the forms are drawn without the built-in shadow.
 TBitmap32 LoadShadowResource(const wchar_t* Name, void* Module = nullptr);
 #endif
+
+#ifdef _WIN32
+struct TBuiltinShadows {
+  TBitmap32 Active;   // kvSHDA, for active forms
+  TBitmap32 Inactive; // kvSHDI, for inactive forms
+};
+// The program's two built-in shadows, decoded from its resources on the first call (at
+// start-up).
+const TBuiltinShadows& BuiltinShadows();
+#endif

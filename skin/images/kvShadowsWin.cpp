@@ -17,3 +17,9 @@ TBitmap32 LoadShadowResource(const wchar_t* Name, void* Module) {
     return {};
   }
 }
+
+const TBuiltinShadows& BuiltinShadows() {
+  static const TBuiltinShadows Shadows{LoadShadowResource(L"kvSHDA"),
+                                       LoadShadowResource(L"kvSHDI")};
+  return Shadows;
+}

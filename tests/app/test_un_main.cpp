@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/un_main.h"
+#include "skin/images/kvShadows.h"
 #include "tests/toolkit/GuiTest.h"
 
 #include <commctrl.h>
@@ -208,4 +209,10 @@ TEST_F(MainWindowTest, EditorChangesArePaintedBeforeTheHandlerReturns) {
   Form->Memo1->SetText(L"nový text");
   EXPECT_GE(Paints, 1); // no message was pumped in between
   Form->Memo1->WindowProc = Previous;
+}
+
+TEST(BuiltinShadows, AreDecodedFromTheProgramsResources) {
+  EXPECT_FALSE(BuiltinShadows().Active.IsEmpty());
+  EXPECT_FALSE(BuiltinShadows().Inactive.IsEmpty());
+  EXPECT_EQ(BuiltinShadows().Active.Width(), BuiltinShadows().Inactive.Width());
 }
