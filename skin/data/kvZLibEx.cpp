@@ -98,5 +98,6 @@ int64_t TZDecompressionStream::Finish() {
   int64_t Before = int64_t(FState->Z.total_out);
   Seek(0, soEnd);
   if (!FEnded) throw EStreamError("Stream read error");
+  if (FStream.Position() != FStreamPos) FStream.SetPosition(FStreamPos);
   return int64_t(FState->Z.total_out) - Before;
 }
