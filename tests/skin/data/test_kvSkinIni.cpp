@@ -82,7 +82,7 @@ TEST(kvSkinIni, VersionUsesADotWhateverTheLocale) {
 TEST(kvSkinIni, ByteOrderMarks) {
   TkvMemIniFile Utf8("\xEF\xBB\xBF[A]\nK=\xC4\x8C");
   EXPECT_EQ(Utf8.ReadString("A", "K", ""), "\xC4\x8C");
-  std::string Utf16("\xFF\xFE[\0A\0]\0\n\0K\0=\0\x0C\x01", 18);
+  std::string Utf16("\xFF\xFE[\0A\0]\0\n\0K\0=\0\x0C\x01", 16);
   TkvMemIniFile Wide(Utf16);
   EXPECT_EQ(Wide.ReadString("A", "K", ""), "\xC4\x8C");
 }
