@@ -140,8 +140,13 @@ void UnpackSkinPackage(std::unique_ptr<TkvSkinConvertor>& Reader) {
   R.Options.reset();
   int32_t N = ReadInt32(*Packed);
   R.ImageCount = N - 1;
+  int64_t Total = 0;
   for (int32_t i = 0; i < N; ++i) {
     TMemberHeader H = ReadMemberHeader(*Packed);
+    Total += H.Size;
+    if (Total > MaxPackedSkinSize)
+      throw ESkinPackError("Packed skin is too large when unpacked (over " +
+                           std::to_string(MaxPackedSkinSize) + " bytes)");
     auto Content = std::make_unique<TMemoryStream>();
     UnpackMember(*Packed, H, Content.get());
     Content->SetPosition(0);

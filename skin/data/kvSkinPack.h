@@ -21,6 +21,9 @@ extern const char* const SOptionsFileName; // "Options.dat"
 
 // Members larger than this are refused before anything is allocated for them.
 constexpr int64_t MaxPackedMemberSize = int64_t(256) * 1024 * 1024;
+// A block whose members together are larger than this is refused before the member that
+// crosses it is unpacked.
+constexpr int64_t MaxPackedSkinSize = int64_t(512) * 1024 * 1024;
 
 // A packed skin that cannot be read.
 class ESkinPackError : public std::runtime_error {

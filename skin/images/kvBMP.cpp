@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -65,16 +64,16 @@ uint32_t PixelBGRA(uint8_t B, uint8_t G, uint8_t R, uint8_t A) {
   return uint32_t(B) | uint32_t(G) << 8 | uint32_t(R) << 16 | uint32_t(A) << 24;
 }
 
-// Decodes RLE8 or RLE4 data into palette indexes, rows bottom-up as stored. Pixels the data
-// does not reach stay index 0.
-void DecodeRle(const uint8_t* Src, size_t Size, bool Rle4, int Width, int Height,
-               std::vector<uint8_t>& Indexes) {
-  Indexes.assign(size_t(Width) * size_t(Height), 0);
+// Decodes RLE8 or RLE4 data into Bmp (rows stored bottom-up). Pixels the data does not reach
+// take palette entry 0.
+void DecodeRle(const uint8_t* Src, size_t Size, bool Rle4, const uint32_t* Palette,
+               TBitmap32& Bmp) {
+  const int Width = Bmp.Width(), Height = Bmp.Height();
+  Bmp.Fill(Palette[0]);
   int X = 0, Y = 0;
   size_t i = 0;
   auto Put = [&](uint8_t V) {
-    if (X < Width && Y < Height) Indexes[size_t(Y) * size_t(Width) + size_t(X)] = V;
-    ++X;
+    if (X < Width && Y < Height) Bmp.ScanLine(Height - 1 - Y)[X++] = Palette[V];
   };
   while (i + 1 < Size && Y < Height) {
     uint8_t Count = Src[i], Value = Src[i + 1];
@@ -91,8 +90,8 @@ void DecodeRle(const uint8_t* Src, size_t Size, bool Rle4, int Width, int Height
       break;
     } else if (Value == 2) { // delta
       if (i + 1 >= Size) throw EBmpError("BMP run-length data is cut short");
-      X += Src[i];
-      Y += Src[i + 1];
+      X = std::min(X + Src[i], Width);
+      Y = std::min(Y + Src[i + 1], Height);
       i += 2;
     } else { // absolute run of Value pixels, padded to 16 bits
       size_t Bytes = Rle4 ? (size_t(Value) + 1) / 2 : Value;
@@ -184,23 +183,17 @@ TBitmap32 DecodeBmp(const uint8_t* Data, size_t Size, TkvBmpInfo* Info) {
   }
 
   if (BitsOffset >= Size) throw EBmpError("BMP pixel data is missing");
-  TBitmap32 Bmp{int(Width), int(Height)};
   const int W = int(Width), H = int(Height);
+  size_t Stride = ((size_t(W) * size_t(BitCount) + 31) / 32) * 4;
+  size_t RowBytes = (size_t(W) * size_t(BitCount) + 7) / 8;
+  // Checked before the bitmap is allocated. The last row needs only its pixels, not its
+  // padding.
+  if (!Rle && !In.Has(BitsOffset, Stride * size_t(H - 1) + RowBytes))
+    throw EBmpError("BMP pixel data is cut short");
+  TBitmap32 Bmp{W, H};
   if (Rle) {
-    std::vector<uint8_t> Indexes;
-    DecodeRle(In.At(BitsOffset), Size - BitsOffset, Compression == BI_RLE4, W, H, Indexes);
-    for (int y = 0; y < H; ++y) {
-      uint32_t* Row = Bmp.ScanLine(H - 1 - y);
-      const uint8_t* Src = Indexes.data() + size_t(y) * size_t(W);
-      for (int x = 0; x < W; ++x)
-        Row[x] = Palette[Src[x]];
-    }
+    DecodeRle(In.At(BitsOffset), Size - BitsOffset, Compression == BI_RLE4, Palette, Bmp);
   } else {
-    size_t Stride = ((size_t(W) * size_t(BitCount) + 31) / 32) * 4;
-    size_t RowBytes = (size_t(W) * size_t(BitCount) + 7) / 8;
-    // The last row needs only its pixels, not its padding.
-    if (!In.Has(BitsOffset, Stride * size_t(H - 1) + RowBytes))
-      throw EBmpError("BMP pixel data is cut short");
     for (int y = 0; y < H; ++y) {
       const uint8_t* Src = In.At(BitsOffset + Stride * size_t(y));
       uint32_t* Row = Bmp.ScanLine(TopDown ? y : H - 1 - y);
