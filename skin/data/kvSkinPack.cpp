@@ -3,6 +3,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -69,7 +70,10 @@ TMemberHeader ReadMemberHeader(TStream& S) {
 
 // Copies exactly Size bytes of the zlib stream at Source's position into Dest (when given)
 // and reads the stream up to its end, so that Source stands right after it.
-void UnpackMember(TStream& Source, const TMemberHeader& H, TStream* Dest) {
+void UnpackMember(TStream& Source, const TMemberHeader& H, TMemoryStream* Dest) {
+  // Room for the whole member at once, but never more than the bytes left could inflate to
+  // (deflate shrinks by 1032:1 at most), so a lying size allocates nothing big.
+  if (Dest) Dest->Reserve(std::min<int64_t>(H.Size, (Source.Size() - Source.Position()) * 1032));
   TZDecompressionStream Z(Source);
   if (Dest) {
     Dest->CopyExactly(Z, H.Size);

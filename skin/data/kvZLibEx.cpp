@@ -21,8 +21,10 @@ struct TZDecompressionStream::TState {
 TCustomZStream::TCustomZStream(TStream& Source) : FStream(Source), FStreamPos(Source.Position()) {}
 
 TZDecompressionStream::TZDecompressionStream(TStream& Source)
-    : TCustomZStream(Source), FState(std::make_unique<TState>()),
-      FBuffer(std::make_unique<unsigned char[]>(BufferSize)) {
+    : TCustomZStream(Source), FState(std::make_unique<TState>()) {
+  // Never more than the source can give: small members then need no 128 KB buffer.
+  FBufferSize = int(std::clamp<int64_t>(Source.Size() - FStreamPos, 1, BufferSize));
+  FBuffer = std::make_unique_for_overwrite<unsigned char[]>(size_t(FBufferSize));
   int Code = inflateInit(&FState->Z);
   if (Code < 0) RaiseZError(Code);
 }
@@ -39,7 +41,7 @@ int64_t TZDecompressionStream::Read(void* Buffer, int64_t Count) {
   if (FStream.Position() != FStreamPos) FStream.SetPosition(FStreamPos);
   while (Produced < Count && !FEnded) {
     if (Z.avail_in == 0) {
-      int64_t Got = FStream.Read(FBuffer.get(), BufferSize);
+      int64_t Got = FStream.Read(FBuffer.get(), FBufferSize);
       if (Got <= 0) break;
       Z.next_in = FBuffer.get();
       Z.avail_in = uInt(Got);

@@ -73,5 +73,6 @@ private:
   struct TState;
   std::unique_ptr<TState> FState;
   std::unique_ptr<unsigned char[]> FBuffer;
+  int FBufferSize = 0;
   bool FEnded = false;
 };

@@ -221,25 +221,25 @@ TkvPictureReaders& SkinPictureReaders() {
   return Readers;
 }
 
-std::shared_ptr<TBitmap32> DecodeSkinImage(const std::vector<uint8_t>& Bytes,
+std::shared_ptr<TBitmap32> DecodeSkinImage(const uint8_t* Data, size_t Size,
                                            const std::string& Name, double Version,
                                            std::string& Error) {
   static const uint8_t PngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   auto Bmp = std::make_shared<TBitmap32>();
-  if (Bytes.size() >= 8 && std::equal(PngMagic, PngMagic + 8, Bytes.begin())) {
+  if (Size >= 8 && std::equal(PngMagic, PngMagic + 8, Data)) {
     const auto& Png = SkinPictureReaders().Png;
     if (!Png) {
       Error = "image " + Name + " is a PNG file, which this build does not read";
       return nullptr;
     }
-    if (!Png(Bytes.data(), Bytes.size(), Version, *Bmp)) {
+    if (!Png(Data, Size, Version, *Bmp)) {
       Error = "image " + Name + " is not a readable PNG file";
       return nullptr;
     }
   } else {
     try {
       TkvBmpInfo Info;
-      *Bmp = DecodeBmp(Bytes.data(), Bytes.size(), &Info);
+      *Bmp = DecodeBmp(Data, Size, &Info);
       if (Info.BitCount != 32) ApplyKeyColorAlpha(*Bmp);
     } catch (const EBmpError& E) {
       Error = "image " + Name + ": " + E.what();
@@ -259,13 +259,13 @@ namespace {
 std::shared_ptr<TBitmap32> LoadOwnImage(TsSkinModel& Model, const TkvImageSource& Images,
                                         const std::string& Section, const std::string& Key,
                                         const std::string& FileName) {
-  std::vector<uint8_t> Bytes;
+  TkvImageSource::TBytes Bytes;
   if (!Images.Find(FileName, Bytes)) {
     Model.Note(Where(Section, Key) + "image " + FileName + " is missing");
     return nullptr;
   }
   std::string Error;
-  auto Bmp = DecodeSkinImage(Bytes, FileName, Model.SkinData.Version, Error);
+  auto Bmp = DecodeSkinImage(Bytes.Data, Bytes.Size, FileName, Model.SkinData.Version, Error);
   if (!Bmp) Model.Note(Where(Section, Key) + Error);
   return Bmp;
 }
@@ -363,12 +363,12 @@ void LoadJpegPictures(TsSkinModel& Model, const TkvMemIniFile& Options,
   for (const TkvMemIniFile::TSection& S : Options.Sections()) {
     for (const TkvMemIniFile::TKey& K : S.Keys) {
       if (ImageNotationOf(K.Value) != inJpeg) continue;
-      std::vector<uint8_t> Bytes;
+      TkvImageSource::TBytes Bytes;
       if (!Images.Find(K.Value, Bytes)) {
         Model.Note(Where(S.Name, K.Name) + "image " + K.Value + " is missing");
         continue;
       }
-      std::shared_ptr<TkvTinyJPGImage> Img = R.LoadJpeg(Bytes.data(), Bytes.size());
+      std::shared_ptr<TkvTinyJPGImage> Img = R.LoadJpeg(Bytes.Data, Bytes.Size);
       if (!Img) {
         Model.Note(Where(S.Name, K.Name) + "image " + K.Value + " is not a readable JPEG file");
         continue;

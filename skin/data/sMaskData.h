@@ -56,7 +56,7 @@ void ApplyKeyColorAlpha(TBitmap32& Bmp);
 
 // Decodes a skin image file (BMP, or PNG through the PNG reader) into a 32-bit bitmap. Null,
 // with the reason in Error, when it cannot be decoded or is empty.
-std::shared_ptr<TBitmap32> DecodeSkinImage(const std::vector<uint8_t>& Bytes,
+std::shared_ptr<TBitmap32> DecodeSkinImage(const uint8_t* Data, size_t Size,
                                            const std::string& Name, double Version,
                                            std::string& Error);
 

@@ -20,12 +20,13 @@ const char* const kUnset = "?";
 
 } // namespace
 
-bool TkvImageSource::Find(const std::string& Name, std::vector<uint8_t>& Bytes) const {
+bool TkvImageSource::Find(const std::string& Name, TBytes& Bytes) const {
   if (Name.empty()) return false;
   if (Package) {
     const TkvImageItem* Item = Package->FindImage(Name);
     if (!Item || !Item->FileStream) return false;
-    Bytes = Item->FileStream->Bytes();
+    Bytes.Data = Item->FileStream->Memory();
+    Bytes.Size = Item->FileStream->Bytes().size();
     return true;
   }
   namespace fs = std::filesystem;
@@ -55,7 +56,9 @@ bool TkvImageSource::Find(const std::string& Name, std::vector<uint8_t>& Bytes) 
 #endif
   }
   try {
-    Bytes = ReadWholeFile(P.string());
+    Bytes.Owned = ReadWholeFile(P.string());
+    Bytes.Data = Bytes.Owned.data();
+    Bytes.Size = Bytes.Owned.size();
   } catch (const EStreamError&) {
     return false;
   }

@@ -31,8 +31,14 @@ public:
 
   // The bytes of the image named Name as the options write it: the package member whose
   // upper-cased name equals Name, or the file in the skin folder (Name as it is when it holds
-  // ":"). False when there is none.
-  bool Find(const std::string& Name, std::vector<uint8_t>& Bytes) const;
+  // ":"). False when there is none. A member's bytes are not copied: Data points into the
+  // package, Owned holds the bytes of a file.
+  struct TBytes {
+    const uint8_t* Data = nullptr;
+    size_t Size = 0;
+    std::vector<uint8_t> Owned;
+  };
+  bool Find(const std::string& Name, TBytes& Bytes) const;
 };
 
 class TsSkinModel {
