@@ -12,10 +12,9 @@ if(TEXTOVRT_SANITIZE)
   set(TEXTOVRT_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
                               -fno-omit-frame-pointer)
 endif()
+option(TEXTOVRT_LIBFUZZER "Link fuzz targets with libFuzzer (needs clang)" OFF)
 # The libraries under a fuzz target need coverage instrumentation too, or libFuzzer sees
 # only the target's own few lines.
-option(TEXTOVRT_LIBFUZZER "Link fuzz targets with libFuzzer (needs clang)" OFF)
-
 set(TEXTOVRT_FUZZ_COMPILE_FLAGS)
 if(TEXTOVRT_LIBFUZZER)
   set(TEXTOVRT_FUZZ_COMPILE_FLAGS -fsanitize=fuzzer-no-link,address,undefined)

@@ -60,7 +60,8 @@ int64_t TZDecompressionStream::Read(void* Buffer, int64_t Count) {
       // No progress was possible with the input at hand; more input is needed.
       if (Z.avail_in != 0) RaiseZError(Code);
     } else if (Code < 0 || Code == Z_NEED_DICT) {
-      RaiseZError(Code == Z_NEED_DICT ? Z_DATA_ERROR : Code);
+      // A stream that asks for a preset dictionary can never make progress here.
+      RaiseZError(Code);
     }
   }
   if (FEnded && Z.avail_in > 0) {

@@ -93,3 +93,16 @@ TEST(kvZLibEx, CorruptAndTruncatedStreams) {
     EXPECT_STREQ(E.what(), "Stream read error");
   }
 }
+
+TEST(kvZLibEx, AStreamWithAPresetDictionaryFailsInsteadOfSpinning) {
+  // 78 BB: a zlib header with the preset-dictionary flag, then a dictionary id.
+  TMemoryStream S(std::vector<uint8_t>{0x78, 0xBB, 0, 0, 0, 1, 0x03, 0x00});
+  TZDecompressionStream Z(S);
+  uint8_t Out[16];
+  try {
+    Z.Read(Out, sizeof(Out));
+    FAIL();
+  } catch (const EZDecompressionError& E) {
+    EXPECT_EQ(E.ErrorCode(), Z_NEED_DICT);
+  }
+}
