@@ -17,7 +17,8 @@ option(TEXTOVRT_LIBFUZZER "Link fuzz targets with libFuzzer (needs clang)" OFF)
 # only the target's own few lines.
 set(TEXTOVRT_FUZZ_COMPILE_FLAGS)
 if(TEXTOVRT_LIBFUZZER)
-  set(TEXTOVRT_FUZZ_COMPILE_FLAGS -fsanitize=fuzzer-no-link,address,undefined)
+  set(TEXTOVRT_FUZZ_COMPILE_FLAGS -fsanitize=fuzzer-no-link,address,undefined
+                                  -fno-sanitize-recover=undefined)
 endif()
 
 # tv_target_defaults(target): warnings as errors, the platform defines, sanitizers.

@@ -142,8 +142,8 @@ void UnpackSkinPackage(std::unique_ptr<TkvSkinConvertor>& Reader) {
   TkvSkinConvertor& R = *Reader;
   R.Files.clear();
   R.Options.reset();
-  int32_t N = ReadInt32(*Packed);
-  R.ImageCount = N - 1;
+  R.ImageCount = 0;
+  int32_t N = ReadInt32(*Packed); // a negative count reads no member
   int64_t Total = 0;
   for (int32_t i = 0; i < N; ++i) {
     TMemberHeader H = ReadMemberHeader(*Packed);
@@ -164,8 +164,8 @@ void UnpackSkinPackage(std::unique_ptr<TkvSkinConvertor>& Reader) {
       R.Files.push_back(std::move(Item));
     }
   }
-  // The real number of image members (N - 1 only holds when exactly one member is the
-  // options).
+  // The real number of image members (N - 1 holds only when exactly one member is the
+  // options, and cannot be computed for every N).
   R.ImageCount = int(R.Files.size());
 }
 

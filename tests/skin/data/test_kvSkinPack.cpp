@@ -80,6 +80,11 @@ TEST(kvSkinPack, NoMembersAndNoOptions) {
   UnpackSkinPackage(R);
   EXPECT_FALSE(R->Options);
   EXPECT_TRUE(R->Files.empty());
+  std::vector<uint8_t> Negative{'K', 'V', 'p', 'k', 0, 0, 0, 0x80}; // N = -2^31
+  auto Neg = Reader(Negative);
+  UnpackSkinPackage(Neg);
+  EXPECT_EQ(Neg->ImageCount, 0);
+  EXPECT_FALSE(Neg->Options);
   TsSkinModel Model;
   try {
     Model.LoadPackedSkin(*R);
