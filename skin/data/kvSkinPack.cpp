@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 #include "skin/data/kvZLibEx.h"
@@ -281,7 +282,9 @@ TsStoredSkin& TsStoredSkins::Add() {
 }
 
 void TsStoredSkins::Delete(int Index) {
-  FItems.erase(FItems.begin() + ptrdiff_t(Index >= 0 && Index < Count() ? Index : Count()));
+  if (Index < 0 || Index >= Count())
+    throw std::out_of_range("List index out of bounds (" + std::to_string(Index) + ")");
+  FItems.erase(FItems.begin() + ptrdiff_t(Index));
   Changed();
 }
 

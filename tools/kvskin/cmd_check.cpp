@@ -193,6 +193,15 @@ int Check(const std::vector<std::string>& Args, std::ostream& Out, std::ostream&
   CheckValues(Ini, M, Problems);
   Out << Skin << ": ";
   PrintModel(M, Out);
+  if (!SkinPictureReaders().LoadJpeg) {
+    int Jpegs = 0;
+    for (const TkvMemIniFile::TSection& S : Ini.Sections())
+      for (const TkvMemIniFile::TKey& K : S.Keys)
+        Jpegs += ImageNotationOf(K.Value) == inJpeg;
+    if (Jpegs)
+      Out << "\nnote: " << Jpegs << " JPEG picture" << (Jpegs == 1 ? " is" : "s are")
+          << " not read by this build\n";
+  }
   if (Problems.empty()) {
     Out << "\nno problems\n";
     return 0;

@@ -185,6 +185,11 @@ TEST(kvSkinPack, StoredSkins) {
   EXPECT_EQ(Copy.Name(), "MeadowStyle");
   EXPECT_EQ(Copy.Shadow1Offset(), 2);
   EXPECT_EQ(Copy.PackedData().Bytes(), Bytes("KVpkdata"));
+
+  EXPECT_THROW(Skins.Delete(2), std::out_of_range);
+  Skins.Delete(0);
+  EXPECT_EQ(Skins.Count(), 1);
+  EXPECT_EQ(Skins.IndexOf("MeadowStyle"), 0);
 }
 
 TEST(kvSkinPack, NormalizeDirAndExtraction) {
