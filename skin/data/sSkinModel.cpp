@@ -1,6 +1,7 @@
 // The in-memory model of a loaded skin.
 #include "skin/data/sSkinModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <set>
@@ -339,7 +340,9 @@ void TsSkinModel::LoadAllGeneralData(const TkvMemIniFile& Options) {
     std::string Parent = G.ParentClass;
     while (!Parent.empty() && Parent != Chain.back()) {
       if (std::find(Chain.begin(), Chain.end(), Parent) != Chain.end()) {
-        if (Parent == G.ClassName && Chain.size() > 1) {
+        // Each cycle is reported once, from its first member in name order.
+        if (Parent == G.ClassName && Chain.size() > 1 &&
+            *std::min_element(Chain.begin(), Chain.end()) == G.ClassName) {
           std::string Text;
           for (const std::string& C : Chain)
             Text += C + " -> ";

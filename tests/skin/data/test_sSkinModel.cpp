@@ -148,6 +148,7 @@ TEST(sSkinModel, ParentCyclesEndAsNotFound) {
   EXPECT_EQ(M.GetMaskIndex(M.GetSkinIndex("CYC2"), "CYC2", "BORDERSMASK"), -1);
   EXPECT_EQ(M.GetTextureIndex(M.GetSkinIndex("CYC3"), "CYC3", "PATTERN"), -1);
   EXPECT_TRUE(HasProblem(M, "CYC1 -> CYC2 -> CYC3 -> CYC1 is a cycle"));
+  EXPECT_FALSE(HasProblem(M, "Section [CYC2]")); // one report per cycle
   EXPECT_FALSE(HasProblem(M, "[SELF]"));
 }
 
