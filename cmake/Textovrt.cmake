@@ -12,10 +12,19 @@ if(TEXTOVRT_SANITIZE)
   set(TEXTOVRT_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
                               -fno-omit-frame-pointer)
 endif()
+option(TEXTOVRT_LIBFUZZER "Link fuzz targets with libFuzzer (needs clang)" OFF)
+# The libraries under a fuzz target need coverage instrumentation too, or libFuzzer sees
+# only the target's own few lines.
+set(TEXTOVRT_FUZZ_COMPILE_FLAGS)
+if(TEXTOVRT_LIBFUZZER)
+  set(TEXTOVRT_FUZZ_COMPILE_FLAGS -fsanitize=fuzzer-no-link,address,undefined
+                                  -fno-sanitize-recover=undefined)
+endif()
 
 # tv_target_defaults(target): warnings as errors, the platform defines, sanitizers.
 function(tv_target_defaults target)
-  target_compile_options(${target} PRIVATE ${TEXTOVRT_WARNINGS} ${TEXTOVRT_SANITIZE_FLAGS})
+  target_compile_options(${target} PRIVATE ${TEXTOVRT_WARNINGS} ${TEXTOVRT_SANITIZE_FLAGS}
+                                            ${TEXTOVRT_FUZZ_COMPILE_FLAGS})
   target_compile_definitions(${target} PRIVATE ${TEXTOVRT_DEFINES})
   target_link_options(${target} PRIVATE ${TEXTOVRT_SANITIZE_FLAGS})
   target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
@@ -48,12 +57,6 @@ function(tv_test name)
     set_tests_properties(${name} PROPERTIES LABELS gui RESOURCE_LOCK display)
   endif()
 endfunction()
-
-option(TEXTOVRT_LIBFUZZER "Link fuzz targets with libFuzzer (needs clang)" OFF)
-if(TEXTOVRT_LIBFUZZER)
-  # Every library a target links is instrumented too, so coverage reaches the readers.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
-endif()
 
 # tv_fuzz_target(name SOURCES ... [LIBS ...] CORPUS dir): a fuzz target defining
 # LLVMFuzzerTestOneInput. With TEXTOVRT_LIBFUZZER it is a libFuzzer program (make fuzz);
