@@ -261,7 +261,10 @@ std::shared_ptr<TBitmap32> LoadOwnImage(TsSkinModel& Model, const TkvImageSource
                                         const std::string& FileName) {
   TkvImageSource::TBytes Bytes;
   if (!Images.Find(FileName, Bytes)) {
-    Model.Note(Where(Section, Key) + "image " + FileName + " is missing");
+    std::string Hint;
+    if (Images.Package && Images.Package->FindImage(UpperCaseAscii(FileName)))
+      Hint = " (a member differs only in letter case: packed skins name their images in capitals)";
+    Model.Note(Where(Section, Key) + "image " + FileName + " is missing" + Hint);
     return nullptr;
   }
   std::string Error;

@@ -175,6 +175,11 @@ TEST(sMaskData, LoadingRegionsAndImages) {
   EXPECT_EQ(Mask(M, "CORNER", "BORDERSMASK").CornerType, 1);
   EXPECT_EQ(M.GetMaskIndex("OUT", "GLYPHMASK"), -1);
   EXPECT_EQ(M.GetMaskIndex("OUT", "EMPTY"), -1);
+  // A master bitmap named in mixed case is not found in a package.
+  TsSkinModel Mixed = Load("[GLOBALINFO]\nMASTERBITMAP=Master.bmp\n");
+  EXPECT_FALSE(Mixed.MasterBitmap);
+  ASSERT_FALSE(Mixed.Problems.empty());
+  EXPECT_NE(Mixed.Problems[0].find("differs only in letter case"), std::string::npos);
   auto Has = [&](const std::string& Part) {
     for (const std::string& P : M.Problems)
       if (P.find(Part) != std::string::npos) return true;
