@@ -74,25 +74,3 @@ const std::vector<std::string> EngineSectionNames = {"GLOBALINFO",
                                                      "EXTRALINE",
                                                      "ICOLINE"};
 
-void ParseGradientData(const std::string& Text, TsGradArray& Grad) {
-  Grad.assign(1, TsGradPie{});
-  if (Text.empty()) return;
-  std::vector<std::string_view> Fields;
-  std::string_view T = Text;
-  size_t Start = 0;
-  while (Start <= T.size()) {
-    size_t End = T.find(';', Start);
-    if (End == std::string_view::npos) End = T.size();
-    if (End > Start) Fields.push_back(T.substr(Start, End - Start));
-    Start = End + 1;
-  }
-  size_t Count = Fields.size() / 5;
-  Grad.assign(Count, TsGradPie{});
-  for (size_t k = 0; k < Count; ++k) {
-    TsGradPie& P = Grad[k];
-    P.Color1 = TColor(std::max(0, StrToInt(Fields[5 * k])));
-    P.Color2 = TColor(std::max(0, StrToInt(Fields[5 * k + 1])));
-    P.Percent = TPercent(std::clamp(StrToInt(Fields[5 * k + 2]), 0, 100));
-    P.Mode1 = StrToInt(Fields[5 * k + 3]);
-  }
-}

@@ -9,26 +9,8 @@
 #include <vector>
 
 #include "skin/paint/Bitmap32.h"
+#include "skin/paint/kvGradients.h"
 #include "skin/paint/kvTypes.h"
-
-// 0..100.
-using TPercent = uint8_t;
-
-// One piece of a multi-point gradient.
-struct TsGradPie {
-  TColor Color1 = 0;
-  TColor Color2 = 0;
-  TPercent Percent = 0;
-  int Mode1 = 0; // gradient kind; only the first piece's value counts
-  int Mode2 = 0; // kept at 0
-  friend bool operator==(const TsGradPie&, const TsGradPie&) = default;
-};
-using TsGradArray = std::vector<TsGradPie>;
-
-// Parses a gradient text: integers separated by ";" (empty fields skipped), five per piece:
-// Color1; Color2; Percent; Mode1; Mode2. Fewer than five fields give no piece; an empty text
-// gives one all-zero piece. A field that is not an integer throws EConvertError.
-void ParseGradientData(const std::string& Text, TsGradArray& Grad);
 
 // The text colour and the colours of its one-pixel shadows (-1: none).
 struct TsFontColor {

@@ -1,6 +1,8 @@
 // The in-memory model of a loaded skin.
 #include "skin/data/sSkinModel.h"
 
+#include <stdexcept>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -203,7 +205,7 @@ std::string ReadGradient(const std::string& Section, const char* Key, const std:
   }
   try {
     ParseGradientData(Data, Array);
-  } catch (const EConvertError& E) {
+  } catch (const std::invalid_argument& E) {
     Array.clear();
     return "Section [" + Section + "], key " + Key + ": " + E.what();
   }

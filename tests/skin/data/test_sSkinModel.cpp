@@ -254,5 +254,5 @@ TEST(sSkinModel, GradientText) {
   EXPECT_EQ(G[0].Mode1, 4);
   EXPECT_EQ(G[0].Mode2, 0);
   EXPECT_EQ(G[1].Percent, 0);
-  EXPECT_THROW(ParseGradientData("1;2;x;4;5", G), EConvertError);
+  EXPECT_THROW(ParseGradientData("1;2;x;4;5", G), std::invalid_argument);
 }
