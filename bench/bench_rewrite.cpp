@@ -42,11 +42,13 @@ int main() {
     std::u16string literal;
     const double slow = BestOf(1, [&] {
       literal = text;
-      for (const auto& e : entries) literal = ReplaceItem(literal, e, u"*");
+      for (const auto& e : entries)
+        literal = ReplaceItem(literal, e, u"*");
     });
     const bool same = literal == RewriteAll(text, entries, u"*");
-    std::printf("  1 M chars, %zu entries: engine %.3f s, literal entry by entry %.3f s: %.0fx faster%s\n",
-                entries.size(), engine, slow, slow / engine, same ? "" : " (RESULTS DIFFER)");
+    std::printf(
+        "  1 M chars, %zu entries: engine %.3f s, literal entry by entry %.3f s: %.0fx faster%s\n",
+        entries.size(), engine, slow, slow / engine, same ? "" : " (RESULTS DIFFER)");
   }
 
   // The command on a 50 MB file against perl's single-pass substitution of the same file.
@@ -62,15 +64,16 @@ int main() {
     std::printf("textovrt-cli on a %.0f MB file with %zu items\n", bytes.size() / 1e6,
                 FindMarkedItems(text, u"<<", u">>").size());
   }
-  const std::string cli = std::string(TEXTOVRT_CLI) + " --start '<<' --end '>>' --replace '*' --quiet --output-dir '" +
+  const std::string cli = std::string(TEXTOVRT_CLI) +
+                          " --start '<<' --end '>>' --replace '*' --quiet --output-dir '" +
                           (dir / "out").string() + "' '" + input.string() + "'";
   const std::string perl = "perl -0777 -pe 's/<<.*?>>/*/gs' '" + input.string() + "' > '" +
                            (dir / "perl.txt").string() + "'";
   int status = 0;
   const double tPerl = BestOf(2, [&] { status |= std::system(perl.c_str()); });
   const double tCli = BestOf(2, [&] { status |= std::system(cli.c_str()); });
-  std::printf("  perl %.2f s, textovrt-cli %.2f s: %.2fx perl's time%s\n", tPerl, tCli, tCli / tPerl,
-              status ? " (A COMMAND FAILED)" : "");
+  std::printf("  perl %.2f s, textovrt-cli %.2f s: %.2fx perl's time%s\n", tPerl, tCli,
+              tCli / tPerl, status ? " (A COMMAND FAILED)" : "");
   fs::remove_all(dir);
   return status ? 1 : 0;
 }

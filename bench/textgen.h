@@ -17,8 +17,9 @@ inline std::u16string Number(unsigned long N) {
 }
 
 inline std::u16string GenerateText(size_t Chars, size_t ItemSpacing, unsigned Seed = 1) {
-  static const std::u16string words[] = {u"řádek", u"text", u"kód", u"nesmysl", u"entou", u"je",
-                                         u"na", u"změnit", u"více", u"podmínku", u"zvlášť", u"a"};
+  static const std::u16string words[] = {u"řádek", u"text",     u"kód",    u"nesmysl",
+                                         u"entou", u"je",       u"na",     u"změnit",
+                                         u"více",  u"podmínku", u"zvlášť", u"a"};
   std::mt19937 rng(Seed);
   std::uniform_int_distribution<size_t> word(0, std::size(words) - 1), pct(0, 99);
   std::u16string text;
@@ -42,8 +43,10 @@ inline std::u16string GenerateText(size_t Chars, size_t ItemSpacing, unsigned Se
     } else {
       text += words[word(rng)];
     }
-    if (++lineLength % 12 == 0) text += u"\r\n";
-    else text += u' ';
+    if (++lineLength % 12 == 0)
+      text += u"\r\n";
+    else
+      text += u' ';
   }
   return text;
 }
