@@ -1,6 +1,8 @@
 // Text functions of the main window: the marker search and the replacement of one item.
 #include "app/un_mainText.h"
 
+#include <algorithm>
+
 namespace textovrt {
 
 ERewriteLimit::ERewriteLimit()
@@ -34,22 +36,49 @@ std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Patter
   return found;
 }
 
-std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
-                                            std::u16string_view StartMarker,
+namespace {
+
+// Finds the occurrences of one pattern in a text one after the other, overlapping ones
+// included, without keeping them.
+class TMatcher {
+public:
+  TMatcher(std::u16string_view Text, std::u16string_view Pattern)
+      : FText(Text), FPattern(Pattern), FPi(PrefixFunction(Pattern)) {}
+  // Start of the next occurrence, or npos when there is none.
+  size_t Next() {
+    const size_t m = FPattern.size();
+    while (FAt < FText.size()) {
+      const char16_t c = FText[FAt++];
+      while (FK > 0 && c != FPattern[FK]) FK = FPi[FK - 1];
+      if (c == FPattern[FK]) ++FK;
+      if (FK == m) {
+        FK = FPi[m - 1];
+        return FAt - m;
+      }
+    }
+    return std::u16string_view::npos;
+  }
+
+private:
+  std::u16string_view FText, FPattern;
+  std::vector<size_t> FPi;
+  size_t FAt = 0, FK = 0;
+};
+
+} // namespace
+
+std::vector<std::u16string> FindMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
                                             std::u16string_view EndMarker) {
+  constexpr size_t npos = std::u16string_view::npos;
   std::vector<std::u16string> items;
   if (StartMarker.empty() || EndMarker.empty()) return items;
-  const std::vector<size_t> starts = FindAll(Text, StartMarker);
-  if (starts.empty()) return items;
-  const std::vector<size_t> ends = FindAll(Text, EndMarker);
-  // Both lists ascend, and each start pairs with the first end that begins after its first
-  // character, so one cursor over the ends serves every start.
-  size_t e = 0;
-  for (const size_t a : starts) {
-    while (e < ends.size() && ends[e] < a + 1)
-      ++e;
-    if (e == ends.size()) break; // no later start can find an end either
-    const size_t b = ends[e];
+  // Starts come in ascending order, and each pairs with the first end that begins after its
+  // first character, so one pass over the ends serves every start.
+  TMatcher starts(Text, StartMarker), ends(Text, EndMarker);
+  size_t b = ends.Next();
+  for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
+    while (b != npos && b < a + 1) b = ends.Next();
+    if (b == npos) break; // no later start can find an end either
     if (b >= a + StartMarker.size()) {
       items.emplace_back(Text.substr(a, b + EndMarker.size() - a));
     } else {
@@ -88,30 +117,23 @@ std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
   if (Replacement.find(Item) != std::u16string_view::npos)
     return ReplaceSinglePass(Text, Item, Replacement);
 
-  // The result is built as a stack of characters that hold no occurrence, each with the
-  // matcher's state after it. Whenever the top ends with the item, the item is popped and the
-  // replacement is fed in front of the rest of the input. Since nothing to the left of a
-  // replacement changed, the leftmost occurrence of the rewritten text can only begin at most
-  // Item.size() - 1 characters before it, which is exactly what the restored state sees.
+  // The result is built as a stack of characters that hold no occurrence. Whenever its top
+  // ends with the item, the item is popped and the replacement is fed in front of the rest of
+  // the input. Since nothing to the left of a replacement changed, the leftmost occurrence of
+  // the rewritten text can only begin at most Item.size() - 1 characters before it, which is
+  // all the matcher needs to see again.
   const std::vector<size_t> pi = PrefixFunction(Item);
   const size_t m = Item.size();
   std::u16string out;
-  std::vector<size_t> state; // state[i]: matched length after out[0..i]
   out.reserve(Text.size());
-  state.reserve(Text.size());
-  size_t replacements = 0;
-  auto push = [&](char16_t c) {
-    size_t k = state.empty() ? 0 : state.back();
-    if (k == m) k = pi[m - 1];
-    while (k > 0 && c != Item[k])
-      k = pi[k - 1];
+  size_t k = 0; // matched length at the top of the stack
+  auto step = [&](char16_t c) {
+    while (k > 0 && c != Item[k]) k = pi[k - 1];
     if (c == Item[k]) ++k;
-    out.push_back(c);
-    state.push_back(k);
-    return k == m;
   };
-  // Replacements still to be fed, as (position in Replacement) on a stack: a replacement fed
-  // in the middle of another one interrupts it.
+  size_t replacements = 0;
+  // Replacements still to be fed, as positions in Replacement: one fed in the middle of
+  // another interrupts it.
   std::vector<size_t> pending;
   size_t input = 0;
   for (;;) {
@@ -125,10 +147,13 @@ std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
     } else {
       break;
     }
-    if (!push(c)) continue;
+    step(c);
+    out.push_back(c);
+    if (k < m) continue;
     if (++replacements > Text.size()) throw ERewriteLimit();
     out.resize(out.size() - m);
-    state.resize(state.size() - m);
+    k = 0;
+    for (size_t j = out.size() - std::min(out.size(), m - 1); j < out.size(); ++j) step(out[j]);
     if (!Replacement.empty()) pending.push_back(0);
   }
   return out;

@@ -169,6 +169,8 @@ struct TRewriteRun::TImpl {
   std::vector<std::vector<uint64_t>> Original; // occurrences in the original text
   std::vector<std::vector<uint64_t>> Formed;   // occurrences formed by replacements
   std::unique_ptr<TPatternSet> Set;
+  std::vector<bool> InPatterns; // characters that occur in some entry
+  std::u16string Window;        // scratch text of the windows around replacements
   size_t DoneCount = 0;
   bool Failed = false;
 
@@ -325,6 +327,11 @@ struct TRewriteRun::TImpl {
     Collect(Root, From, To, 0, out);
     return out;
   }
+  const std::u16string& ExtractWindow(uint64_t From, uint64_t To) {
+    Window.clear();
+    Collect(Root, From, To, 0, Window);
+    return Window;
+  }
   // Position of the occurrence of Pattern that begins with character Id, or npos when it is
   // no longer there.
   uint64_t OccurrenceAt(uint64_t Id, std::u16string_view Pattern) const {
@@ -343,7 +350,7 @@ struct TRewriteRun::TImpl {
     const uint64_t from = Pos > reach ? Pos - reach : 0;
     const uint64_t to = std::min(Sum(Root), Pos + InsertedLen + reach);
     if (from >= to) return;
-    const std::u16string window = Extract(from, to);
+    const std::u16string& window = ExtractWindow(from, to);
     // An occurrence overlaps the inserted text when it ends after Pos and begins before its
     // end; when nothing was inserted it must hold characters on both sides of Pos.
     const uint64_t startLimit = InsertedLen ? Pos + InsertedLen : Pos;
@@ -385,6 +392,14 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
   };
   bool containsItem = false;
   findAll(Replacement, [&](size_t) { containsItem = true; });
+  // An occurrence formed by inserting the replacement holds one of its characters; when none of
+  // them occurs in any entry (or in this one), the windows need no scan. A deletion can join
+  // any two characters, so it always needs one.
+  bool mayFormAny = Replacement.empty(), mayFormOwn = Replacement.empty();
+  for (const char16_t c : Replacement) {
+    mayFormAny = mayFormAny || InPatterns[c];
+    mayFormOwn = mayFormOwn || item.find(c) != std::u16string_view::npos;
+  }
   const bool singlePass = containsItem;
 
   --Remaining[p];
@@ -454,8 +469,8 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
       undo.push_back({a, Replacement.size(), mid});
       if (Edits) Edits->push_back({a, m, std::u16string(Replacement)});
       shift += static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(m);
-      NoteFormed(a, Replacement.size(), p, singlePass);
-      if (singlePass) {
+      if (mayFormAny) NoteFormed(a, Replacement.size(), p, singlePass);
+      if (singlePass || !mayFormOwn) {
         from = a + Replacement.size();
         continue;
       }
@@ -464,7 +479,7 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
       from = a > m - 1 ? a - (m - 1) : 0;
       const uint64_t to = std::min(Sum(Root), a + Replacement.size() + m - 1);
       if (from < to) {
-        findAll(Extract(from, to), [&](size_t at) {
+        findAll(ExtractWindow(from, to), [&](size_t at) {
           own.push({static_cast<int64_t>(from + at) - shift, IdAt(from + at)});
         });
       }
@@ -510,6 +525,10 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
   d.Formed.resize(d.Patterns.size());
   if (d.Patterns.empty()) return;
   d.Set = std::make_unique<TPatternSet>(d.Patterns);
+  d.InPatterns.assign(65536, false);
+  for (const auto& pattern : d.Patterns)
+    for (const char16_t c : pattern)
+      d.InPatterns[c] = true;
   const std::u16string_view text(d.Store);
   d.Set->Scan(text, [&](uint32_t p, size_t end) {
     d.Original[p].push_back(end - d.Patterns[p].size());

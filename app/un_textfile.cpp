@@ -1,0 +1,292 @@
+// Text files: byte-order marks, the 8-bit code page, UTF-8 and UTF-16, loading and saving.
+#include "app/un_textfile.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace textovrt {
+
+namespace {
+
+// Windows-1250 bytes 0x80 to 0xFF. The five bytes that the code page leaves undefined (0x81,
+// 0x83, 0x88, 0x90, 0x98) map to the code points of the same value, as Windows maps them.
+constexpr std::array<char16_t, 128> kCp1250High = {
+    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021, 0x0088, 0x2030, 0x0160, 0x2039,
+    0x015A, 0x0164, 0x017D, 0x0179, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, 0x00A0, 0x02C7, 0x02D8, 0x0141,
+    0x00A4, 0x0104, 0x00A6, 0x00A7, 0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x0105, 0x015F, 0x00BB,
+    0x013D, 0x02DD, 0x013E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3,
+    0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, 0x010D, 0x00E9, 0x0119, 0x00EB,
+    0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9};
+
+class TTableCodePage : public TCodePage {
+public:
+  TTableCodePage() : FReverse(65536, -1) {
+    for (unsigned b = 0; b < 256; ++b)
+      FReverse[ToUnit(static_cast<unsigned char>(b))] = int16_t(b);
+  }
+  unsigned Number() const override { return 1250; }
+  std::u16string Decode(std::string_view Bytes) const override {
+    std::u16string text(Bytes.size(), u'\0');
+    for (size_t i = 0; i < Bytes.size(); ++i)
+      text[i] = ToUnit(static_cast<unsigned char>(Bytes[i]));
+    return text;
+  }
+  bool Encode(std::u16string_view Text, std::string& Bytes) const override {
+    bool exact = true;
+    const size_t at = Bytes.size();
+    Bytes.resize(at + Text.size());
+    for (size_t i = 0; i < Text.size(); ++i) {
+      const int16_t b = FReverse[Text[i]];
+      if (b < 0) exact = false;
+      Bytes[at + i] = static_cast<char>(b < 0 ? '?' : b);
+    }
+    return exact;
+  }
+
+private:
+  static char16_t ToUnit(unsigned char B) { return B < 0x80 ? B : kCp1250High[B - 0x80]; }
+  std::vector<int16_t> FReverse;
+};
+
+bool StartsWith(std::string_view Bytes, std::string_view Mark) {
+  return Bytes.substr(0, Mark.size()) == Mark;
+}
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LEBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BEBom = "\xFE\xFF";
+
+bool IsHighSurrogate(char16_t C) {
+  return C >= 0xD800 && C <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t C) {
+  return C >= 0xDC00 && C <= 0xDFFF;
+}
+
+bool HasLoneSurrogate(std::u16string_view Text) {
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (IsHighSurrogate(Text[i]) && i + 1 < Text.size() && IsLowSurrogate(Text[i + 1]))
+      ++i;
+    else if (IsHighSurrogate(Text[i]) || IsLowSurrogate(Text[i]))
+      return true;
+  }
+  return false;
+}
+
+std::u16string DecodeUtf16(std::string_view Bytes, bool BigEndian) {
+  std::u16string text;
+  text.reserve(Bytes.size() / 2 + 1);
+  for (size_t i = 0; i + 1 < Bytes.size(); i += 2) {
+    const unsigned a = static_cast<unsigned char>(Bytes[i]);
+    const unsigned b = static_cast<unsigned char>(Bytes[i + 1]);
+    text.push_back(static_cast<char16_t>(BigEndian ? a << 8 | b : b << 8 | a));
+  }
+  if (Bytes.size() % 2) text.push_back(u'\uFFFD');
+  return text;
+}
+
+} // namespace
+
+std::unique_ptr<TCodePage> BuiltInCodePage1250() {
+  return std::make_unique<TTableCodePage>();
+}
+
+std::unique_ptr<TCodePage> OpenCodePage(unsigned Number, std::string* Error) {
+  std::string error;
+#ifndef _WIN32
+  if (Number == 1250) return BuiltInCodePage1250();
+#endif
+  auto page = os::OpenSystemCodePage(Number, error);
+  if (!page && Error) *Error = error;
+  return page;
+}
+
+unsigned SystemCodePage() {
+  return os::DefaultCodePage();
+}
+
+std::u16string Utf8ToUtf16(std::string_view Text) {
+  std::u16string out;
+  out.reserve(Text.size());
+  size_t i = 0;
+  const size_t n = Text.size();
+  auto byte = [&](size_t k) { return static_cast<unsigned char>(Text[k]); };
+  while (i < n) {
+    const unsigned c = byte(i);
+    if (c < 0x80) {
+      out.push_back(static_cast<char16_t>(c));
+      ++i;
+      continue;
+    }
+    // Length and the range of the second byte, which rules out overlong forms, surrogates and
+    // code points past U+10FFFF.
+    size_t len = 0;
+    unsigned lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF)
+      len = 2;
+    else if (c == 0xE0)
+      len = 3, lo = 0xA0;
+    else if (c >= 0xE1 && c <= 0xEC)
+      len = 3;
+    else if (c == 0xED)
+      len = 3, hi = 0x9F;
+    else if (c >= 0xEE && c <= 0xEF)
+      len = 3;
+    else if (c == 0xF0)
+      len = 4, lo = 0x90;
+    else if (c >= 0xF1 && c <= 0xF3)
+      len = 4;
+    else if (c == 0xF4)
+      len = 4, hi = 0x8F;
+    if (len == 0) {
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    uint32_t cp = c & (0xFF >> (len + 1));
+    size_t k = 1;
+    for (; k < len && i + k < n; ++k) {
+      const unsigned t = byte(i + k);
+      if (k == 1 ? (t < lo || t > hi) : (t < 0x80 || t > 0xBF)) break;
+      cp = cp << 6 | (t & 0x3F);
+    }
+    if (k < len) { // a malformed sequence: one replacement for its valid beginning
+      out.push_back(u'\uFFFD');
+      i += k;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += len;
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view Text) {
+  std::string out;
+  out.reserve(Text.size());
+  for (size_t i = 0; i < Text.size(); ++i) {
+    uint32_t cp = Text[i];
+    if (IsHighSurrogate(Text[i]) && i + 1 < Text.size() && IsLowSurrogate(Text[i + 1])) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (Text[++i] - 0xDC00);
+    } else if (IsHighSurrogate(Text[i]) || IsLowSurrogate(Text[i])) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | cp >> 6));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | cp >> 12));
+      out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | cp >> 18));
+      out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::u16string DecodeText(std::string_view Bytes, const TCodePage& CodePage, TTextEncoding* Found) {
+  TTextEncoding found = TTextEncoding::teCodePage;
+  std::u16string text;
+  if (StartsWith(Bytes, kUtf16LEBom)) {
+    found = TTextEncoding::teUtf16LE;
+    text = DecodeUtf16(Bytes.substr(2), false);
+  } else if (StartsWith(Bytes, kUtf16BEBom)) {
+    found = TTextEncoding::teUtf16BE;
+    text = DecodeUtf16(Bytes.substr(2), true);
+  } else if (StartsWith(Bytes, kUtf8Bom)) {
+    found = TTextEncoding::teUtf8;
+    text = Utf8ToUtf16(Bytes.substr(3));
+  } else {
+    text = CodePage.Decode(Bytes);
+  }
+  if (Found) *Found = found;
+  return text;
+}
+
+std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTextEncoding* Used) {
+  std::string bytes;
+  // The code page's bytes must read back as this very text: no character may be missing, and
+  // the bytes must not begin like a byte-order mark ("ď»ż" in Windows-1250 is EF BB BF).
+  if (CodePage.Encode(Text, bytes) && !StartsWith(bytes, kUtf8Bom) &&
+      !StartsWith(bytes, kUtf16LEBom) && !StartsWith(bytes, kUtf16BEBom) &&
+      CodePage.Decode(bytes) == Text) {
+    if (Used) *Used = TTextEncoding::teCodePage;
+    return bytes;
+  }
+  if (!HasLoneSurrogate(Text)) {
+    if (Used) *Used = TTextEncoding::teUtf8;
+    return std::string(kUtf8Bom) + Utf16ToUtf8(Text);
+  }
+  if (Used) *Used = TTextEncoding::teUtf16LE;
+  bytes.assign(kUtf16LEBom);
+  for (const char16_t c : Text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  return bytes;
+}
+
+std::u16string NormalizeLineBreaks(std::u16string_view Text) {
+  std::u16string out;
+  out.reserve(Text.size() + Text.size() / 32);
+  for (size_t i = 0; i < Text.size(); ++i) {
+    const char16_t c = Text[i];
+    if (c == u'\r') {
+      out += u"\r\n";
+      if (i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
+    } else if (c == u'\n') {
+      out += u"\r\n";
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+std::string TextFileErrorMessage(const TTextFileError& Error, const std::filesystem::path& Path) {
+  const std::u8string path = Path.u8string();
+  const std::string name(path.begin(), path.end());
+  const char* what = Error.Kind == TTextFileErrorKind::tfeCannotOpen ? "Cannot open file \""
+                                                                     : "Cannot create file \"";
+  return what + name + "\". " + Error.SystemMessage;
+}
+
+TTextFileError LoadTextFile(const std::filesystem::path& Path, const TCodePage& CodePage,
+                            std::u16string& Text, TTextEncoding* Found) {
+  TTextFileError error;
+  std::string bytes;
+  if (!os::ReadWholeFile(Path, bytes, error.SystemMessage)) {
+    error.Kind = TTextFileErrorKind::tfeCannotOpen;
+    return error;
+  }
+  Text = DecodeText(bytes, CodePage, Found);
+  return error;
+}
+
+TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_view Text,
+                            const TCodePage& CodePage, TTextEncoding* Used) {
+  TTextFileError error;
+  const std::string bytes = EncodeText(NormalizeLineBreaks(Text), CodePage, Used);
+  if (!os::WriteFileSafely(Path, bytes, error.SystemMessage))
+    error.Kind = TTextFileErrorKind::tfeCannotCreate;
+  return error;
+}
+
+} // namespace textovrt

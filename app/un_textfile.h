@@ -1,0 +1,88 @@
+// Text files of the program and the command: loading by byte-order mark or the 8-bit code
+// page, saving in the code page when the text fits it exactly (UTF-8 with a mark otherwise),
+// always through a temporary file in the same folder so that a failed save loses nothing.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace textovrt {
+
+// An 8-bit code page. Decoding gives one UTF-16 unit per byte for single-byte code pages, as
+// Windows does (bytes that the code page leaves undefined become the code points of the same
+// value, U+0080 to U+009F).
+class TCodePage {
+public:
+  virtual ~TCodePage() = default;
+  virtual unsigned Number() const = 0;
+  virtual std::u16string Decode(std::string_view Bytes) const = 0;
+  // Appends the bytes of Text to Bytes; false when some character has no byte of its own (it is
+  // then written as the code page's default character).
+  virtual bool Encode(std::u16string_view Text, std::string& Bytes) const = 0;
+};
+
+// The code page Number, or nullptr with the reason in *Error. Windows-1250 comes from the
+// built-in table in the native build; other code pages from iconv natively and from the
+// system's conversion functions on Windows, where 1250 is the system's too.
+std::unique_ptr<TCodePage> OpenCodePage(unsigned Number, std::string* Error = nullptr);
+// The built-in Windows-1250 table, whatever the platform.
+std::unique_ptr<TCodePage> BuiltInCodePage1250();
+// The system's 8-bit (ANSI) code page: GetACP() on Windows, 1250 elsewhere.
+unsigned SystemCodePage();
+
+enum class TTextEncoding { teCodePage, teUtf8, teUtf16LE, teUtf16BE };
+
+// Decodes a file's bytes: FF FE gives UTF-16 little-endian, FE FF big-endian, EF BB BF UTF-8
+// (the mark is not part of the text); anything else is read in CodePage. Malformed UTF-8 and a
+// lone last byte of UTF-16 become U+FFFD.
+std::u16string DecodeText(std::string_view Bytes, const TCodePage& CodePage,
+                          TTextEncoding* Found = nullptr);
+// Encodes a text for saving: in CodePage without a mark when the bytes read back as exactly
+// this text, otherwise UTF-8 with a mark; a text holding a lone surrogate, which UTF-8 cannot
+// carry, goes out as UTF-16 little-endian with a mark. Loading gives the text back unchanged in
+// every case.
+std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage,
+                       TTextEncoding* Used = nullptr);
+
+// CR, LF and CR LF all become CR LF, the line break that the editor holds.
+std::u16string NormalizeLineBreaks(std::u16string_view Text);
+
+std::u16string Utf8ToUtf16(std::string_view Text); // malformed bytes become U+FFFD
+std::string Utf16ToUtf8(std::u16string_view Text); // a lone surrogate becomes U+FFFD
+
+enum class TTextFileErrorKind { tfeNone, tfeCannotOpen, tfeCannotCreate };
+
+// What went wrong with a file: the kind chooses the program's message, SystemMessage is the
+// system's description of the cause (UTF-8).
+struct TTextFileError {
+  TTextFileErrorKind Kind = TTextFileErrorKind::tfeNone;
+  std::string SystemMessage;
+  explicit operator bool() const { return Kind != TTextFileErrorKind::tfeNone; }
+};
+
+// "Cannot open file "PATH". REASON" or "Cannot create file "PATH". REASON" (UTF-8).
+std::string TextFileErrorMessage(const TTextFileError& Error, const std::filesystem::path& Path);
+
+// Reads and decodes a whole file; other programs may read it meanwhile but not write it (on
+// Windows; elsewhere nothing is locked). On error Text is left as it was.
+TTextFileError LoadTextFile(const std::filesystem::path& Path, const TCodePage& CodePage,
+                            std::u16string& Text, TTextEncoding* Found = nullptr);
+
+// Saves Text with CR LF line breaks, encoded by EncodeText. The bytes go to a temporary file in
+// the same folder, which replaces the target only once it is completely written; after any
+// failure the old file is as it was and no temporary file is left.
+TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_view Text,
+                            const TCodePage& CodePage, TTextEncoding* Used = nullptr);
+
+namespace os {
+// The platform layer under the functions above (one source file per platform).
+bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error);
+// Error kind is tfeCannotCreate for every failure.
+bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes, std::string& Error);
+std::unique_ptr<TCodePage> OpenSystemCodePage(unsigned Number, std::string& Error);
+unsigned DefaultCodePage();
+} // namespace os
+
+} // namespace textovrt

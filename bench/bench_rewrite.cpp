@@ -1,0 +1,79 @@
+// The rewrite run engine and textovrt-cli, each as a ratio to a baseline timed in the same run:
+// time per MB over growing texts, the literal entry-by-entry ReplaceItem, and perl doing the
+// equivalent single-pass substitution of the same file.
+#include "app/un_mainText.h"
+#include "app/un_rewrite.h"
+#include "app/un_textfile.h"
+#include "bench/textgen.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+using namespace textovrt;
+using namespace textovrt::bench;
+namespace fs = std::filesystem;
+
+namespace {
+
+double EngineSeconds(const std::u16string& Text, const std::vector<std::u16string>& Entries) {
+  return BestOf(2, [&] { (void)RewriteAll(Text, Entries, u"*"); });
+}
+
+} // namespace
+
+int main() {
+  std::printf("Rewrite run engine\n");
+  double perMb1 = 0;
+  for (const size_t mb : {1, 10, 50}) {
+    const std::u16string text = GenerateText(mb * 1'000'000, 100, unsigned(mb));
+    const auto entries = SplitEntries(FindMarkedItems(text, u"<<", u">>"));
+    const double t = EngineSeconds(text, entries);
+    if (mb == 1) perMb1 = t;
+    std::printf("  %2zu M chars, %zu entries: %.3f s, time per MB %.2fx the 1 MB figure\n", mb,
+                entries.size(), t, t / mb / perMb1);
+  }
+
+  {
+    const std::u16string text = GenerateText(1'000'000, 200, 7);
+    auto entries = SplitEntries(FindMarkedItems(text, u"<<", u">>"));
+    entries.resize(std::min<size_t>(entries.size(), 5000));
+    const double engine = EngineSeconds(text, entries);
+    std::u16string literal;
+    const double slow = BestOf(1, [&] {
+      literal = text;
+      for (const auto& e : entries)
+        literal = ReplaceItem(literal, e, u"*");
+    });
+    const bool same = literal == RewriteAll(text, entries, u"*");
+    std::printf(
+        "  1 M chars, %zu entries: engine %.3f s, literal entry by entry %.3f s: %.0fx faster%s\n",
+        entries.size(), engine, slow, slow / engine, same ? "" : " (RESULTS DIFFER)");
+  }
+
+  // The command on a 50 MB file against perl's single-pass substitution of the same file.
+  const fs::path dir = fs::temp_directory_path() / "textovrt-bench";
+  fs::create_directories(dir / "out");
+  const fs::path input = dir / "big.txt";
+  {
+    const std::u16string text = GenerateText(50'000'000, 100, 50);
+    const auto cp = OpenCodePage(1250);
+    std::string bytes;
+    cp->Encode(text, bytes);
+    std::ofstream(input, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    std::printf("textovrt-cli on a %.0f MB file with %zu items\n", bytes.size() / 1e6,
+                FindMarkedItems(text, u"<<", u">>").size());
+  }
+  const std::string cli = std::string(TEXTOVRT_CLI) +
+                          " --start '<<' --end '>>' --replace '*' --quiet --output-dir '" +
+                          (dir / "out").string() + "' '" + input.string() + "'";
+  const std::string perl = "perl -0777 -pe 's/<<.*?>>/*/gs' '" + input.string() + "' > '" +
+                           (dir / "perl.txt").string() + "'";
+  int status = 0;
+  const double tPerl = BestOf(2, [&] { status |= std::system(perl.c_str()); });
+  const double tCli = BestOf(2, [&] { status |= std::system(cli.c_str()); });
+  std::printf("  perl %.2f s, textovrt-cli %.2f s: %.2fx perl's time%s\n", tPerl, tCli,
+              tCli / tPerl, status ? " (A COMMAND FAILED)" : "");
+  fs::remove_all(dir);
+  return status ? 1 : 0;
+}
