@@ -8,11 +8,13 @@
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
 
+#include <memory>
 #include <vector>
 
 namespace textovrt {
 struct TTextEdit;
-}
+class TCodePage;
+} // namespace textovrt
 
 // The texts of the start-up notice and the application title.
 extern const wchar_t* const ProgramTitle;
@@ -61,6 +63,8 @@ public:
   bool Rewriting() const { return FRewriting; }
 
 private:
+  // The system's 8-bit code page, in which files without a mark are read and written.
+  static std::unique_ptr<textovrt::TCodePage> CodePage();
   void PumpEvents();
   void SearchCleanUp();
   void SetProgressText(const std::wstring& Text);

@@ -1,11 +1,16 @@
 // The search-and-rewrite run of the main window: the search, the wait, the rewrite with its
 // live count, and loading and saving text files.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <filesystem>
 #include <memory>
 
 #include "app/un_info.h"
 #include "app/un_main.h"
 #include "app/un_mainText.h"
 #include "app/un_rewrite.h"
+#include "app/un_textfile.h"
 
 const wchar_t* const NothingFoundText = L"Žádné položky nenalezeny";
 
@@ -187,7 +192,50 @@ void Tfrm_main::ApplyEdits(const std::vector<textovrt::TTextEdit>& Edits) {
   Memo1Change(Memo1);
 }
 
-// TODO: loading and saving come with the text-file unit.
-void Tfrm_main::sButton1Click(TComponent*) {}
-void Tfrm_main::sButton3Click(TComponent*) {}
-void Tfrm_main::sdTypeChange(TComponent*) {}
+std::unique_ptr<textovrt::TCodePage> Tfrm_main::CodePage() {
+  std::string Error;
+  auto Page = textovrt::OpenCodePage(textovrt::SystemCodePage(), &Error);
+  if (!Page) throw Exception(Utf8ToWide(Error));
+  return Page;
+}
+
+void Tfrm_main::sButton1Click(TComponent*) {
+  if (!opd->Execute()) return;
+  std::filesystem::path Path(opd->FileName);
+  std::u16string Text;
+  if (textovrt::TTextFileError Error = textovrt::LoadTextFile(Path, *CodePage(), Text))
+    throw Exception(Utf8ToWide(textovrt::TextFileErrorMessage(Error, Path)));
+  try {
+    Memo1->SetText(ToWide(Text));
+  } catch (const std::bad_alloc&) {
+    throw Exception(L"Failed to Load Stream");
+  }
+  // A rewrite that is running goes on with the new text.
+  if (FRewriting) FEditorReplaced = true;
+}
+
+void Tfrm_main::sButton3Click(TComponent*) {
+  if (!sd->Execute()) return;
+  sdTypeChange(sd);
+  std::filesystem::path Path(sd->FileName);
+  std::u16string Text;
+  try {
+    Text = ToU16(Memo1->Text());
+  } catch (const std::bad_alloc&) {
+    throw Exception(L"Failed to Save Stream");
+  }
+  if (textovrt::TTextFileError Error = textovrt::SaveTextFile(Path, Text, *CodePage()))
+    throw Exception(Utf8ToWide(textovrt::TextFileErrorMessage(Error, Path)));
+}
+
+void Tfrm_main::sdTypeChange(TComponent* Sender) {
+  auto* Dialog = dynamic_cast<TOpenDialog*>(Sender);
+  // Only a dialog that is still open has a name box to change.
+  if (!Dialog || !Dialog->Handle()) return;
+  std::wstring Path(32768, L'\0');
+  LRESULT Length =
+      SendMessageW(Dialog->Handle(), CDM_GETFILEPATH, WPARAM(Path.size()), LPARAM(Path.data()));
+  Path.resize(Length > 0 ? size_t(Length) - 1 : 0);
+  std::wstring Name = TypeChangedFileName(Path, Dialog->FilterIndex);
+  SendMessageW(Dialog->Handle(), CDM_SETCONTROLTEXT, FileNameBoxId, LPARAM(Name.c_str()));
+}

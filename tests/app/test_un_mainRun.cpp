@@ -4,6 +4,9 @@
 #include "app/un_main.h"
 #include "tests/toolkit/GuiTest.h"
 
+#include <commdlg.h>
+#include <dlgs.h>
+
 namespace {
 
 class RunTest : public ::testing::Test {
@@ -213,4 +216,136 @@ TEST(TypeChange, ReplacesOnlyTheLastExtensionAndDropsTheFolder) {
   EXPECT_EQ(TypeChangedFileName(L"D:soubor", 2), L"soubor.php");
   EXPECT_EQ(TypeChangedFileName(L"C:\\a\\b.txt", 0), L"");
   EXPECT_EQ(TypeChangedFileName(L"C:\\a\\b.txt", 5), L"");
+}
+
+namespace {
+
+class FilesTest : public RunTest {
+protected:
+  void SetUp() override {
+    RunTest::SetUp();
+    wchar_t Temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, Temp);
+    Folder = std::wstring(Temp) + L"textovrt_files_" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(Folder.c_str(), nullptr);
+    Application->OnException = [this](const std::wstring& M) { Errors.push_back(M); };
+  }
+  void TearDown() override {
+    Application->OnException = nullptr;
+    RunTest::TearDown();
+  }
+
+  static void WriteBytes(const std::wstring& Path, const std::string& Bytes) {
+    HANDLE F = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD Written = 0;
+    WriteFile(F, Bytes.data(), DWORD(Bytes.size()), &Written, nullptr);
+    CloseHandle(F);
+  }
+  static std::string ReadBytes(const std::wstring& Path) {
+    HANDLE F = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    std::string Bytes(1 << 16, '\0');
+    DWORD Read = 0;
+    ReadFile(F, Bytes.data(), DWORD(Bytes.size()), &Read, nullptr);
+    CloseHandle(F);
+    Bytes.resize(Read);
+    return Bytes;
+  }
+
+  // Answers the next file dialog of Dialog with Name and OK.
+  static void AnswerDialog(TOpenDialog* Dialog, const std::wstring& Name) {
+    RunLater(300, [Dialog, Name] {
+      HWND Dlg = Dialog->Handle();
+      ASSERT_NE(Dlg, nullptr);
+      SendMessageW(Dlg, CDM_SETCONTROLTEXT, FileNameBoxId, LPARAM(Name.c_str()));
+      PostMessageW(Dlg, WM_COMMAND, IDOK, 0);
+    });
+  }
+
+  // A click as the window system delivers it, so that errors reach the error report.
+  static void Press(TButton* Button) {
+    SendMessageW(Button->Parent()->Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 LPARAM(Button->Handle()));
+  }
+
+  std::wstring Folder;
+  std::vector<std::wstring> Errors;
+};
+
+} // namespace
+
+TEST_F(FilesTest, LoadsThroughTheDialogByByteOrderMark) {
+  std::wstring Path = Folder + L"\\vstup.txt";
+  WriteBytes(Path, "\xEF\xBB\xBFP\xC5\x99\x65ps\xC3\xA1no\r\nk\xC3\xB3\x64 x,\r\n");
+  AnswerDialog(Form->opd, Path);
+  Press(Form->sButton1);
+  EXPECT_TRUE(Errors.empty());
+  EXPECT_EQ(Form->Memo1->Text(), L"Přepsáno\r\nkód x,\r\n");
+  EXPECT_EQ(Form->opd->FileName, Path); // remembered for the next use
+  // Without a mark the bytes are read in the system's code page (1250 here).
+  WriteBytes(Path, "\xF8\xE1\x64\x65k");
+  AnswerDialog(Form->opd, Path);
+  Press(Form->sButton1);
+  EXPECT_EQ(Form->Memo1->Text(), L"řádek");
+}
+
+TEST_F(FilesTest, FileThatCannotBeOpenedKeepsTheEditorAndReports) {
+  std::wstring Path = Folder + L"\\zamceny.txt";
+  WriteBytes(Path, "obsah");
+  // Another program holds the file for writing: it cannot be opened for reading.
+  HANDLE Lock = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  std::wstring Before = Form->Memo1->Text();
+  AnswerDialog(Form->opd, Path);
+  Press(Form->sButton1);
+  CloseHandle(Lock);
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_EQ(Errors[0].rfind(L"Cannot open file \"" + Path + L"\". ", 0), 0u) << Errors[0];
+  EXPECT_EQ(Form->Memo1->Text(), Before);
+}
+
+TEST_F(FilesTest, SavesInTheCodePageAndKeepsTheOldFileWhenTheSaveFails) {
+  std::wstring Path = Folder + L"\\vystup.txt";
+  Form->Memo1->SetText(L"řádek 1\r\nřádek 2\r\n");
+  AnswerDialog(Form->sd, Path);
+  Press(Form->sButton3);
+  EXPECT_TRUE(Errors.empty());
+  EXPECT_EQ(ReadBytes(Path), "\xF8\xE1\x64\x65k 1\r\n\xF8\xE1\x64\x65k 2\r\n");
+  // A locked target: the error report names it and the old file stays as it was.
+  HANDLE Lock =
+      CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  Form->Memo1->SetText(L"nový obsah");
+  AnswerDialog(Form->sd, Path);
+  Press(Form->sButton3);
+  CloseHandle(Lock);
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_EQ(Errors[0].rfind(L"Cannot create file \"" + Path + L"\". ", 0), 0u) << Errors[0];
+  EXPECT_EQ(ReadBytes(Path), "\xF8\xE1\x64\x65k 1\r\n\xF8\xE1\x64\x65k 2\r\n");
+}
+
+TEST_F(FilesTest, TypeChangeRewritesTheExtensionInTheNameBox) {
+  std::vector<std::wstring> Seen;
+  RunLater(300, [&] {
+    HWND Dlg = Form->sd->Handle();
+    ASSERT_NE(Dlg, nullptr);
+    HWND Types = GetDlgItem(Dlg, 1136); // the file-type box
+    ASSERT_NE(Types, nullptr);
+    auto Pick = [&](int Index, const wchar_t* Name) {
+      if (Name) SendMessageW(Dlg, CDM_SETCONTROLTEXT, FileNameBoxId, LPARAM(Name));
+      SendMessageW(Types, CB_SETCURSEL, WPARAM(Index), 0);
+      // As a user's pick sends them (Wine's dialog acts on the second).
+      SendMessageW(Dlg, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE), LPARAM(Types));
+      SendMessageW(Dlg, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK), LPARAM(Types));
+      wchar_t Spec[MAX_PATH] = {};
+      SendMessageW(Dlg, CDM_GETSPEC, MAX_PATH, LPARAM(Spec));
+      Seen.push_back(Spec);
+    };
+    Pick(2, L"dokument.txt");    // HTML
+    Pick(3, nullptr);            // any file
+    Pick(1, L"zaloha.2014.txt"); // PHP
+    PostMessageW(Dlg, WM_COMMAND, IDCANCEL, 0);
+  });
+  Press(Form->sButton3);
+  EXPECT_EQ(Seen,
+            (std::vector<std::wstring>{L"dokument.html", L"dokument.txt", L"zaloha.2014.php"}));
+  EXPECT_TRUE(Errors.empty()); // cancelling writes nothing and shows nothing
 }
