@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Starts the program (on the Xvfb that with-xvfb.sh provides) and writes a PNG of each of its
-# windows to build/screenshots/, plus the whole screen.
+# Starts the program (on the Xvfb that with-xvfb.sh provides), walks it through a run on its
+# help text with the automation driver, and writes PNGs of its windows at each step to
+# build/screenshots/: the start-up notice over the main window, the main window, the progress
+# window during the rewrite, and the main window after it.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 textovrt_wine_prefix
 out="$TEXTOVRT_ROOT/build/screenshots"
+win="$TEXTOVRT_ROOT/build/win"
 mkdir -p "$out"
-rm -f "$out"/window-*.png
+rm -f "$out"/*.png
 
 # Top-level windows that are mapped, as "id name" lines.
 windows() {
@@ -16,20 +19,31 @@ windows() {
     done
 }
 
+# capture STEP: one PNG per visible window, and the whole screen.
+capture() {
+  local n=0
+  while read -r id name; do
+    [ -n "$name" ] || continue
+    n=$((n + 1))
+    local safe
+    safe=$(echo "$name" | tr -c 'A-Za-z0-9._-' '_' | sed 's/_*$//')
+    import -window "$id" "$out/$1-$n-$safe.png" && echo "screenshot: $out/$1-$n-$safe.png ($name)"
+  done < <(windows)
+  import -window root "$out/$1-screen.png" && echo "screenshot: $out/$1-screen.png"
+}
+
+driver() { wine "$win/tests/e2e/tv_driver.exe" "$@" >/dev/null 2>&1 </dev/null; }
+
 wineserver -p
 wineboot >/dev/null 2>&1 </dev/null
-wine "$TEXTOVRT_ROOT/build/win/app/textovrt.exe" >/dev/null 2>&1 </dev/null &
+wine "$win/app/textovrt.exe" >/dev/null 2>&1 </dev/null &
 for _ in $(seq 60); do
   windows | grep -q 'Textovrt' && break
   sleep 0.5
 done
 sleep 2
-n=0
-while read -r id name; do
-  [ -n "$name" ] || continue
-  n=$((n + 1))
-  safe=$(echo "$name" | tr -c 'A-Za-z0-9._-' '_' | sed 's/_*$//')
-  import -window "$id" "$out/window-$n-$safe.png" && echo "screenshot: $out/window-$n-$safe.png ($name)"
-done < <(windows)
-import -window root "$out/screen.png" && echo "screenshot: $out/screen.png"
+capture 1-notice
+driver notice && sleep 1 && capture 2-main
+driver run 'kód' ',' '*' && sleep 0.3 && capture 3-progress
+driver done && sleep 0.5 && capture 4-after-run
 wineserver -k

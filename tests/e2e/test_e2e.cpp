@@ -1,0 +1,71 @@
+// Starts the real program and drives it from this process: the start-up notice, a whole run
+// on the help text, and closing.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/Automation.h"
+
+using namespace automation;
+
+namespace {
+
+struct TProgram {
+  PROCESS_INFORMATION Info{};
+  explicit TProgram(const std::wstring& Exe) {
+    STARTUPINFOW Startup{sizeof(Startup)};
+    std::wstring Command = L"\"" + Exe + L"\"";
+    CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup,
+                   &Info);
+  }
+  ~TProgram() {
+    if (Info.hProcess) {
+      if (WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(Info.hProcess, 1);
+      CloseHandle(Info.hProcess);
+      CloseHandle(Info.hThread);
+    }
+  }
+};
+
+// The build writes a Unix path; Wine sees the root folder as drive Z.
+std::wstring ProgramPath() {
+  std::wstring Path = TEXTOVRT_EXE;
+  if (!Path.empty() && Path[0] == L'/') Path = L"Z:" + Path;
+  std::replace(Path.begin(), Path.end(), L'/', L'\\');
+  return Path;
+}
+
+} // namespace
+
+TEST(EndToEnd, NoticeThenAWholeRunThenClose) {
+  TProgram Program(ProgramPath());
+  ASSERT_NE(Program.Info.hProcess, nullptr);
+  DWORD Id = Program.Info.dwProcessId;
+
+  HWND Notice = WaitFor([&] { return FindTopWindow(Id, L"TMessageForm"); });
+  ASSERT_NE(Notice, nullptr);
+  EXPECT_EQ(TextOf(Notice), L"Textovrt - www.textovrt.cz");
+  HWND Main = FindTopWindow(Id, L"Tfrm_main");
+  ASSERT_NE(Main, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(Main));
+  ASSERT_TRUE(CloseNotice(Id));
+  EXPECT_TRUE(IsWindowEnabled(Main));
+  EXPECT_EQ(TextOf(Main), L"Textovrt");
+
+  ASSERT_TRUE(StartRun(Main, L"kód", L",", L"*"));
+  HWND Progress = WaitFor([&] { return FindTopWindow(Id, L"Tfrm_animate"); });
+  ASSERT_NE(Progress, nullptr);
+  // It closes itself one to two seconds after "HOTOVO".
+  EXPECT_NE(WaitFor([&] { return IsWindow(Progress) ? nullptr : HWND(1); }, 15000), nullptr);
+
+  std::vector<HWND> Editors = FindChildren(Main, L"TRichEdit");
+  ASSERT_EQ(Editors.size(), 1u);
+  std::wstring Text = TextOf(Editors[0]);
+  EXPECT_NE(Text.find(L"1. řádek * je nesmysl na entou"), std::wstring::npos);
+  EXPECT_EQ(Text.find(L"kód xyzvh,"), std::wstring::npos);
+  EXPECT_NE(Text.find(L"napíšeme *"), std::wstring::npos);
+
+  PostMessageW(Main, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(Program.Info.hProcess, 10000), WAIT_OBJECT_0);
+  DWORD Code = 1;
+  GetExitCodeProcess(Program.Info.hProcess, &Code);
+  EXPECT_EQ(Code, 0u);
+}
