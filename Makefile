@@ -51,7 +51,7 @@ skin-preview: deps native
 fuzz: deps
 	bash scripts/fuzz.sh
 
-bench: deps native
+bench: deps native win
 	bash scripts/bench.sh
 
 format:
