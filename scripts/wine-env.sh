@@ -12,14 +12,19 @@ textovrt_wine_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.textovrt-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.textovrt-ready-2" ]; then
       echo "wine: creating the prefix $WINEPREFIX" >&2
       wineboot -i >/dev/null 2>&1 || true
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
       # No window manager under Xvfb: keep focus and stacking with the program.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+      # A crashing test ends at once instead of waiting in Wine's debugger.
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+        /t REG_SZ /d '' /f >/dev/null 2>&1
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto \
+        /t REG_SZ /d 0 /f >/dev/null 2>&1
       wineserver -w
-      touch "$WINEPREFIX/.textovrt-ready"
+      touch "$WINEPREFIX/.textovrt-ready-2"
     fi
   ) 9>"$WINEPREFIX.lock"
 }

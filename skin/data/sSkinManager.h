@@ -1,0 +1,160 @@
+// The skin manager: owns the current skin, chooses where it comes from (an internal skin, a
+// packed file or a skin folder), loads it, announces it to every window and hooks new ones.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/data/kvSkinPack.h"
+#include "skin/data/sSkinModel.h"
+#include "toolkit/Forms.h"
+
+enum TkvSkinningRule : unsigned { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
+enum TSkinType { stUnpacked, stPacked, stAllSkins };
+
+// The foreign control classes to skin, one list per kind, in the order the control adapter
+// indexes them.
+constexpr int ThirdPartyCount = 21;
+extern const char* const ThirdPartyNames[ThirdPartyCount];
+
+// The version of the engine, as "/kvver" shows it.
+extern const wchar_t* const EngineVersion;
+
+class TsSkinManager : public TComponent {
+public:
+  explicit TsSkinManager(TComponent* AOwner);
+  ~TsSkinManager() override;
+  const wchar_t* ClassName() const override { return L"TsSkinManager"; }
+
+  // The current skin; empty (inactive) when none is applied.
+  const TsSkinModel& Model() const { return *FModel; }
+  TsSkinModel& Model() { return *FModel; }
+
+  bool Active() const { return FActive; }
+  void SetActive(bool Value);
+  const std::wstring& SkinName() const { return FSkinName; }
+  void SetSkinName(const std::wstring& Value);
+  const std::wstring& SkinDirectory() const { return FSkinDirectory; }
+  void SetSkinDirectory(const std::wstring& Value) { FSkinDirectory = Value; }
+  TsStoredSkins& InternalSkins() { return FInternalSkins; }
+  // The loaded skin's version as text, "N/A" without a skin.
+  std::string SkinInfo() const;
+  static const char* Version() { return "8.41"; }
+  int HueOffset() const { return FHueOffset; }
+  void SetHueOffset(int Value);
+  int Saturation() const { return FSaturation; }
+  void SetSaturation(int Value);
+  bool ExtendedBorders() const { return FExtendedBorders; }
+  void SetExtendedBorders(bool Value);
+  bool SkinnedPopups = true;
+  bool IsDefault() const { return FIsDefault; }
+  void SetIsDefault(bool Value);
+  unsigned SkinningRules() const { return FSkinningRules; }
+  void SetSkinningRules(unsigned Value);
+  const std::vector<std::string>& CommonSections() const { return FCommonSections; }
+  void SetCommonSections(const std::vector<std::string>& Lines) { FCommonSections = Lines; }
+
+  // The text of a ThirdParty list, and its parsed class names (a single blank matches none).
+  const std::wstring& ThirdParty(int Index) const { return FThirdParty[size_t(Index)]; }
+  void SetThirdParty(int Index, const std::wstring& Text);
+  const std::vector<std::wstring>& ThirdPartyClasses(int Index) const {
+    return FThirdPartyClasses[size_t(Index)];
+  }
+
+  TNotifyEvent OnActivate, OnDeactivate, OnBeforeChange, OnAfterChange;
+
+  // Loads the named skin into the model without announcing it. The new model replaces the
+  // current one only when the whole load succeeded; on failure the error is thrown and the
+  // previous skin stays whole and in use.
+  void ReloadSkin();
+  void ReloadPackedSkin();
+  void UpdateSkin(bool Repaint);
+  void RepaintForms(bool DoLockForms);
+  void UpdateSkinSection(const std::string& SectionName);
+  void BeginUpdate() { FNonAutoUpdate = true; }
+  void EndUpdate(bool Repaint);
+  void AnnounceNewSkin(bool Repaint);
+  void AnnounceSkinRemoval();
+
+  std::wstring GetFullSkinDirectory() const;
+  // Sorted internal skin names, then the folders with Options.dat and the .kvz files of the
+  // skin directory (by kind); First receives the first name found.
+  void GetSkinNames(std::vector<std::wstring>& List, TSkinType SkinType, std::wstring& First) const;
+  void GetExternalSkinNames(std::vector<std::wstring>& List, TSkinType SkinType,
+                            std::wstring& First) const;
+  std::wstring GetRandomSkin() const;
+  // Writes internal skins out; returns the message for the box.
+  void ExtractInternalSkin(const std::wstring& Name, const std::wstring& DestDir);
+  void ExtractByIndex(int Index, const std::wstring& DestDir);
+
+  void CheckVersion(double SkinVersion);
+  void InstallHook();
+  void UnInstallHook();
+  bool GlobalHookInstalled() const { return FHook != nullptr; }
+
+  // Mouse-over tracking: the window and the window-less control under the mouse.
+  HWND ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(HWND Value);
+  TControl* ActiveGraphControl() const { return FActiveGraphControl; }
+  void SetActiveGraphControl(TControl* Value);
+
+  // The preview link of an external skin editor: takes the skin options from a WM_COPYDATA
+  // block (marker, name, directory, options). The block is checked whole before anything is
+  // taken from it; false (nothing changed) for anything else, or when the program was not
+  // started with "/kvpreview".
+  bool ApplyPreviewSkin(const void* Data, size_t Size);
+
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+  void Loaded() override;
+
+private:
+  std::unique_ptr<TsSkinModel> NewModel() const;
+  void LoadInto(TsSkinModel& Target, bool Packed);
+  void FinishLoad(std::unique_ptr<TsSkinModel> Loaded);
+  bool PackedFileExists() const;
+  // Reloads the current skin after a change of its colour tone, and repaints.
+  void ReloadWithTone();
+  std::string Narrow(const std::wstring& Text) const;
+  static LRESULT CALLBACK CBTProc(int Code, WPARAM WParam, LPARAM LParam);
+
+  std::unique_ptr<TsSkinModel> FModel;
+  bool FActive = true;
+  std::wstring FSkinName;
+  std::wstring FSkinDirectory;
+  TsStoredSkins FInternalSkins;
+  int FHueOffset = 0;
+  int FSaturation = 0;
+  bool FExtendedBorders = false;
+  bool FIsDefault = false;
+  unsigned FSkinningRules = srStdForms | srStdDialogs | srThirdParty;
+  std::vector<std::string> FCommonSections;
+  std::array<std::wstring, ThirdPartyCount> FThirdParty;
+  std::array<std::vector<std::wstring>, ThirdPartyCount> FThirdPartyClasses;
+  bool FNonAutoUpdate = false;
+  bool FPreviewApplied = false;
+  std::string FPreviewOptions;
+  HHOOK FHook = nullptr;
+  HWND FActiveControl = nullptr;
+  TControl* FActiveGraphControl = nullptr;
+};
+
+// The first manager created in the application; controls without their own use it.
+extern TsSkinManager* DefaultManager;
+// Set while a skin loads and while it is announced; painters skip work meanwhile.
+extern bool SkinLoading;
+extern bool SkinAnnouncing;
+
+// The engine's error message box (error icon, OK). Tests may replace it.
+extern std::function<void(const std::wstring& Text)> ShowEngineError;
+// The engine's information box, for the version and old-skin notices.
+extern std::function<void(const std::wstring& Text)> ShowEngineMessage;
+
+// The program's command-line switches that the engine reads ("/kvver", "/kvtest",
+// "/kvpreview"), lower-cased; tests may set them.
+std::vector<std::wstring>& EngineSwitches();
+bool HasEngineSwitch(const wchar_t* Switch);
+// Run once at start-up: shows "Orvane v8.41" when "/kvver" was given.
+void SkinManagerStartup();
