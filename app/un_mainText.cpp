@@ -49,7 +49,8 @@ public:
     const size_t m = FPattern.size();
     while (FAt < FText.size()) {
       const char16_t c = FText[FAt++];
-      while (FK > 0 && c != FPattern[FK]) FK = FPi[FK - 1];
+      while (FK > 0 && c != FPattern[FK])
+        FK = FPi[FK - 1];
       if (c == FPattern[FK]) ++FK;
       if (FK == m) {
         FK = FPi[m - 1];
@@ -67,20 +68,31 @@ private:
 
 } // namespace
 
-std::vector<std::u16string> FindMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
-                                            std::u16string_view EndMarker) {
+std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16string_view StartMarker,
+                                         std::u16string_view EndMarker) {
   constexpr size_t npos = std::u16string_view::npos;
-  std::vector<std::u16string> items;
-  if (StartMarker.empty() || EndMarker.empty()) return items;
+  std::vector<TMarkedSpan> spans;
+  if (StartMarker.empty() || EndMarker.empty()) return spans;
   // Starts come in ascending order, and each pairs with the first end that begins after its
   // first character, so one pass over the ends serves every start.
   TMatcher starts(Text, StartMarker), ends(Text, EndMarker);
   size_t b = ends.Next();
   for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
-    while (b != npos && b < a + 1) b = ends.Next();
+    while (b != npos && b < a + 1)
+      b = ends.Next();
     if (b == npos) break; // no later start can find an end either
-    if (b >= a + StartMarker.size()) {
-      items.emplace_back(Text.substr(a, b + EndMarker.size() - a));
+    spans.push_back({a, b});
+  }
+  return spans;
+}
+
+std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
+                                            std::u16string_view StartMarker,
+                                            std::u16string_view EndMarker) {
+  std::vector<std::u16string> items;
+  for (const TMarkedSpan& s : FindMarkedSpans(Text, StartMarker, EndMarker)) {
+    if (s.End >= s.Start + StartMarker.size()) {
+      items.emplace_back(Text.substr(s.Start, s.End + EndMarker.size() - s.Start));
     } else {
       std::u16string item(StartMarker);
       item += EndMarker;
@@ -128,7 +140,8 @@ std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
   out.reserve(Text.size());
   size_t k = 0; // matched length at the top of the stack
   auto step = [&](char16_t c) {
-    while (k > 0 && c != Item[k]) k = pi[k - 1];
+    while (k > 0 && c != Item[k])
+      k = pi[k - 1];
     if (c == Item[k]) ++k;
   };
   size_t replacements = 0;
@@ -153,7 +166,8 @@ std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
     if (++replacements > Text.size()) throw ERewriteLimit();
     out.resize(out.size() - m);
     k = 0;
-    for (size_t j = out.size() - std::min(out.size(), m - 1); j < out.size(); ++j) step(out[j]);
+    for (size_t j = out.size() - std::min(out.size(), m - 1); j < out.size(); ++j)
+      step(out[j]);
     if (!Replacement.empty()) pending.push_back(0);
   }
   return out;

@@ -25,23 +25,31 @@
 
 namespace textovrt {
 
+namespace {
+
+// Calls Line for each line of an item as the item list holds it: split at CR LF, CR or LF, the
+// part after the last line break included (the item is followed by a line break of its own).
+template <class F>
+void ForEachLine(std::u16string_view Item, F&& Line) {
+  size_t start = 0;
+  for (size_t i = 0; i < Item.size(); ++i) {
+    const char16_t c = Item[i];
+    if (c != u'\r' && c != u'\n') continue;
+    Line(Item.substr(start, i - start));
+    if (c == u'\r' && i + 1 < Item.size() && Item[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  // An item ending in CR joined with the CR LF that follows it: "a\r" + "\r\n" is one line
+  // "a" and one empty line, as the joined text reads.
+  Line(Item.substr(start));
+}
+
+} // namespace
+
 std::vector<std::u16string> SplitEntries(const std::vector<std::u16string>& Items) {
   std::vector<std::u16string> entries;
-  for (const std::u16string& item : Items) {
-    // Each item is followed by a line break, so its own last line always ends here; a line
-    // break that ends the item itself leaves an empty line after it.
-    size_t start = 0;
-    for (size_t i = 0; i < item.size(); ++i) {
-      const char16_t c = item[i];
-      if (c != u'\r' && c != u'\n') continue;
-      entries.emplace_back(item, start, i - start);
-      if (c == u'\r' && i + 1 < item.size() && item[i + 1] == u'\n') ++i;
-      start = i + 1;
-    }
-    // An item ending in CR joined with the CR LF that follows it: "a\r" + "\r\n" is one line
-    // "a" and one empty line, as the joined text reads.
-    entries.emplace_back(item, start, item.size() - start);
-  }
+  for (const std::u16string& item : Items)
+    ForEachLine(item, [&](std::u16string_view line) { entries.emplace_back(line); });
   return entries;
 }
 
@@ -555,12 +563,172 @@ size_t TRewriteRun::Step(std::u16string_view Replacement, std::vector<TTextEdit>
   return FImpl->Step(Replacement, Edits);
 }
 
+namespace {
+
+// True when inserting Replacement can never form an occurrence of an entry: an occurrence
+// overlapping inserted text holds one of its characters, and a deletion can join any two.
+bool CannotForm(const std::vector<std::u16string_view>& Entries, std::u16string_view Replacement) {
+  if (Replacement.empty()) return false;
+  std::vector<bool> used(65536, false);
+  for (const auto& e : Entries)
+    for (const char16_t c : e)
+      used[c] = true;
+  for (const char16_t c : Replacement)
+    if (used[c]) return false;
+  return true;
+}
+
+// The distinct entries and the occurrences known in advance, as the one-sweep run needs them.
+struct TSweepPlan {
+  std::unordered_map<std::u16string_view, uint32_t> Ids;
+  std::vector<uint32_t> EntryPattern; // kNone for an empty entry
+  std::vector<std::u16string_view> Patterns;
+  std::vector<bool> Known;                              // all occurrences are in Occurrences
+  std::vector<std::pair<uint32_t, size_t>> Occurrences; // pattern, start; ascending per pattern
+
+  explicit TSweepPlan(size_t Entries) {
+    Ids.reserve(Entries);
+    EntryPattern.reserve(Entries);
+  }
+  uint32_t Add(std::u16string_view Entry) {
+    if (Entry.empty()) {
+      EntryPattern.push_back(kNone);
+      return kNone;
+    }
+    auto [it, added] = Ids.emplace(Entry, static_cast<uint32_t>(Patterns.size()));
+    if (added) {
+      Patterns.push_back(Entry);
+      Known.push_back(false);
+    }
+    EntryPattern.push_back(it->second);
+    return it->second;
+  }
+};
+
+// The run when no replacement can form an occurrence: every occurrence that an entry replaces
+// was already in the text, so entry by entry, leftmost first, an occurrence is replaced unless
+// it overlaps one replaced before (whose characters are gone). Occurrences of the entries that
+// are not known in advance are found by one scan.
+std::u16string RewriteWithoutFormation(std::u16string_view Text, TSweepPlan& Plan,
+                                       std::u16string_view Replacement) {
+  const size_t patternCount = Plan.Patterns.size();
+  std::vector<std::u16string_view> search;
+  std::vector<uint32_t> searchId;
+  for (uint32_t p = 0; p < patternCount; ++p) {
+    if (Plan.Known[p]) continue;
+    search.push_back(Plan.Patterns[p]);
+    searchId.push_back(p);
+  }
+  if (!search.empty()) {
+    const TPatternSet set(search);
+    set.Scan(Text, [&](uint32_t q, size_t end) {
+      Plan.Occurrences.emplace_back(searchId[q], end - search[q].size());
+      return true;
+    });
+  }
+  // Grouped by pattern with a stable counting sort, which keeps each group ascending.
+  std::vector<size_t> first(patternCount + 1, 0), starts(Plan.Occurrences.size());
+  for (const auto& o : Plan.Occurrences)
+    ++first[o.first + 1];
+  for (size_t p = 0; p < patternCount; ++p)
+    first[p + 1] += first[p];
+  {
+    std::vector<size_t> fill(first.begin(), first.end() - 1);
+    for (const auto& o : Plan.Occurrences)
+      starts[fill[o.first]++] = o.second;
+    std::vector<std::pair<uint32_t, size_t>>().swap(Plan.Occurrences);
+  }
+
+  std::vector<uint64_t> taken(Text.size() / 64 + 1, 0);
+  auto isFree = [&](size_t From, size_t To) {
+    for (size_t i = From; i < To;) {
+      if ((i & 63) == 0 && i + 64 <= To) {
+        if (taken[i >> 6]) return false;
+        i += 64;
+      } else {
+        if (taken[i >> 6] >> (i & 63) & 1) return false;
+        ++i;
+      }
+    }
+    return true;
+  };
+  std::vector<std::pair<size_t, size_t>> cuts; // position, length
+  std::vector<bool> done(patternCount, false);
+  for (const uint32_t p : Plan.EntryPattern) {
+    // A second entry of the same text finds nothing: the first one left no occurrence.
+    if (p == kNone || done[p]) continue;
+    done[p] = true;
+    const size_t m = Plan.Patterns[p].size();
+    for (size_t k = first[p]; k < first[p + 1]; ++k) {
+      const size_t s = starts[k];
+      if (!isFree(s, s + m)) continue;
+      for (size_t i = s; i < s + m; ++i)
+        taken[i >> 6] |= uint64_t(1) << (i & 63);
+      cuts.emplace_back(s, m);
+    }
+  }
+  std::sort(cuts.begin(), cuts.end());
+  std::u16string out;
+  out.reserve(Text.size());
+  size_t at = 0;
+  for (const auto& [s, m] : cuts) {
+    out.append(Text.substr(at, s - at));
+    out.append(Replacement);
+    at = s + m;
+  }
+  out.append(Text.substr(at));
+  return out;
+}
+
+} // namespace
+
 std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
                           std::u16string_view Replacement) {
+  const std::vector<std::u16string_view> views(Entries.begin(), Entries.end());
+  if (CannotForm(views, Replacement)) {
+    TSweepPlan plan(views.size());
+    for (const auto& e : views)
+      plan.Add(e);
+    return RewriteWithoutFormation(Text, plan, Replacement);
+  }
   TRewriteRun run(std::move(Text), std::move(Entries));
   while (!run.Finished())
     run.Step(Replacement);
   return run.Text();
+}
+
+std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
+                                  std::u16string_view EndMarker, std::u16string_view Replacement,
+                                  size_t* EntryCount) {
+  const std::vector<TMarkedSpan> spans = FindMarkedSpans(Text, StartMarker, EndMarker);
+  const std::u16string fused = std::u16string(StartMarker) + std::u16string(EndMarker);
+  TSweepPlan plan(spans.size());
+  // An item found at Start with its end at or after the start marker's end occurs exactly where
+  // an equal item was found: any occurrence begins with the start marker, and the first end
+  // marker after it lies where the item's own does, since an earlier one would lie inside the
+  // item and be found there too.
+  for (const TMarkedSpan& s : spans) {
+    const bool isFused = s.End < s.Start + StartMarker.size();
+    const std::u16string_view item = isFused
+                                         ? std::u16string_view(fused)
+                                         : Text.substr(s.Start, s.End + EndMarker.size() - s.Start);
+    const size_t before = plan.EntryPattern.size();
+    uint32_t last = kNone;
+    ForEachLine(item, [&](std::u16string_view line) { last = plan.Add(line); });
+    if (!isFused && plan.EntryPattern.size() == before + 1) {
+      plan.Known[last] = true;
+      plan.Occurrences.emplace_back(last, s.Start);
+    }
+  }
+  if (EntryCount) *EntryCount = plan.EntryPattern.size();
+  std::vector<std::u16string_view> entries;
+  entries.reserve(plan.EntryPattern.size());
+  for (const uint32_t p : plan.EntryPattern)
+    entries.push_back(p == kNone ? std::u16string_view() : plan.Patterns[p]);
+  if (CannotForm(plan.Patterns, Replacement))
+    return RewriteWithoutFormation(Text, plan, Replacement);
+  return RewriteAll(std::u16string(Text),
+                    std::vector<std::u16string>(entries.begin(), entries.end()), Replacement);
 }
 
 } // namespace textovrt
