@@ -182,6 +182,110 @@ struct TRewriteRun::TImpl {
   size_t DoneCount = 0;
   bool Failed = false;
 
+  // While no replacement can form an occurrence (it is not empty and none of its characters
+  // occurs in any entry), the run only ever replaces occurrences of the original text: it then
+  // sweeps, marking replaced characters of the original text and keeping the cuts, and the
+  // piece table is built only when a replacement that can form occurrences comes.
+  struct TCut {
+    uint64_t Start;
+    uint32_t Len, Replacement;
+  };
+  static constexpr uint64_t kBlock = 256;
+  bool Sweeping = true;
+  std::vector<uint64_t> Taken;                   // replaced original characters
+  std::vector<TCut> Cuts;                        // in the order made
+  std::vector<std::u16string> SweepReplacements; // one per step that cut
+  std::vector<int64_t> BlockShift;               // Fenwick tree over kBlock blocks
+  std::vector<std::vector<std::pair<uint64_t, int64_t>>> BlockCuts; // start, shift
+  int64_t TotalShift = 0;
+
+  // Present position of original position Pos, which no cut has taken.
+  uint64_t SweepPosition(uint64_t Pos) const {
+    const size_t block = Pos / kBlock;
+    int64_t shift = 0;
+    for (size_t i = block; i > 0; i &= i - 1)
+      shift += BlockShift[i - 1];
+    for (const auto& [start, d] : BlockCuts[block])
+      if (start < Pos) shift += d;
+    return static_cast<uint64_t>(static_cast<int64_t>(Pos) + shift);
+  }
+  void AddShift(uint64_t Start, int64_t Shift) {
+    const size_t block = Start / kBlock;
+    BlockCuts[block].emplace_back(Start, Shift);
+    for (size_t i = block + 1; i <= BlockShift.size(); i += i & (~i + 1))
+      BlockShift[i - 1] += Shift;
+    TotalShift += Shift;
+  }
+  bool IsFree(uint64_t From, uint64_t To) const {
+    for (uint64_t i = From; i < To;) {
+      if ((i & 63) == 0 && i + 64 <= To) {
+        if (Taken[i >> 6]) return false;
+        i += 64;
+      } else {
+        if (Taken[i >> 6] >> (i & 63) & 1) return false;
+        ++i;
+      }
+    }
+    return true;
+  }
+  std::u16string SweepText() const {
+    std::vector<TCut> cuts = Cuts;
+    std::sort(cuts.begin(), cuts.end(),
+              [](const TCut& a, const TCut& b) { return a.Start < b.Start; });
+    std::u16string out;
+    out.reserve(static_cast<size_t>(static_cast<int64_t>(Store.size()) + TotalShift));
+    uint64_t at = 0;
+    for (const TCut& c : cuts) {
+      out.append(Store, at, c.Start - at);
+      out.append(SweepReplacements[c.Replacement]);
+      at = c.Start + c.Len;
+    }
+    out.append(Store, at);
+    return out;
+  }
+  bool CanSweep(std::u16string_view Replacement) const {
+    if (Replacement.empty()) return false;
+    for (const char16_t c : Replacement)
+      if (!InPatterns.empty() && InPatterns[c]) return false;
+    return true;
+  }
+  size_t SweepStep(uint32_t P, std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
+    const uint64_t m = Patterns[P].size();
+    const int64_t shift = static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(m);
+    size_t count = 0;
+    for (const uint64_t s : Original[P]) {
+      if (!IsFree(s, s + m)) continue;
+      if (count++ == 0) SweepReplacements.emplace_back(Replacement);
+      if (Edits) Edits->push_back({SweepPosition(s), m, std::u16string(Replacement)});
+      for (uint64_t i = s; i < s + m; ++i)
+        Taken[i >> 6] |= uint64_t(1) << (i & 63);
+      Cuts.push_back(
+          {s, static_cast<uint32_t>(m), static_cast<uint32_t>(SweepReplacements.size() - 1)});
+      AddShift(s, shift);
+    }
+    // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
+    std::vector<uint64_t>().swap(Original[P]);
+    return count;
+  }
+  // Builds the piece table over the present text; occurrences are found anew in it.
+  void StopSweeping() {
+    Store = SweepText();
+    Sweeping = false;
+    std::vector<uint64_t>().swap(Taken);
+    std::vector<TCut>().swap(Cuts);
+    std::vector<std::u16string>().swap(SweepReplacements);
+    std::vector<int64_t>().swap(BlockShift);
+    decltype(BlockCuts)().swap(BlockCuts);
+    Root = Store.empty() ? -1 : NewNode(0, Store.size());
+    for (auto& o : Original)
+      o.clear();
+    if (!Set) return;
+    Set->Scan(Store, [&](uint32_t p, size_t end) {
+      if (Remaining[p] > 0) Original[p].push_back(end - Patterns[p].size());
+      return true;
+    });
+  }
+
   uint64_t Sum(int32_t t) const { return t < 0 ? 0 : N[t].Sum; }
   void Update(int32_t t) {
     TNode& n = N[t];
@@ -383,6 +487,12 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
     ++DoneCount;
     return 0;
   }
+  if (Sweeping && CanSweep(Replacement)) {
+    --Remaining[p];
+    ++DoneCount;
+    return SweepStep(p, Replacement, Edits);
+  }
+  if (Sweeping) StopSweeping();
   const std::u16string_view item = Patterns[p];
   const uint64_t m = item.size();
   const std::vector<size_t> pi = PrefixFunction(item);
@@ -513,7 +623,9 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
   TImpl& d = *FImpl;
   d.Store = std::move(Text);
   d.Entries = std::move(Entries);
-  if (!d.Store.empty()) d.Root = d.NewNode(0, d.Store.size());
+  d.Taken.assign(d.Store.size() / 64 + 1, 0);
+  d.BlockShift.assign(d.Store.size() / TImpl::kBlock + 1, 0);
+  d.BlockCuts.resize(d.Store.size() / TImpl::kBlock + 1);
   std::unordered_map<std::u16string_view, uint32_t> ids;
   d.EntryPattern.reserve(d.Entries.size());
   for (const std::u16string& e : d.Entries) {
@@ -553,9 +665,12 @@ size_t TRewriteRun::Done() const {
   return FImpl->DoneCount;
 }
 size_t TRewriteRun::Length() const {
-  return FImpl->Sum(FImpl->Root);
+  const TImpl& d = *FImpl;
+  if (d.Sweeping) return static_cast<size_t>(static_cast<int64_t>(d.Store.size()) + d.TotalShift);
+  return d.Sum(d.Root);
 }
 std::u16string TRewriteRun::Text() const {
+  if (FImpl->Sweeping) return FImpl->SweepText();
   return FImpl->Extract(0, Length());
 }
 
