@@ -78,6 +78,19 @@ public:
     }
   }
 
+  // Follows the trie from the root with the characters that Next gives (a negative value ends
+  // them) and calls Report(pattern) for each pattern that they spell, shortest first: the
+  // patterns that begin at one anchored place.
+  template <class N, class F>
+  void Anchored(N&& Next, F&& Report) const {
+    uint32_t s = 0;
+    for (int c = Next(); c >= 0; c = Next()) {
+      s = Child(s, static_cast<char16_t>(c));
+      if (s == kNone || s == 0) return;
+      if (FPattern[s] != kNone) Report(FPattern[s]);
+    }
+  }
+
 private:
   uint32_t Child(uint32_t Node, char16_t C) const {
     if (Node == 0) return FRootNext[C];
@@ -795,6 +808,49 @@ std::u16string RewriteWithoutFormation(std::u16string_view Text, TSweepPlan& Pla
   return out;
 }
 
+// Entries that begin with the start marker can only occur where it does, and entries that end
+// with the end marker only where that ends; both are matched at those places alone, so that
+// only the other entries need a scan of the whole text.
+void FindAnchored(std::u16string_view Text, std::u16string_view StartMarker,
+                  std::u16string_view EndMarker, TSweepPlan& Plan) {
+  std::vector<std::u16string_view> heads;
+  std::vector<uint32_t> headId;
+  std::vector<std::u16string> tails; // reversed
+  std::vector<uint32_t> tailId;
+  for (uint32_t p = 0; p < Plan.Patterns.size(); ++p) {
+    if (Plan.Known[p]) continue;
+    const std::u16string_view e = Plan.Patterns[p];
+    if (e.substr(0, StartMarker.size()) == StartMarker) {
+      heads.push_back(e);
+      headId.push_back(p);
+      Plan.Known[p] = true;
+    } else if (e.size() >= EndMarker.size() && e.substr(e.size() - EndMarker.size()) == EndMarker) {
+      tails.emplace_back(e.rbegin(), e.rend());
+      tailId.push_back(p);
+      Plan.Known[p] = true;
+    }
+  }
+  if (!heads.empty()) {
+    const TPatternSet set(heads);
+    for (const size_t a : FindAll(Text, StartMarker)) {
+      size_t i = a;
+      set.Anchored([&] { return i < Text.size() ? int(Text[i++]) : -1; },
+                   [&](uint32_t q) { Plan.Occurrences.emplace_back(headId[q], a); });
+    }
+  }
+  if (!tails.empty()) {
+    const std::vector<std::u16string_view> views(tails.begin(), tails.end());
+    const TPatternSet set(views);
+    for (const size_t b : FindAll(Text, EndMarker)) {
+      const size_t end = b + EndMarker.size();
+      size_t i = end;
+      set.Anchored(
+          [&] { return i > 0 ? int(Text[--i]) : -1; },
+          [&](uint32_t q) { Plan.Occurrences.emplace_back(tailId[q], end - tails[q].size()); });
+    }
+  }
+}
+
 } // namespace
 
 std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
@@ -836,6 +892,10 @@ std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view 
     }
   }
   if (EntryCount) *EntryCount = plan.EntryPattern.size();
+  if (CannotForm(plan.Patterns, Replacement)) {
+    FindAnchored(Text, StartMarker, EndMarker, plan);
+    return RewriteWithoutFormation(Text, plan, Replacement);
+  }
   std::vector<std::u16string_view> entries;
   entries.reserve(plan.EntryPattern.size());
   for (const uint32_t p : plan.EntryPattern)

@@ -7,6 +7,7 @@
 #include "bench/textgen.h"
 
 #include <cstdlib>
+#include <sys/resource.h>
 #include <filesystem>
 #include <fstream>
 
