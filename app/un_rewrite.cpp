@@ -12,6 +12,13 @@
 // scanned again and new occurrences of entries still to come are added. An occurrence is still
 // there when its characters are: one piece holding all of its ids proves it, otherwise the text
 // at its position is compared.
+//
+// Most runs never form an occurrence: when a replacement is not empty and none of its
+// characters occurs in any entry, an entry can only replace occurrences of the original text
+// that no earlier replacement touched. Such steps only mark the replaced characters of the
+// original text and keep a Fenwick tree of the length changes for the positions of the edits;
+// the piece table is built from the text of that moment when the first other replacement
+// comes.
 #include "app/un_rewrite.h"
 
 #include "app/un_mainText.h"

@@ -30,6 +30,7 @@ struct TTextEdit {
 // whole text per entry: occurrences of every entry are found once, and after that only around
 // the places that a replacement changed. Cost grows with the text plus the total size of the
 // entries and the replacements written; memory stays within a small multiple of the text.
+// Text() and Length() are the text after the entries applied so far.
 class TRewriteRun {
 public:
   TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries);
