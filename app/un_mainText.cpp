@@ -68,12 +68,11 @@ private:
 
 } // namespace
 
-std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
-                                            std::u16string_view StartMarker,
-                                            std::u16string_view EndMarker) {
+std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16string_view StartMarker,
+                                         std::u16string_view EndMarker) {
   constexpr size_t npos = std::u16string_view::npos;
-  std::vector<std::u16string> items;
-  if (StartMarker.empty() || EndMarker.empty()) return items;
+  std::vector<TMarkedSpan> spans;
+  if (StartMarker.empty() || EndMarker.empty()) return spans;
   // Starts come in ascending order, and each pairs with the first end that begins after its
   // first character, so one pass over the ends serves every start.
   TMatcher starts(Text, StartMarker), ends(Text, EndMarker);
@@ -82,8 +81,18 @@ std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
     while (b != npos && b < a + 1)
       b = ends.Next();
     if (b == npos) break; // no later start can find an end either
-    if (b >= a + StartMarker.size()) {
-      items.emplace_back(Text.substr(a, b + EndMarker.size() - a));
+    spans.push_back({a, b});
+  }
+  return spans;
+}
+
+std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
+                                            std::u16string_view StartMarker,
+                                            std::u16string_view EndMarker) {
+  std::vector<std::u16string> items;
+  for (const TMarkedSpan& s : FindMarkedSpans(Text, StartMarker, EndMarker)) {
+    if (s.End >= s.Start + StartMarker.size()) {
+      items.emplace_back(Text.substr(s.Start, s.End + EndMarker.size() - s.Start));
     } else {
       std::u16string item(StartMarker);
       item += EndMarker;

@@ -28,6 +28,15 @@ std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
                                             std::u16string_view StartMarker,
                                             std::u16string_view EndMarker);
 
+// Where FindMarkedItems finds its items: the start marker's position and the end marker's.
+// When End < Start + StartMarker.size() the item is StartMarker + EndMarker (which need not
+// occur in the text); otherwise it is the text from Start to End + EndMarker.size().
+struct TMarkedSpan {
+  size_t Start = 0, End = 0;
+};
+std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16string_view StartMarker,
+                                         std::u16string_view EndMarker);
+
 // Replaces every occurrence of Item in Text by Replacement, always the leftmost occurrence of
 // the text as it stands after the previous replacement, so that an occurrence formed by a
 // replacement together with the text around it is replaced too ("aabb", "ab", "" gives "").

@@ -12,6 +12,13 @@
 // scanned again and new occurrences of entries still to come are added. An occurrence is still
 // there when its characters are: one piece holding all of its ids proves it, otherwise the text
 // at its position is compared.
+//
+// Most runs never form an occurrence: when a replacement is not empty and none of its
+// characters occurs in any entry, an entry can only replace occurrences of the original text
+// that no earlier replacement touched. Such steps only mark the replaced characters of the
+// original text and keep a Fenwick tree of the length changes for the positions of the edits;
+// the piece table is built from the text of that moment when the first other replacement
+// comes.
 #include "app/un_rewrite.h"
 
 #include "app/un_mainText.h"
@@ -25,23 +32,31 @@
 
 namespace textovrt {
 
+namespace {
+
+// Calls Line for each line of an item as the item list holds it: split at CR LF, CR or LF, the
+// part after the last line break included (the item is followed by a line break of its own).
+template <class F>
+void ForEachLine(std::u16string_view Item, F&& Line) {
+  size_t start = 0;
+  for (size_t i = 0; i < Item.size(); ++i) {
+    const char16_t c = Item[i];
+    if (c != u'\r' && c != u'\n') continue;
+    Line(Item.substr(start, i - start));
+    if (c == u'\r' && i + 1 < Item.size() && Item[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  // An item ending in CR joined with the CR LF that follows it: "a\r" + "\r\n" is one line
+  // "a" and one empty line, as the joined text reads.
+  Line(Item.substr(start));
+}
+
+} // namespace
+
 std::vector<std::u16string> SplitEntries(const std::vector<std::u16string>& Items) {
   std::vector<std::u16string> entries;
-  for (const std::u16string& item : Items) {
-    // Each item is followed by a line break, so its own last line always ends here; a line
-    // break that ends the item itself leaves an empty line after it.
-    size_t start = 0;
-    for (size_t i = 0; i < item.size(); ++i) {
-      const char16_t c = item[i];
-      if (c != u'\r' && c != u'\n') continue;
-      entries.emplace_back(item, start, i - start);
-      if (c == u'\r' && i + 1 < item.size() && item[i + 1] == u'\n') ++i;
-      start = i + 1;
-    }
-    // An item ending in CR joined with the CR LF that follows it: "a\r" + "\r\n" is one line
-    // "a" and one empty line, as the joined text reads.
-    entries.emplace_back(item, start, item.size() - start);
-  }
+  for (const std::u16string& item : Items)
+    ForEachLine(item, [&](std::u16string_view line) { entries.emplace_back(line); });
   return entries;
 }
 
@@ -67,6 +82,19 @@ public:
       uint32_t t = FPattern[s] != kNone ? s : FOut[s];
       while (t != kNone && Report(FPattern[t], i + 1))
         t = FOut[t];
+    }
+  }
+
+  // Follows the trie from the root with the characters that Next gives (a negative value ends
+  // them) and calls Report(pattern) for each pattern that they spell, shortest first: the
+  // patterns that begin at one anchored place.
+  template <class N, class F>
+  void Anchored(N&& Next, F&& Report) const {
+    uint32_t s = 0;
+    for (int c = Next(); c >= 0; c = Next()) {
+      s = Child(s, static_cast<char16_t>(c));
+      if (s == kNone || s == 0) return;
+      if (FPattern[s] != kNone) Report(FPattern[s]);
     }
   }
 
@@ -173,6 +201,110 @@ struct TRewriteRun::TImpl {
   std::u16string Window;        // scratch text of the windows around replacements
   size_t DoneCount = 0;
   bool Failed = false;
+
+  // While no replacement can form an occurrence (it is not empty and none of its characters
+  // occurs in any entry), the run only ever replaces occurrences of the original text: it then
+  // sweeps, marking replaced characters of the original text and keeping the cuts, and the
+  // piece table is built only when a replacement that can form occurrences comes.
+  struct TCut {
+    uint64_t Start;
+    uint32_t Len, Replacement;
+  };
+  static constexpr uint64_t kBlock = 256;
+  bool Sweeping = true;
+  std::vector<uint64_t> Taken;                   // replaced original characters
+  std::vector<TCut> Cuts;                        // in the order made
+  std::vector<std::u16string> SweepReplacements; // one per step that cut
+  std::vector<int64_t> BlockShift;               // Fenwick tree over kBlock blocks
+  std::vector<std::vector<std::pair<uint64_t, int64_t>>> BlockCuts; // start, shift
+  int64_t TotalShift = 0;
+
+  // Present position of original position Pos, which no cut has taken.
+  uint64_t SweepPosition(uint64_t Pos) const {
+    const size_t block = Pos / kBlock;
+    int64_t shift = 0;
+    for (size_t i = block; i > 0; i &= i - 1)
+      shift += BlockShift[i - 1];
+    for (const auto& [start, d] : BlockCuts[block])
+      if (start < Pos) shift += d;
+    return static_cast<uint64_t>(static_cast<int64_t>(Pos) + shift);
+  }
+  void AddShift(uint64_t Start, int64_t Shift) {
+    const size_t block = Start / kBlock;
+    BlockCuts[block].emplace_back(Start, Shift);
+    for (size_t i = block + 1; i <= BlockShift.size(); i += i & (~i + 1))
+      BlockShift[i - 1] += Shift;
+    TotalShift += Shift;
+  }
+  bool IsFree(uint64_t From, uint64_t To) const {
+    for (uint64_t i = From; i < To;) {
+      if ((i & 63) == 0 && i + 64 <= To) {
+        if (Taken[i >> 6]) return false;
+        i += 64;
+      } else {
+        if (Taken[i >> 6] >> (i & 63) & 1) return false;
+        ++i;
+      }
+    }
+    return true;
+  }
+  std::u16string SweepText() const {
+    std::vector<TCut> cuts = Cuts;
+    std::sort(cuts.begin(), cuts.end(),
+              [](const TCut& a, const TCut& b) { return a.Start < b.Start; });
+    std::u16string out;
+    out.reserve(static_cast<size_t>(static_cast<int64_t>(Store.size()) + TotalShift));
+    uint64_t at = 0;
+    for (const TCut& c : cuts) {
+      out.append(Store, at, c.Start - at);
+      out.append(SweepReplacements[c.Replacement]);
+      at = c.Start + c.Len;
+    }
+    out.append(Store, at);
+    return out;
+  }
+  bool CanSweep(std::u16string_view Replacement) const {
+    if (Replacement.empty()) return false;
+    for (const char16_t c : Replacement)
+      if (!InPatterns.empty() && InPatterns[c]) return false;
+    return true;
+  }
+  size_t SweepStep(uint32_t P, std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
+    const uint64_t m = Patterns[P].size();
+    const int64_t shift = static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(m);
+    size_t count = 0;
+    for (const uint64_t s : Original[P]) {
+      if (!IsFree(s, s + m)) continue;
+      if (count++ == 0) SweepReplacements.emplace_back(Replacement);
+      if (Edits) Edits->push_back({SweepPosition(s), m, std::u16string(Replacement)});
+      for (uint64_t i = s; i < s + m; ++i)
+        Taken[i >> 6] |= uint64_t(1) << (i & 63);
+      Cuts.push_back(
+          {s, static_cast<uint32_t>(m), static_cast<uint32_t>(SweepReplacements.size() - 1)});
+      AddShift(s, shift);
+    }
+    // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
+    std::vector<uint64_t>().swap(Original[P]);
+    return count;
+  }
+  // Builds the piece table over the present text; occurrences are found anew in it.
+  void StopSweeping() {
+    Store = SweepText();
+    Sweeping = false;
+    std::vector<uint64_t>().swap(Taken);
+    std::vector<TCut>().swap(Cuts);
+    std::vector<std::u16string>().swap(SweepReplacements);
+    std::vector<int64_t>().swap(BlockShift);
+    decltype(BlockCuts)().swap(BlockCuts);
+    Root = Store.empty() ? -1 : NewNode(0, Store.size());
+    for (auto& o : Original)
+      o.clear();
+    if (!Set) return;
+    Set->Scan(Store, [&](uint32_t p, size_t end) {
+      if (Remaining[p] > 0) Original[p].push_back(end - Patterns[p].size());
+      return true;
+    });
+  }
 
   uint64_t Sum(int32_t t) const { return t < 0 ? 0 : N[t].Sum; }
   void Update(int32_t t) {
@@ -375,6 +507,12 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
     ++DoneCount;
     return 0;
   }
+  if (Sweeping && CanSweep(Replacement)) {
+    --Remaining[p];
+    ++DoneCount;
+    return SweepStep(p, Replacement, Edits);
+  }
+  if (Sweeping) StopSweeping();
   const std::u16string_view item = Patterns[p];
   const uint64_t m = item.size();
   const std::vector<size_t> pi = PrefixFunction(item);
@@ -505,7 +643,9 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
   TImpl& d = *FImpl;
   d.Store = std::move(Text);
   d.Entries = std::move(Entries);
-  if (!d.Store.empty()) d.Root = d.NewNode(0, d.Store.size());
+  d.Taken.assign(d.Store.size() / 64 + 1, 0);
+  d.BlockShift.assign(d.Store.size() / TImpl::kBlock + 1, 0);
+  d.BlockCuts.resize(d.Store.size() / TImpl::kBlock + 1);
   std::unordered_map<std::u16string_view, uint32_t> ids;
   d.EntryPattern.reserve(d.Entries.size());
   for (const std::u16string& e : d.Entries) {
@@ -545,9 +685,12 @@ size_t TRewriteRun::Done() const {
   return FImpl->DoneCount;
 }
 size_t TRewriteRun::Length() const {
-  return FImpl->Sum(FImpl->Root);
+  const TImpl& d = *FImpl;
+  if (d.Sweeping) return static_cast<size_t>(static_cast<int64_t>(d.Store.size()) + d.TotalShift);
+  return d.Sum(d.Root);
 }
 std::u16string TRewriteRun::Text() const {
+  if (FImpl->Sweeping) return FImpl->SweepText();
   return FImpl->Extract(0, Length());
 }
 
@@ -555,12 +698,219 @@ size_t TRewriteRun::Step(std::u16string_view Replacement, std::vector<TTextEdit>
   return FImpl->Step(Replacement, Edits);
 }
 
+namespace {
+
+// True when inserting Replacement can never form an occurrence of an entry: an occurrence
+// overlapping inserted text holds one of its characters, and a deletion can join any two.
+bool CannotForm(const std::vector<std::u16string_view>& Entries, std::u16string_view Replacement) {
+  if (Replacement.empty()) return false;
+  std::vector<bool> used(65536, false);
+  for (const auto& e : Entries)
+    for (const char16_t c : e)
+      used[c] = true;
+  for (const char16_t c : Replacement)
+    if (used[c]) return false;
+  return true;
+}
+
+// The distinct entries and the occurrences known in advance, as the one-sweep run needs them.
+struct TSweepPlan {
+  std::unordered_map<std::u16string_view, uint32_t> Ids;
+  std::vector<uint32_t> EntryPattern; // kNone for an empty entry
+  std::vector<std::u16string_view> Patterns;
+  std::vector<bool> Known;                              // all occurrences are in Occurrences
+  std::vector<std::pair<uint32_t, size_t>> Occurrences; // pattern, start; ascending per pattern
+
+  explicit TSweepPlan(size_t Entries) {
+    Ids.reserve(Entries);
+    EntryPattern.reserve(Entries);
+  }
+  uint32_t Add(std::u16string_view Entry) {
+    if (Entry.empty()) {
+      EntryPattern.push_back(kNone);
+      return kNone;
+    }
+    auto [it, added] = Ids.emplace(Entry, static_cast<uint32_t>(Patterns.size()));
+    if (added) {
+      Patterns.push_back(Entry);
+      Known.push_back(false);
+    }
+    EntryPattern.push_back(it->second);
+    return it->second;
+  }
+};
+
+// The run when no replacement can form an occurrence: every occurrence that an entry replaces
+// was already in the text, so entry by entry, leftmost first, an occurrence is replaced unless
+// it overlaps one replaced before (whose characters are gone). Occurrences of the entries that
+// are not known in advance are found by one scan.
+std::u16string RewriteWithoutFormation(std::u16string_view Text, TSweepPlan& Plan,
+                                       std::u16string_view Replacement) {
+  const size_t patternCount = Plan.Patterns.size();
+  std::vector<std::u16string_view> search;
+  std::vector<uint32_t> searchId;
+  for (uint32_t p = 0; p < patternCount; ++p) {
+    if (Plan.Known[p]) continue;
+    search.push_back(Plan.Patterns[p]);
+    searchId.push_back(p);
+  }
+  if (!search.empty()) {
+    const TPatternSet set(search);
+    set.Scan(Text, [&](uint32_t q, size_t end) {
+      Plan.Occurrences.emplace_back(searchId[q], end - search[q].size());
+      return true;
+    });
+  }
+  // Grouped by pattern with a stable counting sort, which keeps each group ascending.
+  std::vector<size_t> first(patternCount + 1, 0), starts(Plan.Occurrences.size());
+  for (const auto& o : Plan.Occurrences)
+    ++first[o.first + 1];
+  for (size_t p = 0; p < patternCount; ++p)
+    first[p + 1] += first[p];
+  {
+    std::vector<size_t> fill(first.begin(), first.end() - 1);
+    for (const auto& o : Plan.Occurrences)
+      starts[fill[o.first]++] = o.second;
+    std::vector<std::pair<uint32_t, size_t>>().swap(Plan.Occurrences);
+  }
+
+  std::vector<uint64_t> taken(Text.size() / 64 + 1, 0);
+  auto isFree = [&](size_t From, size_t To) {
+    for (size_t i = From; i < To;) {
+      if ((i & 63) == 0 && i + 64 <= To) {
+        if (taken[i >> 6]) return false;
+        i += 64;
+      } else {
+        if (taken[i >> 6] >> (i & 63) & 1) return false;
+        ++i;
+      }
+    }
+    return true;
+  };
+  std::vector<std::pair<size_t, size_t>> cuts; // position, length
+  std::vector<bool> done(patternCount, false);
+  for (const uint32_t p : Plan.EntryPattern) {
+    // A second entry of the same text finds nothing: the first one left no occurrence.
+    if (p == kNone || done[p]) continue;
+    done[p] = true;
+    const size_t m = Plan.Patterns[p].size();
+    for (size_t k = first[p]; k < first[p + 1]; ++k) {
+      const size_t s = starts[k];
+      if (!isFree(s, s + m)) continue;
+      for (size_t i = s; i < s + m; ++i)
+        taken[i >> 6] |= uint64_t(1) << (i & 63);
+      cuts.emplace_back(s, m);
+    }
+  }
+  std::sort(cuts.begin(), cuts.end());
+  std::u16string out;
+  out.reserve(Text.size());
+  size_t at = 0;
+  for (const auto& [s, m] : cuts) {
+    out.append(Text.substr(at, s - at));
+    out.append(Replacement);
+    at = s + m;
+  }
+  out.append(Text.substr(at));
+  return out;
+}
+
+// Entries that begin with the start marker can only occur where it does, and entries that end
+// with the end marker only where that ends; both are matched at those places alone, so that
+// only the other entries need a scan of the whole text.
+void FindAnchored(std::u16string_view Text, std::u16string_view StartMarker,
+                  std::u16string_view EndMarker, TSweepPlan& Plan) {
+  std::vector<std::u16string_view> heads;
+  std::vector<uint32_t> headId;
+  std::vector<std::u16string> tails; // reversed
+  std::vector<uint32_t> tailId;
+  for (uint32_t p = 0; p < Plan.Patterns.size(); ++p) {
+    if (Plan.Known[p]) continue;
+    const std::u16string_view e = Plan.Patterns[p];
+    if (e.substr(0, StartMarker.size()) == StartMarker) {
+      heads.push_back(e);
+      headId.push_back(p);
+      Plan.Known[p] = true;
+    } else if (e.size() >= EndMarker.size() && e.substr(e.size() - EndMarker.size()) == EndMarker) {
+      tails.emplace_back(e.rbegin(), e.rend());
+      tailId.push_back(p);
+      Plan.Known[p] = true;
+    }
+  }
+  if (!heads.empty()) {
+    const TPatternSet set(heads);
+    for (const size_t a : FindAll(Text, StartMarker)) {
+      size_t i = a;
+      set.Anchored([&] { return i < Text.size() ? int(Text[i++]) : -1; },
+                   [&](uint32_t q) { Plan.Occurrences.emplace_back(headId[q], a); });
+    }
+  }
+  if (!tails.empty()) {
+    const std::vector<std::u16string_view> views(tails.begin(), tails.end());
+    const TPatternSet set(views);
+    for (const size_t b : FindAll(Text, EndMarker)) {
+      const size_t end = b + EndMarker.size();
+      size_t i = end;
+      set.Anchored(
+          [&] { return i > 0 ? int(Text[--i]) : -1; },
+          [&](uint32_t q) { Plan.Occurrences.emplace_back(tailId[q], end - tails[q].size()); });
+    }
+  }
+}
+
+} // namespace
+
 std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
                           std::u16string_view Replacement) {
+  const std::vector<std::u16string_view> views(Entries.begin(), Entries.end());
+  if (CannotForm(views, Replacement)) {
+    TSweepPlan plan(views.size());
+    for (const auto& e : views)
+      plan.Add(e);
+    return RewriteWithoutFormation(Text, plan, Replacement);
+  }
   TRewriteRun run(std::move(Text), std::move(Entries));
   while (!run.Finished())
     run.Step(Replacement);
   return run.Text();
+}
+
+std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
+                                  std::u16string_view EndMarker, std::u16string_view Replacement,
+                                  size_t* EntryCount) {
+  const std::vector<TMarkedSpan> spans = FindMarkedSpans(Text, StartMarker, EndMarker);
+  const std::u16string fused = std::u16string(StartMarker) + std::u16string(EndMarker);
+  TSweepPlan plan(spans.size());
+  // An item found at Start with its end at or after the start marker's end occurs exactly where
+  // an equal item was found: any occurrence begins with the start marker, and the first end
+  // marker after it lies where the item's own does, since an earlier one would lie inside the
+  // item and be found there too.
+  for (const TMarkedSpan& s : spans) {
+    const bool isFused = s.End < s.Start + StartMarker.size();
+    const std::u16string_view item = isFused
+                                         ? std::u16string_view(fused)
+                                         : Text.substr(s.Start, s.End + EndMarker.size() - s.Start);
+    const size_t before = plan.EntryPattern.size();
+    uint32_t last = kNone;
+    ForEachLine(item, [&](std::u16string_view line) { last = plan.Add(line); });
+    if (!isFused && plan.EntryPattern.size() == before + 1) {
+      plan.Known[last] = true;
+      plan.Occurrences.emplace_back(last, s.Start);
+    }
+  }
+  if (EntryCount) *EntryCount = plan.EntryPattern.size();
+  if (CannotForm(plan.Patterns, Replacement)) {
+    FindAnchored(Text, StartMarker, EndMarker, plan);
+    return RewriteWithoutFormation(Text, plan, Replacement);
+  }
+  std::vector<std::u16string_view> entries;
+  entries.reserve(plan.EntryPattern.size());
+  for (const uint32_t p : plan.EntryPattern)
+    entries.push_back(p == kNone ? std::u16string_view() : plan.Patterns[p]);
+  if (CannotForm(plan.Patterns, Replacement))
+    return RewriteWithoutFormation(Text, plan, Replacement);
+  return RewriteAll(std::u16string(Text),
+                    std::vector<std::u16string>(entries.begin(), entries.end()), Replacement);
 }
 
 } // namespace textovrt

@@ -30,6 +30,7 @@ struct TTextEdit {
 // whole text per entry: occurrences of every entry are found once, and after that only around
 // the places that a replacement changed. Cost grows with the text plus the total size of the
 // entries and the replacements written; memory stays within a small multiple of the text.
+// Text() and Length() are the text after the entries applied so far.
 class TRewriteRun {
 public:
   TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries);
@@ -56,8 +57,19 @@ private:
   std::unique_ptr<TImpl> FImpl;
 };
 
-// Runs every entry with the same replacement and returns the final text.
+// Runs every entry with the same replacement and returns the final text. When the replacement
+// cannot form new occurrences (it is not empty and none of its characters occurs in any entry),
+// the occurrences of the text are found once and the entries choose among them in one sweep,
+// which gives the same text without the run's bookkeeping.
 std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
                           std::u16string_view Replacement);
+
+// The command's whole run on one text: the items of FindMarkedItems, their entries and every
+// entry rewritten with Replacement, as RewriteAll does; *EntryCount receives the number of
+// entries. An item's whole text occurs only where an equal item was found, so the occurrences
+// of single-line items come from the search itself and only the other entries are looked for.
+std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
+                                  std::u16string_view EndMarker, std::u16string_view Replacement,
+                                  size_t* EntryCount = nullptr);
 
 } // namespace textovrt

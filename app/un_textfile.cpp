@@ -31,6 +31,7 @@ public:
       FReverse[ToUnit(static_cast<unsigned char>(b))] = int16_t(b);
   }
   unsigned Number() const override { return 1250; }
+  bool IsBijective() const override { return true; }
   std::u16string Decode(std::string_view Bytes) const override {
     std::u16string text(Bytes.size(), u'\0');
     for (size_t i = 0; i < Bytes.size(); ++i)
@@ -226,7 +227,7 @@ std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTex
   // the bytes must not begin like a byte-order mark ("ď»ż" in Windows-1250 is EF BB BF).
   if (CodePage.Encode(Text, bytes) && !StartsWith(bytes, kUtf8Bom) &&
       !StartsWith(bytes, kUtf16LEBom) && !StartsWith(bytes, kUtf16BEBom) &&
-      CodePage.Decode(bytes) == Text) {
+      (CodePage.IsBijective() || CodePage.Decode(bytes) == Text)) {
     if (Used) *Used = TTextEncoding::teCodePage;
     return bytes;
   }
@@ -246,16 +247,15 @@ std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTex
 std::u16string NormalizeLineBreaks(std::u16string_view Text) {
   std::u16string out;
   out.reserve(Text.size() + Text.size() / 32);
-  for (size_t i = 0; i < Text.size(); ++i) {
-    const char16_t c = Text[i];
-    if (c == u'\r') {
-      out += u"\r\n";
-      if (i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
-    } else if (c == u'\n') {
-      out += u"\r\n";
-    } else {
-      out.push_back(c);
-    }
+  size_t i = 0;
+  while (i < Text.size()) {
+    size_t j = i;
+    while (j < Text.size() && Text[j] != u'\r' && Text[j] != u'\n')
+      ++j;
+    out.append(Text.substr(i, j - i));
+    if (j == Text.size()) break;
+    out += u"\r\n";
+    i = j + (Text[j] == u'\r' && j + 1 < Text.size() && Text[j + 1] == u'\n' ? 2 : 1);
   }
   return out;
 }

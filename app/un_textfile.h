@@ -21,6 +21,9 @@ public:
   // Appends the bytes of Text to Bytes; false when some character has no byte of its own (it is
   // then written as the code page's default character).
   virtual bool Encode(std::u16string_view Text, std::string& Bytes) const = 0;
+  // True when bytes that Encode produced without a missing character always decode to the
+  // same text (one byte per character, both ways), so that no check is needed.
+  virtual bool IsBijective() const { return false; }
 };
 
 // The code page Number, or nullptr with the reason in *Error. Windows-1250 comes from the

@@ -64,6 +64,7 @@ public:
     iconv_close(FFromUtf16);
   }
   unsigned Number() const override { return FNumber; }
+  bool IsBijective() const override { return FSingleByte; }
   std::u16string Decode(std::string_view Bytes) const override {
     std::u16string text;
     if (FSingleByte) {

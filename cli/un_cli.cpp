@@ -217,17 +217,29 @@ int RunCli(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
       continue;
     }
     text = NormalizeLineBreaks(text);
-    const std::vector<std::u16string> entries = SplitEntries(FindMarkedItems(text, start, end));
-    if (entries.empty()) {
-      if (!o.Quiet) Out << file << ": Žádné položky nenalezeny\n";
+    if (o.DryRun) {
+      const auto entries = SplitEntries(FindMarkedItems(text, start, end));
+      if (o.Quiet) continue;
+      if (entries.empty()) {
+        Out << file << ": Žádné položky nenalezeny\n";
+        continue;
+      }
+      Out << file << ": Vyhledáno položek: " << entries.size() << "\n";
+      for (const auto& entry : entries)
+        Out << Quoted(entry) << "\n";
       continue;
     }
-    if (o.DryRun) {
-      if (!o.Quiet) {
-        Out << file << ": Vyhledáno položek: " << entries.size() << "\n";
-        for (const auto& entry : entries)
-          Out << Quoted(entry) << "\n";
-      }
+    size_t count = 0;
+    std::u16string result;
+    try {
+      result = RewriteMarkedItems(text, start, end, replacement, &count);
+    } catch (const ERewriteLimit& e) {
+      Err << "textovrt-cli: " << file << ": " << e.what() << "\n";
+      failed = true;
+      continue;
+    }
+    if (count == 0) {
+      if (!o.Quiet) Out << file << ": Žádné položky nenalezeny\n";
       continue;
     }
     fs::path target = path;
@@ -243,21 +255,12 @@ int RunCli(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
         continue;
       }
     }
-    std::u16string result;
-    try {
-      result = RewriteAll(std::move(text), entries, replacement);
-    } catch (const ERewriteLimit& e) {
-      Err << "textovrt-cli: " << file << ": " << e.what() << "\n";
-      failed = true;
-      continue;
-    }
     if (const TTextFileError e = SaveTextFile(target, result, *codePage)) {
       Err << "textovrt-cli: " << TextFileErrorMessage(e, target) << "\n";
       failed = true;
       continue;
     }
-    if (!o.Quiet)
-      Out << file << ": Přepsáno: " << entries.size() << " položek z " << entries.size() << "\n";
+    if (!o.Quiet) Out << file << ": Přepsáno: " << count << " položek z " << count << "\n";
   }
   return failed ? 1 : 0;
 }

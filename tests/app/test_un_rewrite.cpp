@@ -159,3 +159,34 @@ TEST(TRewriteRun, EmptyTextAndEntries) {
   EXPECT_THROW(empty.Step(u"x"), std::logic_error);
   EXPECT_EQ(RewriteAll(u"kód a, kód b,", {u"kód a,", u"kód b,"}, u"*"), u"* *");
 }
+
+// The whole run in one go, by both of its ways (replacements that can or cannot form new
+// occurrences), against the literal run entry by entry.
+TEST(RewriteMarkedItems, MatchesLiteralRun) {
+  std::mt19937 rng(3);
+  const std::pair<std::u16string, std::u16string> markers[] = {
+      {u"[", u"]"}, {u"[[", u"]"}, {u"ab", u"b"}, {u"a", u"a"}, {u"[a", u"\r\n"}};
+  for (int round = 0; round < 5000; ++round) {
+    const auto& [sm, em] = markers[round % std::size(markers)];
+    const std::u16string text = literal::RandomText(rng, u"[]ab\r\n", 40);
+    const std::u16string repl =
+        round % 2 ? literal::RandomText(rng, u"*#", 3) : literal::RandomText(rng, u"[]a*", 2);
+    const Lines entries = SplitEntries(FindMarkedItems(text, sm, em));
+    std::u16string expected = text;
+    bool limit = false;
+    try {
+      for (const auto& e : entries)
+        expected = literal::ReplaceItem(expected, e, repl);
+    } catch (const ERewriteLimit&) {
+      limit = true;
+    }
+    size_t count = 0;
+    if (limit) {
+      EXPECT_THROW(RewriteMarkedItems(text, sm, em, repl, &count), ERewriteLimit);
+      continue;
+    }
+    ASSERT_EQ(RewriteMarkedItems(text, sm, em, repl, &count), expected) << "round " << round;
+    ASSERT_EQ(count, entries.size());
+    ASSERT_EQ(RewriteAll(text, entries, repl), expected) << "round " << round;
+  }
+}
