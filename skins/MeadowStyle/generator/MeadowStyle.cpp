@@ -189,6 +189,12 @@ TLayers GlyphFrame(int W, int H, const TCoverage& Glyph, TRgb GlyphColour, int G
     B.AddRoundRect(E, E, (W - 1) * E, (H - 1) * E, BackRadius * E);
     L.Paint(B, Back, BackOpacity);
   }
+  // A soft shadow one pixel below keeps the white glyph readable on the light inactive title.
+  TCoverage Below(W, H);
+  for (int y = 1; y < H; ++y)
+    for (int x = 0; x < W; ++x)
+      Below.Set(x, y, Glyph.At(x, y - 1));
+  L.Paint(Below, Forest, GlyphOpacity * 2 / 3);
   L.Paint(Glyph, GlyphColour, GlyphOpacity);
   return L;
 }
