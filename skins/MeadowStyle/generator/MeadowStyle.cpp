@@ -479,7 +479,7 @@ TFrameStyle WithGlow(TFrameStyle S, TRgb C, int Opacity) {
 }
 // The pressed look: the whole face a little darker, with a soft shadow under the top edge.
 TFrameStyle Pressed(TFrameStyle S, int Darker, int Shade) {
-  S.Fill = Shadow;
+  S.Fill = DeepLeaf;
   S.FillOpacity = Darker;
   return WithShade(S, Shade);
 }
@@ -618,7 +618,7 @@ void DefineMaster(TSkinPainter& P) {
   Border("BUTTON", 3, 5, 5, 5, 5, 2, 2, 4,
          {WithBottomShade(WithTopLine(Rounded(4, Stem), White, 170), 18, 3),
           WithBottomShade(WithTopLine(Rounded(4, Leaf), White, 230), 14, 3),
-          Pressed(Rounded(4, DeepLeaf), 30, 60)});
+          Pressed(Rounded(4, DeepLeaf), 40, 60)});
   Border("SPEEDBUTTON", 3, 4, 4, 4, 4, 2, 2, 6,
          {WithTopLine(Rounded(3, Sage), White, 150), WithTopLine(Rounded(3, Sage), White, 200),
           Pressed(Rounded(3, Stem), 26, 50)});
