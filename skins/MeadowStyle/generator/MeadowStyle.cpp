@@ -641,7 +641,9 @@ void DefineMaster(TSkinPainter& P) {
   Border("SELECTION", 2, 3, 3, 3, 3, 2, 2, 0, {Rounded(3, Pale), Rounded(3, Forest)});
   Border("MENUITEM", 2, 3, 3, 3, 3, 2, 2, 2,
          {Rounded(3, Sage), WithTopLine(Rounded(3, Sage), White, 140)});
-  Border("MAINMENU", 1, 3, 3, 3, 3, 2, 2, 0, {WithTopLine(Square(Sage), White, 200)});
+  // Popup menus get rounded corners: the menu window cuts the key-colour corners out of its
+  // region.
+  Border("MAINMENU", 1, 4, 4, 4, 4, 2, 2, 0, {WithTopLine(Rounded(4, Sage), White, 200)});
   Border("DIVIDERV", 1, 4, 1, 4, 1, 2, 1, 0, {[] {
            TFrameStyle S;
            S.Open[0] = S.Open[2] = S.Open[3] = true;
