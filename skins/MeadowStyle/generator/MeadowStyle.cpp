@@ -8,7 +8,8 @@
 //   {V #RRGGBB #RRGGBB}  a vertical gradient from the first colour to the second
 //   {H #RRGGBB #RRGGBB}  the same from left to right
 //   {@NAME}              the image value of the region NAME drawn below
-// Every drawing is integer arithmetic, so the same source gives the same bytes everywhere.
+// Drawing is integer arithmetic (design coordinates are turned into whole eighths of a pixel
+// first), so the same source gives the same bytes with every compiler and build type.
 #include <cstdio>
 #include <functional>
 #include <fstream>
@@ -209,7 +210,6 @@ public:
     R.W = FrameW * R.Frames;
     R.H = FrameH * (R.MaskType + 1);
     FLayout.Place(R.W, R.H, R.X, R.Y);
-    FOrder.push_back(Name);
     return Regions[Name] = R;
   }
 
@@ -226,7 +226,6 @@ public:
 
 private:
   TShelfLayout FLayout;
-  std::vector<std::string> FOrder;
 };
 
 // Scales a glyph drawn in a box of Box pixels to one of Size pixels (coordinates in eighths).
@@ -300,7 +299,7 @@ void PaintCaptionButton(TBitmap32& Bmp, const TRegion& R, char Glyph, bool Close
   TRgb DownBack = Close ? PoppyDeep : Shadow;
   int DownOpacity = Close ? 255 : 90;
   int GlyphOpacity = Glyph == ' ' ? 0 : 245;
-  // A button without a glyph (the user title button) shows a faint outline when idle.
+  // A button without a glyph (the user title button) shows a faint light face when idle.
   TLayers Normal = GlyphFrame(W, H, G, White, GlyphOpacity, White, Glyph == ' ' ? 36 : 0, Radius);
   TLayers Hot = GlyphFrame(W, H, G, White, 255, HotBack, HotOpacity, Radius);
   TLayers Down = GlyphFrame(W, H, G, White, 255, DownBack, DownOpacity, Radius);
@@ -308,10 +307,6 @@ void PaintCaptionButton(TBitmap32& Bmp, const TRegion& R, char Glyph, bool Close
   PutMaskedFrame(Bmp, R.X, R.Y, 1, Hot);
   PutMaskedFrame(Bmp, R.X, R.Y, 2, Down);
 }
-
-} // namespace
-
-namespace {
 
 // Check boxes and radio buttons, designed in a 16-pixel box; Kind: 'c' checked, 'u' unchecked,
 // 'g' grayed (neither). States: normal, hot, pressed.
