@@ -10,13 +10,15 @@
 //   {@NAME}              the image value of the region NAME drawn below
 // Drawing is integer arithmetic (design coordinates are turned into whole eighths of a pixel
 // first), so the same source gives the same bytes with every compiler and build type.
+#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 #include "skins/MeadowStyle/generator/MeadowPaint.h"
 
