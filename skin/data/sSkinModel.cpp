@@ -11,6 +11,7 @@
 
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/sMaskData.h"
+#include "skin/paint/sGraphUtils.h"
 
 namespace {
 
@@ -97,6 +98,8 @@ void TsSkinModel::LoadSkin(const TkvMemIniFile& Options, const TkvImageSource& I
   Fresh.SizingFrameWidth = SizingFrameWidth;
   Fresh.CollectProblems = CollectProblems;
   Fresh.FCommonSections = FCommonSections;
+  Fresh.HueOffset = HueOffset;
+  Fresh.Saturation = Saturation;
   Fresh.SkinData.SkinPath = Images.Package ? std::string() : Images.SkinPath;
   const std::string* Version = Options.FindValue(s_GlobalInfo, "VERSION");
   if (Version && !TryStrToFloatDot(*Version, Fresh.SkinData.Version)) {
@@ -106,6 +109,8 @@ void TsSkinModel::LoadSkin(const TkvMemIniFile& Options, const TkvImageSource& I
   LoadSkinImages(Fresh, Options, Images);
   Fresh.LoadAllGeneralData(Options);
   Fresh.InitConstantIndexes();
+  Fresh.ApplyHueOffset(HueOffset);
+  Fresh.ApplySaturation(Saturation);
   Fresh.SkinData.Active = true;
   *this = std::move(Fresh);
 }
@@ -115,6 +120,118 @@ void TsSkinModel::LoadPackedSkin(const TkvSkinConvertor& Package) {
   TkvMemIniFile Ini(
       std::string_view(reinterpret_cast<const char*>(Options.Memory()), Options.Bytes().size()));
   LoadSkin(Ini, TkvImageSource(&Package));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colour tone
+
+namespace {
+
+// The title-bar button images that keep their hue with BIKEEPHUE 1; with any other value but 0
+// only the first three do.
+const char* const KeepHueButtons[] = {"BICONCLOSE", "BICLOSEALONE", "SICONCLOSE", "BICONMAX",
+                                      "BICONMIN",   "BICONNORM",    "BICONHELP",  "SICONMAX",
+                                      "SICONMIN",   "SICONNORM"};
+constexpr size_t KeepHueCloseButtons = 3;
+
+} // namespace
+
+template <typename TShift>
+void TsSkinModel::ApplyColorTone(TShift Shift) {
+  // -1 (no shadow) and the key colour mean "no colour" to the painters, as the key pixel does
+  // in a bitmap: they stay as they are.
+  auto Color = [&](TColor& C) {
+    if (C != TColor(-1) && C != clFuchsia) C = Shift(C);
+  };
+  auto Font = [&](TsFontColor& F) {
+    Color(F.Color);
+    for (int* Side : {&F.Left, &F.Top, &F.Right, &F.Bottom}) {
+      TColor C = TColor(*Side);
+      Color(C);
+      *Side = int(C);
+    }
+  };
+  auto Gradient = [&](TsGradArray& G) {
+    for (TsGradPie& Pie : G) {
+      Color(Pie.Color1);
+      Color(Pie.Color2);
+    }
+  };
+
+  // Title-bar buttons that keep their hue: regions of the master bitmap are copied out and back,
+  // images of their own are left out.
+  struct TKept {
+    TRect R;
+    TBitmap32 Pixels;
+  };
+  std::vector<TKept> Kept;
+  std::set<const TBitmap32*> Skipped;
+  if (SkinData.BIKeepHUE != 0) {
+    size_t Count = SkinData.BIKeepHUE == 1 ? std::size(KeepHueButtons) : KeepHueCloseButtons;
+    for (size_t i = 0; i < Count; ++i) {
+      int Index = GetMaskIndex(s_GlobalInfo, KeepHueButtons[i]);
+      if (!IsValidImgIndex(Index)) continue;
+      const TsMaskData& M = ma[size_t(Index)];
+      if (M.Bmp) {
+        Skipped.insert(M.Bmp.get());
+        continue;
+      }
+      if (!MasterBitmap) continue;
+      TRect R = M.R.Intersected(MasterBitmap->BoundsRect());
+      if (R.IsEmpty()) continue;
+      TKept K{R, TBitmap32(R.Width(), R.Height())};
+      CopyPixels(K.Pixels, 0, 0, *MasterBitmap, R);
+      Kept.push_back(std::move(K));
+    }
+  }
+
+  if (MasterBitmap) Shift(*MasterBitmap);
+  for (const TKept& K : Kept)
+    CopyPixels(*MasterBitmap, K.R.Left, K.R.Top, K.Pixels, K.Pixels.BoundsRect());
+  // An image shared by several regions is shifted once.
+  for (TsMaskData& M : ma)
+    if (M.Bmp && Skipped.insert(M.Bmp.get()).second) Shift(*M.Bmp);
+
+  for (TsGeneralData& G : gd) {
+    Color(G.Color);
+    Color(G.HotColor);
+    Color(G.GlowColor);
+    Color(G.HotGlowColor);
+    Font(G.FontColor);
+    Font(G.HotFontColor);
+    Gradient(G.GradientArray);
+    Gradient(G.HotGradientArray);
+    for (TsGenState& S : G.Props) {
+      Color(S.Color);
+      Color(S.GlowColor);
+      Font(S.FontColor);
+      Gradient(S.GradientArray);
+    }
+  }
+  Color(SkinData.Shadow1Color);
+  // Entry 3 and the status colours 14..26 keep their meaning whatever the tone.
+  for (size_t i = 0; i < Palette.size(); ++i)
+    if (i != 3 && (i < 14 || i > 26)) Color(Palette[i]);
+}
+
+void TsSkinModel::ApplyHueOffset(int Degrees) {
+  if (Degrees == 0) return;
+  struct {
+    int Degrees;
+    TColor operator()(TColor C) const { return ShiftHue(Degrees, C); }
+    void operator()(TBitmap32& Bmp) const { ShiftBitmapHue(Bmp, Degrees); }
+  } Shift{Degrees};
+  ApplyColorTone(Shift);
+}
+
+void TsSkinModel::ApplySaturation(int Amount) {
+  if (Amount == 0) return;
+  struct {
+    int Amount;
+    TColor operator()(TColor C) const { return ShiftSaturation(Amount, C); }
+    void operator()(TBitmap32& Bmp) const { ShiftBitmapSaturation(Bmp, Amount); }
+  } Shift{Amount};
+  ApplyColorTone(Shift);
 }
 
 // ---------------------------------------------------------------------------------------------
