@@ -6,6 +6,7 @@
 
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/kvStreams.h"
+#include "skin/images/kvSkinPictures.h"
 
 std::vector<TKvSkinCommand>& KvSkinCommands() {
   static std::vector<TKvSkinCommand> Commands;
@@ -25,6 +26,7 @@ void PrintUsage(std::ostream& S) {
 } // namespace
 
 int KvSkinMain(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err) {
+  InstallSkinPictureReaders();
   if (Args.empty()) {
     PrintUsage(Err);
     return 2;

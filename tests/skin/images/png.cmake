@@ -35,3 +35,7 @@ if(NOT TEXTOVRT_WINDOWS)
   tv_test(test_kvPNG_libpng SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_kvPNG_libpng.cpp
           LIBS tv_png tv_png_reference)
 endif()
+
+tv_test(test_kvSkinPictures SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_kvSkinPictures.cpp
+        LIBS tv_skinpictures GUI)
+target_compile_definitions(test_kvSkinPictures PRIVATE TV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
