@@ -1,4 +1,4 @@
-// `kvskin decode`: PNG in; PNG, BMP and PAM out by extension; clear failures.
+// `kvskin decode`: PNG and BMP in; PNG, BMP and PAM out by extension; clear failures.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,10 +6,13 @@
 #include <filesystem>
 #include <string>
 
+#include <sstream>
+
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvPNGWrite.h"
+#include "tests/skin/images/BmpBuilder.h"
 #include "tests/skin/images/TestData.h"
-#include "tools/kvskin/kvskin_decode.h"
+#include "tools/kvskin/kvskinTool.h"
 
 namespace {
 
@@ -24,10 +27,27 @@ struct TTempDir {
   std::string operator/(const std::string& Name) const { return (Path / Name).string(); }
 };
 
-int Decode(const std::string& In, const std::string& Out) {
-  std::string A = In, B = Out;
-  char* Args[] = {A.data(), B.data()};
-  return KvSkinDecode(2, Args);
+int Decode(const std::string& In, const std::string& Out, std::string* Err = nullptr) {
+  std::ostringstream O, E;
+  int Status = KvSkinMain({"decode", In, Out}, O, E);
+  if (Err) *Err = E.str();
+  return Status;
+}
+
+void WriteFile(const std::string& Name, const std::vector<uint8_t>& Bytes) {
+  std::FILE* F = std::fopen(Name.c_str(), "wb");
+  ASSERT_TRUE(F);
+  std::fwrite(Bytes.data(), 1, Bytes.size(), F);
+  std::fclose(F);
+}
+
+// The bytes of the pixels of a PAM file of the given size.
+std::vector<uint8_t> PamPixels(const std::string& Name, int Width, int Height) {
+  std::vector<uint8_t> Pam = ReadTestFile(Name);
+  size_t Size = size_t(Width) * size_t(Height) * 4;
+  EXPECT_GE(Pam.size(), Size);
+  if (Pam.size() < Size) return {};
+  return std::vector<uint8_t>(Pam.end() - long(Size), Pam.end());
 }
 
 TBitmap32 Sample() {
@@ -62,28 +82,52 @@ TEST(KvSkinDecode, WritesPNGBMPAndPAM) {
 
   ASSERT_EQ(Decode(Dir / "in.png", Dir / "out.bmp"), 0);
   const std::vector<uint8_t> Bmp = ReadTestFile(Dir / "out.bmp");
-  ASSERT_EQ(Bmp.size(), 14u + 108 + 60);
+  ASSERT_EQ(Bmp.size(), 14u + 124 + 60);
   EXPECT_EQ(Bmp[0], 'B');
   EXPECT_EQ(Bmp[28], 32); // bits per pixel
   // Rows bottom-up: the first stored row is row 2.
-  const uint8_t* Q = Bmp.data() + 122 + 4;
+  const uint8_t* Q = Bmp.data() + 138 + 4;
   EXPECT_EQ(std::vector<uint8_t>(Q, Q + 4), (std::vector<uint8_t>{7, 180, 40, 128}));
+
+  // The BMP written reads back through the BMP reader with its alpha.
+  ASSERT_EQ(Decode(Dir / "out.bmp", Dir / "back.pam"), 0);
+  EXPECT_EQ(ReadTestFile(Dir / "back.pam"), Pam);
+}
+
+TEST(KvSkinDecode, ReadsBmp) {
+  TTempDir Dir;
+  // 24 bits without alpha: every pixel opaque.
+  WriteFile(Dir / "in.bmp", Bmp24(3, 2, [](int x, int y) { return RGBColor(x * 100, y * 50, 9); }));
+  ASSERT_EQ(Decode(Dir / "in.bmp", Dir / "out.pam"), 0);
+  EXPECT_EQ(PamPixels(Dir / "out.pam", 3, 2),
+            (std::vector<uint8_t>{0, 0,  9, 255, 100, 0,  9, 255, 200, 0,  9, 255, //
+                                  0, 50, 9, 255, 100, 50, 9, 255, 200, 50, 9, 255}));
+  // A BMP the reader refuses fails with its reason and writes nothing.
+  std::vector<uint8_t> Cut = ReadTestFile(Dir / "in.bmp");
+  Cut.resize(30);
+  WriteFile(Dir / "cut.bmp", Cut);
+  std::string Err;
+  EXPECT_EQ(Decode(Dir / "cut.bmp", Dir / "cut.pam", &Err), 1);
+  EXPECT_NE(Err.find("kvskin decode: "), std::string::npos) << Err;
+  EXPECT_FALSE(std::filesystem::exists(Dir / "cut.pam"));
 }
 
 TEST(KvSkinDecode, Failures) {
   TTempDir Dir;
-  EXPECT_EQ(KvSkinDecode(0, nullptr), 2);
+  std::ostringstream O, E;
+  EXPECT_EQ(KvSkinMain({"decode", "only-one"}, O, E), 2);
   SavePNGToFile(Sample(), Dir / "in.png");
-  EXPECT_EQ(Decode(Dir / "in.png", Dir / "out.gif"), 1);
+  std::string Err;
+  EXPECT_EQ(Decode(Dir / "in.png", Dir / "out.gif", &Err), 1);
+  EXPECT_NE(Err.find("Unknown output format"), std::string::npos) << Err;
   EXPECT_FALSE(std::filesystem::exists(Dir / "out.gif"));
   EXPECT_EQ(Decode(Dir / "missing.png", Dir / "out.png"), 1);
+  WriteFile(Dir / "text.txt", {'h', 'e', 'l', 'l', 'o'});
+  EXPECT_EQ(Decode(Dir / "text.txt", Dir / "out.png", &Err), 1);
+  EXPECT_NE(Err.find("is not a PNG, BMP or JPEG image"), std::string::npos) << Err;
   std::vector<uint8_t> Broken = ReadTestFile(Dir / "in.png");
   Broken.resize(Broken.size() / 2);
-  {
-    std::FILE* F = std::fopen((Dir / "broken.png").c_str(), "wb");
-    std::fwrite(Broken.data(), 1, Broken.size(), F);
-    std::fclose(F);
-  }
+  WriteFile(Dir / "broken.png", Broken);
   EXPECT_EQ(Decode(Dir / "broken.png", Dir / "out.png"), 1);
   EXPECT_FALSE(std::filesystem::exists(Dir / "out.png"));
 #ifndef _WIN32
