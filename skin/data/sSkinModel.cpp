@@ -15,10 +15,6 @@
 
 namespace {
 
-std::string UpperAscii(std::string S) {
-  return UpperCaseAscii(std::move(S));
-}
-
 // The text a key holds when a section marks it as "not set" for the string reader.
 const char* const kUnset = "?";
 
@@ -46,17 +42,11 @@ bool TkvImageSource::Find(const std::string& Name, TBytes& Bytes) const {
     return false;
 #else
     // File names are compared without regard to letter case, as the skins' own system does.
-    fs::path Dir = P.parent_path().empty() ? fs::path(".") : P.parent_path();
-    std::string Wanted = UpperAscii(P.filename().string());
-    bool Found = false;
-    for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec)) {
-      if (UpperAscii(It->path().filename().string()) == Wanted && It->is_regular_file(Ec)) {
-        P = It->path();
-        Found = true;
-        break;
-      }
-    }
-    if (!Found) return false;
+    std::string Found =
+        FindFileNoCase(P.parent_path().empty() ? std::string(".") : P.parent_path().string(),
+                       P.filename().string());
+    if (Found.empty()) return false;
+    P = Found;
 #endif
   }
   try {
@@ -337,10 +327,10 @@ void TsSkinModel::ReadSection(const TkvMemIniFile& Ini, const std::string& Secti
   // common text, then the skin's section it names as parent, then the default.
   std::string SkinSection = Section;
   if (Common) {
-    std::string Parent = UpperAscii(Common->ReadString(Section, s_ParentClass, ""));
+    std::string Parent = UpperCaseAscii(Common->ReadString(Section, s_ParentClass, ""));
     SkinSection.clear();
     for (const TkvMemIniFile::TSection& S : Ini.Sections())
-      if (UpperAscii(S.Name) == Parent) {
+      if (UpperCaseAscii(S.Name) == Parent) {
         SkinSection = S.Name;
         break;
       }

@@ -4,41 +4,22 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <string>
-
 #include <sstream>
+#include <string>
 
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvPNGWrite.h"
-#include "tests/skin/images/BmpBuilder.h"
+#include "tests/skin/data/SkinFixture.h"
 #include "tests/skin/images/TestData.h"
 #include "tools/kvskin/kvskinTool.h"
 
 namespace {
-
-struct TTempDir {
-  std::filesystem::path Path;
-  TTempDir() {
-    Path =
-        std::filesystem::temp_directory_path() / ("kvskin_decode_" + std::to_string(std::rand()));
-    std::filesystem::create_directories(Path);
-  }
-  ~TTempDir() { std::filesystem::remove_all(Path); }
-  std::string operator/(const std::string& Name) const { return (Path / Name).string(); }
-};
 
 int Decode(const std::string& In, const std::string& Out, std::string* Err = nullptr) {
   std::ostringstream O, E;
   int Status = KvSkinMain({"decode", In, Out}, O, E);
   if (Err) *Err = E.str();
   return Status;
-}
-
-void WriteFile(const std::string& Name, const std::vector<uint8_t>& Bytes) {
-  std::FILE* F = std::fopen(Name.c_str(), "wb");
-  ASSERT_TRUE(F);
-  std::fwrite(Bytes.data(), 1, Bytes.size(), F);
-  std::fclose(F);
 }
 
 // The bytes of the pixels of a PAM file of the given size.
@@ -62,16 +43,16 @@ TBitmap32 Sample() {
 
 TEST(KvSkinDecode, WritesPNGBMPAndPAM) {
   TTempDir Dir;
-  SavePNGToFile(Sample(), Dir / "in.png");
-  ASSERT_EQ(Decode(Dir / "in.png", Dir / "out.PNG"), 0);
+  SavePNGToFile(Sample(), Dir.Str() + "in.png");
+  ASSERT_EQ(Decode(Dir.Str() + "in.png", Dir.Str() + "out.PNG"), 0);
   TPNGGraphic Png;
-  Png.LoadFromFile(Dir / "out.PNG");
+  Png.LoadFromFile(Dir.Str() + "out.PNG");
   TBitmap32 Back;
   Png.AssignTo(Back);
   EXPECT_EQ(std::memcmp(Back.Bits(), Sample().Bits(), Back.ByteSize()), 0);
 
-  ASSERT_EQ(Decode(Dir / "in.png", Dir / "out.pam"), 0);
-  const std::vector<uint8_t> Pam = ReadTestFile(Dir / "out.pam");
+  ASSERT_EQ(Decode(Dir.Str() + "in.png", Dir.Str() + "out.pam"), 0);
+  const std::vector<uint8_t> Pam = ReadTestFile(Dir.Str() + "out.pam");
   const std::string Header =
       "P7\nWIDTH 5\nHEIGHT 3\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
   ASSERT_EQ(Pam.size(), Header.size() + 60);
@@ -80,8 +61,8 @@ TEST(KvSkinDecode, WritesPNGBMPAndPAM) {
   const uint8_t* P = Pam.data() + Header.size() + (2 * 5 + 1) * 4;
   EXPECT_EQ(std::vector<uint8_t>(P, P + 4), (std::vector<uint8_t>{40, 180, 7, 128}));
 
-  ASSERT_EQ(Decode(Dir / "in.png", Dir / "out.bmp"), 0);
-  const std::vector<uint8_t> Bmp = ReadTestFile(Dir / "out.bmp");
+  ASSERT_EQ(Decode(Dir.Str() + "in.png", Dir.Str() + "out.bmp"), 0);
+  const std::vector<uint8_t> Bmp = ReadTestFile(Dir.Str() + "out.bmp");
   ASSERT_EQ(Bmp.size(), 14u + 124 + 60);
   EXPECT_EQ(Bmp[0], 'B');
   EXPECT_EQ(Bmp[28], 32); // bits per pixel
@@ -90,49 +71,49 @@ TEST(KvSkinDecode, WritesPNGBMPAndPAM) {
   EXPECT_EQ(std::vector<uint8_t>(Q, Q + 4), (std::vector<uint8_t>{7, 180, 40, 128}));
 
   // The BMP written reads back through the BMP reader with its alpha.
-  ASSERT_EQ(Decode(Dir / "out.bmp", Dir / "back.pam"), 0);
-  EXPECT_EQ(ReadTestFile(Dir / "back.pam"), Pam);
+  ASSERT_EQ(Decode(Dir.Str() + "out.bmp", Dir.Str() + "back.pam"), 0);
+  EXPECT_EQ(ReadTestFile(Dir.Str() + "back.pam"), Pam);
 }
 
 TEST(KvSkinDecode, ReadsBmp) {
   TTempDir Dir;
   // 24 bits without alpha: every pixel opaque.
-  WriteFile(Dir / "in.bmp", Bmp24(3, 2, [](int x, int y) { return RGBColor(x * 100, y * 50, 9); }));
-  ASSERT_EQ(Decode(Dir / "in.bmp", Dir / "out.pam"), 0);
-  EXPECT_EQ(PamPixels(Dir / "out.pam", 3, 2),
+  Dir.Write("in.bmp", Bmp24(3, 2, [](int x, int y) { return RGBColor(x * 100, y * 50, 9); }));
+  ASSERT_EQ(Decode(Dir.Str() + "in.bmp", Dir.Str() + "out.pam"), 0);
+  EXPECT_EQ(PamPixels(Dir.Str() + "out.pam", 3, 2),
             (std::vector<uint8_t>{0, 0,  9, 255, 100, 0,  9, 255, 200, 0,  9, 255, //
                                   0, 50, 9, 255, 100, 50, 9, 255, 200, 50, 9, 255}));
   // A BMP the reader refuses fails with its reason and writes nothing.
-  std::vector<uint8_t> Cut = ReadTestFile(Dir / "in.bmp");
+  std::vector<uint8_t> Cut = ReadTestFile(Dir.Str() + "in.bmp");
   Cut.resize(30);
-  WriteFile(Dir / "cut.bmp", Cut);
+  Dir.Write("cut.bmp", Cut);
   std::string Err;
-  EXPECT_EQ(Decode(Dir / "cut.bmp", Dir / "cut.pam", &Err), 1);
+  EXPECT_EQ(Decode(Dir.Str() + "cut.bmp", Dir.Str() + "cut.pam", &Err), 1);
   EXPECT_NE(Err.find("kvskin decode: "), std::string::npos) << Err;
-  EXPECT_FALSE(std::filesystem::exists(Dir / "cut.pam"));
+  EXPECT_FALSE(std::filesystem::exists(Dir.Str() + "cut.pam"));
 }
 
 TEST(KvSkinDecode, Failures) {
   TTempDir Dir;
   std::ostringstream O, E;
   EXPECT_EQ(KvSkinMain({"decode", "only-one"}, O, E), 2);
-  SavePNGToFile(Sample(), Dir / "in.png");
+  SavePNGToFile(Sample(), Dir.Str() + "in.png");
   std::string Err;
-  EXPECT_EQ(Decode(Dir / "in.png", Dir / "out.gif", &Err), 1);
+  EXPECT_EQ(Decode(Dir.Str() + "in.png", Dir.Str() + "out.gif", &Err), 1);
   EXPECT_NE(Err.find("Unknown output format"), std::string::npos) << Err;
-  EXPECT_FALSE(std::filesystem::exists(Dir / "out.gif"));
-  EXPECT_EQ(Decode(Dir / "missing.png", Dir / "out.png"), 1);
-  WriteFile(Dir / "text.txt", {'h', 'e', 'l', 'l', 'o'});
-  EXPECT_EQ(Decode(Dir / "text.txt", Dir / "out.png", &Err), 1);
+  EXPECT_FALSE(std::filesystem::exists(Dir.Str() + "out.gif"));
+  EXPECT_EQ(Decode(Dir.Str() + "missing.png", Dir.Str() + "out.png"), 1);
+  Dir.Write("text.txt", {'h', 'e', 'l', 'l', 'o'});
+  EXPECT_EQ(Decode(Dir.Str() + "text.txt", Dir.Str() + "out.png", &Err), 1);
   EXPECT_NE(Err.find("is not a PNG, BMP or JPEG image"), std::string::npos) << Err;
-  std::vector<uint8_t> Broken = ReadTestFile(Dir / "in.png");
+  std::vector<uint8_t> Broken = ReadTestFile(Dir.Str() + "in.png");
   Broken.resize(Broken.size() / 2);
-  WriteFile(Dir / "broken.png", Broken);
-  EXPECT_EQ(Decode(Dir / "broken.png", Dir / "out.png"), 1);
-  EXPECT_FALSE(std::filesystem::exists(Dir / "out.png"));
+  Dir.Write("broken.png", Broken);
+  EXPECT_EQ(Decode(Dir.Str() + "broken.png", Dir.Str() + "out.png"), 1);
+  EXPECT_FALSE(std::filesystem::exists(Dir.Str() + "out.png"));
 #ifndef _WIN32
-  EXPECT_EQ(Decode(SourcePath("tests/skin/images/data/baseline.jpg"), Dir / "out.png"), 1);
+  EXPECT_EQ(Decode(SourcePath("tests/skin/images/data/baseline.jpg"), Dir.Str() + "out.png"), 1);
 #else
-  EXPECT_EQ(Decode(SourcePath("tests/skin/images/data/baseline.jpg"), Dir / "out.png"), 0);
+  EXPECT_EQ(Decode(SourcePath("tests/skin/images/data/baseline.jpg"), Dir.Str() + "out.png"), 0);
 #endif
 }

@@ -1,9 +1,9 @@
 // kvskin decode: reads an image with the engine's own readers (PNG, BMP, and JPEG where the
 // platform decodes it) and writes it as PNG, BMP or PAM, for inspection and for tests.
-#include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
+#include "skin/data/kvSkinPack.h"
+#include "skin/data/kvStreams.h"
 #include "skin/images/kvBMP.h"
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvPNGWrite.h"
@@ -13,20 +13,9 @@
 
 namespace {
 
-// The extension after the last "." of the file name (not of a folder), in lower case.
-std::string LowerExtension(const std::string& FileName) {
-  const size_t Dot = FileName.find_last_of('.');
-  const size_t Slash = FileName.find_last_of("/\\");
-  if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash)) return "";
-  std::string Ext = FileName.substr(Dot + 1);
-  std::transform(Ext.begin(), Ext.end(), Ext.begin(),
-                 [](unsigned char C) { return char(std::tolower(C)); });
-  return Ext;
-}
-
 // The kind is taken from the bytes, not from the name.
 TBitmap32 DecodeImageFile(const std::string& FileName) {
-  const std::vector<uint8_t> Bytes = ReadFileBytes(FileName);
+  const std::vector<uint8_t> Bytes = ReadWholeFile(FileName);
   TBitmap32 Bmp;
   if (TPNGGraphic::CanLoad(Bytes.data(), Bytes.size())) {
     TPNGGraphic Png;
@@ -53,10 +42,10 @@ using TImageWriter = void (*)(const TBitmap32&, const std::string&);
 // PNG, BMP (32 bits with an alpha mask) or PAM (RGB_ALPHA) by the extension, in any case; null
 // for another extension.
 TImageWriter WriterFor(const std::string& FileName) {
-  const std::string Ext = LowerExtension(FileName);
-  if (Ext == "png") return SavePng;
-  if (Ext == "bmp") return SaveBmp32;
-  if (Ext == "pam") return SavePam;
+  const std::string Ext = UpperCaseAscii(ExtractFileExt(FileName));
+  if (Ext == ".PNG") return SavePng;
+  if (Ext == ".BMP") return SaveBmp32;
+  if (Ext == ".PAM") return SavePam;
   return nullptr;
 }
 
