@@ -126,12 +126,13 @@ constexpr size_t KeepHueCloseButtons = 3;
 
 } // namespace
 
-template <typename TShift>
-void TsSkinModel::ApplyColorTone(TShift Shift) {
+void TsSkinModel::ApplyColorTone(int Value, TColor (*ShiftColor)(int, TColor),
+                                 void (*ShiftBitmap)(TBitmap32&, int)) {
+  if (Value == 0) return;
   // -1 (no shadow) and the key colour mean "no colour" to the painters, as the key pixel does
   // in a bitmap: they stay as they are.
   auto Color = [&](TColor& C) {
-    if (C != TColor(-1) && C != clFuchsia) C = Shift(C);
+    if (C != TColor(-1) && C != clFuchsia) C = ShiftColor(Value, C);
   };
   auto Font = [&](TsFontColor& F) {
     Color(F.Color);
@@ -175,12 +176,12 @@ void TsSkinModel::ApplyColorTone(TShift Shift) {
     }
   }
 
-  if (MasterBitmap) Shift(*MasterBitmap);
+  if (MasterBitmap) ShiftBitmap(*MasterBitmap, Value);
   for (const TKept& K : Kept)
     CopyPixels(*MasterBitmap, K.R.Left, K.R.Top, K.Pixels, K.Pixels.BoundsRect());
   // An image shared by several regions is shifted once.
   for (TsMaskData& M : ma)
-    if (M.Bmp && Skipped.insert(M.Bmp.get()).second) Shift(*M.Bmp);
+    if (M.Bmp && Skipped.insert(M.Bmp.get()).second) ShiftBitmap(*M.Bmp, Value);
 
   for (TsGeneralData& G : gd) {
     Color(G.Color);
@@ -205,23 +206,11 @@ void TsSkinModel::ApplyColorTone(TShift Shift) {
 }
 
 void TsSkinModel::ApplyHueOffset(int Degrees) {
-  if (Degrees == 0) return;
-  struct {
-    int Degrees;
-    TColor operator()(TColor C) const { return ShiftHue(Degrees, C); }
-    void operator()(TBitmap32& Bmp) const { ShiftBitmapHue(Bmp, Degrees); }
-  } Shift{Degrees};
-  ApplyColorTone(Shift);
+  ApplyColorTone(Degrees, ShiftHue, ShiftBitmapHue);
 }
 
 void TsSkinModel::ApplySaturation(int Amount) {
-  if (Amount == 0) return;
-  struct {
-    int Amount;
-    TColor operator()(TColor C) const { return ShiftSaturation(Amount, C); }
-    void operator()(TBitmap32& Bmp) const { ShiftBitmapSaturation(Bmp, Amount); }
-  } Shift{Amount};
-  ApplyColorTone(Shift);
+  ApplyColorTone(Amount, ShiftSaturation, ShiftBitmapSaturation);
 }
 
 // ---------------------------------------------------------------------------------------------

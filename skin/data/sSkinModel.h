@@ -146,8 +146,10 @@ private:
                    const TkvMemIniFile* Common);
   void MergeCommonSections(const TkvMemIniFile& Skin);
   void FillPalette(const TkvMemIniFile& Ini);
-  template <typename TShift>
-  void ApplyColorTone(TShift Shift);
+  // The walk both tone changes share: every colour through ShiftColor, every bitmap through
+  // ShiftBitmap, with Value (nothing for 0).
+  void ApplyColorTone(int Value, TColor (*ShiftColor)(int, TColor),
+                      void (*ShiftBitmap)(TBitmap32&, int));
   const std::string* FindInherited(const TkvMemIniFile& Ini, const std::string& Section,
                                    const std::string& Key, bool& FromAncestor) const;
 
