@@ -42,12 +42,6 @@ bool SameTextAscii(const std::string& A, const char* B) {
   return true;
 }
 
-std::string ExtractFileExt(const std::string& Name) {
-  size_t Dot = Name.find_last_of(".\\/:");
-  if (Dot == std::string::npos || Name[Dot] != '.') return {};
-  return Name.substr(Dot);
-}
-
 // The header of one member: name and unpacked size, checked against the bytes that remain.
 struct TMemberHeader {
   std::string Name;
@@ -92,6 +86,22 @@ std::string UpperCaseAscii(std::string S) {
   for (char& c : S)
     if (c >= 'a' && c <= 'z') c = char(c - 32);
   return S;
+}
+
+std::string ExtractFileExt(const std::string& Name) {
+  size_t Dot = Name.find_last_of(".\\/:");
+  if (Dot == std::string::npos || Name[Dot] != '.') return {};
+  return Name.substr(Dot);
+}
+
+std::string FindFileNoCase(const std::string& Dir, const std::string& Name) {
+  namespace fs = std::filesystem;
+  std::error_code Ec;
+  std::string Wanted = UpperCaseAscii(Name);
+  for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec))
+    if (UpperCaseAscii(It->path().filename().string()) == Wanted && It->is_regular_file(Ec))
+      return It->path().string();
+  return {};
 }
 
 void TkvSkinConvertor::SetPackedData(std::unique_ptr<TMemoryStream> Data) {

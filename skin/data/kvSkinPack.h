@@ -206,3 +206,8 @@ std::vector<std::string> ExtractInternalSkin(const TsStoredSkins& Skins,
 
 // Upper-cases the ASCII letters only, as the engine compares file names.
 std::string UpperCaseAscii(std::string S);
+// The extension of a file name with its ".", or empty when the last part has none.
+std::string ExtractFileExt(const std::string& Name);
+// The regular file named Name in Dir, compared by UpperCaseAscii as the skins' own system
+// compares names; empty when there is none.
+std::string FindFileNoCase(const std::string& Dir, const std::string& Name);

@@ -232,8 +232,13 @@ std::shared_ptr<TBitmap32> DecodeSkinImage(const uint8_t* Data, size_t Size,
       Error = "image " + Name + " is a PNG file, which this build does not read";
       return nullptr;
     }
-    if (!Png(Data, Size, Version, *Bmp)) {
-      Error = "image " + Name + " is not a readable PNG file";
+    try {
+      if (!Png(Data, Size, Version, *Bmp)) {
+        Error = "image " + Name + " is not a readable PNG file";
+        return nullptr;
+      }
+    } catch (const std::exception& E) {
+      Error = "image " + Name + ": " + E.what();
       return nullptr;
     }
   } else {

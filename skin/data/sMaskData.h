@@ -60,10 +60,12 @@ std::shared_ptr<TBitmap32> DecodeSkinImage(const uint8_t* Data, size_t Size,
                                            const std::string& Name, double Version,
                                            std::string& Error);
 
-// The picture readers of PNG and JPEG files, installed by the image units. Without the PNG
+// The picture readers of PNG and JPEG files, installed by the image units
+// (InstallSkinPictureReaders in skin/images/kvSkinPictures.h). Without the PNG
 // reader a PNG image adds no record; without the JPEG reader a JPEG key adds no record.
 struct TkvPictureReaders {
-  // Decodes a PNG into a 32-bit bitmap with its alpha, normalised by the skin's version.
+  // Decodes a PNG into a 32-bit bitmap with its alpha, normalised by the skin's version;
+  // false, or an exception carrying the reason, when it cannot.
   std::function<bool(const uint8_t* Data, size_t Size, double Version, TBitmap32& Bmp)> Png;
   // Loads a JPEG picture; null when the bytes are not one.
   std::function<std::shared_ptr<TkvTinyJPGImage>(const uint8_t* Data, size_t Size)> LoadJpeg;

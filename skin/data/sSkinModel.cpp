@@ -11,12 +11,9 @@
 
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/sMaskData.h"
+#include "skin/paint/sGraphUtils.h"
 
 namespace {
-
-std::string UpperAscii(std::string S) {
-  return UpperCaseAscii(std::move(S));
-}
 
 // The text a key holds when a section marks it as "not set" for the string reader.
 const char* const kUnset = "?";
@@ -45,17 +42,11 @@ bool TkvImageSource::Find(const std::string& Name, TBytes& Bytes) const {
     return false;
 #else
     // File names are compared without regard to letter case, as the skins' own system does.
-    fs::path Dir = P.parent_path().empty() ? fs::path(".") : P.parent_path();
-    std::string Wanted = UpperAscii(P.filename().string());
-    bool Found = false;
-    for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec)) {
-      if (UpperAscii(It->path().filename().string()) == Wanted && It->is_regular_file(Ec)) {
-        P = It->path();
-        Found = true;
-        break;
-      }
-    }
-    if (!Found) return false;
+    std::string Found =
+        FindFileNoCase(P.parent_path().empty() ? std::string(".") : P.parent_path().string(),
+                       P.filename().string());
+    if (Found.empty()) return false;
+    P = Found;
 #endif
   }
   try {
@@ -97,6 +88,8 @@ void TsSkinModel::LoadSkin(const TkvMemIniFile& Options, const TkvImageSource& I
   Fresh.SizingFrameWidth = SizingFrameWidth;
   Fresh.CollectProblems = CollectProblems;
   Fresh.FCommonSections = FCommonSections;
+  Fresh.HueOffset = HueOffset;
+  Fresh.Saturation = Saturation;
   Fresh.SkinData.SkinPath = Images.Package ? std::string() : Images.SkinPath;
   const std::string* Version = Options.FindValue(s_GlobalInfo, "VERSION");
   if (Version && !TryStrToFloatDot(*Version, Fresh.SkinData.Version)) {
@@ -106,6 +99,8 @@ void TsSkinModel::LoadSkin(const TkvMemIniFile& Options, const TkvImageSource& I
   LoadSkinImages(Fresh, Options, Images);
   Fresh.LoadAllGeneralData(Options);
   Fresh.InitConstantIndexes();
+  Fresh.ApplyHueOffset(HueOffset);
+  Fresh.ApplySaturation(Saturation);
   Fresh.SkinData.Active = true;
   *this = std::move(Fresh);
 }
@@ -115,6 +110,107 @@ void TsSkinModel::LoadPackedSkin(const TkvSkinConvertor& Package) {
   TkvMemIniFile Ini(
       std::string_view(reinterpret_cast<const char*>(Options.Memory()), Options.Bytes().size()));
   LoadSkin(Ini, TkvImageSource(&Package));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colour tone
+
+namespace {
+
+// The title-bar button images that keep their hue with BIKEEPHUE 1; with any other value but 0
+// only the first three do.
+const char* const KeepHueButtons[] = {"BICONCLOSE", "BICLOSEALONE", "SICONCLOSE", "BICONMAX",
+                                      "BICONMIN",   "BICONNORM",    "BICONHELP",  "SICONMAX",
+                                      "SICONMIN",   "SICONNORM"};
+constexpr size_t KeepHueCloseButtons = 3;
+
+} // namespace
+
+void TsSkinModel::ApplyColorTone(int Value, TColor (*ShiftColor)(int, TColor),
+                                 void (*ShiftBitmap)(TBitmap32&, int)) {
+  if (Value == 0) return;
+  // -1 (no shadow) and the key colour mean "no colour" to the painters, as the key pixel does
+  // in a bitmap: they stay as they are.
+  auto Color = [&](TColor& C) {
+    if (C != TColor(-1) && C != clFuchsia) C = ShiftColor(Value, C);
+  };
+  auto Font = [&](TsFontColor& F) {
+    Color(F.Color);
+    for (int* Side : {&F.Left, &F.Top, &F.Right, &F.Bottom}) {
+      TColor C = TColor(*Side);
+      Color(C);
+      *Side = int(C);
+    }
+  };
+  auto Gradient = [&](TsGradArray& G) {
+    for (TsGradPie& Pie : G) {
+      Color(Pie.Color1);
+      Color(Pie.Color2);
+    }
+  };
+
+  // Title-bar buttons that keep their hue: regions of the master bitmap are copied out and back,
+  // images of their own are left out.
+  struct TKept {
+    TRect R;
+    TBitmap32 Pixels;
+  };
+  std::vector<TKept> Kept;
+  std::set<const TBitmap32*> Skipped;
+  if (SkinData.BIKeepHUE != 0) {
+    size_t Count = SkinData.BIKeepHUE == 1 ? std::size(KeepHueButtons) : KeepHueCloseButtons;
+    for (size_t i = 0; i < Count; ++i) {
+      int Index = GetMaskIndex(s_GlobalInfo, KeepHueButtons[i]);
+      if (!IsValidImgIndex(Index)) continue;
+      const TsMaskData& M = ma[size_t(Index)];
+      if (M.Bmp) {
+        Skipped.insert(M.Bmp.get());
+        continue;
+      }
+      if (!MasterBitmap) continue;
+      TRect R = M.R.Intersected(MasterBitmap->BoundsRect());
+      if (R.IsEmpty()) continue;
+      TKept K{R, TBitmap32(R.Width(), R.Height())};
+      CopyPixels(K.Pixels, 0, 0, *MasterBitmap, R);
+      Kept.push_back(std::move(K));
+    }
+  }
+
+  if (MasterBitmap) ShiftBitmap(*MasterBitmap, Value);
+  for (const TKept& K : Kept)
+    CopyPixels(*MasterBitmap, K.R.Left, K.R.Top, K.Pixels, K.Pixels.BoundsRect());
+  // An image shared by several regions is shifted once.
+  for (TsMaskData& M : ma)
+    if (M.Bmp && Skipped.insert(M.Bmp.get()).second) ShiftBitmap(*M.Bmp, Value);
+
+  for (TsGeneralData& G : gd) {
+    Color(G.Color);
+    Color(G.HotColor);
+    Color(G.GlowColor);
+    Color(G.HotGlowColor);
+    Font(G.FontColor);
+    Font(G.HotFontColor);
+    Gradient(G.GradientArray);
+    Gradient(G.HotGradientArray);
+    for (TsGenState& S : G.Props) {
+      Color(S.Color);
+      Color(S.GlowColor);
+      Font(S.FontColor);
+      Gradient(S.GradientArray);
+    }
+  }
+  Color(SkinData.Shadow1Color);
+  // Entry 3 and the status colours 14..26 keep their meaning whatever the tone.
+  for (size_t i = 0; i < Palette.size(); ++i)
+    if (i != 3 && (i < 14 || i > 26)) Color(Palette[i]);
+}
+
+void TsSkinModel::ApplyHueOffset(int Degrees) {
+  ApplyColorTone(Degrees, ShiftHue, ShiftBitmapHue);
+}
+
+void TsSkinModel::ApplySaturation(int Amount) {
+  ApplyColorTone(Amount, ShiftSaturation, ShiftBitmapSaturation);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -220,10 +316,10 @@ void TsSkinModel::ReadSection(const TkvMemIniFile& Ini, const std::string& Secti
   // common text, then the skin's section it names as parent, then the default.
   std::string SkinSection = Section;
   if (Common) {
-    std::string Parent = UpperAscii(Common->ReadString(Section, s_ParentClass, ""));
+    std::string Parent = UpperCaseAscii(Common->ReadString(Section, s_ParentClass, ""));
     SkinSection.clear();
     for (const TkvMemIniFile::TSection& S : Ini.Sections())
-      if (UpperAscii(S.Name) == Parent) {
+      if (UpperCaseAscii(S.Name) == Parent) {
         SkinSection = S.Name;
         break;
       }

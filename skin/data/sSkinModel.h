@@ -55,6 +55,10 @@ public:
   // sizing-frame width (the default of FORMOFFSET).
   void* Manager = nullptr;
   int SizingFrameWidth = 4;
+  // The colour tone every load ends with: the hue turned by HueOffset degrees, then the
+  // saturation shifted by Saturation (0: unchanged).
+  int HueOffset = 0;
+  int Saturation = 0;
 
   // With CollectProblems a load goes on past problems and lists them in Problems (for the
   // skin tool); otherwise problems that make a skin unusable fail the load and the others are
@@ -73,6 +77,12 @@ public:
   // Loads a packed skin unpacked into Package (fails with "Packed skin has no Options.dat"
   // when it has no options member).
   void LoadPackedSkin(const TkvSkinConvertor& Package);
+  // Turns the hue (Degrees) or shifts the saturation (Amount) of the master bitmap, every image
+  // with a bitmap of its own, every colour of every section, the shadow colour and the palette
+  // entries 0..2, 4..13 and 27. With BIKEEPHUE the title-bar button images keep their pixels.
+  // 0 changes nothing.
+  void ApplyHueOffset(int Degrees);
+  void ApplySaturation(int Amount);
   // Drops every record and image; the model is then inactive.
   void Clear();
 
@@ -136,6 +146,10 @@ private:
                    const TkvMemIniFile* Common);
   void MergeCommonSections(const TkvMemIniFile& Skin);
   void FillPalette(const TkvMemIniFile& Ini);
+  // The walk both tone changes share: every colour through ShiftColor, every bitmap through
+  // ShiftBitmap, with Value (nothing for 0).
+  void ApplyColorTone(int Value, TColor (*ShiftColor)(int, TColor),
+                      void (*ShiftBitmap)(TBitmap32&, int));
   const std::string* FindInherited(const TkvMemIniFile& Ini, const std::string& Section,
                                    const std::string& Key, bool& FromAncestor) const;
 

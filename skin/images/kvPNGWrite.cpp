@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 
 #include <zlib.h>
+
+#include "skin/paint/kvBitmapIO.h"
 
 namespace {
 
@@ -121,8 +122,5 @@ std::vector<uint8_t> EncodePNG(const TBitmap32& Bmp, int Level) {
 }
 
 void SavePNGToFile(const TBitmap32& Bmp, const std::string& FileName, int Level) {
-  const std::vector<uint8_t> Bytes = EncodePNG(Bmp, Level);
-  std::ofstream Out(FileName, std::ios::binary);
-  Out.write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
-  if (!Out) throw std::runtime_error("Cannot write file \"" + FileName + "\".");
+  SaveFileBytes(EncodePNG(Bmp, Level), FileName);
 }

@@ -19,3 +19,8 @@ if(NOT TEXTOVRT_WINDOWS)
   tv_target_defaults(kvshadowgen)
   target_link_libraries(kvshadowgen PRIVATE tv_shadowart tv_png)
 endif()
+
+# The skin loader's picture readers: links the loader and the readers, which know nothing of
+# each other.
+tv_library(tv_skinpictures SOURCES ${CMAKE_CURRENT_LIST_DIR}/kvSkinPictures.cpp
+           LIBS tv_skindata tv_png)

@@ -1,4 +1,4 @@
-// Writers of 32-bit bitmaps for tests and tools: BMP (with alpha) and PAM.
+// Writers of 32-bit bitmaps for tests and tools: BMP (with alpha) and PAM, and of whole files.
 #include "skin/paint/kvBitmapIO.h"
 
 #include <cstdio>
@@ -13,13 +13,6 @@ void Put16(std::vector<uint8_t>& Out, uint32_t V) {
 void Put32(std::vector<uint8_t>& Out, uint32_t V) {
   Put16(Out, V & 0xFFFF);
   Put16(Out, V >> 16);
-}
-
-void WriteFile(const std::vector<uint8_t>& Data, const std::string& FileName) {
-  std::unique_ptr<FILE, int (*)(FILE*)> F(std::fopen(FileName.c_str(), "wb"), &std::fclose);
-  bool Ok = F && std::fwrite(Data.data(), 1, Data.size(), F.get()) == Data.size();
-  if (F && std::fclose(F.release()) != 0) Ok = false;
-  if (!Ok) throw std::runtime_error("Cannot write the file \"" + FileName + "\"");
 }
 } // namespace
 
@@ -83,9 +76,16 @@ std::vector<uint8_t> EncodePam(const TBitmap32& Bmp) {
 }
 
 void SaveBmp32(const TBitmap32& Bmp, const std::string& FileName) {
-  WriteFile(EncodeBmp32(Bmp), FileName);
+  SaveFileBytes(EncodeBmp32(Bmp), FileName);
 }
 
 void SavePam(const TBitmap32& Bmp, const std::string& FileName) {
-  WriteFile(EncodePam(Bmp), FileName);
+  SaveFileBytes(EncodePam(Bmp), FileName);
+}
+
+void SaveFileBytes(const std::vector<uint8_t>& Data, const std::string& FileName) {
+  std::unique_ptr<FILE, int (*)(FILE*)> F(std::fopen(FileName.c_str(), "wb"), &std::fclose);
+  bool Ok = F && std::fwrite(Data.data(), 1, Data.size(), F.get()) == Data.size();
+  if (F && std::fclose(F.release()) != 0) Ok = false;
+  if (!Ok) throw std::runtime_error("Cannot write the file \"" + FileName + "\"");
 }

@@ -1,4 +1,4 @@
-// Writers of 32-bit bitmaps for tests and tools: BMP (with alpha) and PAM.
+// Writers of 32-bit bitmaps for tests and tools: BMP (with alpha) and PAM, and of whole files.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,10 @@
 std::vector<uint8_t> EncodeBmp32(const TBitmap32& Bmp);
 // A PAM file (P7, TUPLTYPE RGB_ALPHA, MAXVAL 255), rows top-down.
 std::vector<uint8_t> EncodePam(const TBitmap32& Bmp);
+
+// Writes Data as the whole file (created or replaced); throws std::runtime_error naming the file
+// when it cannot be written completely, closing included.
+void SaveFileBytes(const std::vector<uint8_t>& Data, const std::string& FileName);
 
 // Write the encoded file; throw std::runtime_error naming the file when it cannot be written.
 void SaveBmp32(const TBitmap32& Bmp, const std::string& FileName);

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "skin/data/sConst.h"
+#include "skin/images/kvPNGWrite.h"
 #include "tests/skin/data/SkinFixture.h"
 #include "tools/kvskin/kvskinTool.h"
 
@@ -76,6 +77,18 @@ TEST(kvskin, PackListUnpackRoundTrip) {
   EXPECT_TRUE(
       Contains(CheckPacked.Out, "[BUTTON_HUGE] BORDERSMASK: border (0, 0, 96, 64) own image"));
   EXPECT_TRUE(Contains(CheckPacked.Out, "[GLOBALINFO] BOXCHECKED: glyph (51, 0, 102, 16) master"));
+}
+
+TEST(kvskin, CheckReadsPngImages) {
+  TTempDir Src;
+  WriteSkin(Src, CompleteOptions() + "[PNGGLYPH]\nGLYPHMASK=!GLYPH.PNG!2!0\n");
+  TBitmap32 Glyph(20, 10);
+  Glyph.Fill(0xFF102030);
+  Src.Write("Glyph.png", EncodePNG(Glyph));
+  TRun R = Tool({"check", Src.Str()});
+  EXPECT_TRUE(Contains(R.Out, "[PNGGLYPH] GLYPHMASK: border (0, 0, 20, 10) own image, 2 frames"))
+      << R.Out;
+  EXPECT_FALSE(Contains(R.Out, "does not read")) << R.Out;
 }
 
 TEST(kvskin, CheckReportsEveryProblem) {

@@ -172,14 +172,14 @@ int Check(const std::vector<std::string>& Args, std::ostream& Out, std::ostream&
         Err << "kvskin check: " << Skin << " has no " << SOptionsFileName << "\n";
         return 1;
       }
-      std::vector<uint8_t> Text = ReadFileBytes(Options);
+      std::vector<uint8_t> Text = ReadWholeFile(Options);
       Ini.SetText(std::string_view(reinterpret_cast<const char*>(Text.data()), Text.size()));
       std::string Path = Skin;
       if (Path.back() != '/' && Path.back() != '\\') Path += '/';
       M.LoadSkin(Ini, TkvImageSource(Path));
     } else {
       Package = std::make_unique<TkvSkinConvertor>();
-      Package->SetPackedData(std::make_unique<TMemoryStream>(ReadFileBytes(Skin)));
+      Package->SetPackedData(std::make_unique<TMemoryStream>(ReadWholeFile(Skin)));
       UnpackSkinPackage(Package);
       const TMemoryStream& Options = Package->OptionsOrFail();
       Ini.SetText(std::string_view(reinterpret_cast<const char*>(Options.Memory()),

@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 namespace {
 
 bool IsImageName(const std::string& Name) {
-  std::string Ext = UpperCaseAscii(fs::path(Name).extension().string());
+  std::string Ext = UpperCaseAscii(ExtractFileExt(Name));
   return Ext == ".BMP" || Ext == ".PNG" || Ext == ".JPG" || Ext == ".JPEG";
 }
 
@@ -32,7 +32,7 @@ int Pack(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& 
     return 1;
   }
   std::vector<TkvPackMember> Members;
-  Members.push_back({SOptionsFileName, ReadFileBytes(Options)});
+  Members.push_back({SOptionsFileName, ReadWholeFile(Options)});
   std::vector<std::string> Names;
   for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec)) {
     std::string Name = It->path().filename().string();
@@ -44,7 +44,7 @@ int Pack(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& 
   }
   std::sort(Names.begin(), Names.end());
   for (const std::string& Name : Names)
-    Members.push_back({Name, ReadFileBytes((fs::path(Dir) / Name).string())});
+    Members.push_back({Name, ReadWholeFile((fs::path(Dir) / Name).string())});
   std::vector<uint8_t> Block = PackSkinMembers(Members, 9);
   WriteWholeFile(Args[1], Block.data(), Block.size());
   Out << "packed " << Members.size() << " members into " << Args[1] << " (" << Block.size()
@@ -64,7 +64,7 @@ int Unpack(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
     return 2;
   }
   auto Reader = std::make_unique<TkvSkinConvertor>();
-  Reader->SetPackedData(std::make_unique<TMemoryStream>(ReadFileBytes(Args[0])));
+  Reader->SetPackedData(std::make_unique<TMemoryStream>(ReadWholeFile(Args[0])));
   UnpackSkinPackage(Reader);
   for (const TkvImageItem& Item : Reader->Files)
     if (!IsSafeMemberName(Item.FileName)) {
@@ -94,7 +94,7 @@ int List(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& 
     Err << "usage: kvskin list IN.kvz\n";
     return 2;
   }
-  std::vector<uint8_t> Block = ReadFileBytes(Args[0]);
+  std::vector<uint8_t> Block = ReadWholeFile(Args[0]);
   std::vector<TkvPackEntry> Entries = ListSkinPackage(Block.data(), Block.size());
   size_t Width = 4;
   for (const TkvPackEntry& E : Entries)

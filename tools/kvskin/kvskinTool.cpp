@@ -2,10 +2,8 @@
 #include "tools/kvskin/kvskinTool.h"
 
 #include <algorithm>
-#include <filesystem>
 
-#include "skin/data/kvSkinPack.h"
-#include "skin/data/kvStreams.h"
+#include "skin/images/kvSkinPictures.h"
 
 std::vector<TKvSkinCommand>& KvSkinCommands() {
   static std::vector<TKvSkinCommand> Commands;
@@ -25,6 +23,7 @@ void PrintUsage(std::ostream& S) {
 } // namespace
 
 int KvSkinMain(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err) {
+  InstallSkinPictureReaders();
   if (Args.empty()) {
     PrintUsage(Err);
     return 2;
@@ -46,18 +45,4 @@ int KvSkinMain(const std::vector<std::string>& Args, std::ostream& Out, std::ost
   Err << "kvskin: unknown command \"" << Args[0] << "\"\n";
   PrintUsage(Err);
   return 2;
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::string& FileName) {
-  return ReadWholeFile(FileName);
-}
-
-std::string FindFileNoCase(const std::string& Dir, const std::string& Name) {
-  namespace fs = std::filesystem;
-  std::error_code Ec;
-  std::string Wanted = UpperCaseAscii(Name);
-  for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec))
-    if (It->is_regular_file(Ec) && UpperCaseAscii(It->path().filename().string()) == Wanted)
-      return It->path().string();
-  return {};
 }

@@ -27,8 +27,3 @@ struct TKvSkinCommandRegistrar {
 // Runs the tool with the arguments after the program name; returns the exit status (0 done,
 // 1 the command found problems or failed, 2 wrong usage).
 int KvSkinMain(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err);
-
-// Helpers shared by the commands.
-std::vector<uint8_t> ReadFileBytes(const std::string& FileName);
-// The file of that name in Dir, compared without regard to ASCII letter case; empty if none.
-std::string FindFileNoCase(const std::string& Dir, const std::string& Name);

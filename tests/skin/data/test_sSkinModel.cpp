@@ -3,6 +3,7 @@
 #include "skin/data/kvZLibEx.h"
 #include "skin/data/sMaskData.h"
 #include "skin/data/sSkinModel.h"
+#include "skin/paint/sGraphUtils.h"
 #include "tests/skin/data/SkinFixture.h"
 
 namespace {
@@ -255,4 +256,144 @@ TEST(sSkinModel, GradientText) {
   EXPECT_EQ(G[0].Mode2, 0);
   EXPECT_EQ(G[1].Percent, 0);
   EXPECT_THROW(ParseGradientData("1;2;x;4;5", G), std::invalid_argument);
+}
+
+namespace {
+
+// Blue is 0xC08040 (red 0x40, green 0x80, blue 0xC0); turned by 180 degrees it is the orange
+// 0x4080C0, fully desaturated the grey 0x808080.
+const TColor kBlue = 0xC08040;
+const TColor kOrange = 0x4080C0;
+
+std::string ToneOptions(int KeepHue) {
+  return "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\nBIKEEPHUE=" + std::to_string(KeepHue) +
+         "\nSHADOW1COLOR=$C08040\nCOLOR=$C08040\nTCTOP=$C08040\nEDITTEXT_OK=$C08040\n"
+         "EDITTEXT_H3=$C08040\nBORDERCOLOR=$C08040\n"
+         "BICONCLOSE=@0100@0000@0130@0010@1@0\nBICONMAX=@0100@0020@0130@0030@1@0\n"
+         "BICLOSEALONE=!BUTTONHUGE.BMP!1!0\n"
+         "[FORM]\nCOLOR=$C08040\nHOTCOLOR=$C08040\nFONTCOLOR=$C08040\nTCLEFT=$C08040\nTCTOP=-1\n"
+         "GRADIENTDATA=$C08040;$FF00FF;50;0;0\n"
+         "[BUTTON_HUGE]\nBORDERSMASK=!BUTTONHUGE.BMP!3!1!0!0032!0032!0032!0032!0\n";
+}
+
+// A master bitmap and a button image with no grey pixels, so that every pixel can turn.
+TsSkinModel LoadTone(int KeepHue, int HueOffset, int Saturation = 0) {
+  auto Coloured = [](int W, int H) {
+    return Bmp24(W, H, [](int x, int y) { return RGBColor(0x30, 0x60 + (x & 0x3F), y & 0xFF); });
+  };
+  auto R = std::make_unique<TkvSkinConvertor>();
+  R->SetPackedData(
+      std::make_unique<TMemoryStream>(PackSkinMembers({{"Options.dat", Bytes(ToneOptions(KeepHue))},
+                                                       {"ButtonHuge.bmp", Coloured(192, 128)},
+                                                       {"Master.bmp", Coloured(200, 40)}})));
+  UnpackSkinPackage(R);
+  TsSkinModel M;
+  M.HueOffset = HueOffset;
+  M.Saturation = Saturation;
+  M.LoadPackedSkin(*R);
+  return M;
+}
+
+bool SamePixels(const TBitmap32& A, const TBitmap32& B, const TRect& R) {
+  for (int y = R.Top; y < R.Bottom; ++y)
+    for (int x = R.Left; x < R.Right; ++x)
+      if (A.Pixel(x, y) != B.Pixel(x, y)) return false;
+  return true;
+}
+
+} // namespace
+
+TEST(sSkinModel, HueOffsetTurnsColoursButNotStatusColours) {
+  TsSkinModel Plain = LoadTone(0, 0);
+  TsSkinModel M = LoadTone(0, 180);
+  const TsGeneralData& F = Section(M, "FORM");
+  EXPECT_EQ(F.Color, kOrange);
+  EXPECT_EQ(F.Props[0].Color, kOrange);
+  EXPECT_EQ(F.HotColor, kOrange);
+  EXPECT_EQ(F.Props[1].Color, kOrange);
+  EXPECT_EQ(F.FontColor.Color, kOrange);
+  EXPECT_EQ(F.FontColor.Left, int(kOrange));
+  EXPECT_EQ(F.FontColor.Top, -1); // no shadow stays none
+  ASSERT_EQ(F.Props[0].GradientArray.size(), 1u);
+  EXPECT_EQ(F.Props[0].GradientArray[0].Color1, kOrange);
+  EXPECT_EQ(F.Props[0].GradientArray[0].Color2, clFuchsia); // the key colour means none
+  EXPECT_EQ(F.GradientArray[0].Color1, kOrange);
+  EXPECT_EQ(M.SkinData.Shadow1Color, kOrange);
+
+  EXPECT_EQ(Plain.Palette[0], kBlue);
+  EXPECT_EQ(M.Palette[0], kOrange);
+  EXPECT_EQ(M.Palette[27], kOrange);
+  EXPECT_EQ(M.Palette[3], kBlue);
+  EXPECT_EQ(M.Palette[14], kBlue);
+  EXPECT_EQ(M.Palette[26], kBlue);
+  for (size_t i = 0; i < M.Palette.size(); ++i) {
+    bool Turns = i != 3 && (i < 14 || i > 26);
+    if (!Turns)
+      EXPECT_EQ(M.Palette[i], Plain.Palette[i]) << i;
+    else
+      EXPECT_EQ(M.Palette[i], ShiftHue(180, Plain.Palette[i])) << i;
+  }
+
+  // Every pixel of the master bitmap and of the images of their own turns.
+  ASSERT_TRUE(M.MasterBitmap);
+  const TBitmap32& Before = *Plain.MasterBitmap;
+  const TBitmap32& After = *M.MasterBitmap;
+  for (int y = 0; y < After.Height(); ++y)
+    for (int x = 0; x < After.Width(); ++x)
+      ASSERT_EQ(After.Pixel(x, y), ShiftHuePixel(180, Before.Pixel(x, y))) << x << "," << y;
+  EXPECT_NE(After.Pixel(5, 5), Before.Pixel(5, 5));
+  const TsMaskData& Own = M.ma[size_t(M.GetMaskIndex("BUTTON_HUGE", "BORDERSMASK"))];
+  const TsMaskData& OwnBefore = Plain.ma[size_t(Plain.GetMaskIndex("BUTTON_HUGE", "BORDERSMASK"))];
+  EXPECT_EQ(Own.Bmp->Pixel(40, 40), ShiftHuePixel(180, OwnBefore.Bmp->Pixel(40, 40)));
+  EXPECT_NE(Own.Bmp->Pixel(40, 40), OwnBefore.Bmp->Pixel(40, 40));
+}
+
+TEST(sSkinModel, KeepHueLeavesTitleButtons) {
+  TsSkinModel Plain = LoadTone(0, 0);
+  const TRect Close = Rect(100, 0, 130, 10), Max = Rect(100, 20, 130, 30);
+  auto AloneBmp = [](const TsSkinModel& M) {
+    return M.ma[size_t(M.GetMaskIndex("GLOBALINFO", "BICLOSEALONE"))].Bmp;
+  };
+  // 1: every title button keeps its pixels; the rest of the master bitmap turns.
+  TsSkinModel One = LoadTone(1, 180);
+  EXPECT_TRUE(SamePixels(*One.MasterBitmap, *Plain.MasterBitmap, Close));
+  EXPECT_TRUE(SamePixels(*One.MasterBitmap, *Plain.MasterBitmap, Max));
+  EXPECT_FALSE(SamePixels(*One.MasterBitmap, *Plain.MasterBitmap, Rect(0, 0, 100, 40)));
+  EXPECT_FALSE(SamePixels(*One.MasterBitmap, *Plain.MasterBitmap, Rect(100, 10, 130, 20)));
+  EXPECT_TRUE(SamePixels(*AloneBmp(One), *AloneBmp(Plain), AloneBmp(Plain)->BoundsRect()));
+  EXPECT_EQ(Section(One, "FORM").Color, kOrange); // colours turn all the same
+  // Any other value: only the close buttons.
+  TsSkinModel Two = LoadTone(2, 180);
+  EXPECT_TRUE(SamePixels(*Two.MasterBitmap, *Plain.MasterBitmap, Close));
+  EXPECT_FALSE(SamePixels(*Two.MasterBitmap, *Plain.MasterBitmap, Max));
+  EXPECT_TRUE(SamePixels(*AloneBmp(Two), *AloneBmp(Plain), AloneBmp(Plain)->BoundsRect()));
+  // 0: everything turns.
+  TsSkinModel Zero = LoadTone(0, 180);
+  EXPECT_FALSE(SamePixels(*Zero.MasterBitmap, *Plain.MasterBitmap, Close));
+  EXPECT_FALSE(SamePixels(*AloneBmp(Zero), *AloneBmp(Plain), AloneBmp(Plain)->BoundsRect()));
+}
+
+TEST(sSkinModel, SaturationAfterHue) {
+  TsSkinModel Grey = LoadTone(0, 0, -100);
+  EXPECT_EQ(Section(Grey, "FORM").Color, 0x808080u);
+  EXPECT_EQ(Grey.Palette[0], 0x808080u);
+  EXPECT_EQ(Grey.Palette[14], kBlue);
+  EXPECT_EQ(Grey.SkinData.Shadow1Color, 0x808080u);
+  // Glow colours, which the options do not set, turn when applied by hand.
+  TsSkinModel Glow = LoadTone(0, 0);
+  TsGeneralData& G = Glow.gd[size_t(Glow.GetSkinIndex("FORM"))];
+  G.GlowColor = G.HotGlowColor = G.Props[0].GlowColor = G.Props[1].GlowColor = kBlue;
+  Glow.ApplyHueOffset(180);
+  EXPECT_EQ(G.GlowColor, kOrange);
+  EXPECT_EQ(G.HotGlowColor, kOrange);
+  EXPECT_EQ(G.Props[0].GlowColor, kOrange);
+  EXPECT_EQ(G.Props[1].GlowColor, kOrange);
+  TsSkinModel Both = LoadTone(1, 180, 40);
+  EXPECT_EQ(Section(Both, "FORM").Color, ShiftSaturation(40, kOrange));
+  EXPECT_EQ(Both.HueOffset, 180);
+  // Shifts applied by hand on a loaded model change nothing for 0.
+  TsSkinModel Again = LoadTone(0, 0);
+  Again.ApplyHueOffset(0);
+  Again.ApplySaturation(0);
+  EXPECT_EQ(Section(Again, "FORM").Color, kBlue);
 }

@@ -1,4 +1,5 @@
-# Tests of the PNG reader and writer, the shadow images, JPEG pictures and `kvskin decode`.
+# Tests of the PNG reader and writer, the shadow images, JPEG pictures and the skin loader's
+# picture readers.
 tv_test(test_kvPNG SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_kvPNG.cpp LIBS tv_png)
 
 set(TV_SHADOW_TEST_SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_kvShadows.cpp)
@@ -16,16 +17,6 @@ endif()
 tv_test(test_kvTinyJPG SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_kvTinyJPG.cpp LIBS tv_png GUI)
 target_compile_definitions(test_kvTinyJPG PRIVATE TV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
-# `kvskin decode` as a library and a stand-alone program until the kvskin dispatcher takes the
-# command over (then the library joins the tool's sources and the program goes).
-tv_library(tv_kvskin_decode SOURCES ${CMAKE_SOURCE_DIR}/tools/kvskin/kvskin_decode.cpp LIBS tv_png)
-add_executable(kvskin_decode ${CMAKE_SOURCE_DIR}/tools/kvskin/kvskin_decode_main.cpp)
-tv_target_defaults(kvskin_decode)
-target_link_libraries(kvskin_decode PRIVATE tv_kvskin_decode)
-tv_test(test_kvskin_decode SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_kvskin_decode.cpp
-        LIBS tv_kvskin_decode)
-target_compile_definitions(test_kvskin_decode PRIVATE TV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-
 # The differential test against libpng runs natively only: libpng is linked into it alone.
 if(NOT TEXTOVRT_WINDOWS)
   find_package(PNG REQUIRED)
@@ -35,3 +26,7 @@ if(NOT TEXTOVRT_WINDOWS)
   tv_test(test_kvPNG_libpng SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_kvPNG_libpng.cpp
           LIBS tv_png tv_png_reference)
 endif()
+
+tv_test(test_kvSkinPictures SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_kvSkinPictures.cpp
+        LIBS tv_skinpictures GUI)
+target_compile_definitions(test_kvSkinPictures PRIVATE TV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

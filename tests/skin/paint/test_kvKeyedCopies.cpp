@@ -2,6 +2,7 @@
 
 #include "skin/paint/kvKeyedCopies.h"
 #include "skin/paint/sGraphUtils.h"
+#include "tests/skin/paint/PaintTestUtils.h"
 
 namespace {
 constexpr uint32_t K = 0x00FF00FF;
@@ -13,14 +14,6 @@ TBitmap32 KeyedImage() {
   B.Pixel(1, 0) = K;
   B.Pixel(2, 1) = 0x20506070;
   return B;
-}
-
-int CountPixels(const TBitmap32& B, uint32_t P) {
-  int N = 0;
-  for (int y = 0; y < B.Height(); ++y)
-    for (int x = 0; x < B.Width(); ++x)
-      N += B.Pixel(x, y) == P;
-  return N;
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/paint/sGraphUtils.h"
+#include "tests/skin/paint/PaintTestUtils.h"
 
 namespace {
 // A bitmap whose every pixel is distinct: 0xAA0000YX style values.
@@ -10,14 +11,6 @@ TBitmap32 Numbered(int W, int H, uint32_t Base = 0x80AA0000) {
     for (int x = 0; x < W; ++x)
       B.Pixel(x, y) = Base | uint32_t(y << 8) | uint32_t(x);
   return B;
-}
-
-int CountPixels(const TBitmap32& B, uint32_t P) {
-  int N = 0;
-  for (int y = 0; y < B.Height(); ++y)
-    for (int x = 0; x < B.Width(); ++x)
-      N += B.Pixel(x, y) == P;
-  return N;
 }
 } // namespace
 
