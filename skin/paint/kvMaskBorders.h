@@ -75,3 +75,10 @@ void RepaintCornersOver(const TsSkinModel& Sm, TBitmap32& Cache, int State, int 
 void PaintBorderFrameInto(const TsSkinModel& Sm, TBitmap32& Cache, TRect R, int ExtraWidth,
                           TRect& ClientR, int State, const TsMaskData* Mask, TColor Colour,
                           const TCacheInfo& BG);
+
+#ifdef _WIN32
+// PaintMaskBordersWithRegion that removes the key pixels of the corners from Region (an HRGN
+// of the control's window, in its coordinates).
+void PaintMaskBordersWithRegion(const TsSkinModel& Sm, TBitmap32& Bmp, void* Region,
+                                bool UpdateCorners, int State, const TsMaskData& Mask);
+#endif

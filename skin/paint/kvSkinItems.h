@@ -75,3 +75,9 @@ void PaintPartByIndex(int SkinIndex, int MaskIndex, int Texture, const TsSkinMod
 // index used; -1 when there is none (nothing painted).
 int PaintSectionByName(TBitmap32& Bmp, const std::string& SectionName, const std::string& AltName,
                        const TBitmap32* Source, TRect R, const TsSkinModel* Sm, int State);
+
+#ifdef _WIN32
+// PaintSectionByName with the background taken from SourceDC (an HDC) at R.
+int PaintSectionByName(TBitmap32& Bmp, const std::string& SectionName, const std::string& AltName,
+                       void* SourceDC, TRect R, const TsSkinModel* Sm, int State);
+#endif

@@ -53,6 +53,27 @@ TEST(PaintSectionBackground, FullyTransparentShowsTheParentOrItsColour) {
   PaintSectionBackground(Sec, "PANEL", ColourOnly, 0, {0, 0, 20, 10}, {0, 0}, B, &S.M, -1, -1,
                          clFuchsia);
   EXPECT_EQ(B.Pixel(10, 5), Px(9, 8, 7));
+
+  // A parent not ready yet: its border bands (5 wide) where they overlap the item, its colour
+  // between them.
+  TCacheInfo Bands;
+  Bands.Bmp = &Par;
+  Bands.FillColor = clWhite;
+  Bands.FillRect = {5, 5, 5, 5};
+  TBitmap32 C = Target(10, 10);
+  PaintSectionBackground(Sec, "PANEL", Bands, 0, C.BoundsRect(), {2, 2}, C, &S.M, -1, -1,
+                         clFuchsia);
+  EXPECT_EQ(C.Pixel(0, 5), Par.Pixel(2, 7));
+  EXPECT_EQ(C.Pixel(5, 0), Par.Pixel(7, 2));
+  EXPECT_EQ(C.Pixel(2, 9), Par.Pixel(4, 11));
+  EXPECT_EQ(C.Pixel(3, 3), 0xFFFFFFFFu);
+  EXPECT_EQ(C.Pixel(9, 9), 0xFFFFFFFFu);
+  PaintSectionBackground(Sec, "PANEL", Bands, 0, C.BoundsRect(), {50, 50}, C, &S.M, -1, -1,
+                         clFuchsia);
+  EXPECT_EQ(C.Pixel(9, 9), Par.Pixel(59, 59)); // right and bottom bands
+  EXPECT_EQ(C.Pixel(6, 2), Par.Pixel(56, 52));
+  EXPECT_EQ(C.Pixel(2, 7), Par.Pixel(52, 57));
+  EXPECT_EQ(C.Pixel(3, 3), 0xFFFFFFFFu);
 }
 
 TEST(PaintSectionBackground, PartlyTransparentGradientBlendsOverTheParent) {
