@@ -7,6 +7,7 @@
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/sMaskData.h"
 #include "skin/data/sSkinModel.h"
+#include "tools/kvskin/kvContrast.h"
 #include "tools/kvskin/kvskinTool.h"
 
 namespace fs = std::filesystem;
@@ -191,6 +192,8 @@ int Check(const std::vector<std::string>& Args, std::ostream& Out, std::ostream&
   }
   std::vector<std::string> Problems = M.Problems;
   CheckValues(Ini, M, Problems);
+  for (const TContrastProblem& P : CheckTextContrast(M))
+    Problems.push_back(ContrastProblemText(P));
   Out << Skin << ": ";
   PrintModel(M, Out);
   if (!SkinPictureReaders().LoadJpeg) {
@@ -215,7 +218,8 @@ int Check(const std::vector<std::string>& Args, std::ostream& Out, std::ostream&
 TKvSkinCommandRegistrar RegCheck{
     {"check", "check SKIN",
      "loads a skin folder or .kvz as the engine does, prints its sections and image regions and "
-     "reports every problem (exit status 1 when there is any)",
+     "reports every problem, font colours of too little contrast included (exit status 1 when "
+     "there is any)",
      Check}};
 
 } // namespace
