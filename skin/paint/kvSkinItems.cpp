@@ -52,6 +52,23 @@ void TileInto(TBitmap32& Dst, const TRect& Area, int X0, int Y0, const TBitmap32
     }
 }
 
+// Stretches SrcR of Src over DstR of Bmp, drawing only the part inside Clip: a band of a tile's
+// size may be larger than the rectangle it lies in.
+void StretchClipped(TBitmap32& Bmp, const TRect& DstR, const TRect& Clip, const TBitmap32& Src,
+                    const TRect& SrcR) {
+  TRect Visible = DstR.Intersected(Clip);
+  if (Visible.IsEmpty()) return;
+  if (Visible == DstR) {
+    StretchCopy(Bmp, DstR, Src, SrcR);
+    return;
+  }
+  TBitmap32 Band(DstR.Width(), DstR.Height());
+  StretchCopy(Band, Band.BoundsRect(), Src, SrcR);
+  CopyPixels(
+      Bmp, Visible.Left, Visible.Top, Band,
+      Bounds(Visible.Left - DstR.Left, Visible.Top - DstR.Top, Visible.Width(), Visible.Height()));
+}
+
 // Copies the parent's pixels behind Area: destination (x, y) takes CI's pixel at
 // (x + CI.X, y + CI.Y) when CI is ready, else Area is filled with CI's colour.
 void ParentInto(TBitmap32& Bmp, const TRect& Area, const TCacheInfo& CI) {
@@ -354,11 +371,11 @@ void PaintTexture(const TsSkinModel& Sm, TBitmap32& Bmp, TRect& R, const TsMaskD
     R.Left += tw;
     return;
   case tmTopStretch:
-    StretchCopy(Bmp, {R.Left, R.Top, R.Right, R.Top + th}, *Src, S);
+    StretchClipped(Bmp, {R.Left, R.Top, R.Right, R.Top + th}, R, *Src, S);
     R.Top += th;
     return;
   case tmLeftStretch:
-    StretchCopy(Bmp, {R.Left, R.Top, R.Left + tw, R.Bottom}, *Src, S);
+    StretchClipped(Bmp, {R.Left, R.Top, R.Left + tw, R.Bottom}, R, *Src, S);
     R.Left += tw;
     return;
   case tmBottomRow:

@@ -134,6 +134,16 @@ TEST(PaintSectionBackground, TextureSharesAndModes) {
   EXPECT_EQ(PixR(P), RoundByte(0.2 * PixR(T) + 0.8 * RValue(Green)));
   EXPECT_EQ(PixG(P), RoundByte(0.2 * PixG(T) + 0.8 * GValue(Green)));
 
+  // A tile stretched along the top of a rectangle lower than the tile stays inside it.
+  S.M.ma[Tex].DrawMode = 4;
+  S.M.gd[Sec].Props[0].ImagePercent = 100;
+  TBitmap32 Low = Target(40, 20);
+  PaintSectionBackground(Sec, "PANEL", TCacheInfo{}, 0, {0, 5, 40, 13}, {0, 0}, Low, &S.M, -1, -1,
+                         clFuchsia);
+  EXPECT_EQ(Low.Pixel(0, 5), S.Master().Pixel(0, 0));
+  EXPECT_EQ(Low.Pixel(39, 12), S.Master().Pixel(15, 7));
+  EXPECT_EQ(Low.Pixel(20, 13), Ground);
+
   // A mode without a layout draws nothing: the section colour covers the rectangle.
   S.M.ma[Tex].DrawMode = 8;
   S.M.gd[Sec].Props[0].ImagePercent = 100;
