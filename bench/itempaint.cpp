@@ -2,20 +2,23 @@
 // at 200 x 30 and 800 x 600, each time printed as a ratio to a plain fill of the same bitmap
 // measured in the same run.
 //
-// The skin is generated here: a master bitmap with masked border frames and textures, and one
-// section per way of painting (plain colour, gradient, textures in several modes, gradient and
-// texture in one pass and in two layers, transparency over the parent, border masks stretched
-// and tiled, corner images); the hot state repeats the normal one with the hot frames. Usage:
-// bench_itempaint [repeats]
+// Two skins: the program's own (skins/MeadowStyle, every section), and one generated here to
+// reach the ways of painting that skin does not use: a master bitmap with masked border frames and
+// textures, and one section per way of painting (plain colour, gradient, textures in several modes,
+// gradient and texture in one pass and in two layers, transparency over the parent, border masks
+// stretched and tiled, corner images); the hot state repeats the normal one with the hot frames.
+// Usage: bench_itempaint [repeats]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "skin/paint/kvGradients.h"
 #include "skin/paint/kvSkinItems.h"
 #include "skin/paint/sGraphUtils.h"
+#include "tools/kvskin/kvskinPaint.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -131,40 +134,54 @@ void MakeSkin(TsSkinModel& M) {
   Corners.BorderIndex = Border;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-  TsSkinModel M;
-  std::string Source = "generated skin";
-  if (argc > 1) Repeats = std::max(1, std::atoi(argv[1]));
-  MakeSkin(M);
-  for (TsGeneralData& G : M.gd) {
-    TColor Hot = G.Props[1].Color;
-    G.Props[1] = G.Props[0];
-    G.Props[1].Color = Hot;
-  }
+// Paints every section of M in states 0 and 1 at both sizes, printed against a plain fill.
+void BenchSkin(const TsSkinModel& M, const char* Title) {
   TBitmap32 Parent(1000, 800);
   for (int y = 0; y < Parent.Height(); ++y)
     for (int x = 0; x < Parent.Width(); ++x)
       Parent.Pixel(x, y) = Pix(x & 255, y & 255, 128);
-
-  std::printf("Section painting (%s), best of %d, time per section / plain fill of the same "
-              "bitmap\n",
-              Source.c_str(), Repeats);
+  std::printf("\n== %s, best of %d, time per section / plain fill of the same bitmap\n", Title,
+              Repeats);
   for (TSize Size : {TSize{200, 30}, TSize{800, 600}}) {
     TBitmap32 Bmp(Size.cx, Size.cy);
     double Fill = BestUs([&] { FillPixels32(Bmp, Bmp.BoundsRect(), 0xECF7F4, 255); });
     std::printf("\n%d x %d: plain fill %.1f us\n", Size.cx, Size.cy, Fill);
+    double Sum = 0;
     for (int i = 0; i < int(M.gd.size()); ++i) {
       for (int State : {0, 1}) {
         double T = BestUs([&] {
           PaintSectionByIndex(i, M.gd[i].ClassName, NewCacheInfo(&Parent, 10, 10), -1, -1, &M, &Bmp,
                               {0, 0}, Bmp.BoundsRect(), State, true);
         });
-        std::printf("  %-16s state %d %10.1f us %8.2f x fill\n", M.gd[i].ClassName.c_str(), State,
+        Sum += T;
+        std::printf("  %-18s state %d %10.1f us %8.2f x fill\n", M.gd[i].ClassName.c_str(), State,
                     T, T / Fill);
       }
     }
+    std::printf("  all sections, both states: %.2f x fill each on average\n",
+                Sum / (2 * M.gd.size()) / Fill);
   }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1) Repeats = std::max(1, std::atoi(argv[1]));
+  std::ostringstream Err;
+  auto Meadow =
+      LoadSkinForPainting(std::string(TV_SOURCE_DIR) + "/skins/MeadowStyle", "bench", Err);
+  if (Meadow)
+    BenchSkin(Meadow->Model, "MeadowStyle");
+  else
+    std::printf("MeadowStyle not loaded: %s", Err.str().c_str());
+
+  TsSkinModel M;
+  MakeSkin(M);
+  for (TsGeneralData& G : M.gd) {
+    TColor Hot = G.Props[1].Color;
+    G.Props[1] = G.Props[0];
+    G.Props[1].Color = Hot;
+  }
+  BenchSkin(M, "generated skin");
   return 0;
 }

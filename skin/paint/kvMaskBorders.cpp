@@ -104,6 +104,7 @@ public:
       return;
     }
     if (SW <= 0 || SH <= 0) return;
+    if (FMasked && MaskedCentreRows(T, SX, SY, SW, SH)) return;
     int Y = T.Top;
     for (; Y < T.Bottom - SH; Y += SH)
       HorzBand(T.Left, T.Right, Y, SH, SX, SY, SW);
@@ -111,6 +112,32 @@ public:
   }
 
 private:
+  // A masked centre of small tiles: one row of tiles with its mask is laid out once, then copied
+  // through its mask row by row, which gives the same pixels as tile by tile. False when the
+  // source piece or its mask leaves the source bitmap (the tiles then clip one by one).
+  bool MaskedCentreRows(const TRect& T, int SX, int SY, int SW, int SH) {
+    int MaskRows = FMask.R.Height() / 2;
+    if (SX < 0 || SY < 0 || SX + SW > FSrc.Width() || SY + MaskRows + SH > FSrc.Height())
+      return false;
+    int W = T.Width();
+    TBitmap32 Strip(W, 2 * SH);
+    for (int j = 0; j < SH; ++j) {
+      const uint32_t* S = FSrc.ScanLine(SY + j) + SX;
+      const uint32_t* M = FSrc.ScanLine(SY + MaskRows + j) + SX;
+      uint32_t* D = Strip.ScanLine(j);
+      uint32_t* DM = Strip.ScanLine(SH + j);
+      for (int i = 0; i < W; ++i) {
+        D[i] = S[i % SW];
+        DM[i] = M[i % SW];
+      }
+    }
+    TRect StripR = Strip.BoundsRect();
+    for (int Y = T.Top; Y < T.Bottom; Y += SH)
+      CopyMasked(Bounds(T.Left, Y, W, std::min(SH, T.Bottom - Y)), Bounds(0, 0, W, SH), FDst,
+                 StripR, false, TCacheInfo{}, Strip);
+    return true;
+  }
+
   // One tile (or the cut last one) of an edge or the centre: key pixels are skipped.
   void Piece(int X, int Y, int SX, int SY, int W, int H) {
     if (W <= 0 || H <= 0) return;
