@@ -66,6 +66,8 @@ TEST(KvSkinRender, PaintsASectionInAStateOverTheGivenBackground) {
   EXPECT_EQ(ReadPng(Out).Pixel(3, 3), BlendPixel(Rgb(0x00F0E0), Rgb(0x0000FF), 127));
   R = Tool({"render", Dir.Str(), "LABEL", "--bg", "0", Out});
   EXPECT_EQ(ReadPng(Out).Pixel(3, 3), BlendPixel(Rgb(0), Rgb(0x0000FF), 127));
+  R = Tool({"render", Dir.Str(), "LABEL", "--bg", "$FF00", Out});
+  EXPECT_EQ(ReadPng(Out).Pixel(3, 3), BlendPixel(Rgb(0xFF00), Rgb(0x0000FF), 127));
 }
 
 TEST(KvSkinRender, WritesBmpAndPamAndRefusesWhatItCannotDo) {

@@ -189,8 +189,8 @@ int Sheet(const std::vector<std::string>& Args, std::ostream& Out, std::ostream&
 
 TKvSkinCommandRegistrar RenderCommand{
     {"render", "render SKIN SECTION [--state N] [--size WxH] [--bg COLOR] OUT",
-     "paints one section in one state into a PNG, BMP or PAM picture (over --bg, else the "
-     "skin's global colour)",
+     "paints one section in one state (default 0) into a PNG, BMP or PAM picture of the "
+     "size (default 120x40), over --bg, else the skin's global colour",
      Render}};
 TKvSkinCommandRegistrar SheetCommand{
     {"sheet", "sheet SKIN OUT.png",
