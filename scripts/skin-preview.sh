@@ -5,10 +5,8 @@
 # nine-slice bands of each frame. Region data comes from `kvskin check`, so the sheet shows
 # the regions exactly as the engine loads them. Dark gray stands for the key colour
 # (transparent); pale yellow lines split state frames, blue lines the image from its mask below.
-#
-# TODO: once section painting exists, add a second sheet under this one: every section of the
-# skin painted in each of its states (normal, hot, pressed) at a few sizes, with its name, so
-# that the look can be reviewed without starting the program.
+# Beside it, build/screenshots/sections.png (`kvskin sheet`): every section of the skin painted
+# in each of its states, small and large, over a checkerboard, with its name.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 kvskin="$root/build/native/tools/kvskin/kvskin"
@@ -87,3 +85,4 @@ panel "$skin/ButtonHuge.bmp" own "ButtonHuge.bmp: three states with their nine-s
 convert "$tmp/master.png" "$tmp/button.png" -background '#1E211E' -gravity center -append \
   "$out/skin.png"
 echo "wrote $out/skin.png"
+"$kvskin" sheet "$skin" "$out/sections.png"

@@ -8,6 +8,7 @@
 #include "skin/data/sMaskData.h"
 #include "skin/data/sSkinModel.h"
 #include "tools/kvskin/kvContrast.h"
+#include "tools/kvskin/kvskinPaint.h"
 #include "tools/kvskin/kvskinTool.h"
 
 namespace fs = std::filesystem;
@@ -160,36 +161,10 @@ int Check(const std::vector<std::string>& Args, std::ostream& Out, std::ostream&
     return 2;
   }
   const std::string& Skin = Args[0];
-  TsSkinModel M;
-  M.CollectProblems = true;
-  TkvMemIniFile Ini;
-  std::unique_ptr<TkvSkinConvertor> Package;
-  std::error_code Ec;
-  try {
-    if (fs::is_directory(Skin, Ec)) {
-      std::string Options = FindFileNoCase(Skin, SOptionsFileName);
-      if (Options.empty()) {
-        Err << "kvskin check: " << Skin << " has no " << SOptionsFileName << "\n";
-        return 1;
-      }
-      std::vector<uint8_t> Text = ReadWholeFile(Options);
-      Ini.SetText(std::string_view(reinterpret_cast<const char*>(Text.data()), Text.size()));
-      std::string Path = Skin;
-      if (Path.back() != '/' && Path.back() != '\\') Path += '/';
-      M.LoadSkin(Ini, TkvImageSource(Path));
-    } else {
-      Package = std::make_unique<TkvSkinConvertor>();
-      Package->SetPackedData(std::make_unique<TMemoryStream>(ReadWholeFile(Skin)));
-      UnpackSkinPackage(Package);
-      const TMemoryStream& Options = Package->OptionsOrFail();
-      Ini.SetText(std::string_view(reinterpret_cast<const char*>(Options.Memory()),
-                                   Options.Bytes().size()));
-      M.LoadSkin(Ini, TkvImageSource(Package.get()));
-    }
-  } catch (const std::exception& E) {
-    Err << "kvskin check: " << Skin << ": " << E.what() << "\n";
-    return 1;
-  }
+  std::unique_ptr<TKvLoadedSkin> Loaded = LoadSkinForPainting(Skin, "check", Err, true);
+  if (!Loaded) return 1;
+  TsSkinModel& M = Loaded->Model;
+  const TkvMemIniFile& Ini = Loaded->Options;
   std::vector<std::string> Problems = M.Problems;
   CheckValues(Ini, M, Problems);
   for (const TContrastProblem& P : CheckTextContrast(M))

@@ -9,6 +9,7 @@
 #include "skin/images/kvPNGWrite.h"
 #include "skin/images/kvTinyJPG.h"
 #include "skin/paint/kvBitmapIO.h"
+#include "tools/kvskin/kvskinPaint.h"
 #include "tools/kvskin/kvskinTool.h"
 
 namespace {
@@ -33,29 +34,13 @@ TBitmap32 DecodeImageFile(const std::string& FileName) {
   return Bmp;
 }
 
-void SavePng(const TBitmap32& Bmp, const std::string& FileName) {
-  SavePNGToFile(Bmp, FileName, 9);
-}
-
-using TImageWriter = void (*)(const TBitmap32&, const std::string&);
-
-// PNG, BMP (32 bits with an alpha mask) or PAM (RGB_ALPHA) by the extension, in any case; null
-// for another extension.
-TImageWriter WriterFor(const std::string& FileName) {
-  const std::string Ext = UpperCaseAscii(ExtractFileExt(FileName));
-  if (Ext == ".PNG") return SavePng;
-  if (Ext == ".BMP") return SaveBmp32;
-  if (Ext == ".PAM") return SavePam;
-  return nullptr;
-}
-
 int Decode(const std::vector<std::string>& Args, std::ostream&, std::ostream& Err) {
   if (Args.size() != 2) {
     Err << "usage: kvskin decode IN OUT\n";
     return 2;
   }
   // The output's kind is checked first, so that a wrong name costs no decoding.
-  TImageWriter Write = WriterFor(Args[1]);
+  TImageWriter Write = ImageWriterFor(Args[1]);
   if (!Write)
     throw std::runtime_error("Unknown output format \"" + Args[1] +
                              "\": use the extension .png, .bmp or .pam.");

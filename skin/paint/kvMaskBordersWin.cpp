@@ -1,0 +1,18 @@
+// The window-region side of border masks (Windows build).
+#include <windows.h>
+
+#include "skin/paint/kvMaskBorders.h"
+
+void PaintMaskBordersWithRegion(const TsSkinModel& Sm, TBitmap32& Bmp, void* Region,
+                                bool UpdateCorners, int State, const TsMaskData& Mask) {
+  std::vector<TRect> Cut;
+  PaintMaskBordersWithRegion(Sm, Bmp, Cut, UpdateCorners, State, Mask);
+  if (!Region) return;
+  HRGN Rgn = static_cast<HRGN>(Region);
+  for (const TRect& R : Cut) {
+    HRGN Run = CreateRectRgn(R.Left, R.Top, R.Right, R.Bottom);
+    if (!Run) continue;
+    CombineRgn(Rgn, Rgn, Run, RGN_DIFF);
+    DeleteObject(Run);
+  }
+}
