@@ -3,13 +3,17 @@
 
 #include "app/un_main.h"
 #include "skin/images/kvShadows.h"
+#include "skin/images/kvSkinPictures.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   TApplication App;
   RegisterToolkitClasses();
+  RegisterSkinClasses();
+  InstallSkinPictureReaders();
   try {
     Application->Initialize();
     BuiltinShadows();
+    SkinManagerStartup();
     Application->MainFormOnTaskBar = true;
     Application->SetTitle(ProgramTitle);
     Application->CreateForm(frm_main);

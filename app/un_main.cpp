@@ -24,6 +24,7 @@ Tfrm_main::Tfrm_main(TComponent* AOwner) : TForm(AOwner) {
   RegisterField("pb", pb);
   RegisterField("Timer1", Timer1);
   RegisterField("sLabel2", sLabel2);
+  RegisterField("sSkinManager1", sSkinManager1);
   RegisterField("opd", opd);
   RegisterField("sButton3", sButton3);
   RegisterField("sd", sd);

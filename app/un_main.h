@@ -7,6 +7,7 @@
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
+#include "skin/data/sSkinManager.h"
 
 #include <memory>
 #include <vector>
@@ -46,6 +47,7 @@ public:
   TProgressBar* pb = nullptr;
   TTimer* Timer1 = nullptr;
   TLabel* sLabel2 = nullptr;
+  TsSkinManager* sSkinManager1 = nullptr;
   TOpenDialog* opd = nullptr;
   TButton* sButton3 = nullptr;
   TSaveDialog* sd = nullptr;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/un_main.h"
+#include "skin/images/kvSkinPictures.h"
 
 namespace {
 
@@ -75,6 +76,8 @@ double RunOnce(Tfrm_main* Form, size_t Size, int Count) {
 int main() {
   TApplication App;
   RegisterToolkitClasses();
+  RegisterSkinClasses();
+  InstallSkinPictureReaders();
   Application->Initialize();
   Application->SetTitle(ProgramTitle);
   auto* Form = new Tfrm_main(Application);

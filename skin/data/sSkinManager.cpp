@@ -108,6 +108,10 @@ bool HasEngineSwitch(const wchar_t* Switch) {
   return false;
 }
 
+void RegisterSkinClasses() {
+  RegisterClass<TsSkinManager>("TsSkinManager");
+}
+
 void SkinManagerStartup() {
   static bool Done = false;
   if (Done) return;
@@ -155,6 +159,8 @@ std::unique_ptr<TsSkinModel> TsSkinManager::NewModel() const {
   Model->Manager = const_cast<TsSkinManager*>(this);
   Model->SizingFrameWidth = GetSystemMetrics(SM_CXSIZEFRAME);
   Model->SetCommonSections(FCommonSections);
+  Model->HueOffset = FHueOffset;
+  Model->Saturation = FSaturation;
   return Model;
 }
 

@@ -156,5 +156,7 @@ extern std::function<void(const std::wstring& Text)> ShowEngineMessage;
 // "/kvpreview"), lower-cased; tests may set them.
 std::vector<std::wstring>& EngineSwitches();
 bool HasEngineSwitch(const wchar_t* Switch);
+// Makes the engine's components known to the definition reader.
+void RegisterSkinClasses();
 // Run once at start-up: shows "Orvane v8.41" when "/kvver" was given.
 void SkinManagerStartup();

@@ -2,6 +2,7 @@
 
 #include "app/un_main.h"
 #include "skin/images/kvShadows.h"
+#include "skin/images/kvSkinPictures.h"
 #include "tests/toolkit/GuiTest.h"
 
 #include <commctrl.h>
@@ -14,6 +15,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
     TestApplication(ProgramTitle);
+    RegisterSkinClasses();
+    InstallSkinPictureReaders();
     Form = new Tfrm_main(Application);
     Form->HandleNeeded();
   }
@@ -215,4 +218,23 @@ TEST(BuiltinShadows, AreDecodedFromTheProgramsResources) {
   EXPECT_FALSE(BuiltinShadows().Active.IsEmpty());
   EXPECT_FALSE(BuiltinShadows().Inactive.IsEmpty());
   EXPECT_EQ(BuiltinShadows().Active.Width(), BuiltinShadows().Inactive.Width());
+}
+
+TEST_F(MainWindowTest, TheInternalSkinIsAppliedWhileTheWindowIsCreated) {
+  TsSkinManager* M = Form->sSkinManager1;
+  ASSERT_NE(M, nullptr);
+  EXPECT_EQ(DefaultManager, M);
+  EXPECT_EQ(M->SkinName(), L"MeadowStyle");
+  EXPECT_EQ(M->InternalSkins().Count(), 1);
+  EXPECT_EQ(M->InternalSkins().Items(0).Name(), "MeadowStyle");
+  EXPECT_TRUE(M->Model().SkinData.Active);
+  EXPECT_GE(M->Model().GetSkinIndex("BUTTON"), 0);
+  EXPECT_GE(M->Model().GetSkinIndex("EDIT"), 0);
+  EXPECT_TRUE(M->GlobalHookInstalled());
+  EXPECT_EQ(M->ThirdPartyClasses(1), std::vector<std::wstring>{L"TButton"});
+  for (int i = 0; i < ThirdPartyCount; ++i) {
+    if (i != 1) {
+      EXPECT_EQ(M->ThirdParty(i), L" ") << ThirdPartyNames[i];
+    }
+  }
 }

@@ -2,6 +2,7 @@
 
 #include "app/un_info.h"
 #include "app/un_main.h"
+#include "skin/images/kvSkinPictures.h"
 #include "tests/toolkit/GuiTest.h"
 
 #include <commdlg.h>
@@ -13,6 +14,8 @@ class RunTest : public ::testing::Test {
 protected:
   void SetUp() override {
     TestApplication(ProgramTitle);
+    RegisterSkinClasses();
+    InstallSkinPictureReaders();
     Form = new Tfrm_main(Application);
     Form->HandleNeeded();
     TWndMethod Previous = Form->sLabel2->WindowProc;
