@@ -69,23 +69,14 @@ bool TProgressBar::ReadProperty(const std::string& Name, const TDefValue& Value)
 // ---------------------------------------------------------------------------------------------
 // TRichEdit
 
-TRichEdit::TRichEdit(TComponent* AOwner) : TWinControl(AOwner) {
-  SetTabStop(true);
-  SetColor(clWindow);
-  SetBounds(0, 0, 185, 89);
-}
+TRichEdit::TRichEdit(TComponent* AOwner) : TCustomMemo(AOwner) {}
 
 void TRichEdit::CreateParams(TCreateParams& Params) {
   static HMODULE Library = LoadLibraryW(L"Msftedit.dll");
   if (!Library) throw Exception(L"The rich edit library Msftedit.dll cannot be loaded");
-  TWinControl::CreateParams(Params);
+  TCustomMemo::CreateParams(Params);
   Params.SysClassName = MSFTEDIT_CLASS;
   Params.Caption.clear(); // the text goes in after plain-text mode is set
-  Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
-  if (ScrollBars == ssHorizontal || ScrollBars == ssBoth)
-    Params.Style |= WS_HSCROLL | ES_AUTOHSCROLL;
-  if (ScrollBars == ssVertical || ScrollBars == ssBoth) Params.Style |= WS_VSCROLL;
-  Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TRichEdit::CreateWindowHandle() {
@@ -196,23 +187,16 @@ void TRichEdit::WndProc(TMessage& Message) {
   case CM_FONTCHANGED: ApplyColors(); break;
   default: break;
   }
-  TWinControl::WndProc(Message);
+  TCustomMemo::WndProc(Message);
 }
 
 bool TRichEdit::ReadProperty(const std::string& Name, const TDefValue& Value) {
-  if (Name == "Lines.Strings") {
-    if (Value.Kind != TDefValue::vkStrings) throw Exception(L"String list expected");
-    SetText(JoinLines(Value.Strings));
-  } else if (Name.compare(0, 11, "BoundLabel.") == 0) {
+  if (Name.compare(0, 11, "BoundLabel.") == 0) {
     return FBoundLabel.ReadProperty(Name.substr(11), Value);
   } else if (Name == "PlainText") {
     PlainText = Value.AsBool();
-  } else if (Name == "ScrollBars") {
-    ReadScrollBars(Value, ScrollBars);
-  } else if (Name == "OnChange") {
-    OnChange = Value.AsMethod<TNotifyEvent>();
   } else {
-    return TWinControl::ReadProperty(Name, Value);
+    return TCustomMemo::ReadProperty(Name, Value);
   }
   return true;
 }

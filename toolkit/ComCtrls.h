@@ -36,13 +36,12 @@ private:
 
 // A rich edit in plain-text mode. Its text uses CR LF line breaks, whatever the control keeps
 // inside; ranges are given in positions of that text.
-class TRichEdit : public TWinControl {
+class TRichEdit : public TCustomMemo {
 public:
   explicit TRichEdit(TComponent* AOwner);
   const wchar_t* ClassName() const override { return L"TRichEdit"; }
   std::wstring Text() const override;
   void SetText(const std::wstring& Value) override;
-  int LineCount() const { return int(SplitLines(Text()).size()); }
   // Replaces Length characters at Position (0-based, in the CR LF text) by NewText, as one
   // edit of the control, without moving the rest of the text in and out.
   void ReplaceRange(size_t Position, size_t Length, const std::wstring& NewText);
@@ -52,8 +51,6 @@ public:
   void BeginUpdate();
   void EndUpdate();
   bool PlainText = true;
-  TScrollStyle ScrollBars = ssBoth;
-  TNotifyEvent OnChange;
   // Runs OnChange; the control calls it for every change of its text.
   virtual void Change();
   void WndProc(TMessage& Message) override;

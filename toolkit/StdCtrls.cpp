@@ -369,17 +369,16 @@ bool TEdit::ReadProperty(const std::string& Name, const TDefValue& Value) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// TMemo
+// TCustomMemo, TMemo
 
-TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner) {
+TCustomMemo::TCustomMemo(TComponent* AOwner) : TWinControl(AOwner) {
   SetTabStop(true);
   SetColor(clWindow);
   SetBounds(0, 0, 185, 89);
 }
 
-void TMemo::CreateParams(TCreateParams& Params) {
+void TCustomMemo::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
-  Params.SysClassName = L"EDIT";
   Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
   if (ScrollBars == ssHorizontal || ScrollBars == ssBoth)
     Params.Style |= WS_HSCROLL | ES_AUTOHSCROLL;
@@ -387,29 +386,12 @@ void TMemo::CreateParams(TCreateParams& Params) {
   Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TMemo::CreateWindowHandle() {
-  // Lists of many items go far past the default limit of 32 K characters.
-  SendMessageW(Handle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-}
-
-int TMemo::LineCount() const {
-  return int(SplitLines(Text()).size());
-}
-
-std::wstring TMemo::Line(int Index) const {
+std::wstring TCustomMemo::Line(int Index) const {
   auto Lines = SplitLines(Text());
   return Index >= 0 && size_t(Index) < Lines.size() ? Lines[size_t(Index)] : std::wstring();
 }
 
-void TMemo::WndProc(TMessage& Message) {
-  if (Message.Msg == CN_COMMAND) {
-    if (HIWORD(Message.WParam) == EN_CHANGE && OnChange) OnChange(this);
-    return;
-  }
-  TWinControl::WndProc(Message);
-}
-
-bool TMemo::ReadProperty(const std::string& Name, const TDefValue& Value) {
+bool TCustomMemo::ReadProperty(const std::string& Name, const TDefValue& Value) {
   if (Name == "Lines.Strings") {
     if (Value.Kind != TDefValue::vkStrings) throw Exception(L"String list expected");
     SetText(JoinLines(Value.Strings));
@@ -421,6 +403,24 @@ bool TMemo::ReadProperty(const std::string& Name, const TDefValue& Value) {
     return TWinControl::ReadProperty(Name, Value);
   }
   return true;
+}
+
+void TMemo::CreateParams(TCreateParams& Params) {
+  TCustomMemo::CreateParams(Params);
+  Params.SysClassName = L"EDIT";
+}
+
+void TMemo::CreateWindowHandle() {
+  // Lists of many items go far past the default limit of 32 K characters.
+  SendMessageW(Handle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+}
+
+void TMemo::WndProc(TMessage& Message) {
+  if (Message.Msg == CN_COMMAND) {
+    if (HIWORD(Message.WParam) == EN_CHANGE && OnChange) OnChange(this);
+    return;
+  }
+  TCustomMemo::WndProc(Message);
 }
 
 // ---------------------------------------------------------------------------------------------

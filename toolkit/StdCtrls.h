@@ -112,18 +112,28 @@ private:
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-// A multi-line edit. Its lines are the lines of its text (see SplitLines).
-class TMemo : public TWinControl {
+// What the multi-line edits share: the text as lines (see SplitLines), scroll bars and the
+// change event.
+class TCustomMemo : public TWinControl {
 public:
-  explicit TMemo(TComponent* AOwner);
-  const wchar_t* ClassName() const override { return L"TMemo"; }
-  int LineCount() const;
+  explicit TCustomMemo(TComponent* AOwner);
+  int LineCount() const { return int(SplitLines(Text()).size()); }
   std::wstring Line(int Index) const;
   void SetLines(const std::vector<std::wstring>& Lines) { SetText(JoinLines(Lines)); }
   TScrollStyle ScrollBars = ssNone;
   TNotifyEvent OnChange;
-  void WndProc(TMessage& Message) override;
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+
+protected:
+  // Multi-line styles, the scroll bars and the sunken edge.
+  void CreateParams(TCreateParams& Params) override;
+};
+
+class TMemo : public TCustomMemo {
+public:
+  using TCustomMemo::TCustomMemo;
+  const wchar_t* ClassName() const override { return L"TMemo"; }
+  void WndProc(TMessage& Message) override;
 
 protected:
   void CreateParams(TCreateParams& Params) override;

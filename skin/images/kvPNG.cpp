@@ -70,7 +70,7 @@ bool IsValidColorFormat(uint8_t ColorType, uint8_t Depth) {
   }
 }
 
-// The predictor of the Paeth filter, with the PNG specification's order of ties.
+// The predictor of the Paeth filter, with the order of ties the PNG standard gives.
 inline int PaethPredictor(int A, int B, int C) {
   const int P = B - C; // (A + B - C) - A
   const int Q = A - C; // (A + B - C) - B

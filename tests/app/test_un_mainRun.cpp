@@ -338,9 +338,9 @@ TEST_F(FilesTest, TypeChangeRewritesTheExtensionInTheNameBox) {
       // As a user's pick sends them (Wine's dialog acts on the second).
       SendMessageW(Dlg, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE), LPARAM(Types));
       SendMessageW(Dlg, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK), LPARAM(Types));
-      wchar_t Spec[MAX_PATH] = {};
-      SendMessageW(Dlg, CDM_GETSPEC, MAX_PATH, LPARAM(Spec));
-      Seen.push_back(Spec);
+      wchar_t Shown[MAX_PATH] = {};
+      SendMessageW(Dlg, CDM_GETSPEC, MAX_PATH, LPARAM(Shown));
+      Seen.push_back(Shown);
     };
     Pick(2, L"dokument.txt");    // HTML
     Pick(3, nullptr);            // any file
