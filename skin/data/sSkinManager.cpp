@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 
+#include "skin/images/kvShadows.h"
 #include "skin/paint/sMessages.h"
 
 namespace fs = std::filesystem;
@@ -25,6 +26,7 @@ const char* const ThirdPartyNames[ThirdPartyCount] = {
 const wchar_t* const EngineVersion = L"Orvane v8.41";
 
 TsSkinManager* DefaultManager = nullptr;
+bool UseLatestCommonDialogs = true;
 bool SkinLoading = false;
 bool SkinAnnouncing = false;
 
@@ -140,7 +142,11 @@ TsSkinManager::~TsSkinManager() {
   if (FActive && FModel->SkinData.Active) AnnounceSkinRemoval();
   FActive = false;
   UnInstallHook();
-  if (DefaultManager == this) DefaultManager = nullptr;
+  UnhookMainWindow();
+  if (DefaultManager == this) {
+    DefaultManager = nullptr;
+    UseLatestCommonDialogs = true;
+  }
 }
 
 void TsSkinManager::Loaded() {
@@ -148,10 +154,12 @@ void TsSkinManager::Loaded() {
   if (FSkinDirectory.empty()) FSkinDirectory = L"c:\\Skins";
   for (int i = 0; i < ThirdPartyCount; ++i)
     if (FThirdParty[size_t(i)].empty()) SetThirdParty(i, i == 1 ? L"TButton" : L" ");
+  if (FIsDefault) HookMainWindow();
   if (FActive && !FSkinName.empty() && FModel->SkinData.Active) {
     AnnounceNewSkin(false);
     if (OnActivate) OnActivate(this);
   }
+  SyncDialogMode();
 }
 
 std::unique_ptr<TsSkinModel> TsSkinManager::NewModel() const {
@@ -223,6 +231,7 @@ void TsSkinManager::SetSkinName(const std::wstring& Value) {
     if (OnActivate && !IsLoading()) OnActivate(this);
   }
   if (OnAfterChange && !IsLoading()) OnAfterChange(this);
+  SyncDialogMode();
 }
 
 void TsSkinManager::LoadInto(TsSkinModel& Target, bool Packed) {
@@ -281,6 +290,90 @@ void TsSkinManager::FinishLoad(std::unique_ptr<TsSkinModel> Loaded) {
   if (!FActive) return; // no skin at all: the current model stays as it is
   FModel = std::move(Loaded);
   CheckVersion(FModel->SkinData.Version);
+  CheckShadows();
+}
+
+void TsSkinManager::CheckShadows() {
+  FFormShadowSize = {};
+  if (!FExtendedBorders || FModel->gd.empty()) return; // no skin loaded
+  int Index = FModel->ConstData.ExBorder;
+  if (!FModel->IsValidImgIndex(Index)) {
+    // The built-in templates, drawn as nine-slice images with these margins.
+    FFormShadowSize = {DefaultShadowMargin, DefaultShadowMargin, DefaultShadowMargin,
+                       DefaultShadowMargin};
+    return;
+  }
+  const TsMaskData& Ex = FModel->ma[size_t(Index)];
+  int Offs = FModel->SkinData.ExContentOffs;
+  if (FModel->SkinData.ExDrawMode != 0)
+    FFormShadowSize = {Offs, Offs, Offs, Offs};
+  else
+    FFormShadowSize = {Ex.WL - Offs, Ex.WT - Offs, Ex.WR - Offs, Ex.WB - Offs};
+}
+
+void TsSkinManager::FreezeForms() {
+  if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated() &&
+      IsIconic(Application->MainForm()->Handle()))
+    return;
+  for (TForm* Form : SkinnedForms())
+    if (Form->HandleAllocated() && IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
+        !Form->Parent())
+      SendMessageW(Form->Handle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TsSkinManager::ThawForms() {
+  for (TForm* Form : SkinnedForms())
+    if (Form->HandleAllocated() && IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
+        !Form->Parent()) {
+      SendMessageW(Form->Handle(), WM_SETREDRAW, TRUE, 0);
+      RedrawWindow(Form->Handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+}
+
+void TsSkinManager::SyncDialogMode() {
+  if (DefaultManager != this) return;
+  UseLatestCommonDialogs = !((FSkinningRules & srStdDialogs) && FActive);
+}
+
+void TsSkinManager::HookMainWindow() {
+  auto* Form = dynamic_cast<TForm*>(Owner());
+  if (!Form || FHookedForm) return;
+  FHookedForm = Form;
+  FMainWindowProc = Form->WindowProc;
+  Form->WindowProc = [this](TMessage& Message) {
+    if (!MainWindowHook(Message)) FMainWindowProc(Message);
+  };
+}
+
+void TsSkinManager::UnhookMainWindow() {
+  // A form that is being destroyed has no message method left to give back.
+  if (FHookedForm && !FHookedForm->IsDestroying()) FHookedForm->WindowProc = FMainWindowProc;
+  FHookedForm = nullptr;
+}
+
+bool TsSkinManager::MainWindowHook(TMessage& Message) {
+  switch (Message.Msg) {
+  case WM_SYSCOMMAND:
+    switch (Message.WParam & 0xFFF0) {
+    case SC_MINIMIZE: FShowState = ssMinimising; break;
+    case SC_RESTORE: FShowState = ssRestoring; break;
+    default: break;
+    }
+    return false;
+  case WM_THEMECHANGED: Message.Result = 0; return true;
+  case WM_ACTIVATEAPP: {
+    // The application was activated or deactivated: every form repaints its state.
+    FMainWindowProc(Message);
+    TMessage Notice = SkinCommand(KV_SYSCOLORSCHANGED);
+    if (Screen)
+      for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->HandleAllocated())
+          SendMessageW(Screen->Forms(i)->Handle(), Notice.Msg, Notice.WParam, Notice.LParam);
+    return true;
+  }
+  default: return false;
+  }
 }
 
 void TsSkinManager::ReloadSkin() {
@@ -349,11 +442,14 @@ void TsSkinManager::AnnounceSkinRemoval() {
   FModel = NewModel();
 }
 
-void TsSkinManager::RepaintForms(bool) {
+void TsSkinManager::RepaintForms(bool DoLockForms) {
   TMessage Halt = SkinCommand(KV_HALTFADE, LPARAM(this));
   BroadcastToAllForms(Halt);
   TMessage Message = SkinCommand(KV_REPAINTSKIN, LPARAM(this));
+  bool Lock = DoLockForms && !SkinLoading;
+  if (Lock) FreezeForms();
   BroadcastToAllForms(Message);
+  if (Lock) ThawForms();
   for (HWND Wnd : ForeignProviderWindows())
     if (IsWindow(Wnd) && IsWindowVisible(Wnd))
       RedrawWindow(Wnd, nullptr, nullptr,
@@ -386,6 +482,7 @@ void TsSkinManager::SetActive(bool Value) {
   } else if (!FSkinName.empty()) {
     if (!IsLoading()) AnnounceSkinRemoval();
     FModel->InitConstantIndexes();
+    SyncDialogMode();
     if (OnDeactivate) OnDeactivate(this);
   }
 }
@@ -422,6 +519,9 @@ void TsSkinManager::ReloadWithTone() {
 void TsSkinManager::SetExtendedBorders(bool Value) {
   if (Value == FExtendedBorders) return;
   FExtendedBorders = Value;
+  if (!FModel->SkinData.Active) return;
+  CheckShadows();
+  ReloadWithTone();
 }
 
 void TsSkinManager::SetIsDefault(bool Value) {
@@ -440,6 +540,7 @@ void TsSkinManager::SetIsDefault(bool Value) {
 
 void TsSkinManager::SetSkinningRules(unsigned Value) {
   FSkinningRules = Value;
+  SyncDialogMode();
 }
 
 void TsSkinManager::SetThirdParty(int Index, const std::wstring& Text) {

@@ -91,6 +91,19 @@ public:
   void ExtractByIndex(int Index, const std::wstring& DestDir);
 
   void CheckVersion(double SkinVersion);
+  // The shadow templates and margins of extended borders: none without a skin or without
+  // extended borders; the built-in shadows with 9-pixel margins when the skin has no EXBORDER
+  // image; otherwise margins from that image.
+  void CheckShadows();
+  TRect FormShadowSize() const { return FFormShadowSize; }
+  // Switches redrawing of the visible skinned forms off and on again around a change.
+  void FreezeForms();
+  void ThawForms();
+  // The toolkit's choice between its own message form and the newest system dialogs: its own
+  // while this default manager is active and skins standard dialogs.
+  void SyncDialogMode();
+  enum TShowState { ssNoneState, ssRestoring, ssMinimising };
+  TShowState ShowState() const { return FShowState; }
   void InstallHook();
   void UnInstallHook();
   bool GlobalHookInstalled() const { return FHook != nullptr; }
@@ -112,6 +125,11 @@ public:
 
 private:
   std::unique_ptr<TsSkinModel> NewModel() const;
+  // Handles the messages of the application's main window that concern the skin; true when
+  // the message is done.
+  bool MainWindowHook(TMessage& Message);
+  void HookMainWindow();
+  void UnhookMainWindow();
   void LoadInto(TsSkinModel& Target, bool Packed);
   void FinishLoad(std::unique_ptr<TsSkinModel> Loaded);
   bool PackedFileExists() const;
@@ -137,9 +155,17 @@ private:
   bool FPreviewApplied = false;
   std::string FPreviewOptions;
   HHOOK FHook = nullptr;
+  TRect FFormShadowSize{};
+  TShowState FShowState = ssNoneState;
+  TForm* FHookedForm = nullptr;
+  TWndMethod FMainWindowProc;
   HWND FActiveControl = nullptr;
   TControl* FActiveGraphControl = nullptr;
 };
+
+// The toolkit's switch for the newest system dialogs: when false, messages appear as the
+// toolkit's own message form (which the skin engine can skin).
+extern bool UseLatestCommonDialogs;
 
 // The first manager created in the application; controls without their own use it.
 extern TsSkinManager* DefaultManager;

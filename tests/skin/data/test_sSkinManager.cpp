@@ -5,6 +5,7 @@
 
 #include "skin/data/kvSkinMessages.h"
 #include "skin/data/sSkinManager.h"
+#include "skin/paint/sGraphUtils.h"
 #include "tests/toolkit/GuiTest.h"
 
 namespace fs = std::filesystem;
@@ -221,4 +222,85 @@ TEST_F(SkinManagerTest, OldSkinsAreNamedOnlyWithTheTestSwitch) {
   M->CheckVersion(9.5);
   EXPECT_EQ(Messages.size(), 2u);
   EXPECT_EQ(M->SkinningRules(), unsigned(srStdForms | srStdDialogs | srThirdParty));
+}
+
+TEST_F(SkinManagerTest, HueOffsetReloadsTheSkinWithItsColoursTurned) {
+  TsSkinManager* M = ReadManager();
+  int Form = M->Model().GetSkinIndex("FORM");
+  ASSERT_GE(Form, 0);
+  TColor Blue = M->Model().gd[size_t(Form)].Props[0].Color;
+  TColor Palette14 = M->Model().Palette[14];
+  Announced.clear();
+  M->SetHueOffset(180);
+  Form = M->Model().GetSkinIndex("FORM");
+  EXPECT_EQ(M->Model().gd[size_t(Form)].Props[0].Color, ShiftHue(180, Blue));
+  EXPECT_NE(M->Model().gd[size_t(Form)].Props[0].Color, Blue);
+  EXPECT_EQ(M->Model().Palette[14], Palette14);
+  EXPECT_EQ(Announced.size(), 1u); // announced again with the new colours
+  M->SetHueOffset(0);
+  EXPECT_EQ(M->Model().gd[size_t(M->Model().GetSkinIndex("FORM"))].Props[0].Color, Blue);
+}
+
+TEST_F(SkinManagerTest, ExtendedBordersUseTheBuiltInShadowsWithoutAnExBorderImage) {
+  TsSkinManager* M = ReadManager();
+  EXPECT_EQ(M->FormShadowSize(), (TRect{0, 0, 0, 0}));
+  M->SetExtendedBorders(true);
+  EXPECT_EQ(M->FormShadowSize(), (TRect{9, 9, 9, 9}));
+  M->SetExtendedBorders(false);
+  M->CheckShadows();
+  EXPECT_EQ(M->FormShadowSize(), (TRect{0, 0, 0, 0}));
+}
+
+TEST_F(SkinManagerTest, MouseTrackingTellsTheWindowsItLeavesAndEnters) {
+  TsSkinManager* M = ReadManager();
+  std::vector<std::pair<std::wstring, uint16_t>> Seen;
+  auto* A = new TButton(Host);
+  A->SetName(L"A");
+  A->SetParent(Host);
+  auto* B = new TButton(Host);
+  B->SetName(L"B");
+  B->SetParent(Host);
+  Host->HandleNeeded();
+  for (TButton* Button : {A, B}) {
+    TWndMethod Previous = Button->WindowProc;
+    Button->WindowProc = [&Seen, Button, Previous, M](TMessage& Msg) {
+      if (Msg.Msg == KV_SKINMSG && Msg.LParam == LPARAM(M))
+        Seen.push_back({Button->Name(), SkinCommandCode(Msg.WParam)});
+      Previous(Msg);
+    };
+  }
+  M->SetActiveControl(A->Handle());
+  M->SetActiveControl(B->Handle());
+  M->SetActiveControl(nullptr);
+  EXPECT_EQ(Seen, (std::vector<std::pair<std::wstring, uint16_t>>{{L"A", KV_MOUSEENTERED},
+                                                                  {L"A", KV_MOUSELEFT},
+                                                                  {L"B", KV_MOUSEENTERED},
+                                                                  {L"B", KV_MOUSELEFT}}));
+}
+
+TEST_F(SkinManagerTest, DialogModeAndTheMainWindowHook) {
+  TsSkinManager* M = ReadManager();
+  ASSERT_EQ(DefaultManager, M);
+  EXPECT_FALSE(UseLatestCommonDialogs); // active, skinning standard dialogs
+  M->SetSkinningRules(srStdForms);
+  EXPECT_TRUE(UseLatestCommonDialogs);
+  M->SetSkinningRules(srStdForms | srStdDialogs);
+  EXPECT_FALSE(UseLatestCommonDialogs);
+  // The owner's window: activating the application tells every form to repaint its state.
+  int Notices = 0;
+  TWndMethod Hooked = Host->WindowProc;
+  Host->WindowProc = [&](TMessage& Msg) {
+    if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_SYSCOLORSCHANGED) ++Notices;
+    Hooked(Msg);
+  };
+  SendMessageW(Host->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+  EXPECT_EQ(Notices, 1);
+  SendMessageW(Host->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(M->ShowState(), TsSkinManager::ssMinimising);
+  SendMessageW(Host->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_EQ(M->ShowState(), TsSkinManager::ssRestoring);
+  Host->WindowProc = Hooked;
+  M->SetActive(false);
+  EXPECT_TRUE(UseLatestCommonDialogs);
+  EXPECT_FALSE(M->Model().SkinData.Active);
 }
