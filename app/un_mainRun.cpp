@@ -138,13 +138,14 @@ void Tfrm_main::Button1Click(TComponent*) {
     for (const auto& Line : Lines)
       Entries.push_back(ToU16(Line));
     std::unique_ptr<textovrt::TRewriteRun> Run;
-    FEditorReplaced = true;
+    FEditorReplaced = false;
     for (int i = 0; i < N; ++i) {
       PumpEvents();
       try {
         PumpEvents();
-        if (FEditorReplaced) {
-          // A file loaded meanwhile: the remaining entries apply to the new text.
+        if (!Run || FEditorReplaced) {
+          // The run starts on the editor's text; after a file was loaded meanwhile, the
+          // remaining entries apply to the new text.
           Run = std::make_unique<textovrt::TRewriteRun>(
               ToControlBreaks(ToU16(Memo1->Text())),
               std::vector<std::u16string>(Entries.begin() + i, Entries.end()));

@@ -304,3 +304,19 @@ TEST_F(SkinManagerTest, DialogModeAndTheMainWindowHook) {
   EXPECT_TRUE(UseLatestCommonDialogs);
   EXPECT_FALSE(M->Model().SkinData.Active);
 }
+
+TEST_F(SkinManagerTest, SkinDirectoryIsMadeAbsoluteFromTheProgramsFolder) {
+  TsSkinManager* M = ReadManager();
+  wchar_t Exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, Exe, MAX_PATH);
+  std::wstring Program = fs::path(Exe).parent_path().wstring();
+  std::wstring Parent = fs::path(Program).parent_path().wstring();
+  M->SetSkinDirectory(L"Skins");
+  EXPECT_EQ(M->GetFullSkinDirectory(), Program + L"\\Skins\\");
+  M->SetSkinDirectory(L".\\Skins");
+  EXPECT_EQ(M->GetFullSkinDirectory(), Program + L"\\Skins\\");
+  M->SetSkinDirectory(L"..\\Skins");
+  EXPECT_EQ(M->GetFullSkinDirectory(), Parent + L"\\Skins\\");
+  M->SetSkinDirectory(L"c:\\Skins");
+  EXPECT_EQ(M->GetFullSkinDirectory(), L"c:\\Skins\\");
+}
