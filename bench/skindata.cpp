@@ -13,34 +13,23 @@
 
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/sSkinModel.h"
+#include "skin/paint/kvBitmapIO.h"
 
 namespace {
 
+// A skin image of W x H pixels with key-colour dots, as a 24-bit BMP.
 std::vector<uint8_t> Bmp24(int W, int H, uint32_t Seed) {
-  size_t Stride = (size_t(W) * 3 + 3) & ~size_t(3);
-  std::vector<uint8_t> B(54 + Stride * size_t(H), 0);
-  auto Put = [&](size_t At, uint32_t V, int N) {
-    for (int i = 0; i < N; ++i)
-      B[At + size_t(i)] = uint8_t(V >> (8 * i));
-  };
-  B[0] = 'B';
-  B[1] = 'M';
-  Put(2, uint32_t(B.size()), 4);
-  Put(10, 54, 4);
-  Put(14, 40, 4);
-  Put(18, uint32_t(W), 4);
-  Put(22, uint32_t(H), 4);
-  Put(26, 1, 2);
-  Put(28, 24, 2);
+  TBitmap32 Bmp(W, H);
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) {
-      uint8_t* P = &B[54 + Stride * size_t(y) + size_t(x) * 3];
+      // Rows of the file run bottom-up: row y of the file is bitmap row H - 1 - y.
       bool Key = (x % 45 < 2) && (y % 46 < 2);
-      P[0] = Key ? 0xFF : uint8_t(0xC0 + (x * 7 + y * 3 + Seed) % 40);
-      P[1] = Key ? 0x00 : uint8_t(0xD0 + (y * 5 + Seed) % 30);
-      P[2] = Key ? 0xFF : uint8_t(0x90 + (x + y) % 50);
+      uint32_t B = Key ? 0xFF : 0xC0 + (x * 7 + y * 3 + Seed) % 40;
+      uint32_t G = Key ? 0x00 : 0xD0 + (y * 5 + Seed) % 30;
+      uint32_t R = Key ? 0xFF : 0x90 + (x + y) % 50;
+      Bmp.Pixel(x, H - 1 - y) = B | (G << 8) | (R << 16);
     }
-  return B;
+  return EncodeBmp24(Bmp);
 }
 
 std::string Pad4(int V) {

@@ -5,35 +5,20 @@
 
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/sSkinModel.h"
+#include "skin/paint/kvBitmapIO.h"
 
 namespace {
 
-// A bottom-up 24-bit BMP of W x H pixels with a key-colour corner.
+// A 24-bit BMP of W x H pixels with a key-colour corner.
 std::vector<uint8_t> SmallBmp(int W, int H) {
-  size_t Stride = (size_t(W) * 3 + 3) & ~size_t(3);
-  std::vector<uint8_t> B(54 + Stride * size_t(H), 0);
-  auto Put = [&](size_t At, uint32_t V, int N) {
-    for (int i = 0; i < N; ++i)
-      B[At + size_t(i)] = uint8_t(V >> (8 * i));
-  };
-  B[0] = 'B';
-  B[1] = 'M';
-  Put(2, uint32_t(B.size()), 4);
-  Put(10, 54, 4);
-  Put(14, 40, 4);
-  Put(18, uint32_t(W), 4);
-  Put(22, uint32_t(H), 4);
-  Put(26, 1, 2);
-  Put(28, 24, 2);
+  TBitmap32 Bmp(W, H);
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) {
-      uint8_t* P = &B[54 + Stride * size_t(y) + size_t(x) * 3];
-      bool Key = x < 3 && y < 3;
-      P[0] = Key ? 0xFF : uint8_t(x);
-      P[1] = Key ? 0 : uint8_t(y);
-      P[2] = Key ? 0xFF : 0x80;
+      bool Key = x < 3 && y < 3; // counted from the bottom row, as the file stores them
+      Bmp.Pixel(x, H - 1 - y) =
+          Key ? 0xFF00FFu : uint32_t(x & 0xFF) | uint32_t(y & 0xFF) << 8 | 0x800000u;
     }
-  return B;
+  return EncodeBmp24(Bmp);
 }
 
 const TkvSkinConvertor& Images() {

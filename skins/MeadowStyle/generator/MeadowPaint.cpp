@@ -154,48 +154,6 @@ void TShelfLayout::Place(int W, int H, int& X, int& Y) {
   FRowHeight = std::max(FRowHeight, H);
 }
 
-std::vector<uint8_t> EncodeBmp24(const TBitmap32& Bmp) {
-  int W = Bmp.Width(), H = Bmp.Height();
-  uint32_t Stride = (uint32_t(W) * 3 + 3) & ~3u;
-  uint32_t ImageSize = Stride * uint32_t(H);
-  std::vector<uint8_t> Out;
-  auto U16 = [&](uint32_t V) {
-    Out.push_back(uint8_t(V));
-    Out.push_back(uint8_t(V >> 8));
-  };
-  auto U32 = [&](uint32_t V) {
-    U16(V & 0xFFFF);
-    U16(V >> 16);
-  };
-  Out.push_back('B');
-  Out.push_back('M');
-  U32(14 + 40 + ImageSize);
-  U32(0);
-  U32(14 + 40);
-  U32(40);
-  U32(uint32_t(W));
-  U32(uint32_t(H));
-  U16(1);
-  U16(24);
-  U32(0); // BI_RGB
-  U32(ImageSize);
-  U32(2835); // 72 dpi
-  U32(2835);
-  U32(0);
-  U32(0);
-  for (int y = H - 1; y >= 0; --y) {
-    const uint32_t* Row = Bmp.ScanLine(y);
-    for (int x = 0; x < W; ++x) {
-      Out.push_back(uint8_t(Row[x]));
-      Out.push_back(uint8_t(Row[x] >> 8));
-      Out.push_back(uint8_t(Row[x] >> 16));
-    }
-    for (uint32_t p = uint32_t(W) * 3; p < Stride; ++p)
-      Out.push_back(0);
-  }
-  return Out;
-}
-
 void WriteFileBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes) {
   std::ofstream F(FileName, std::ios::binary | std::ios::trunc);
   F.write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));

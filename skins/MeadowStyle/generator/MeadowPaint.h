@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "skin/paint/Bitmap32.h"
+#include "skin/paint/kvBitmapIO.h"
 
 // An sRGB colour written as 0xRRGGBB.
 struct TRgb {
@@ -93,7 +94,4 @@ private:
   int FX = 0, FY = 0, FRowHeight = 0;
 };
 
-// A BMP file with 24 bits per pixel (BITMAPINFOHEADER, rows bottom-up, padded to 4 bytes);
-// the alpha bytes are dropped.
-std::vector<uint8_t> EncodeBmp24(const TBitmap32& Bmp);
 void WriteFileBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes);
