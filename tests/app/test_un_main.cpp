@@ -238,3 +238,8 @@ TEST_F(MainWindowTest, TheInternalSkinIsAppliedWhileTheWindowIsCreated) {
     }
   }
 }
+
+TEST(Environment, TheEightBitCodePageIsTheCzechOne) {
+  // The scripts run the program with a Czech locale; files without a mark are read in 1250.
+  EXPECT_EQ(GetACP(), 1250u);
+}
