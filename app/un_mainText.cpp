@@ -2,6 +2,11 @@
 #include "app/un_mainText.h"
 
 #include <algorithm>
+#include <bit>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace textovrt {
 
@@ -19,54 +24,79 @@ std::vector<size_t> PrefixFunction(std::u16string_view Pattern) {
   return pi;
 }
 
-std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Pattern) {
-  std::vector<size_t> found;
-  if (Pattern.empty() || Pattern.size() > Text.size()) return found;
-  const std::vector<size_t> pi = PrefixFunction(Pattern);
-  const size_t m = Pattern.size();
-  for (size_t i = 0, k = 0; i < Text.size(); ++i) {
-    while (k > 0 && Text[i] != Pattern[k])
-      k = pi[k - 1];
-    if (Text[i] == Pattern[k]) ++k;
-    if (k == m) {
-      found.push_back(i + 1 - m);
-      k = pi[k - 1];
+TFinder::TFinder(std::u16string_view Text, std::u16string_view Pattern)
+    : FText(Text), FPattern(Pattern), FBudget(2 * Text.size() + 64) {}
+
+size_t TFinder::Next() {
+  constexpr size_t npos = std::u16string_view::npos;
+  if (FKmp) return NextByKmp();
+  const size_t m = FPattern.size(), n = FText.size();
+  if (m == 0 || m > n) return npos;
+  const size_t last = n - m; // the last place an occurrence can begin
+  const char16_t first = FPattern[0], lastChar = FPattern[m - 1];
+  const char16_t* text = FText.data();
+  for (;;) {
+    while (FMask != 0) {
+      const size_t at = FBlock + static_cast<size_t>(std::countr_zero(FMask)) / 2;
+      FMask &= FMask - 1;
+      if (m <= 2) return at;
+      if (FBudget < m - 2) { // periodic: checking candidates would no longer be linear
+        FKmp = true;
+        FAt = at;
+        FK = 0;
+        return NextByKmp();
+      }
+      FBudget -= m - 2;
+      if (std::char_traits<char16_t>::compare(text + at + 1, FPattern.data() + 1, m - 2) == 0)
+        return at;
     }
+    const size_t b = FNext; // the next block of eight places
+    if (b > last) return npos;
+    FBlock = b;
+    FNext = b + 8;
+    uint32_t mask = 0;
+#ifdef __SSE2__
+    if (last - b >= 7) {
+      const __m128i f = _mm_set1_epi16(static_cast<short>(first));
+      const __m128i l = _mm_set1_epi16(static_cast<short>(lastChar));
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + b));
+      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + b + m - 1));
+      mask = static_cast<uint32_t>(
+                 _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(x, f), _mm_cmpeq_epi16(y, l)))) &
+             0x5555u;
+      FMask = mask;
+      continue;
+    }
+#endif
+    for (size_t i = 0; i < 8 && b + i <= last; ++i)
+      if (text[b + i] == first && text[b + i + m - 1] == lastChar) mask |= 1u << (2 * i);
+    FMask = mask;
   }
-  return found;
 }
 
-namespace {
-
-// Finds the occurrences of one pattern in a text one after the other, overlapping ones
-// included, without keeping them.
-class TMatcher {
-public:
-  TMatcher(std::u16string_view Text, std::u16string_view Pattern)
-      : FText(Text), FPattern(Pattern), FPi(PrefixFunction(Pattern)) {}
-  // Start of the next occurrence, or npos when there is none.
-  size_t Next() {
-    const size_t m = FPattern.size();
-    while (FAt < FText.size()) {
-      const char16_t c = FText[FAt++];
-      while (FK > 0 && c != FPattern[FK])
-        FK = FPi[FK - 1];
-      if (c == FPattern[FK]) ++FK;
-      if (FK == m) {
-        FK = FPi[m - 1];
-        return FAt - m;
-      }
+size_t TFinder::NextByKmp() {
+  const size_t m = FPattern.size();
+  if (FPi.empty()) FPi = PrefixFunction(FPattern);
+  while (FAt < FText.size()) {
+    const char16_t c = FText[FAt++];
+    while (FK > 0 && c != FPattern[FK])
+      FK = FPi[FK - 1];
+    if (c == FPattern[FK]) ++FK;
+    if (FK == m) {
+      FK = FPi[m - 1];
+      return FAt - m;
     }
-    return std::u16string_view::npos;
   }
+  return std::u16string_view::npos;
+}
 
-private:
-  std::u16string_view FText, FPattern;
-  std::vector<size_t> FPi;
-  size_t FAt = 0, FK = 0;
-};
-
-} // namespace
+std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Pattern) {
+  std::vector<size_t> found;
+  TFinder finder(Text, Pattern);
+  for (size_t at = finder.Next(); at != std::u16string_view::npos; at = finder.Next())
+    found.push_back(at);
+  return found;
+}
 
 std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16string_view StartMarker,
                                          std::u16string_view EndMarker) {
@@ -75,7 +105,7 @@ std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16strin
   if (StartMarker.empty() || EndMarker.empty()) return spans;
   // Starts come in ascending order, and each pairs with the first end that begins after its
   // first character, so one pass over the ends serves every start.
-  TMatcher starts(Text, StartMarker), ends(Text, EndMarker);
+  TFinder starts(Text, StartMarker), ends(Text, EndMarker);
   size_t b = ends.Next();
   for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
     while (b != npos && b < a + 1)

@@ -4,6 +4,7 @@
 // and blanks are ordinary characters). Positions in comments are 0-based.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -59,5 +60,29 @@ std::vector<size_t> PrefixFunction(std::u16string_view Pattern);
 
 // Start positions of every occurrence of Pattern in Text, overlapping ones included, in order.
 std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Pattern);
+
+// Finds the occurrences of one pattern in a text one after the other, overlapping ones
+// included, without keeping them. Candidates are the places where the pattern's first and last
+// characters both match, eight at a time; when checking candidates costs more than a few
+// characters per character of the text (periodic patterns in periodic texts), it goes on as a
+// Knuth-Morris-Pratt matcher, so the whole scan stays linear.
+class TFinder {
+public:
+  TFinder(std::u16string_view Text, std::u16string_view Pattern);
+  // Start of the next occurrence, or npos when there is none (always for an empty pattern).
+  size_t Next();
+
+private:
+  size_t NextByKmp();
+
+  std::u16string_view FText, FPattern;
+  size_t FBlock = 0;  // first place of the block whose candidates FMask holds
+  size_t FNext = 0;   // first place of the next block to check
+  uint32_t FMask = 0; // candidates left in that block, two bits per place
+  size_t FBudget = 0; // characters that checking candidates may still compare
+  bool FKmp = false;  // the linear matcher has taken over at FAt
+  std::vector<size_t> FPi;
+  size_t FAt = 0, FK = 0;
+};
 
 } // namespace textovrt

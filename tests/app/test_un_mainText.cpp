@@ -95,3 +95,29 @@ TEST(ReplaceItem, MatchesLiteralReplacement) {
   }
   EXPECT_GT(limits, 0); // the guard was exercised
 }
+
+// The finder against a plain search at every place: texts around the block size, patterns
+// that are periodic enough to exhaust its candidate budget, and the pattern's end characters
+// at the text's edges.
+TEST(TFinder, FindsEveryOccurrence) {
+  std::mt19937 rng(5);
+  auto plain = [](const std::u16string& Text, const std::u16string& Pattern) {
+    std::vector<size_t> found;
+    for (size_t i = 0; !Pattern.empty() && i + Pattern.size() <= Text.size(); ++i)
+      if (Text.compare(i, Pattern.size(), Pattern) == 0) found.push_back(i);
+    return found;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    const std::u16string alphabet = round % 3 == 0 ? u"a" : round % 3 == 1 ? u"ab" : u"abč";
+    const size_t length = std::uniform_int_distribution<size_t>(0, round % 10 ? 40 : 300)(rng);
+    const std::u16string text = literal::RandomText(rng, alphabet, length);
+    const std::u16string pattern = literal::RandomText(rng, alphabet, round % 7 ? 4 : 30);
+    ASSERT_EQ(FindAll(text, pattern), plain(text, pattern)) << "round " << round;
+  }
+  // Long periodic runs: the matcher takes over part way and must neither miss nor repeat.
+  const std::u16string run(5000, u'a');
+  EXPECT_EQ(FindAll(run, std::u16string(1000, u'a')).size(), 4001u);
+  EXPECT_EQ(FindAll(run + u"b" + run, std::u16string(100, u'a') + u"b").size(), 1u);
+  EXPECT_TRUE(FindAll(u"abc", u"").empty());
+  EXPECT_EQ(FindAll(u"abc", u"abc"), std::vector<size_t>{0});
+}
