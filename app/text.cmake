@@ -2,6 +2,7 @@
 # both builds; the file and code page layer has one source per platform.
 set(TV_TEXT_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/un_mainText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/un_occurrences.cpp
   ${CMAKE_CURRENT_LIST_DIR}/un_rewrite.cpp)
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/un_textfile.cpp)
   list(APPEND TV_TEXT_SOURCES ${CMAKE_CURRENT_LIST_DIR}/un_textfile.cpp)

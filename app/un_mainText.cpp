@@ -50,26 +50,42 @@ size_t TFinder::Next() {
       if (std::char_traits<char16_t>::compare(text + at + 1, FPattern.data() + 1, m - 2) == 0)
         return at;
     }
-    const size_t b = FNext; // the next block of eight places
-    if (b > last) return npos;
-    FBlock = b;
-    FNext = b + 8;
+    // The next block of eight places with a candidate.
+    size_t b = FNext;
     uint32_t mask = 0;
 #ifdef __SSE2__
-    if (last - b >= 7) {
-      const __m128i f = _mm_set1_epi16(static_cast<short>(first));
-      const __m128i l = _mm_set1_epi16(static_cast<short>(lastChar));
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + b));
-      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + b + m - 1));
-      mask = static_cast<uint32_t>(
+    const __m128i f = _mm_set1_epi16(static_cast<short>(first));
+    const __m128i l = _mm_set1_epi16(static_cast<short>(lastChar));
+    auto candidates = [&](size_t At) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + At));
+      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + At + m - 1));
+      return static_cast<uint32_t>(
                  _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(x, f), _mm_cmpeq_epi16(y, l)))) &
              0x5555u;
-      FMask = mask;
+    };
+    while (b + 15 <= last && (mask = candidates(b) | candidates(b + 8) << 16) == 0)
+      b += 16;
+    if (mask == 0 && b + 7 <= last) {
+      mask = candidates(b);
+      if (mask == 0) b += 8;
+    }
+    if (mask != 0) {
+      // Two blocks may have been checked at once: keep the first one's and go on from there.
+      if ((mask & 0xFFFFu) == 0) {
+        mask >>= 16;
+        b += 8;
+      }
+      FBlock = b;
+      FNext = b + 8;
+      FMask = mask & 0xFFFFu;
       continue;
     }
 #endif
+    if (b > last) return npos;
     for (size_t i = 0; i < 8 && b + i <= last; ++i)
       if (text[b + i] == first && text[b + i + m - 1] == lastChar) mask |= 1u << (2 * i);
+    FBlock = b;
+    FNext = b + 8;
     FMask = mask;
   }
 }
@@ -100,19 +116,8 @@ std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Patter
 
 std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16string_view StartMarker,
                                          std::u16string_view EndMarker) {
-  constexpr size_t npos = std::u16string_view::npos;
   std::vector<TMarkedSpan> spans;
-  if (StartMarker.empty() || EndMarker.empty()) return spans;
-  // Starts come in ascending order, and each pairs with the first end that begins after its
-  // first character, so one pass over the ends serves every start.
-  TFinder starts(Text, StartMarker), ends(Text, EndMarker);
-  size_t b = ends.Next();
-  for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
-    while (b != npos && b < a + 1)
-      b = ends.Next();
-    if (b == npos) break; // no later start can find an end either
-    spans.push_back({a, b});
-  }
+  ForEachMarkedSpan(Text, StartMarker, EndMarker, [&](TMarkedSpan s) { spans.push_back(s); });
   return spans;
 }
 

@@ -19,48 +19,6 @@ public:
   ERewriteLimit();
 };
 
-// Every piece of Text that runs from an occurrence of StartMarker to the first occurrence of
-// EndMarker that begins at least one character after that start, in the order of the start
-// markers. Start markers may overlap one another; each gives its own item, so items may overlap
-// or nest. A start marker without an end marker after it gives nothing. When the end marker
-// begins inside the start marker, the item is StartMarker + EndMarker. An empty marker gives an
-// empty list. Runs in time linear in the text plus the size of the result.
-std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
-                                            std::u16string_view StartMarker,
-                                            std::u16string_view EndMarker);
-
-// Where FindMarkedItems finds its items: the start marker's position and the end marker's.
-// When End < Start + StartMarker.size() the item is StartMarker + EndMarker (which need not
-// occur in the text); otherwise it is the text from Start to End + EndMarker.size().
-struct TMarkedSpan {
-  size_t Start = 0, End = 0;
-};
-std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16string_view StartMarker,
-                                         std::u16string_view EndMarker);
-
-// Replaces every occurrence of Item in Text by Replacement, always the leftmost occurrence of
-// the text as it stands after the previous replacement, so that an occurrence formed by a
-// replacement together with the text around it is replaced too ("aabb", "ab", "" gives "").
-// An empty item changes nothing.
-//
-// Two rules make it end for every input:
-// - When Replacement contains Item, rescanning would never end; the text is then rewritten in
-//   one pass from left to right, at the leftmost non-overlapping occurrences of the given text.
-// - Otherwise a replacement at least as long as the item can still keep forming occurrences
-//   (the item "ab" with the replacement "baaa" multiplies "abbbb..." without bound). Without
-//   such cascades there are never more replacements than characters in Text, so more than
-//   Text.size() replacements throw ERewriteLimit; the input is left as it was.
-// Runs in time linear in the text plus, per replacement, the item and replacement lengths.
-std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
-                           std::u16string_view Replacement);
-
-// The longest proper prefix of Pattern that is also its suffix, for every prefix length
-// (Knuth-Morris-Pratt failure function): Result[i] belongs to Pattern[0..i].
-std::vector<size_t> PrefixFunction(std::u16string_view Pattern);
-
-// Start positions of every occurrence of Pattern in Text, overlapping ones included, in order.
-std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Pattern);
-
 // Finds the occurrences of one pattern in a text one after the other, overlapping ones
 // included, without keeping them. Candidates are the places where the pattern's first and last
 // characters both match, eight at a time; when checking candidates costs more than a few
@@ -84,5 +42,65 @@ private:
   std::vector<size_t> FPi;
   size_t FAt = 0, FK = 0;
 };
+
+// Every piece of Text that runs from an occurrence of StartMarker to the first occurrence of
+// EndMarker that begins at least one character after that start, in the order of the start
+// markers. Start markers may overlap one another; each gives its own item, so items may overlap
+// or nest. A start marker without an end marker after it gives nothing. When the end marker
+// begins inside the start marker, the item is StartMarker + EndMarker. An empty marker gives an
+// empty list. Runs in time linear in the text plus the size of the result.
+std::vector<std::u16string> FindMarkedItems(std::u16string_view Text,
+                                            std::u16string_view StartMarker,
+                                            std::u16string_view EndMarker);
+
+// Where FindMarkedItems finds its items: the start marker's position and the end marker's.
+// When End < Start + StartMarker.size() the item is StartMarker + EndMarker (which need not
+// occur in the text); otherwise it is the text from Start to End + EndMarker.size().
+struct TMarkedSpan {
+  size_t Start = 0, End = 0;
+};
+
+std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16string_view StartMarker,
+                                         std::u16string_view EndMarker);
+// Calls Found(span) for each of them in turn, while the text around it is fresh in the cache.
+template <class F>
+void ForEachMarkedSpan(std::u16string_view Text, std::u16string_view StartMarker,
+                       std::u16string_view EndMarker, F&& Found) {
+  constexpr size_t npos = std::u16string_view::npos;
+  if (StartMarker.empty() || EndMarker.empty()) return;
+  // Starts come in ascending order, and each pairs with the first end that begins after its
+  // first character, so one pass over the ends serves every start.
+  TFinder starts(Text, StartMarker), ends(Text, EndMarker);
+  size_t b = ends.Next();
+  for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
+    while (b != npos && b < a + 1)
+      b = ends.Next();
+    if (b == npos) break; // no later start can find an end either
+    Found(TMarkedSpan{a, b});
+  }
+}
+
+// Replaces every occurrence of Item in Text by Replacement, always the leftmost occurrence of
+// the text as it stands after the previous replacement, so that an occurrence formed by a
+// replacement together with the text around it is replaced too ("aabb", "ab", "" gives "").
+// An empty item changes nothing.
+//
+// Two rules make it end for every input:
+// - When Replacement contains Item, rescanning would never end; the text is then rewritten in
+//   one pass from left to right, at the leftmost non-overlapping occurrences of the given text.
+// - Otherwise a replacement at least as long as the item can still keep forming occurrences
+//   (the item "ab" with the replacement "baaa" multiplies "abbbb..." without bound). Without
+//   such cascades there are never more replacements than characters in Text, so more than
+//   Text.size() replacements throw ERewriteLimit; the input is left as it was.
+// Runs in time linear in the text plus, per replacement, the item and replacement lengths.
+std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
+                           std::u16string_view Replacement);
+
+// The longest proper prefix of Pattern that is also its suffix, for every prefix length
+// (Knuth-Morris-Pratt failure function): Result[i] belongs to Pattern[0..i].
+std::vector<size_t> PrefixFunction(std::u16string_view Pattern);
+
+// Start positions of every occurrence of Pattern in Text, overlapping ones included, in order.
+std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Pattern);
 
 } // namespace textovrt

@@ -6,12 +6,13 @@
 // parent links for the way back from a piece to its position. A map from first id to piece
 // finds the piece holding an id, or tells that the character is gone.
 //
-// Occurrences of the distinct entries are found once by an Aho-Corasick scan of the original
-// text and kept per entry as the id of their first character. A replacement can only form a
-// new occurrence overlapping what it wrote, so after each replacement the window around it is
-// scanned again and new occurrences of entries still to come are added. An occurrence is still
-// there when its characters are: one piece holding all of its ids proves it, otherwise the text
-// at its position is compared.
+// Occurrences of the distinct entries are found once in the original text (where the item
+// markers allow, only at the markers; see FindOccurrences) and kept per entry as the id of
+// their first character. A replacement can only form a new occurrence overlapping what it
+// wrote, so after each replacement the window around it is scanned again by an Aho-Corasick
+// automaton of every entry, and new occurrences of entries still to come are added. An occurrence
+// is still there when its characters are: one piece holding all of its ids proves it, otherwise the
+// text at its position is compared.
 //
 // Most runs never form an occurrence: when a replacement is not empty and none of its
 // characters occurs in any entry, an entry can only replace occurrences of the original text
@@ -22,13 +23,13 @@
 #include "app/un_rewrite.h"
 
 #include "app/un_mainText.h"
+#include "app/un_occurrences.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <map>
 #include <queue>
 #include <stdexcept>
-#include <unordered_map>
 
 namespace textovrt {
 
@@ -62,116 +63,32 @@ std::vector<std::u16string> SplitEntries(const std::vector<std::u16string>& Item
 
 namespace {
 
-constexpr uint32_t kNone = 0xFFFFFFFFu;
+constexpr uint32_t kNone = kNoText;
 
-// Aho-Corasick automaton over a set of distinct non-empty patterns. Nodes are numbered in
-// breadth-first order, so the children of a node are consecutive and sorted by label.
-class TPatternSet {
-public:
-  explicit TPatternSet(const std::vector<std::u16string_view>& Patterns);
+// True when any of the bits From .. To - 1 is set.
+bool AnyBitSet(const std::vector<uint64_t>& Bits, uint64_t From, uint64_t To) {
+  if (From >= To) return false;
+  const uint64_t w0 = From >> 6, w1 = (To - 1) >> 6;
+  const uint64_t lo = ~uint64_t(0) << (From & 63), hi = ~uint64_t(0) >> (63 - ((To - 1) & 63));
+  if (w0 == w1) return (Bits[w0] & lo & hi) != 0;
+  if (Bits[w0] & lo) return true;
+  for (uint64_t w = w0 + 1; w < w1; ++w)
+    if (Bits[w]) return true;
+  return (Bits[w1] & hi) != 0;
+}
 
-  size_t MaxLength() const { return FMaxLength; }
-
-  // Feeds Text from the root and calls Report(pattern, end) for each occurrence, longest first
-  // for one end; Report returns false to skip the shorter ones ending there.
-  template <class F>
-  void Scan(std::u16string_view Text, F&& Report) const {
-    uint32_t s = 0;
-    for (size_t i = 0; i < Text.size(); ++i) {
-      s = Next(s, Text[i]);
-      uint32_t t = FPattern[s] != kNone ? s : FOut[s];
-      while (t != kNone && Report(FPattern[t], i + 1))
-        t = FOut[t];
-    }
+void SetBits(std::vector<uint64_t>& Bits, uint64_t From, uint64_t To) {
+  if (From >= To) return;
+  const uint64_t w0 = From >> 6, w1 = (To - 1) >> 6;
+  const uint64_t lo = ~uint64_t(0) << (From & 63), hi = ~uint64_t(0) >> (63 - ((To - 1) & 63));
+  if (w0 == w1) {
+    Bits[w0] |= lo & hi;
+    return;
   }
-
-  // Follows the trie from the root with the characters that Next gives (a negative value ends
-  // them) and calls Report(pattern) for each pattern that they spell, shortest first: the
-  // patterns that begin at one anchored place.
-  template <class N, class F>
-  void Anchored(N&& Next, F&& Report) const {
-    uint32_t s = 0;
-    for (int c = Next(); c >= 0; c = Next()) {
-      s = Child(s, static_cast<char16_t>(c));
-      if (s == kNone || s == 0) return;
-      if (FPattern[s] != kNone) Report(FPattern[s]);
-    }
-  }
-
-private:
-  uint32_t Child(uint32_t Node, char16_t C) const {
-    if (Node == 0) return FRootNext[C];
-    const char16_t* first = FLabel.data() + FFirst[Node];
-    const char16_t* last = FLabel.data() + FFirst[Node + 1];
-    const char16_t* at = std::lower_bound(first, last, C);
-    return at != last && *at == C ? static_cast<uint32_t>(at - FLabel.data()) : kNone;
-  }
-  uint32_t Next(uint32_t Node, char16_t C) const {
-    for (;;) {
-      const uint32_t c = Child(Node, C);
-      if (c != kNone) return c;
-      if (Node == 0) return 0;
-      Node = FFail[Node];
-    }
-  }
-
-  std::vector<uint32_t> FFirst; // children of node v: nodes FFirst[v] .. FFirst[v + 1] - 1
-  std::vector<char16_t> FLabel; // label of the edge into each node
-  std::vector<uint32_t> FFail, FOut, FPattern;
-  std::vector<uint32_t> FRootNext;
-  size_t FMaxLength = 0;
-};
-
-TPatternSet::TPatternSet(const std::vector<std::u16string_view>& Patterns) : FRootNext(65536, 0) {
-  std::vector<uint32_t> order(Patterns.size());
-  for (uint32_t i = 0; i < order.size(); ++i)
-    order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [&](uint32_t a, uint32_t b) { return Patterns[a] < Patterns[b]; });
-  for (const auto& p : Patterns)
-    FMaxLength = std::max(FMaxLength, p.size());
-
-  // Node v stands for the prefix of length Depth shared by the sorted patterns Lo .. Hi - 1.
-  struct TRange {
-    uint32_t Lo, Hi, Depth;
-  };
-  std::vector<TRange> ranges{{0, static_cast<uint32_t>(order.size()), 0}};
-  FLabel.push_back(0);
-  FFail.push_back(0);
-  FOut.push_back(kNone);
-  FPattern.push_back(kNone);
-  for (uint32_t v = 0; v < ranges.size(); ++v) {
-    const TRange r = ranges[v];
-    FFirst.push_back(static_cast<uint32_t>(ranges.size()));
-    uint32_t i = r.Lo;
-    if (i < r.Hi && Patterns[order[i]].size() == r.Depth) FPattern[v] = order[i++];
-    while (i < r.Hi) {
-      const char16_t c = Patterns[order[i]][r.Depth];
-      uint32_t j = i + 1;
-      while (j < r.Hi && Patterns[order[j]][r.Depth] == c)
-        ++j;
-      const uint32_t w = static_cast<uint32_t>(ranges.size());
-      ranges.push_back({i, j, r.Depth + 1});
-      FLabel.push_back(c);
-      FPattern.push_back(kNone);
-      // The failure link of w follows the one of its parent; nodes of lower depth already have
-      // their children, because they come first in breadth-first order.
-      uint32_t fail = 0;
-      if (v != 0) {
-        fail = Next(FFail[v], c);
-      } else {
-        FRootNext[c] = w;
-      }
-      FFail.push_back(fail);
-      FOut.push_back(kNone);
-      i = j;
-    }
-  }
-  FFirst.push_back(static_cast<uint32_t>(ranges.size()));
-  for (uint32_t v = 1; v < ranges.size(); ++v) {
-    const uint32_t f = FFail[v];
-    FOut[v] = FPattern[f] != kNone ? f : FOut[f];
-  }
+  Bits[w0] |= lo;
+  for (uint64_t w = w0 + 1; w < w1; ++w)
+    Bits[w] = ~uint64_t(0);
+  Bits[w1] |= hi;
 }
 
 } // namespace
@@ -191,14 +108,22 @@ struct TRewriteRun::TImpl {
   uint32_t Seed = 0x9E3779B9u;
 
   std::vector<std::u16string> Entries;
-  std::vector<uint32_t> EntryPattern; // kNone for an empty entry
-  std::vector<std::u16string_view> Patterns;
-  std::vector<uint32_t> Remaining;             // entries still to come per pattern
-  std::vector<std::vector<uint64_t>> Original; // occurrences in the original text
-  std::vector<std::vector<uint64_t>> Formed;   // occurrences formed by replacements
-  std::unique_ptr<TPatternSet> Set;
-  std::vector<bool> InPatterns; // characters that occur in some entry
-  std::u16string Window;        // scratch text of the windows around replacements
+  std::u16string StartMarker, EndMarker;     // where to look for occurrences first
+  std::vector<uint32_t> EntryPattern;        // kNone for an empty entry
+  TTextSet Distinct;                         // the distinct entries: the patterns
+  std::vector<uint32_t> Remaining;           // entries still to come per pattern
+  TOccurrences Original;                     // occurrences in the text the run started from
+  std::vector<bool> OriginalUsed;            // an entry has taken the pattern's occurrences
+  std::vector<std::vector<uint64_t>> Formed; // occurrences formed by replacements
+  std::unique_ptr<TPatternSet> Automaton;    // every pattern, once replacements can form them
+  TCharSet Chars;                            // characters that occur in some entry
+  std::u16string_view Pattern(uint32_t P) const { return Distinct[P]; }
+  std::span<const size_t> TakeOriginal(uint32_t P) {
+    if (OriginalUsed[P]) return {};
+    OriginalUsed[P] = true;
+    return Original.Of(P);
+  }
+  std::u16string Window; // scratch text of the windows around replacements
   size_t DoneCount = 0;
   bool Failed = false;
 
@@ -236,18 +161,6 @@ struct TRewriteRun::TImpl {
       BlockShift[i - 1] += Shift;
     TotalShift += Shift;
   }
-  bool IsFree(uint64_t From, uint64_t To) const {
-    for (uint64_t i = From; i < To;) {
-      if ((i & 63) == 0 && i + 64 <= To) {
-        if (Taken[i >> 6]) return false;
-        i += 64;
-      } else {
-        if (Taken[i >> 6] >> (i & 63) & 1) return false;
-        ++i;
-      }
-    }
-    return true;
-  }
   std::u16string SweepText() const {
     std::vector<TCut> cuts = Cuts;
     std::sort(cuts.begin(), cuts.end(),
@@ -264,27 +177,22 @@ struct TRewriteRun::TImpl {
     return out;
   }
   bool CanSweep(std::u16string_view Replacement) const {
-    if (Replacement.empty()) return false;
-    for (const char16_t c : Replacement)
-      if (!InPatterns.empty() && InPatterns[c]) return false;
-    return true;
+    return !Replacement.empty() && !Chars.HasAnyOf(Replacement);
   }
   size_t SweepStep(uint32_t P, std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
-    const uint64_t m = Patterns[P].size();
+    const uint64_t m = Pattern(P).size();
     const int64_t shift = static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(m);
     size_t count = 0;
-    for (const uint64_t s : Original[P]) {
-      if (!IsFree(s, s + m)) continue;
+    // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
+    for (const uint64_t s : TakeOriginal(P)) {
+      if (AnyBitSet(Taken, s, s + m)) continue;
       if (count++ == 0) SweepReplacements.emplace_back(Replacement);
       if (Edits) Edits->push_back({SweepPosition(s), m, std::u16string(Replacement)});
-      for (uint64_t i = s; i < s + m; ++i)
-        Taken[i >> 6] |= uint64_t(1) << (i & 63);
+      SetBits(Taken, s, s + m);
       Cuts.push_back(
           {s, static_cast<uint32_t>(m), static_cast<uint32_t>(SweepReplacements.size() - 1)});
       AddShift(s, shift);
     }
-    // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
-    std::vector<uint64_t>().swap(Original[P]);
     return count;
   }
   // Builds the piece table over the present text; occurrences are found anew in it.
@@ -297,13 +205,14 @@ struct TRewriteRun::TImpl {
     std::vector<int64_t>().swap(BlockShift);
     decltype(BlockCuts)().swap(BlockCuts);
     Root = Store.empty() ? -1 : NewNode(0, Store.size());
-    for (auto& o : Original)
-      o.clear();
-    if (!Set) return;
-    Set->Scan(Store, [&](uint32_t p, size_t end) {
-      if (Remaining[p] > 0) Original[p].push_back(end - Patterns[p].size());
-      return true;
-    });
+    const size_t count = Distinct.Size();
+    std::vector<bool> wanted(count);
+    for (uint32_t p = 0; p < count; ++p)
+      wanted[p] = Remaining[p] > 0;
+    Original = FindOccurrences(Store, Distinct, wanted, {StartMarker, EndMarker});
+    OriginalUsed.assign(count, false);
+    Formed.resize(count);
+    if (count > 0) Automaton = std::make_unique<TPatternSet>(Distinct.Texts());
   }
 
   uint64_t Sum(int32_t t) const { return t < 0 ? 0 : N[t].Sum; }
@@ -478,7 +387,7 @@ struct TRewriteRun::TImpl {
   // Scans the window around a replacement of InsertedLen characters at Pos for occurrences of
   // entries still to come that overlap it, and keeps them.
   void NoteFormed(uint64_t Pos, uint64_t InsertedLen, uint32_t Current, bool KeepCurrent) {
-    const uint64_t reach = Set->MaxLength() - 1;
+    const uint64_t reach = Automaton->MaxLength() - 1;
     const uint64_t from = Pos > reach ? Pos - reach : 0;
     const uint64_t to = std::min(Sum(Root), Pos + InsertedLen + reach);
     if (from >= to) return;
@@ -486,10 +395,10 @@ struct TRewriteRun::TImpl {
     // An occurrence overlaps the inserted text when it ends after Pos and begins before its
     // end; when nothing was inserted it must hold characters on both sides of Pos.
     const uint64_t startLimit = InsertedLen ? Pos + InsertedLen : Pos;
-    Set->Scan(window, [&](uint32_t p, size_t end) {
+    Automaton->Scan(window, [&](uint32_t p, size_t end) {
       const uint64_t endPos = from + end;
       if (endPos <= Pos) return false;
-      const uint64_t start = endPos - Patterns[p].size();
+      const uint64_t start = endPos - Pattern(p).size();
       if (start >= startLimit) return false; // shorter patterns begin later still
       if (Remaining[p] > 0 && (p != Current || KeepCurrent)) Formed[p].push_back(IdAt(start));
       return true;
@@ -513,7 +422,7 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
     return SweepStep(p, Replacement, Edits);
   }
   if (Sweeping) StopSweeping();
-  const std::u16string_view item = Patterns[p];
+  const std::u16string_view item = Pattern(p);
   const uint64_t m = item.size();
   const std::vector<size_t> pi = PrefixFunction(item);
   // Start positions of every occurrence of the item in S.
@@ -535,15 +444,15 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
   // any two characters, so it always needs one.
   bool mayFormAny = Replacement.empty(), mayFormOwn = Replacement.empty();
   for (const char16_t c : Replacement) {
-    mayFormAny = mayFormAny || InPatterns[c];
+    mayFormAny = mayFormAny || Chars.Has(c);
     mayFormOwn = mayFormOwn || item.find(c) != std::u16string_view::npos;
   }
   const bool singlePass = containsItem;
 
   --Remaining[p];
-  std::vector<uint64_t> original = std::move(Original[p]);
+  const bool originalUsed = OriginalUsed[p];
+  const std::span<const size_t> original = TakeOriginal(p);
   std::vector<uint64_t> formed = std::move(Formed[p]);
-  Original[p].clear();
   Formed[p].clear();
   // Formed occurrences were noted in no particular order; the text order of characters never
   // changes, so sorting them once by their present position orders them for good.
@@ -568,7 +477,7 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
   const size_t editsBefore = Edits ? Edits->size() : 0;
   const uint64_t limit = Sum(Root);
   size_t io = 0, iF = 0;
-  auto firstFrom = [&](const std::vector<uint64_t>& List, size_t& I, uint64_t From) {
+  auto firstFrom = [&](const auto& List, size_t& I, uint64_t From) {
     for (; I < List.size(); ++I) {
       const uint64_t pos = OccurrenceAt(List[I], item);
       if (pos != UINT64_MAX && pos >= From) return pos;
@@ -627,7 +536,7 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
       Undo(it->Pos, it->InsertedLen, it->Mid);
     if (Edits) Edits->resize(editsBefore);
     ++Remaining[p];
-    Original[p] = std::move(original);
+    OriginalUsed[p] = originalUsed;
     Formed[p].insert(Formed[p].end(), formed.begin(), formed.end());
     Failed = true;
     throw;
@@ -638,42 +547,34 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
   return count;
 }
 
-TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries)
+TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries,
+                         std::u16string_view StartMarker, std::u16string_view EndMarker)
     : FImpl(std::make_unique<TImpl>()) {
   TImpl& d = *FImpl;
   d.Store = std::move(Text);
   d.Entries = std::move(Entries);
+  d.StartMarker = StartMarker;
+  d.EndMarker = EndMarker;
   d.Taken.assign(d.Store.size() / 64 + 1, 0);
   d.BlockShift.assign(d.Store.size() / TImpl::kBlock + 1, 0);
   d.BlockCuts.resize(d.Store.size() / TImpl::kBlock + 1);
-  std::unordered_map<std::u16string_view, uint32_t> ids;
+  d.Distinct = TTextSet(d.Entries.size());
   d.EntryPattern.reserve(d.Entries.size());
   for (const std::u16string& e : d.Entries) {
     if (e.empty()) {
       d.EntryPattern.push_back(kNone);
       continue;
     }
-    auto [it, added] = ids.emplace(e, static_cast<uint32_t>(d.Patterns.size()));
-    if (added) {
-      d.Patterns.push_back(e);
+    const uint32_t p = d.Distinct.Add(e);
+    if (p == d.Remaining.size()) {
       d.Remaining.push_back(0);
+      d.Chars.Add(e);
     }
-    ++d.Remaining[it->second];
-    d.EntryPattern.push_back(it->second);
+    ++d.Remaining[p];
+    d.EntryPattern.push_back(p);
   }
-  d.Original.resize(d.Patterns.size());
-  d.Formed.resize(d.Patterns.size());
-  if (d.Patterns.empty()) return;
-  d.Set = std::make_unique<TPatternSet>(d.Patterns);
-  d.InPatterns.assign(65536, false);
-  for (const auto& pattern : d.Patterns)
-    for (const char16_t c : pattern)
-      d.InPatterns[c] = true;
-  const std::u16string_view text(d.Store);
-  d.Set->Scan(text, [&](uint32_t p, size_t end) {
-    d.Original[p].push_back(end - d.Patterns[p].size());
-    return true;
-  });
+  d.Original = FindOccurrences(d.Store, d.Distinct, {}, {d.StartMarker, d.EndMarker});
+  d.OriginalUsed.assign(d.Distinct.Size(), false);
 }
 
 TRewriteRun::~TRewriteRun() = default;
@@ -700,111 +601,80 @@ size_t TRewriteRun::Step(std::u16string_view Replacement, std::vector<TTextEdit>
 
 namespace {
 
-// True when inserting Replacement can never form an occurrence of an entry: an occurrence
-// overlapping inserted text holds one of its characters, and a deletion can join any two.
-bool CannotForm(const std::vector<std::u16string_view>& Entries, std::u16string_view Replacement) {
-  if (Replacement.empty()) return false;
-  std::vector<bool> used(65536, false);
-  for (const auto& e : Entries)
-    for (const char16_t c : e)
-      used[c] = true;
-  for (const char16_t c : Replacement)
-    if (used[c]) return false;
-  return true;
-}
+// The entries as numbers of distinct texts (kNone for an empty entry), with the characters
+// that occur in them.
+struct TEntryPlan {
+  TTextSet Distinct;
+  std::vector<uint32_t> Entry;
+  TCharSet Chars;
 
-// The distinct entries and the occurrences known in advance, as the one-sweep run needs them.
-struct TSweepPlan {
-  std::unordered_map<std::u16string_view, uint32_t> Ids;
-  std::vector<uint32_t> EntryPattern; // kNone for an empty entry
-  std::vector<std::u16string_view> Patterns;
-  std::vector<bool> Known;                              // all occurrences are in Occurrences
-  std::vector<std::pair<uint32_t, size_t>> Occurrences; // pattern, start; ascending per pattern
-
-  explicit TSweepPlan(size_t Entries) {
-    Ids.reserve(Entries);
-    EntryPattern.reserve(Entries);
-  }
-  uint32_t Add(std::u16string_view Entry) {
-    if (Entry.empty()) {
-      EntryPattern.push_back(kNone);
+  explicit TEntryPlan(size_t Entries) : Distinct(Entries) { Entry.reserve(Entries); }
+  uint32_t Add(std::u16string_view Text) { return Add(Text, HashText(Text)); }
+  uint32_t Add(std::u16string_view Text, uint64_t Hash) {
+    if (Text.empty()) {
+      Entry.push_back(kNone);
       return kNone;
     }
-    auto [it, added] = Ids.emplace(Entry, static_cast<uint32_t>(Patterns.size()));
-    if (added) {
-      Patterns.push_back(Entry);
-      Known.push_back(false);
-    }
-    EntryPattern.push_back(it->second);
-    return it->second;
+    const size_t before = Distinct.Size();
+    const uint32_t p = Distinct.Add(Text, Hash);
+    if (Distinct.Size() != before) Chars.Add(Text);
+    Entry.push_back(p);
+    return p;
+  }
+  // True when inserting Replacement can never form an occurrence of an entry: an occurrence
+  // overlapping inserted text holds one of its characters, and a deletion can join any two.
+  bool CannotForm(std::u16string_view Replacement) const {
+    return !Replacement.empty() && !Chars.HasAnyOf(Replacement);
   }
 };
 
+// Sorts places by their first member, which no two share, with a radix sort.
+void SortByPosition(std::vector<std::pair<size_t, size_t>>& Places) {
+  if (Places.size() < 256) {
+    std::sort(Places.begin(), Places.end());
+    return;
+  }
+  size_t largest = 0;
+  for (const auto& p : Places)
+    largest = std::max(largest, p.first);
+  std::vector<std::pair<size_t, size_t>> other(Places.size());
+  std::vector<size_t> count(65536 + 1);
+  for (unsigned shift = 0; shift < 64 && (largest >> shift) != 0; shift += 16) {
+    std::fill(count.begin(), count.end(), 0);
+    for (const auto& p : Places)
+      ++count[(p.first >> shift & 0xFFFF) + 1];
+    for (size_t i = 1; i < count.size(); ++i)
+      count[i] += count[i - 1];
+    for (const auto& p : Places)
+      other[count[p.first >> shift & 0xFFFF]++] = p;
+    Places.swap(other);
+  }
+}
+
 // The run when no replacement can form an occurrence: every occurrence that an entry replaces
 // was already in the text, so entry by entry, leftmost first, an occurrence is replaced unless
-// it overlaps one replaced before (whose characters are gone). Occurrences of the entries that
-// are not known in advance are found by one scan.
-std::u16string RewriteWithoutFormation(std::u16string_view Text, TSweepPlan& Plan,
+// it overlaps one replaced before (whose characters are gone).
+std::u16string RewriteWithoutFormation(std::u16string_view Text, const TEntryPlan& Plan,
+                                       const TOccurrences& Occurrences,
                                        std::u16string_view Replacement) {
-  const size_t patternCount = Plan.Patterns.size();
-  std::vector<std::u16string_view> search;
-  std::vector<uint32_t> searchId;
-  for (uint32_t p = 0; p < patternCount; ++p) {
-    if (Plan.Known[p]) continue;
-    search.push_back(Plan.Patterns[p]);
-    searchId.push_back(p);
-  }
-  if (!search.empty()) {
-    const TPatternSet set(search);
-    set.Scan(Text, [&](uint32_t q, size_t end) {
-      Plan.Occurrences.emplace_back(searchId[q], end - search[q].size());
-      return true;
-    });
-  }
-  // Grouped by pattern with a stable counting sort, which keeps each group ascending.
-  std::vector<size_t> first(patternCount + 1, 0), starts(Plan.Occurrences.size());
-  for (const auto& o : Plan.Occurrences)
-    ++first[o.first + 1];
-  for (size_t p = 0; p < patternCount; ++p)
-    first[p + 1] += first[p];
-  {
-    std::vector<size_t> fill(first.begin(), first.end() - 1);
-    for (const auto& o : Plan.Occurrences)
-      starts[fill[o.first]++] = o.second;
-    std::vector<std::pair<uint32_t, size_t>>().swap(Plan.Occurrences);
-  }
-
   std::vector<uint64_t> taken(Text.size() / 64 + 1, 0);
-  auto isFree = [&](size_t From, size_t To) {
-    for (size_t i = From; i < To;) {
-      if ((i & 63) == 0 && i + 64 <= To) {
-        if (taken[i >> 6]) return false;
-        i += 64;
-      } else {
-        if (taken[i >> 6] >> (i & 63) & 1) return false;
-        ++i;
-      }
-    }
-    return true;
-  };
   std::vector<std::pair<size_t, size_t>> cuts; // position, length
-  std::vector<bool> done(patternCount, false);
-  for (const uint32_t p : Plan.EntryPattern) {
+  std::vector<bool> done(Plan.Distinct.Size(), false);
+  for (const uint32_t p : Plan.Entry) {
     // A second entry of the same text finds nothing: the first one left no occurrence.
     if (p == kNone || done[p]) continue;
     done[p] = true;
-    const size_t m = Plan.Patterns[p].size();
-    for (size_t k = first[p]; k < first[p + 1]; ++k) {
-      const size_t s = starts[k];
-      if (!isFree(s, s + m)) continue;
-      for (size_t i = s; i < s + m; ++i)
-        taken[i >> 6] |= uint64_t(1) << (i & 63);
+    const size_t m = Plan.Distinct[p].size();
+    for (const size_t s : Occurrences.Of(p)) {
+      if (AnyBitSet(taken, s, s + m)) continue;
+      SetBits(taken, s, s + m);
       cuts.emplace_back(s, m);
     }
   }
-  std::sort(cuts.begin(), cuts.end());
+  std::vector<uint64_t>().swap(taken);
+  SortByPosition(cuts);
   std::u16string out;
-  out.reserve(Text.size());
+  out.reserve(Text.size() + (Replacement.size() > 1 ? cuts.size() * (Replacement.size() - 1) : 0));
   size_t at = 0;
   for (const auto& [s, m] : cuts) {
     out.append(Text.substr(at, s - at));
@@ -815,102 +685,79 @@ std::u16string RewriteWithoutFormation(std::u16string_view Text, TSweepPlan& Pla
   return out;
 }
 
-// Entries that begin with the start marker can only occur where it does, and entries that end
-// with the end marker only where that ends; both are matched at those places alone, so that
-// only the other entries need a scan of the whole text.
-void FindAnchored(std::u16string_view Text, std::u16string_view StartMarker,
-                  std::u16string_view EndMarker, TSweepPlan& Plan) {
-  std::vector<std::u16string_view> heads;
-  std::vector<uint32_t> headId;
-  std::vector<std::u16string> tails; // reversed
-  std::vector<uint32_t> tailId;
-  for (uint32_t p = 0; p < Plan.Patterns.size(); ++p) {
-    if (Plan.Known[p]) continue;
-    const std::u16string_view e = Plan.Patterns[p];
-    if (e.substr(0, StartMarker.size()) == StartMarker) {
-      heads.push_back(e);
-      headId.push_back(p);
-      Plan.Known[p] = true;
-    } else if (e.size() >= EndMarker.size() && e.substr(e.size() - EndMarker.size()) == EndMarker) {
-      tails.emplace_back(e.rbegin(), e.rend());
-      tailId.push_back(p);
-      Plan.Known[p] = true;
-    }
-  }
-  if (!heads.empty()) {
-    const TPatternSet set(heads);
-    for (const size_t a : FindAll(Text, StartMarker)) {
-      size_t i = a;
-      set.Anchored([&] { return i < Text.size() ? int(Text[i++]) : -1; },
-                   [&](uint32_t q) { Plan.Occurrences.emplace_back(headId[q], a); });
-    }
-  }
-  if (!tails.empty()) {
-    const std::vector<std::u16string_view> views(tails.begin(), tails.end());
-    const TPatternSet set(views);
-    for (const size_t b : FindAll(Text, EndMarker)) {
-      const size_t end = b + EndMarker.size();
-      size_t i = end;
-      set.Anchored(
-          [&] { return i > 0 ? int(Text[--i]) : -1; },
-          [&](uint32_t q) { Plan.Occurrences.emplace_back(tailId[q], end - tails[q].size()); });
-    }
-  }
+std::u16string RunSteps(std::u16string Text, const TEntryPlan& Plan,
+                        std::u16string_view Replacement, std::u16string_view StartMarker = {},
+                        std::u16string_view EndMarker = {}) {
+  std::vector<std::u16string> entries;
+  entries.reserve(Plan.Entry.size());
+  for (const uint32_t p : Plan.Entry)
+    entries.emplace_back(p == kNone ? std::u16string_view() : Plan.Distinct[p]);
+  TRewriteRun run(std::move(Text), std::move(entries), StartMarker, EndMarker);
+  while (!run.Finished())
+    run.Step(Replacement);
+  return run.Text();
 }
 
 } // namespace
 
 std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
                           std::u16string_view Replacement) {
-  const std::vector<std::u16string_view> views(Entries.begin(), Entries.end());
-  if (CannotForm(views, Replacement)) {
-    TSweepPlan plan(views.size());
-    for (const auto& e : views)
-      plan.Add(e);
-    return RewriteWithoutFormation(Text, plan, Replacement);
-  }
-  TRewriteRun run(std::move(Text), std::move(Entries));
-  while (!run.Finished())
-    run.Step(Replacement);
-  return run.Text();
+  TEntryPlan plan(Entries.size());
+  for (const auto& e : Entries)
+    plan.Add(e);
+  if (!plan.CannotForm(Replacement)) return RunSteps(std::move(Text), plan, Replacement);
+  return RewriteWithoutFormation(Text, plan, FindOccurrences(Text, plan.Distinct, {}), Replacement);
 }
 
 std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
                                   std::u16string_view EndMarker, std::u16string_view Replacement,
                                   size_t* EntryCount) {
-  const std::vector<TMarkedSpan> spans = FindMarkedSpans(Text, StartMarker, EndMarker);
   const std::u16string fused = std::u16string(StartMarker) + std::u16string(EndMarker);
-  TSweepPlan plan(spans.size());
+  TEntryPlan plan(1024);
+  TOccurrenceHints hints{StartMarker, EndMarker, {}, {}};
+  // The lines of a few items at a time are hashed first and their slots of the set asked for,
+  // so that the set's cache misses overlap.
+  struct TLine {
+    std::u16string_view Text;
+    uint64_t Hash;
+    size_t WholeItemAt; // npos unless the line is a whole item found there
+  };
+  constexpr size_t npos = std::u16string_view::npos;
+  std::vector<TLine> batch;
+  auto flush = [&] {
+    for (const TLine& line : batch) {
+      const uint32_t p = plan.Add(line.Text, line.Hash);
+      if (line.WholeItemAt != npos) hints.Found.emplace_back(p, line.WholeItemAt);
+    }
+    batch.clear();
+  };
   // An item found at Start with its end at or after the start marker's end occurs exactly where
   // an equal item was found: any occurrence begins with the start marker, and the first end
   // marker after it lies where the item's own does, since an earlier one would lie inside the
   // item and be found there too.
-  for (const TMarkedSpan& s : spans) {
+  ForEachMarkedSpan(Text, StartMarker, EndMarker, [&](TMarkedSpan s) {
     const bool isFused = s.End < s.Start + StartMarker.size();
     const std::u16string_view item = isFused
                                          ? std::u16string_view(fused)
                                          : Text.substr(s.Start, s.End + EndMarker.size() - s.Start);
-    const size_t before = plan.EntryPattern.size();
-    uint32_t last = kNone;
-    ForEachLine(item, [&](std::u16string_view line) { last = plan.Add(line); });
-    if (!isFused && plan.EntryPattern.size() == before + 1) {
-      plan.Known[last] = true;
-      plan.Occurrences.emplace_back(last, s.Start);
-    }
-  }
-  if (EntryCount) *EntryCount = plan.EntryPattern.size();
-  if (CannotForm(plan.Patterns, Replacement)) {
-    FindAnchored(Text, StartMarker, EndMarker, plan);
-    return RewriteWithoutFormation(Text, plan, Replacement);
-  }
-  std::vector<std::u16string_view> entries;
-  entries.reserve(plan.EntryPattern.size());
-  for (const uint32_t p : plan.EntryPattern)
-    entries.push_back(p == kNone ? std::u16string_view() : plan.Patterns[p]);
-  if (CannotForm(plan.Patterns, Replacement))
-    return RewriteWithoutFormation(Text, plan, Replacement);
-  return RewriteAll(std::u16string(Text),
-                    std::vector<std::u16string>(entries.begin(), entries.end()), Replacement);
+    const size_t before = batch.size();
+    ForEachLine(item, [&](std::u16string_view line) {
+      const uint64_t hash = HashText(line);
+      plan.Distinct.Prefetch(hash);
+      batch.push_back({line, hash, npos});
+    });
+    if (!isFused && batch.size() == before + 1) batch.back().WholeItemAt = s.Start;
+    if (batch.size() >= 32) flush();
+  });
+  flush();
+  if (EntryCount) *EntryCount = plan.Entry.size();
+  if (!plan.CannotForm(Replacement))
+    return RunSteps(std::u16string(Text), plan, Replacement, StartMarker, EndMarker);
+  hints.Complete.assign(plan.Distinct.Size(), false);
+  for (const auto& [p, start] : hints.Found)
+    hints.Complete[p] = true;
+  const TOccurrences occurrences = FindOccurrences(Text, plan.Distinct, {}, std::move(hints));
+  return RewriteWithoutFormation(Text, plan, occurrences, Replacement);
 }
 
 } // namespace textovrt

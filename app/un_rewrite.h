@@ -33,7 +33,11 @@ struct TTextEdit {
 // Text() and Length() are the text after the entries applied so far.
 class TRewriteRun {
 public:
-  TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries);
+  // The markers, when given, tell where entries that begin or end with them, or that are whole
+  // items of them, can occur (any markers give the same run; the marker search's own make
+  // finding the occurrences much cheaper).
+  TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries,
+              std::u16string_view StartMarker = {}, std::u16string_view EndMarker = {});
   ~TRewriteRun();
   TRewriteRun(const TRewriteRun&) = delete;
   TRewriteRun& operator=(const TRewriteRun&) = delete;

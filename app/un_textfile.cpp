@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace textovrt {
 
 namespace {
@@ -27,31 +31,37 @@ constexpr std::array<char16_t, 128> kCp1250High = {
 class TTableCodePage : public TCodePage {
 public:
   TTableCodePage() : FReverse(65536, -1) {
-    for (unsigned b = 0; b < 256; ++b)
-      FReverse[ToUnit(static_cast<unsigned char>(b))] = int16_t(b);
+    for (unsigned b = 0; b < 256; ++b) {
+      FUnit[b] = b < 0x80 ? char16_t(b) : kCp1250High[b - 0x80];
+      FReverse[FUnit[b]] = int16_t(b);
+    }
   }
   unsigned Number() const override { return 1250; }
   bool IsBijective() const override { return true; }
   std::u16string Decode(std::string_view Bytes) const override {
     std::u16string text(Bytes.size(), u'\0');
+    const unsigned char* in = reinterpret_cast<const unsigned char*>(Bytes.data());
+    char16_t* out = text.data();
     for (size_t i = 0; i < Bytes.size(); ++i)
-      text[i] = ToUnit(static_cast<unsigned char>(Bytes[i]));
+      out[i] = FUnit[in[i]];
     return text;
   }
   bool Encode(std::u16string_view Text, std::string& Bytes) const override {
-    bool exact = true;
     const size_t at = Bytes.size();
     Bytes.resize(at + Text.size());
+    char* out = Bytes.data() + at;
+    const int16_t* reverse = FReverse.data();
+    int16_t missing = 0; // negative once a character has no byte
     for (size_t i = 0; i < Text.size(); ++i) {
-      const int16_t b = FReverse[Text[i]];
-      if (b < 0) exact = false;
-      Bytes[at + i] = static_cast<char>(b < 0 ? '?' : b);
+      const int16_t b = reverse[Text[i]];
+      missing |= b;
+      out[i] = static_cast<char>(b < 0 ? '?' : b);
     }
-    return exact;
+    return missing >= 0;
   }
 
 private:
-  static char16_t ToUnit(unsigned char B) { return B < 0x80 ? B : kCp1250High[B - 0x80]; }
+  char16_t FUnit[256] = {};
   std::vector<int16_t> FReverse;
 };
 
@@ -244,6 +254,32 @@ std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTex
   return bytes;
 }
 
+bool HasOnlyCrLf(std::u16string_view Text) {
+  const char16_t* p = Text.data();
+  const size_t n = Text.size();
+  size_t i = 0;
+  for (;;) {
+#ifdef __SSE2__
+    // Eight characters at a time up to the next CR or LF.
+    const __m128i cr = _mm_set1_epi16(u'\r'), lf = _mm_set1_epi16(u'\n');
+    while (i + 8 <= n) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(x, cr), _mm_cmpeq_epi16(x, lf)))) break;
+      i += 8;
+    }
+#endif
+    while (i < n && p[i] != u'\r' && p[i] != u'\n')
+      ++i;
+    if (i == n) return true;
+    if (p[i] != u'\r' || i + 1 == n || p[i + 1] != u'\n') return false;
+    i += 2;
+  }
+}
+
+void NormalizeLineBreaksOf(std::u16string& Text) {
+  if (!HasOnlyCrLf(Text)) Text = NormalizeLineBreaks(Text);
+}
+
 std::u16string NormalizeLineBreaks(std::u16string_view Text) {
   std::u16string out;
   out.reserve(Text.size() + Text.size() / 32);
@@ -283,7 +319,9 @@ TTextFileError LoadTextFile(const std::filesystem::path& Path, const TCodePage& 
 TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_view Text,
                             const TCodePage& CodePage, TTextEncoding* Used) {
   TTextFileError error;
-  const std::string bytes = EncodeText(NormalizeLineBreaks(Text), CodePage, Used);
+  const std::string bytes = HasOnlyCrLf(Text)
+                                ? EncodeText(Text, CodePage, Used)
+                                : EncodeText(NormalizeLineBreaks(Text), CodePage, Used);
   if (!os::WriteFileSafely(Path, bytes, error.SystemMessage))
     error.Kind = TTextFileErrorKind::tfeCannotCreate;
   return error;

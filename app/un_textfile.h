@@ -51,6 +51,10 @@ std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage,
 
 // CR, LF and CR LF all become CR LF, the line break that the editor holds.
 std::u16string NormalizeLineBreaks(std::u16string_view Text);
+// The same in place, without a copy when every line break is CR LF already.
+void NormalizeLineBreaksOf(std::u16string& Text);
+// True when every CR is followed by LF and every LF follows CR.
+bool HasOnlyCrLf(std::u16string_view Text);
 
 std::u16string Utf8ToUtf16(std::string_view Text); // malformed bytes become U+FFFD
 std::string Utf16ToUtf8(std::u16string_view Text); // a lone surrogate becomes U+FFFD

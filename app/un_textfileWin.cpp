@@ -2,6 +2,8 @@
 // MultiByteToWideChar / WideCharToMultiByte conversions.
 #include "app/un_textfile.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 namespace textovrt::os {
@@ -119,18 +121,29 @@ bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::s
     Error = Reason(GetLastError());
     return false;
   }
-  std::string bytes;
-  bytes.reserve(static_cast<size_t>(size.QuadPart));
+  // Read straight into a buffer of the size the file has; a file that grows meanwhile is read
+  // to its end through a small buffer.
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  size_t have = 0;
   char buf[65536];
   for (;;) {
+    const bool direct = have < bytes.size();
+    const DWORD want = direct ? static_cast<DWORD>(std::min<size_t>(bytes.size() - have, 1u << 30))
+                              : static_cast<DWORD>(sizeof buf);
     DWORD n = 0;
-    if (!ReadFile(file.Get(), buf, sizeof buf, &n, nullptr)) {
+    if (!ReadFile(file.Get(), direct ? bytes.data() + have : buf, want, &n, nullptr)) {
       Error = Reason(GetLastError());
       return false;
     }
     if (n == 0) break;
-    bytes.append(buf, n);
+    if (direct) {
+      have += n;
+    } else {
+      bytes.append(buf, n);
+      have = bytes.size();
+    }
   }
+  bytes.resize(have);
   Bytes = std::move(bytes);
   return true;
 }

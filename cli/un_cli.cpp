@@ -216,7 +216,7 @@ int RunCli(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
       failed = true;
       continue;
     }
-    text = NormalizeLineBreaks(text);
+    NormalizeLineBreaksOf(text);
     if (o.DryRun) {
       const auto entries = SplitEntries(FindMarkedItems(text, start, end));
       if (o.Quiet) continue;
@@ -233,6 +233,7 @@ int RunCli(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
     std::u16string result;
     try {
       result = RewriteMarkedItems(text, start, end, replacement, &count);
+      std::u16string().swap(text); // its memory serves the encoded output
     } catch (const ERewriteLimit& e) {
       Err << "textovrt-cli: " << file << ": " << e.what() << "\n";
       failed = true;

@@ -45,10 +45,11 @@ void Mirror(std::u16string& Text, const std::vector<TTextEdit>& Edits) {
 }
 
 // Runs the engine and the literal replacement side by side; the edits of every step, applied
-// to a plain copy, must give the same text too.
+// to a plain copy, must give the same text too. The markers only guide the engine's search.
 void CheckRun(const std::u16string& Text, const Lines& Entries, const Lines& Replacements,
-              const std::string& What) {
-  TRewriteRun run(Text, Entries);
+              const std::string& What, std::u16string_view StartMarker = {},
+              std::u16string_view EndMarker = {}) {
+  TRewriteRun run(Text, Entries, StartMarker, EndMarker);
   std::u16string expected = Text, mirrored = Text;
   for (size_t i = 0; i < Entries.size(); ++i) {
     const std::u16string& repl = Replacements[i % Replacements.size()];
@@ -108,7 +109,10 @@ TEST(TRewriteRun, MatchesLiteralEntryByEntry) {
       else
         repls.push_back(literal::RandomText(rng, u"ab*", 4));
     }
-    CheckRun(text, entries, repls, "round " + std::to_string(round));
+    // Markers unrelated to the entries must not change the run.
+    static const std::u16string markers[] = {u"", u"a", u"ab", u"b", u"\r\n"};
+    CheckRun(text, entries, repls, "round " + std::to_string(round), markers[round % 5],
+             markers[round / 5 % 5]);
     if (HasFatalFailure()) return;
   }
 }
@@ -119,7 +123,7 @@ TEST(TRewriteRun, FindMarkedItemsRunsMatchLiteral) {
     const std::u16string text = literal::RandomText(rng, u"[]a\r\n", 60);
     const Lines entries = SplitEntries(FindMarkedItems(text, u"[", u"]"));
     const Lines repls{literal::RandomText(rng, u"[]*", 3)};
-    CheckRun(text, entries, repls, "round " + std::to_string(round));
+    CheckRun(text, entries, repls, "round " + std::to_string(round), u"[", u"]");
     if (HasFatalFailure()) return;
   }
 }

@@ -165,6 +165,22 @@ TEST(TextEncoding, OtherCodePages) {
 
 TEST(TextEncoding, LineBreaksAndUtf8) {
   EXPECT_EQ(NormalizeLineBreaks(u"a\rb\nc\r\nd\n\re\r\r"), u"a\r\nb\r\nc\r\nd\r\n\r\ne\r\n\r\n");
+  // The check that spares the copy, with breaks on both sides of eight-character blocks.
+  for (size_t at = 0; at < 20; ++at) {
+    std::u16string text(20, u'x');
+    EXPECT_TRUE(HasOnlyCrLf(text));
+    for (const std::u16string_view lone : {u"\r", u"\n", u"\n\r"}) {
+      std::u16string t = text;
+      t.replace(at, lone.size(), lone);
+      EXPECT_FALSE(HasOnlyCrLf(t)) << at;
+      std::u16string fixed = t;
+      NormalizeLineBreaksOf(fixed);
+      EXPECT_EQ(fixed, NormalizeLineBreaks(t));
+      EXPECT_TRUE(HasOnlyCrLf(fixed));
+    }
+    text.replace(at, 2, u"\r\n");
+    EXPECT_TRUE(HasOnlyCrLf(text.substr(0, at + 2))) << at;
+  }
   EXPECT_EQ(Utf16ToUtf8(u"kód \U0001F600"), "k\xC3\xB3\x64 \xF0\x9F\x98\x80");
   EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80x"), u"\uFFFD\uFFFD\uFFFDx"); // an encoded surrogate
   EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");             // an overlong form

@@ -1,0 +1,377 @@
+// Occurrences of many patterns in one text: hashing, the automaton, and the marker-guided search.
+#include "app/un_occurrences.h"
+
+#include "app/un_mainText.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace textovrt {
+
+uint64_t HashText(std::u16string_view Text) {
+  constexpr uint64_t k = 0x9E3779B97F4A7C15ull;
+  uint64_t h = (Text.size() + 1) * k;
+  const char16_t* p = Text.data();
+  size_t n = Text.size();
+  for (; n >= 4; p += 4, n -= 4) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 31;
+  }
+  uint64_t w = 0;
+  for (size_t i = 0; i < n; ++i)
+    w |= uint64_t(p[i]) << (16 * i);
+  h = (h ^ w) * 0x94D049BB133111EBull;
+  // The final mix of MurmurHash3: every bit of the state reaches the low bits used as slots.
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  h ^= h >> 33;
+  return h;
+}
+
+TTextSet::TTextSet(size_t Expected) {
+  size_t capacity = 16;
+  while (capacity < 2 * Expected)
+    capacity *= 2;
+  FSlots.assign(capacity, 0);
+  FMask = capacity - 1;
+  FTexts.reserve(Expected);
+}
+
+uint32_t TTextSet::Add(std::u16string_view Text, uint64_t Hash) {
+  const uint32_t h = static_cast<uint32_t>(Hash);
+  for (size_t i = h & FMask;; i = (i + 1) & FMask) {
+    const uint64_t slot = FSlots[i];
+    if (slot == 0) {
+      if (FTexts.size() >= kNoText - 1) throw std::length_error("too many distinct texts");
+      const uint32_t id = static_cast<uint32_t>(FTexts.size());
+      FTexts.push_back(Text);
+      FSlots[i] = uint64_t(h) << 32 | (id + 1);
+      if (2 * FTexts.size() > FSlots.size()) Grow();
+      return id;
+    }
+    if (static_cast<uint32_t>(slot >> 32) == h) {
+      const uint32_t id = static_cast<uint32_t>(slot) - 1;
+      if (FTexts[id] == Text) return id;
+    }
+  }
+}
+
+uint32_t TTextSet::Find(std::u16string_view Text, uint64_t Hash) const {
+  const uint32_t h = static_cast<uint32_t>(Hash);
+  for (size_t i = h & FMask;; i = (i + 1) & FMask) {
+    const uint64_t slot = FSlots[i];
+    if (slot == 0) return kNoText;
+    if (static_cast<uint32_t>(slot >> 32) == h) {
+      const uint32_t id = static_cast<uint32_t>(slot) - 1;
+      if (FTexts[id] == Text) return id;
+    }
+  }
+}
+
+void TTextSet::Grow() {
+  std::vector<uint64_t> slots(FSlots.size() * 2, 0);
+  const size_t mask = slots.size() - 1;
+  for (const uint64_t slot : FSlots) {
+    if (slot == 0) continue;
+    size_t i = static_cast<uint32_t>(slot >> 32) & mask;
+    while (slots[i] != 0)
+      i = (i + 1) & mask;
+    slots[i] = slot;
+  }
+  FSlots = std::move(slots);
+  FMask = mask;
+}
+
+TPatternSet::TPatternSet(const std::vector<std::u16string_view>& Patterns) : FRootNext(65536, 0) {
+  std::vector<uint32_t> order(Patterns.size());
+  for (uint32_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](uint32_t a, uint32_t b) { return Patterns[a] < Patterns[b]; });
+  for (const auto& p : Patterns)
+    FMaxLength = std::max(FMaxLength, p.size());
+
+  // Node v stands for the prefix of length Depth shared by the sorted patterns Lo .. Hi - 1.
+  struct TRange {
+    uint32_t Lo, Hi, Depth;
+  };
+  std::vector<TRange> ranges{{0, static_cast<uint32_t>(order.size()), 0}};
+  FLabel.push_back(0);
+  FPattern.push_back(kNoText);
+  FFail.push_back(0);
+  for (uint32_t v = 0; v < ranges.size(); ++v) {
+    const TRange r = ranges[v];
+    FFirst.push_back(static_cast<uint32_t>(ranges.size()));
+    uint32_t i = r.Lo;
+    if (i < r.Hi && Patterns[order[i]].size() == r.Depth) FPattern[v] = order[i++];
+    while (i < r.Hi) {
+      const char16_t c = Patterns[order[i]][r.Depth];
+      uint32_t j = i + 1;
+      while (j < r.Hi && Patterns[order[j]][r.Depth] == c)
+        ++j;
+      const uint32_t w = static_cast<uint32_t>(ranges.size());
+      ranges.push_back({i, j, r.Depth + 1});
+      FLabel.push_back(c);
+      FPattern.push_back(kNoText);
+      if (v == 0) FRootNext[c] = w;
+      // The failure link of w follows the one of its parent; nodes of lower depth already have
+      // their children, because they come first in breadth-first order.
+      FFail.push_back(v == 0 ? 0 : Next(FFail[v], c));
+      i = j;
+    }
+  }
+  FFirst.push_back(static_cast<uint32_t>(ranges.size()));
+  FOut.assign(ranges.size(), kNoText);
+  for (uint32_t v = 1; v < ranges.size(); ++v) {
+    const uint32_t f = FFail[v];
+    FOut[v] = FPattern[f] != kNoText ? f : FOut[f];
+  }
+}
+
+namespace {
+
+using TFound = std::vector<std::pair<uint32_t, size_t>>;
+
+enum class TWay : uint8_t { wNone, wItem, wHead, wTail, wScan };
+
+// Patterns looked for only where they begin (or end): at each such place the text is hashed
+// one character further at a time and looked up at the lengths that patterns have. Every
+// kCheckpoint characters the piece so far must begin (or end) some pattern, or the walk stops,
+// so that it goes at most that far past the longest piece that could still match.
+class TAnchoredSet {
+public:
+  static constexpr size_t kCheckpoint = 16;
+
+  TAnchoredSet(std::vector<std::u16string_view> Patterns, std::vector<uint32_t> Ids, bool Ending)
+      : FPatterns(std::move(Patterns)), FIds(std::move(Ids)), FWhole(FPatterns.size()),
+        FPieces(FPatterns.size() / 4) {
+    size_t pieces = 0;
+    for (const std::u16string_view p : FPatterns)
+      pieces += p.size() / kCheckpoint;
+    size_t bits = 4096;
+    while (bits < 32 * (FPatterns.size() + pieces))
+      bits *= 2;
+    FFilter.assign(bits / 64, 0);
+    FFilterMask = bits - 1;
+    for (const std::u16string_view p : FPatterns) {
+      const uint64_t h = Mixed(Polynomial(p));
+      FWhole.Add(p, h);
+      Mark(h);
+      if (FHasLength.size() <= p.size()) FHasLength.resize(p.size() + 1, false);
+      FHasLength[p.size()] = true;
+      for (size_t k = kCheckpoint; k < p.size(); k += kCheckpoint) {
+        const std::u16string_view piece = Ending ? p.substr(p.size() - k) : p.substr(0, k);
+        const uint64_t hp = Mixed(Polynomial(piece) ^ kPieceSalt);
+        FPieces.Add(piece, hp);
+        Mark(hp);
+      }
+    }
+  }
+
+  // Reports (pattern number, start) of the patterns that begin at At; returns the characters
+  // hashed.
+  template <class F>
+  size_t Beginning(std::u16string_view Text, size_t At, F&& Report) const {
+    const size_t most = std::min(FHasLength.size() - 1, Text.size() - At);
+    uint64_t h = 0;
+    for (size_t n = 1; n <= most; ++n) {
+      h = h * kBase + Text[At + n - 1];
+      if (!Check(Text.substr(At, n), h, n, Report, At)) return n;
+    }
+    return most;
+  }
+  // The same for the patterns that end at At.
+  template <class F>
+  size_t Ending(std::u16string_view Text, size_t At, F&& Report) const {
+    const size_t most = std::min(FHasLength.size() - 1, At);
+    uint64_t h = 0, power = 1;
+    for (size_t n = 1; n <= most; ++n) {
+      h += Text[At - n] * power;
+      power *= kBase;
+      if (!Check(Text.substr(At - n, n), h, n, Report, At - n)) return n;
+    }
+    return most;
+  }
+
+private:
+  static constexpr uint64_t kBase = 0x100000001B3ull;
+
+  // The polynomial hash of a text, which grows one character at a time on either side.
+  static uint64_t Polynomial(std::u16string_view Text) {
+    uint64_t h = 0;
+    for (const char16_t c : Text)
+      h = h * kBase + c;
+    return h;
+  }
+  static uint64_t Mixed(uint64_t H) {
+    H ^= H >> 33;
+    H *= 0xFF51AFD7ED558CCDull;
+    H ^= H >> 33;
+    return H;
+  }
+  // Two bits per hash value (of whole patterns and of pieces alike) in a filter of 32 bits per
+  // value spare all but a few hundredths of the lookups that would find nothing.
+  void Mark(uint64_t H) {
+    for (const uint64_t bit : {H >> 32 & FFilterMask, (H * kSecond) >> 32 & FFilterMask})
+      FFilter[bit >> 6] |= uint64_t(1) << (bit & 63);
+  }
+  bool MayHave(uint64_t H) const {
+    const uint64_t a = H >> 32 & FFilterMask, b = (H * kSecond) >> 32 & FFilterMask;
+    return (FFilter[a >> 6] >> (a & 63) & 1) && (FFilter[b >> 6] >> (b & 63) & 1);
+  }
+  static constexpr uint64_t kSecond = 0xD6E8FEB86659FD93ull;
+  template <class F>
+  bool Check(std::u16string_view Piece, uint64_t H, size_t N, F&& Report, size_t Start) const {
+    if (FHasLength[N]) {
+      const uint64_t h = Mixed(H);
+      if (MayHave(h)) {
+        const uint32_t id = FWhole.Find(Piece, h);
+        if (id != kNoText) Report(FIds[id], Start);
+      }
+    }
+    if (N % kCheckpoint != 0) return true;
+    const uint64_t h = Mixed(H ^ kPieceSalt);
+    return MayHave(h) && FPieces.Find(Piece, h) != kNoText;
+  }
+  static constexpr uint64_t kPieceSalt = 0x5BD1E9955BD1E995ull;
+
+  std::vector<std::u16string_view> FPatterns;
+  std::vector<uint32_t> FIds;
+  TTextSet FWhole;  // the patterns
+  TTextSet FPieces; // their beginnings (or endings) at every checkpoint
+  std::vector<uint64_t> FFilter;
+  uint64_t FFilterMask = 0;
+  std::vector<bool> FHasLength{false};
+};
+
+} // namespace
+
+TOccurrences FindOccurrences(std::u16string_view Text, const TTextSet& Set,
+                             const std::vector<bool>& Wanted, TOccurrenceHints Hints) {
+  constexpr size_t npos = std::u16string_view::npos;
+  const size_t count = Set.Size();
+  const std::u16string_view sm = Hints.StartMarker, em = Hints.EndMarker;
+  auto complete = [&](uint32_t p) { return p < Hints.Complete.size() && Hints.Complete[p]; };
+
+  // How each pattern is looked for.
+  std::vector<TWay> way(count, TWay::wNone);
+  std::vector<std::u16string_view> heads, tails, scanned;
+  std::vector<uint32_t> headIds, tailIds, scannedIds;
+  std::vector<bool> itemLength;
+  size_t itemChars = 0, headChars = 0, tailChars = 0;
+  for (uint32_t p = 0; p < count; ++p) {
+    if ((!Wanted.empty() && !Wanted[p]) || complete(p)) continue;
+    const std::u16string_view t = Set[p];
+    if (!sm.empty() && t.starts_with(sm)) {
+      const size_t end = em.empty() ? npos : t.find(em, 1);
+      if (end != npos && end >= sm.size() && end + em.size() == t.size()) {
+        way[p] = TWay::wItem;
+        if (itemLength.size() <= t.size()) itemLength.resize(t.size() + 1);
+        itemLength[t.size()] = true;
+        itemChars += t.size();
+      } else {
+        way[p] = TWay::wHead;
+        heads.push_back(t);
+        headIds.push_back(p);
+        headChars += t.size();
+      }
+    } else if (!em.empty() && t.ends_with(em)) {
+      way[p] = TWay::wTail;
+      tails.push_back(t);
+      tailIds.push_back(p);
+      tailChars += t.size();
+    } else if (!t.empty()) {
+      way[p] = TWay::wScan;
+    }
+  }
+  // The walks and item checks may take a few characters per character of the text; texts where
+  // they would take more give their patterns to the scan.
+  const size_t slack = 4 * Text.size() + 4096;
+
+  TFound items, headFound, tailFound, scanFound;
+  bool itemsDone = itemChars == 0;
+  if (itemChars > 0) {
+    // Each item of the marker search whose length some pattern has is looked up.
+    TFinder starts(Text, sm), ends(Text, em);
+    size_t b = ends.Next(), checked = 0;
+    itemsDone = true;
+    for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
+      while (b != npos && b < a + 1)
+        b = ends.Next();
+      if (b == npos || b < a + sm.size()) continue;
+      const size_t length = b + em.size() - a;
+      if (length >= itemLength.size() || !itemLength[length]) continue;
+      if ((checked += length) > slack + itemChars) {
+        itemsDone = false;
+        break;
+      }
+      const uint32_t id = Set.Find(Text.substr(a, length));
+      if (id != kNoText && way[id] == TWay::wItem) items.emplace_back(id, a);
+    }
+    if (!itemsDone) TFound().swap(items);
+  }
+  // Beginnings at the start markers and endings at the end markers, in one pass over the text.
+  bool headsDone = heads.empty(), tailsDone = tails.empty();
+  if (!headsDone || !tailsDone) {
+    const TAnchoredSet headSet(std::move(heads), std::move(headIds), false);
+    const TAnchoredSet tailSet(std::move(tails), std::move(tailIds), true);
+    TFinder starts(Text, headsDone ? std::u16string_view() : sm);
+    TFinder ends(Text, tailsDone ? std::u16string_view() : em);
+    size_t a = starts.Next(), b = ends.Next(), headSteps = 0, tailSteps = 0;
+    while (a != npos || b != npos) {
+      if (a != npos && (b == npos || a <= b)) {
+        headSteps +=
+            headSet.Beginning(Text, a, [&](uint32_t p, size_t s) { headFound.emplace_back(p, s); });
+        a = headSteps > slack + headChars ? npos : starts.Next();
+      } else {
+        tailSteps += tailSet.Ending(Text, b + em.size(),
+                                    [&](uint32_t p, size_t s) { tailFound.emplace_back(p, s); });
+        b = tailSteps > slack + tailChars ? npos : ends.Next();
+      }
+    }
+    headsDone = headsDone || headSteps <= slack + headChars;
+    tailsDone = tailsDone || tailSteps <= slack + tailChars;
+    if (!headsDone) TFound().swap(headFound);
+    if (!tailsDone) TFound().swap(tailFound);
+  }
+  for (uint32_t p = 0; p < count; ++p) {
+    const bool scan = way[p] == TWay::wScan || (way[p] == TWay::wItem && !itemsDone) ||
+                      (way[p] == TWay::wHead && !headsDone) ||
+                      (way[p] == TWay::wTail && !tailsDone);
+    if (!scan) continue;
+    scanned.push_back(Set[p]);
+    scannedIds.push_back(p);
+  }
+  if (!scanned.empty()) {
+    const TPatternSet set(scanned);
+    set.Scan(Text, [&](uint32_t q, size_t end) {
+      scanFound.emplace_back(scannedIds[q], end - scanned[q].size());
+      return true;
+    });
+  }
+
+  // Grouped by pattern with a stable counting sort: every pattern's occurrences come from one
+  // list, ascending.
+  TOccurrences result;
+  result.First.assign(count + 1, 0);
+  const TFound* lists[] = {&Hints.Found, &items, &headFound, &tailFound, &scanFound};
+  auto keep = [&](uint32_t p) { return p < count && (Wanted.empty() || Wanted[p]); };
+  for (const TFound* list : lists)
+    for (const auto& [p, start] : *list)
+      if (keep(p)) ++result.First[p + 1];
+  for (size_t p = 0; p < count; ++p)
+    result.First[p + 1] += result.First[p];
+  result.Starts.resize(result.First[count]);
+  std::vector<size_t> fill(result.First.begin(), result.First.end() - 1);
+  for (const TFound* list : lists)
+    for (const auto& [p, start] : *list)
+      if (keep(p)) result.Starts[fill[p]++] = start;
+  return result;
+}
+
+} // namespace textovrt
