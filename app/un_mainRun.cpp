@@ -145,10 +145,12 @@ void Tfrm_main::Button1Click(TComponent*) {
         PumpEvents();
         if (!Run || FEditorReplaced) {
           // The run starts on the editor's text; after a file was loaded meanwhile, the
-          // remaining entries apply to the new text.
+          // remaining entries apply to the new text. The markers only tell the run where
+          // entries can occur, which saves it a search through the whole text.
           Run = std::make_unique<textovrt::TRewriteRun>(
               ToControlBreaks(ToU16(Memo1->Text())),
-              std::vector<std::u16string>(Entries.begin() + i, Entries.end()));
+              std::vector<std::u16string>(Entries.begin() + i, Entries.end()),
+              ToControlBreaks(ToU16(sEdit1->Text())), ToControlBreaks(ToU16(sEdit2->Text())));
           FEditorReplaced = false;
         }
         std::u16string Replacement = ToControlBreaks(ToU16(sEdit3->Text()));

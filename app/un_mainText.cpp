@@ -13,7 +13,10 @@ namespace textovrt {
 ERewriteLimit::ERewriteLimit()
     : std::runtime_error("Přepis nekončí: náhrada stále vytváří nové výskyty položky.") {}
 
-std::vector<size_t> PrefixFunction(std::u16string_view Pattern) {
+namespace {
+
+template <class C>
+std::vector<size_t> BasicPrefixFunction(std::basic_string_view<C> Pattern) {
   std::vector<size_t> pi(Pattern.size(), 0);
   for (size_t i = 1, k = 0; i < Pattern.size(); ++i) {
     while (k > 0 && Pattern[i] != Pattern[k])
@@ -24,21 +27,29 @@ std::vector<size_t> PrefixFunction(std::u16string_view Pattern) {
   return pi;
 }
 
-TFinder::TFinder(std::u16string_view Text, std::u16string_view Pattern)
+} // namespace
+
+std::vector<size_t> PrefixFunction(std::u16string_view Pattern) {
+  return BasicPrefixFunction(Pattern);
+}
+
+template <class C>
+TBasicFinder<C>::TBasicFinder(std::basic_string_view<C> Text, std::basic_string_view<C> Pattern)
     : FText(Text), FPattern(Pattern), FBudget(2 * Text.size() + 64) {}
 
-size_t TFinder::Next() {
-  constexpr size_t npos = std::u16string_view::npos;
+template <class C>
+size_t TBasicFinder<C>::Next() {
+  constexpr size_t npos = std::basic_string_view<C>::npos;
   if (FKmp) return NextByKmp();
   const size_t m = FPattern.size(), n = FText.size();
   if (m == 0 || m > n) return npos;
   const size_t last = n - m; // the last place an occurrence can begin
-  const char16_t first = FPattern[0], lastChar = FPattern[m - 1];
-  const char16_t* text = FText.data();
+  const C first = FPattern[0], lastChar = FPattern[m - 1];
+  const C* text = FText.data();
   for (;;) {
     while (FMask != 0) {
-      const size_t at = FBlock + static_cast<size_t>(std::countr_zero(FMask)) / 2;
-      FMask &= FMask - 1;
+      const size_t at = FBlock + static_cast<size_t>(std::countr_zero(FMask)) / sizeof(C);
+      FMask &= FMask - 1; // one bit per candidate
       if (m <= 2) return at;
       if (FBudget < m - 2) { // periodic: checking candidates would no longer be linear
         FKmp = true;
@@ -47,54 +58,62 @@ size_t TFinder::Next() {
         return NextByKmp();
       }
       FBudget -= m - 2;
-      if (std::char_traits<char16_t>::compare(text + at + 1, FPattern.data() + 1, m - 2) == 0)
-        return at;
+      if (std::char_traits<C>::compare(text + at + 1, FPattern.data() + 1, m - 2) == 0) return at;
     }
-    // The next block of eight places with a candidate.
+    // The next block with a candidate.
     size_t b = FNext;
     uint32_t mask = 0;
 #ifdef __SSE2__
-    const __m128i f = _mm_set1_epi16(static_cast<short>(first));
-    const __m128i l = _mm_set1_epi16(static_cast<short>(lastChar));
     auto candidates = [&](size_t At) {
       const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + At));
       const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + At + m - 1));
-      return static_cast<uint32_t>(
-                 _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(x, f), _mm_cmpeq_epi16(y, l)))) &
-             0x5555u;
+      if constexpr (sizeof(C) == 1) {
+        const __m128i f = _mm_set1_epi8(static_cast<char>(first));
+        const __m128i l = _mm_set1_epi8(static_cast<char>(lastChar));
+        return static_cast<uint32_t>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, f), _mm_cmpeq_epi8(y, l))));
+      } else {
+        const __m128i f = _mm_set1_epi16(static_cast<short>(first));
+        const __m128i l = _mm_set1_epi16(static_cast<short>(lastChar));
+        return static_cast<uint32_t>(
+                   _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(x, f), _mm_cmpeq_epi16(y, l)))) &
+               0x5555u;
+      }
     };
-    while (b + 15 <= last && (mask = candidates(b) | candidates(b + 8) << 16) == 0)
-      b += 16;
-    if (mask == 0 && b + 7 <= last) {
+    while (b + 2 * kBlock - 1 <= last && (mask = candidates(b) | candidates(b + kBlock) << 16) == 0)
+      b += 2 * kBlock;
+    if (mask == 0 && b + kBlock - 1 <= last) {
       mask = candidates(b);
-      if (mask == 0) b += 8;
+      if (mask == 0) b += kBlock;
     }
     if (mask != 0) {
       // Two blocks may have been checked at once: keep the first one's and go on from there.
       if ((mask & 0xFFFFu) == 0) {
         mask >>= 16;
-        b += 8;
+        b += kBlock;
       }
       FBlock = b;
-      FNext = b + 8;
+      FNext = b + kBlock;
       FMask = mask & 0xFFFFu;
       continue;
     }
 #endif
     if (b > last) return npos;
-    for (size_t i = 0; i < 8 && b + i <= last; ++i)
-      if (text[b + i] == first && text[b + i + m - 1] == lastChar) mask |= 1u << (2 * i);
+    for (size_t i = 0; i < kBlock && b + i <= last; ++i)
+      if (text[b + i] == first && text[b + i + m - 1] == lastChar)
+        mask |= uint32_t(1) << (sizeof(C) * i);
     FBlock = b;
-    FNext = b + 8;
+    FNext = b + kBlock;
     FMask = mask;
   }
 }
 
-size_t TFinder::NextByKmp() {
+template <class C>
+size_t TBasicFinder<C>::NextByKmp() {
   const size_t m = FPattern.size();
-  if (FPi.empty()) FPi = PrefixFunction(FPattern);
+  if (FPi.empty()) FPi = BasicPrefixFunction(FPattern);
   while (FAt < FText.size()) {
-    const char16_t c = FText[FAt++];
+    const C c = FText[FAt++];
     while (FK > 0 && c != FPattern[FK])
       FK = FPi[FK - 1];
     if (c == FPattern[FK]) ++FK;
@@ -103,8 +122,11 @@ size_t TFinder::NextByKmp() {
       return FAt - m;
     }
   }
-  return std::u16string_view::npos;
+  return std::basic_string_view<C>::npos;
 }
+
+template class TBasicFinder<char>;
+template class TBasicFinder<char16_t>;
 
 std::vector<size_t> FindAll(std::u16string_view Text, std::u16string_view Pattern) {
   std::vector<size_t> found;

@@ -21,27 +21,31 @@ public:
 
 // Finds the occurrences of one pattern in a text one after the other, overlapping ones
 // included, without keeping them. Candidates are the places where the pattern's first and last
-// characters both match, eight at a time; when checking candidates costs more than a few
-// characters per character of the text (periodic patterns in periodic texts), it goes on as a
-// Knuth-Morris-Pratt matcher, so the whole scan stays linear.
-class TFinder {
+// characters both match, sixteen bytes at a time; when checking candidates costs more than a
+// few characters per character of the text (periodic patterns in periodic texts), it goes on
+// as a Knuth-Morris-Pratt matcher, so the whole scan stays linear. For UTF-16 texts and for the
+// bytes of single-byte code pages.
+template <class C>
+class TBasicFinder {
 public:
-  TFinder(std::u16string_view Text, std::u16string_view Pattern);
+  TBasicFinder(std::basic_string_view<C> Text, std::basic_string_view<C> Pattern);
   // Start of the next occurrence, or npos when there is none (always for an empty pattern).
   size_t Next();
 
 private:
+  static constexpr size_t kBlock = 16 / sizeof(C); // places per block
   size_t NextByKmp();
 
-  std::u16string_view FText, FPattern;
+  std::basic_string_view<C> FText, FPattern;
   size_t FBlock = 0;  // first place of the block whose candidates FMask holds
   size_t FNext = 0;   // first place of the next block to check
-  uint32_t FMask = 0; // candidates left in that block, two bits per place
+  uint32_t FMask = 0; // candidates left in that block, sizeof(C) bits per place
   size_t FBudget = 0; // characters that checking candidates may still compare
   bool FKmp = false;  // the linear matcher has taken over at FAt
   std::vector<size_t> FPi;
   size_t FAt = 0, FK = 0;
 };
+using TFinder = TBasicFinder<char16_t>;
 
 // Every piece of Text that runs from an occurrence of StartMarker to the first occurrence of
 // EndMarker that begins at least one character after that start, in the order of the start
@@ -63,14 +67,14 @@ struct TMarkedSpan {
 std::vector<TMarkedSpan> FindMarkedSpans(std::u16string_view Text, std::u16string_view StartMarker,
                                          std::u16string_view EndMarker);
 // Calls Found(span) for each of them in turn, while the text around it is fresh in the cache.
-template <class F>
-void ForEachMarkedSpan(std::u16string_view Text, std::u16string_view StartMarker,
-                       std::u16string_view EndMarker, F&& Found) {
-  constexpr size_t npos = std::u16string_view::npos;
+template <class C, class F>
+void ForEachMarkedSpan(std::basic_string_view<C> Text, std::basic_string_view<C> StartMarker,
+                       std::basic_string_view<C> EndMarker, F&& Found) {
+  constexpr size_t npos = std::basic_string_view<C>::npos;
   if (StartMarker.empty() || EndMarker.empty()) return;
   // Starts come in ascending order, and each pairs with the first end that begins after its
   // first character, so one pass over the ends serves every start.
-  TFinder starts(Text, StartMarker), ends(Text, EndMarker);
+  TBasicFinder<C> starts(Text, StartMarker), ends(Text, EndMarker);
   size_t b = ends.Next();
   for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
     while (b != npos && b < a + 1)

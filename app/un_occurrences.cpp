@@ -9,12 +9,14 @@
 
 namespace textovrt {
 
-uint64_t HashText(std::u16string_view Text) {
+template <class C>
+uint64_t HashText(std::basic_string_view<C> Text) {
   constexpr uint64_t k = 0x9E3779B97F4A7C15ull;
+  constexpr size_t perWord = 8 / sizeof(C);
   uint64_t h = (Text.size() + 1) * k;
-  const char16_t* p = Text.data();
+  const C* p = Text.data();
   size_t n = Text.size();
-  for (; n >= 4; p += 4, n -= 4) {
+  for (; n >= perWord; p += perWord, n -= perWord) {
     uint64_t w;
     std::memcpy(&w, p, sizeof w);
     h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
@@ -22,7 +24,7 @@ uint64_t HashText(std::u16string_view Text) {
   }
   uint64_t w = 0;
   for (size_t i = 0; i < n; ++i)
-    w |= uint64_t(p[i]) << (16 * i);
+    w |= uint64_t(TCharSet::Unit(p[i])) << (8 * sizeof(C) * i);
   h = (h ^ w) * 0x94D049BB133111EBull;
   // The final mix of MurmurHash3: every bit of the state reaches the low bits used as slots.
   h ^= h >> 33;
@@ -33,7 +35,8 @@ uint64_t HashText(std::u16string_view Text) {
   return h;
 }
 
-TTextSet::TTextSet(size_t Expected) {
+template <class C>
+TBasicTextSet<C>::TBasicTextSet(size_t Expected) {
   size_t capacity = 16;
   while (capacity < 2 * Expected)
     capacity *= 2;
@@ -42,7 +45,8 @@ TTextSet::TTextSet(size_t Expected) {
   FTexts.reserve(Expected);
 }
 
-uint32_t TTextSet::Add(std::u16string_view Text, uint64_t Hash) {
+template <class C>
+uint32_t TBasicTextSet<C>::Add(TView Text, uint64_t Hash) {
   const uint32_t h = static_cast<uint32_t>(Hash);
   for (size_t i = h & FMask;; i = (i + 1) & FMask) {
     const uint64_t slot = FSlots[i];
@@ -61,7 +65,8 @@ uint32_t TTextSet::Add(std::u16string_view Text, uint64_t Hash) {
   }
 }
 
-uint32_t TTextSet::Find(std::u16string_view Text, uint64_t Hash) const {
+template <class C>
+uint32_t TBasicTextSet<C>::Find(TView Text, uint64_t Hash) const {
   const uint32_t h = static_cast<uint32_t>(Hash);
   for (size_t i = h & FMask;; i = (i + 1) & FMask) {
     const uint64_t slot = FSlots[i];
@@ -73,7 +78,8 @@ uint32_t TTextSet::Find(std::u16string_view Text, uint64_t Hash) const {
   }
 }
 
-void TTextSet::Grow() {
+template <class C>
+void TBasicTextSet<C>::Grow() {
   std::vector<uint64_t> slots(FSlots.size() * 2, 0);
   const size_t mask = slots.size() - 1;
   for (const uint64_t slot : FSlots) {
@@ -87,7 +93,9 @@ void TTextSet::Grow() {
   FMask = mask;
 }
 
-TPatternSet::TPatternSet(const std::vector<std::u16string_view>& Patterns) : FRootNext(65536, 0) {
+template <class C>
+TBasicPatternSet<C>::TBasicPatternSet(const std::vector<std::basic_string_view<C>>& Patterns)
+    : FRootNext(size_t(1) << (8 * sizeof(C)), 0) {
   std::vector<uint32_t> order(Patterns.size());
   for (uint32_t i = 0; i < order.size(); ++i)
     order[i] = i;
@@ -110,9 +118,9 @@ TPatternSet::TPatternSet(const std::vector<std::u16string_view>& Patterns) : FRo
     uint32_t i = r.Lo;
     if (i < r.Hi && Patterns[order[i]].size() == r.Depth) FPattern[v] = order[i++];
     while (i < r.Hi) {
-      const char16_t c = Patterns[order[i]][r.Depth];
+      const TUnit c = static_cast<TUnit>(Patterns[order[i]][r.Depth]);
       uint32_t j = i + 1;
-      while (j < r.Hi && Patterns[order[j]][r.Depth] == c)
+      while (j < r.Hi && static_cast<TUnit>(Patterns[order[j]][r.Depth]) == c)
         ++j;
       const uint32_t w = static_cast<uint32_t>(ranges.size());
       ranges.push_back({i, j, r.Depth + 1});
@@ -121,7 +129,7 @@ TPatternSet::TPatternSet(const std::vector<std::u16string_view>& Patterns) : FRo
       if (v == 0) FRootNext[c] = w;
       // The failure link of w follows the one of its parent; nodes of lower depth already have
       // their children, because they come first in breadth-first order.
-      FFail.push_back(v == 0 ? 0 : Next(FFail[v], c));
+      FFail.push_back(v == 0 ? 0 : Next(FFail[v], static_cast<C>(c)));
       i = j;
     }
   }
@@ -143,29 +151,31 @@ enum class TWay : uint8_t { wNone, wItem, wHead, wTail, wScan };
 // one character further at a time and looked up at the lengths that patterns have. Every
 // kCheckpoint characters the piece so far must begin (or end) some pattern, or the walk stops,
 // so that it goes at most that far past the longest piece that could still match.
+template <class C>
 class TAnchoredSet {
 public:
+  using TView = std::basic_string_view<C>;
   static constexpr size_t kCheckpoint = 16;
 
-  TAnchoredSet(std::vector<std::u16string_view> Patterns, std::vector<uint32_t> Ids, bool Ending)
+  TAnchoredSet(std::vector<TView> Patterns, std::vector<uint32_t> Ids, bool Ending)
       : FPatterns(std::move(Patterns)), FIds(std::move(Ids)), FWhole(FPatterns.size()),
         FPieces(FPatterns.size() / 4) {
     size_t pieces = 0;
-    for (const std::u16string_view p : FPatterns)
+    for (const TView p : FPatterns)
       pieces += p.size() / kCheckpoint;
     size_t bits = 4096;
     while (bits < 32 * (FPatterns.size() + pieces))
       bits *= 2;
     FFilter.assign(bits / 64, 0);
     FFilterMask = bits - 1;
-    for (const std::u16string_view p : FPatterns) {
+    for (const TView p : FPatterns) {
       const uint64_t h = Mixed(Polynomial(p));
       FWhole.Add(p, h);
       Mark(h);
       if (FHasLength.size() <= p.size()) FHasLength.resize(p.size() + 1, false);
       FHasLength[p.size()] = true;
       for (size_t k = kCheckpoint; k < p.size(); k += kCheckpoint) {
-        const std::u16string_view piece = Ending ? p.substr(p.size() - k) : p.substr(0, k);
+        const TView piece = Ending ? p.substr(p.size() - k) : p.substr(0, k);
         const uint64_t hp = Mixed(Polynomial(piece) ^ kPieceSalt);
         FPieces.Add(piece, hp);
         Mark(hp);
@@ -176,22 +186,22 @@ public:
   // Reports (pattern number, start) of the patterns that begin at At; returns the characters
   // hashed.
   template <class F>
-  size_t Beginning(std::u16string_view Text, size_t At, F&& Report) const {
+  size_t Beginning(TView Text, size_t At, F&& Report) const {
     const size_t most = std::min(FHasLength.size() - 1, Text.size() - At);
     uint64_t h = 0;
     for (size_t n = 1; n <= most; ++n) {
-      h = h * kBase + Text[At + n - 1];
+      h = h * kBase + TCharSet::Unit(Text[At + n - 1]);
       if (!Check(Text.substr(At, n), h, n, Report, At)) return n;
     }
     return most;
   }
   // The same for the patterns that end at At.
   template <class F>
-  size_t Ending(std::u16string_view Text, size_t At, F&& Report) const {
+  size_t Ending(TView Text, size_t At, F&& Report) const {
     const size_t most = std::min(FHasLength.size() - 1, At);
     uint64_t h = 0, power = 1;
     for (size_t n = 1; n <= most; ++n) {
-      h += Text[At - n] * power;
+      h += TCharSet::Unit(Text[At - n]) * power;
       power *= kBase;
       if (!Check(Text.substr(At - n, n), h, n, Report, At - n)) return n;
     }
@@ -202,10 +212,10 @@ private:
   static constexpr uint64_t kBase = 0x100000001B3ull;
 
   // The polynomial hash of a text, which grows one character at a time on either side.
-  static uint64_t Polynomial(std::u16string_view Text) {
+  static uint64_t Polynomial(TView Text) {
     uint64_t h = 0;
-    for (const char16_t c : Text)
-      h = h * kBase + c;
+    for (const C c : Text)
+      h = h * kBase + TCharSet::Unit(c);
     return h;
   }
   static uint64_t Mixed(uint64_t H) {
@@ -226,7 +236,7 @@ private:
   }
   static constexpr uint64_t kSecond = 0xD6E8FEB86659FD93ull;
   template <class F>
-  bool Check(std::u16string_view Piece, uint64_t H, size_t N, F&& Report, size_t Start) const {
+  bool Check(TView Piece, uint64_t H, size_t N, F&& Report, size_t Start) const {
     if (FHasLength[N]) {
       const uint64_t h = Mixed(H);
       if (MayHave(h)) {
@@ -240,10 +250,10 @@ private:
   }
   static constexpr uint64_t kPieceSalt = 0x5BD1E9955BD1E995ull;
 
-  std::vector<std::u16string_view> FPatterns;
+  std::vector<TView> FPatterns;
   std::vector<uint32_t> FIds;
-  TTextSet FWhole;  // the patterns
-  TTextSet FPieces; // their beginnings (or endings) at every checkpoint
+  TBasicTextSet<C> FWhole;  // the patterns
+  TBasicTextSet<C> FPieces; // their beginnings (or endings) at every checkpoint
   std::vector<uint64_t> FFilter;
   uint64_t FFilterMask = 0;
   std::vector<bool> FHasLength{false};
@@ -251,22 +261,24 @@ private:
 
 } // namespace
 
-TOccurrences FindOccurrences(std::u16string_view Text, const TTextSet& Set,
-                             const std::vector<bool>& Wanted, TOccurrenceHints Hints) {
-  constexpr size_t npos = std::u16string_view::npos;
+template <class C>
+TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
+                             const std::vector<bool>& Wanted, TBasicOccurrenceHints<C> Hints) {
+  using TView = std::basic_string_view<C>;
+  constexpr size_t npos = TView::npos;
   const size_t count = Set.Size();
-  const std::u16string_view sm = Hints.StartMarker, em = Hints.EndMarker;
+  const TView sm = Hints.StartMarker, em = Hints.EndMarker;
   auto complete = [&](uint32_t p) { return p < Hints.Complete.size() && Hints.Complete[p]; };
 
   // How each pattern is looked for.
   std::vector<TWay> way(count, TWay::wNone);
-  std::vector<std::u16string_view> heads, tails, scanned;
+  std::vector<TView> heads, tails, scanned;
   std::vector<uint32_t> headIds, tailIds, scannedIds;
   std::vector<bool> itemLength;
   size_t itemChars = 0, headChars = 0, tailChars = 0;
   for (uint32_t p = 0; p < count; ++p) {
     if ((!Wanted.empty() && !Wanted[p]) || complete(p)) continue;
-    const std::u16string_view t = Set[p];
+    const TView t = Set[p];
     if (!sm.empty() && t.starts_with(sm)) {
       const size_t end = em.empty() ? npos : t.find(em, 1);
       if (end != npos && end >= sm.size() && end + em.size() == t.size()) {
@@ -297,7 +309,7 @@ TOccurrences FindOccurrences(std::u16string_view Text, const TTextSet& Set,
   bool itemsDone = itemChars == 0;
   if (itemChars > 0) {
     // Each item of the marker search whose length some pattern has is looked up.
-    TFinder starts(Text, sm), ends(Text, em);
+    TBasicFinder<C> starts(Text, sm), ends(Text, em);
     size_t b = ends.Next(), checked = 0;
     itemsDone = true;
     for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
@@ -318,10 +330,10 @@ TOccurrences FindOccurrences(std::u16string_view Text, const TTextSet& Set,
   // Beginnings at the start markers and endings at the end markers, in one pass over the text.
   bool headsDone = heads.empty(), tailsDone = tails.empty();
   if (!headsDone || !tailsDone) {
-    const TAnchoredSet headSet(std::move(heads), std::move(headIds), false);
-    const TAnchoredSet tailSet(std::move(tails), std::move(tailIds), true);
-    TFinder starts(Text, headsDone ? std::u16string_view() : sm);
-    TFinder ends(Text, tailsDone ? std::u16string_view() : em);
+    const TAnchoredSet<C> headSet(std::move(heads), std::move(headIds), false);
+    const TAnchoredSet<C> tailSet(std::move(tails), std::move(tailIds), true);
+    TBasicFinder<C> starts(Text, headsDone ? TView() : sm);
+    TBasicFinder<C> ends(Text, tailsDone ? TView() : em);
     size_t a = starts.Next(), b = ends.Next(), headSteps = 0, tailSteps = 0;
     while (a != npos || b != npos) {
       if (a != npos && (b == npos || a <= b)) {
@@ -348,7 +360,7 @@ TOccurrences FindOccurrences(std::u16string_view Text, const TTextSet& Set,
     scannedIds.push_back(p);
   }
   if (!scanned.empty()) {
-    const TPatternSet set(scanned);
+    const TBasicPatternSet<C> set(scanned);
     set.Scan(Text, [&](uint32_t q, size_t end) {
       scanFound.emplace_back(scannedIds[q], end - scanned[q].size());
       return true;
@@ -373,5 +385,16 @@ TOccurrences FindOccurrences(std::u16string_view Text, const TTextSet& Set,
       if (keep(p)) result.Starts[fill[p]++] = start;
   return result;
 }
+
+template uint64_t HashText<char>(std::string_view);
+template uint64_t HashText<char16_t>(std::u16string_view);
+template class TBasicTextSet<char>;
+template class TBasicTextSet<char16_t>;
+template class TBasicPatternSet<char>;
+template class TBasicPatternSet<char16_t>;
+template TOccurrences FindOccurrences(std::string_view, const TBasicTextSet<char>&,
+                                      const std::vector<bool>&, TBasicOccurrenceHints<char>);
+template TOccurrences FindOccurrences(std::u16string_view, const TBasicTextSet<char16_t>&,
+                                      const std::vector<bool>&, TBasicOccurrenceHints<char16_t>);
 
 } // namespace textovrt

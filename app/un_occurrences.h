@@ -1,6 +1,6 @@
 // Occurrences of many patterns in one text, for the rewrite run: the distinct patterns found by
 // hashing, an Aho-Corasick automaton, and a search that uses the item markers to look for each
-// pattern only where it can begin.
+// pattern only where it can begin. Texts are UTF-16 or the bytes of a single-byte code page.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -17,49 +18,63 @@ namespace textovrt {
 constexpr uint32_t kNoText = 0xFFFFFFFFu;
 
 // A 64-bit hash of a text's code units and length.
-uint64_t HashText(std::u16string_view Text);
+template <class C>
+uint64_t HashText(std::basic_string_view<C> Text);
+inline uint64_t HashText(std::u16string_view Text) {
+  return HashText<char16_t>(Text);
+}
 
 // Distinct texts, numbered in the order they were first added, in an open-addressing table.
 // The set keeps views: what they view must outlive it and stay in place.
-class TTextSet {
+template <class C>
+class TBasicTextSet {
 public:
-  explicit TTextSet(size_t Expected = 0);
+  using TView = std::basic_string_view<C>;
+  explicit TBasicTextSet(size_t Expected = 0);
 
   // The number of Text: a new one when it was not in the set. Hash is HashText(Text).
-  uint32_t Add(std::u16string_view Text) { return Add(Text, HashText(Text)); }
-  uint32_t Add(std::u16string_view Text, uint64_t Hash);
+  uint32_t Add(TView Text) { return Add(Text, HashText(Text)); }
+  uint32_t Add(TView Text, uint64_t Hash);
   // The number of Text, or kNoText when it is not in the set.
-  uint32_t Find(std::u16string_view Text) const { return Find(Text, HashText(Text)); }
-  uint32_t Find(std::u16string_view Text, uint64_t Hash) const;
+  uint32_t Find(TView Text) const { return Find(Text, HashText(Text)); }
+  uint32_t Find(TView Text, uint64_t Hash) const;
   // Asks for the slot of a text with this hash to be brought into the cache.
   void Prefetch(uint64_t Hash) const {
     __builtin_prefetch(FSlots.data() + (static_cast<uint32_t>(Hash) & FMask));
   }
 
   size_t Size() const { return FTexts.size(); }
-  std::u16string_view operator[](uint32_t Id) const { return FTexts[Id]; }
-  const std::vector<std::u16string_view>& Texts() const { return FTexts; }
+  TView operator[](uint32_t Id) const { return FTexts[Id]; }
+  const std::vector<TView>& Texts() const { return FTexts; }
 
 private:
   void Grow();
 
   std::vector<uint64_t> FSlots; // 32 bits of the hash, then number + 1; 0 for a free slot
-  std::vector<std::u16string_view> FTexts;
+  std::vector<TView> FTexts;
   size_t FMask = 0;
 };
+using TTextSet = TBasicTextSet<char16_t>;
 
-// The set of characters that occur in some text.
+// The set of characters (UTF-16 units or bytes) that occur in some text.
 class TCharSet {
 public:
-  void Add(std::u16string_view Text) {
-    for (const char16_t c : Text)
-      FBits[c >> 6] |= uint64_t(1) << (c & 63);
+  template <class C>
+  void Add(std::basic_string_view<C> Text) {
+    for (const C c : Text)
+      Add(Unit(c));
   }
+  void Add(uint32_t C) { FBits[C >> 6] |= uint64_t(1) << (C & 63); }
   bool Has(char16_t C) const { return FBits[C >> 6] >> (C & 63) & 1; }
-  bool HasAnyOf(std::u16string_view Text) const {
-    for (const char16_t c : Text)
-      if (Has(c)) return true;
+  template <class C>
+  bool HasAnyOf(std::basic_string_view<C> Text) const {
+    for (const C c : Text)
+      if (Has(static_cast<char16_t>(Unit(c)))) return true;
     return false;
+  }
+  template <class C>
+  static uint32_t Unit(C Char) {
+    return static_cast<std::make_unsigned_t<C>>(Char);
   }
 
 private:
@@ -68,16 +83,17 @@ private:
 
 // Aho-Corasick automaton over distinct non-empty patterns. Nodes are numbered in breadth-first
 // order, so the children of a node are consecutive and sorted by label.
-class TPatternSet {
+template <class C>
+class TBasicPatternSet {
 public:
-  explicit TPatternSet(const std::vector<std::u16string_view>& Patterns);
+  explicit TBasicPatternSet(const std::vector<std::basic_string_view<C>>& Patterns);
 
   size_t MaxLength() const { return FMaxLength; }
 
   // Feeds Text from the root and calls Report(pattern, end) for each occurrence, longest first
   // for one end; Report returns false to skip the shorter ones ending there.
   template <class F>
-  void Scan(std::u16string_view Text, F&& Report) const {
+  void Scan(std::basic_string_view<C> Text, F&& Report) const {
     uint32_t s = 0;
     for (size_t i = 0; i < Text.size(); ++i) {
       s = Next(s, Text[i]);
@@ -88,21 +104,23 @@ public:
   }
 
 private:
-  uint32_t Child(uint32_t Node, char16_t C) const {
-    if (Node == 0) return FRootNext[C];
-    const char16_t* first = FLabel.data() + FFirst[Node];
-    const char16_t* last = FLabel.data() + FFirst[Node + 1];
+  using TUnit = std::make_unsigned_t<C>;
+  uint32_t Child(uint32_t Node, C Char) const {
+    const TUnit c = static_cast<TUnit>(Char);
+    if (Node == 0) return FRootNext[c];
+    const TUnit* first = FLabel.data() + FFirst[Node];
+    const TUnit* last = FLabel.data() + FFirst[Node + 1];
     if (last - first > 16) {
-      first = std::lower_bound(first, last, C);
+      first = std::lower_bound(first, last, c);
     } else {
-      while (first < last && *first < C)
+      while (first < last && *first < c)
         ++first;
     }
-    return first != last && *first == C ? static_cast<uint32_t>(first - FLabel.data()) : kNoText;
+    return first != last && *first == c ? static_cast<uint32_t>(first - FLabel.data()) : kNoText;
   }
-  uint32_t Next(uint32_t Node, char16_t C) const {
+  uint32_t Next(uint32_t Node, C Char) const {
     for (;;) {
-      const uint32_t c = Child(Node, C);
+      const uint32_t c = Child(Node, Char);
       if (c != kNoText) return c;
       if (Node == 0) return 0;
       Node = FFail[Node];
@@ -110,11 +128,12 @@ private:
   }
 
   std::vector<uint32_t> FFirst; // children of node v: nodes FFirst[v] .. FFirst[v + 1] - 1
-  std::vector<char16_t> FLabel; // label of the edge into each node
+  std::vector<TUnit> FLabel;    // label of the edge into each node
   std::vector<uint32_t> FFail, FOut, FPattern;
   std::vector<uint32_t> FRootNext;
   size_t FMaxLength = 0;
 };
+using TPatternSet = TBasicPatternSet<char16_t>;
 
 // Where patterns occur: the ascending start positions of each.
 struct TOccurrences {
@@ -131,19 +150,22 @@ struct TOccurrences {
 // occurs, one that ends with the end marker only end where it ends, and one that is a whole
 // item (the start marker, then the first end marker that begins after its first character,
 // at its end) occurs exactly where the marker search finds an equal item.
-struct TOccurrenceHints {
-  std::u16string_view StartMarker, EndMarker;
+template <class C>
+struct TBasicOccurrenceHints {
+  std::basic_string_view<C> StartMarker, EndMarker;
   // Occurrences found already, ascending per pattern, of the patterns flagged in Complete:
   // these are all of theirs and are not looked for.
   std::vector<std::pair<uint32_t, size_t>> Found;
   std::vector<bool> Complete;
 };
+using TOccurrenceHints = TBasicOccurrenceHints<char16_t>;
 
 // The occurrences in Text (overlapping ones included) of the patterns of Set for which Wanted
 // is true, or of all when Wanted is empty; the others get none. Time and memory stay linear in
 // the text and the patterns plus the occurrences: where the markers would cost more (markers
 // that overlap themselves in long runs), the patterns are looked for by one scan instead.
-TOccurrences FindOccurrences(std::u16string_view Text, const TTextSet& Set,
-                             const std::vector<bool>& Wanted, TOccurrenceHints Hints = {});
+template <class C>
+TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
+                             const std::vector<bool>& Wanted, TBasicOccurrenceHints<C> Hints = {});
 
 } // namespace textovrt

@@ -26,6 +26,7 @@
 #include "app/un_occurrences.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <map>
 #include <queue>
@@ -37,14 +38,14 @@ namespace {
 
 // Calls Line for each line of an item as the item list holds it: split at CR LF, CR or LF, the
 // part after the last line break included (the item is followed by a line break of its own).
-template <class F>
-void ForEachLine(std::u16string_view Item, F&& Line) {
+template <class C, class F>
+void ForEachLine(std::basic_string_view<C> Item, F&& Line) {
   size_t start = 0;
   for (size_t i = 0; i < Item.size(); ++i) {
-    const char16_t c = Item[i];
-    if (c != u'\r' && c != u'\n') continue;
+    const C c = Item[i];
+    if (c != C('\r') && c != C('\n')) continue;
     Line(Item.substr(start, i - start));
-    if (c == u'\r' && i + 1 < Item.size() && Item[i + 1] == u'\n') ++i;
+    if (c == C('\r') && i + 1 < Item.size() && Item[i + 1] == C('\n')) ++i;
     start = i + 1;
   }
   // An item ending in CR joined with the CR LF that follows it: "a\r" + "\r\n" is one line
@@ -57,7 +58,8 @@ void ForEachLine(std::u16string_view Item, F&& Line) {
 std::vector<std::u16string> SplitEntries(const std::vector<std::u16string>& Items) {
   std::vector<std::u16string> entries;
   for (const std::u16string& item : Items)
-    ForEachLine(item, [&](std::u16string_view line) { entries.emplace_back(line); });
+    ForEachLine(std::u16string_view(item),
+                [&](std::u16string_view line) { entries.emplace_back(line); });
   return entries;
 }
 
@@ -209,7 +211,7 @@ struct TRewriteRun::TImpl {
     std::vector<bool> wanted(count);
     for (uint32_t p = 0; p < count; ++p)
       wanted[p] = Remaining[p] > 0;
-    Original = FindOccurrences(Store, Distinct, wanted, {StartMarker, EndMarker});
+    Original = FindOccurrences<char16_t>(Store, Distinct, wanted, {StartMarker, EndMarker});
     OriginalUsed.assign(count, false);
     Formed.resize(count);
     if (count > 0) Automaton = std::make_unique<TPatternSet>(Distinct.Texts());
@@ -568,12 +570,12 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
     const uint32_t p = d.Distinct.Add(e);
     if (p == d.Remaining.size()) {
       d.Remaining.push_back(0);
-      d.Chars.Add(e);
+      d.Chars.Add(std::u16string_view(e));
     }
     ++d.Remaining[p];
     d.EntryPattern.push_back(p);
   }
-  d.Original = FindOccurrences(d.Store, d.Distinct, {}, {d.StartMarker, d.EndMarker});
+  d.Original = FindOccurrences<char16_t>(d.Store, d.Distinct, {}, {d.StartMarker, d.EndMarker});
   d.OriginalUsed.assign(d.Distinct.Size(), false);
 }
 
@@ -603,14 +605,19 @@ namespace {
 
 // The entries as numbers of distinct texts (kNone for an empty entry), with the characters
 // that occur in them.
+template <class C>
 struct TEntryPlan {
-  TTextSet Distinct;
+  using TView = std::basic_string_view<C>;
+  TBasicTextSet<C> Distinct;
   std::vector<uint32_t> Entry;
   TCharSet Chars;
+  std::basic_string<C> Fused; // the start and end markers together, which entries may view
 
   explicit TEntryPlan(size_t Entries) : Distinct(Entries) { Entry.reserve(Entries); }
-  uint32_t Add(std::u16string_view Text) { return Add(Text, HashText(Text)); }
-  uint32_t Add(std::u16string_view Text, uint64_t Hash) {
+  TEntryPlan(const TEntryPlan&) = delete; // the set views texts that the plan may hold
+  TEntryPlan& operator=(const TEntryPlan&) = delete;
+  uint32_t Add(TView Text) { return Add(Text, HashText(Text)); }
+  uint32_t Add(TView Text, uint64_t Hash) {
     if (Text.empty()) {
       Entry.push_back(kNone);
       return kNone;
@@ -623,43 +630,36 @@ struct TEntryPlan {
   }
   // True when inserting Replacement can never form an occurrence of an entry: an occurrence
   // overlapping inserted text holds one of its characters, and a deletion can join any two.
-  bool CannotForm(std::u16string_view Replacement) const {
+  bool CannotForm(TView Replacement) const {
     return !Replacement.empty() && !Chars.HasAnyOf(Replacement);
   }
 };
 
-// Sorts places by their first member, which no two share, with a radix sort.
-void SortByPosition(std::vector<std::pair<size_t, size_t>>& Places) {
-  if (Places.size() < 256) {
-    std::sort(Places.begin(), Places.end());
-    return;
+// The first place at or after From and before Limit whose bit is set in the words that Bits
+// gives, or Limit when there is none.
+template <class F>
+size_t NextMarked(F&& Bits, size_t From, size_t Limit) {
+  for (size_t w = From >> 6; (w << 6) < Limit; ++w) {
+    uint64_t bits = Bits(w);
+    if (w == From >> 6) bits &= ~uint64_t(0) << (From & 63);
+    if (bits) return std::min(Limit, (w << 6) + static_cast<size_t>(std::countr_zero(bits)));
   }
-  size_t largest = 0;
-  for (const auto& p : Places)
-    largest = std::max(largest, p.first);
-  std::vector<std::pair<size_t, size_t>> other(Places.size());
-  std::vector<size_t> count(65536 + 1);
-  for (unsigned shift = 0; shift < 64 && (largest >> shift) != 0; shift += 16) {
-    std::fill(count.begin(), count.end(), 0);
-    for (const auto& p : Places)
-      ++count[(p.first >> shift & 0xFFFF) + 1];
-    for (size_t i = 1; i < count.size(); ++i)
-      count[i] += count[i - 1];
-    for (const auto& p : Places)
-      other[count[p.first >> shift & 0xFFFF]++] = p;
-    Places.swap(other);
-  }
+  return Limit;
 }
 
 // The run when no replacement can form an occurrence: every occurrence that an entry replaces
 // was already in the text, so entry by entry, leftmost first, an occurrence is replaced unless
-// it overlaps one replaced before (whose characters are gone).
-std::u16string RewriteWithoutFormation(std::u16string_view Text, const TEntryPlan& Plan,
-                                       const TOccurrences& Occurrences,
-                                       std::u16string_view Replacement) {
-  std::vector<uint64_t> taken(Text.size() / 64 + 1, 0);
-  std::vector<std::pair<size_t, size_t>> cuts; // position, length
+// it overlaps one replaced before (whose characters are gone). The replaced characters and the
+// first character of each replaced occurrence are marked in two bitmaps, from which the result
+// is read off in text order.
+template <class C>
+std::basic_string<C>
+RewriteWithoutFormation(std::basic_string_view<C> Text, const TEntryPlan<C>& Plan,
+                        const TOccurrences& Occurrences, std::basic_string_view<C> Replacement) {
+  const size_t n = Text.size();
+  std::vector<uint64_t> taken(n / 64 + 1, 0), first(n / 64 + 1, 0);
   std::vector<bool> done(Plan.Distinct.Size(), false);
+  size_t cuts = 0;
   for (const uint32_t p : Plan.Entry) {
     // A second entry of the same text finds nothing: the first one left no occurrence.
     if (p == kNone || done[p]) continue;
@@ -668,24 +668,28 @@ std::u16string RewriteWithoutFormation(std::u16string_view Text, const TEntryPla
     for (const size_t s : Occurrences.Of(p)) {
       if (AnyBitSet(taken, s, s + m)) continue;
       SetBits(taken, s, s + m);
-      cuts.emplace_back(s, m);
+      first[s >> 6] |= uint64_t(1) << (s & 63);
+      ++cuts;
     }
   }
-  std::vector<uint64_t>().swap(taken);
-  SortByPosition(cuts);
-  std::u16string out;
-  out.reserve(Text.size() + (Replacement.size() > 1 ? cuts.size() * (Replacement.size() - 1) : 0));
+  std::basic_string<C> out;
+  out.reserve(n + (Replacement.size() > 1 ? cuts * (Replacement.size() - 1) : 0));
   size_t at = 0;
-  for (const auto& [s, m] : cuts) {
-    out.append(Text.substr(at, s - at));
-    out.append(Replacement);
-    at = s + m;
+  for (;;) {
+    const size_t cut = NextMarked([&](size_t w) { return taken[w]; }, at, n);
+    out.append(Text.substr(at, cut - at));
+    if (cut == n) break;
+    // Each first character begins a replacement; touching occurrences follow one another.
+    at = cut;
+    do {
+      out.append(Replacement);
+      at = NextMarked([&](size_t w) { return first[w] | ~taken[w]; }, at + 1, n);
+    } while (at < n && (first[at >> 6] >> (at & 63) & 1));
   }
-  out.append(Text.substr(at));
   return out;
 }
 
-std::u16string RunSteps(std::u16string Text, const TEntryPlan& Plan,
+std::u16string RunSteps(std::u16string Text, const TEntryPlan<char16_t>& Plan,
                         std::u16string_view Replacement, std::u16string_view StartMarker = {},
                         std::u16string_view EndMarker = {}) {
   std::vector<std::u16string> entries;
@@ -698,36 +702,30 @@ std::u16string RunSteps(std::u16string Text, const TEntryPlan& Plan,
   return run.Text();
 }
 
-} // namespace
-
-std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
-                          std::u16string_view Replacement) {
-  TEntryPlan plan(Entries.size());
-  for (const auto& e : Entries)
-    plan.Add(e);
-  if (!plan.CannotForm(Replacement)) return RunSteps(std::move(Text), plan, Replacement);
-  return RewriteWithoutFormation(Text, plan, FindOccurrences(Text, plan.Distinct, {}), Replacement);
-}
-
-std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
-                                  std::u16string_view EndMarker, std::u16string_view Replacement,
-                                  size_t* EntryCount) {
-  const std::u16string fused = std::u16string(StartMarker) + std::u16string(EndMarker);
-  TEntryPlan plan(1024);
-  TOccurrenceHints hints{StartMarker, EndMarker, {}, {}};
+// The entries of the items that the marker search finds in Text, into Plan; the occurrences of
+// the entries that are whole items come with them, into Hints.
+template <class C>
+void PlanMarkedItems(std::basic_string_view<C> Text, std::basic_string_view<C> StartMarker,
+                     std::basic_string_view<C> EndMarker, TEntryPlan<C>& Plan,
+                     TBasicOccurrenceHints<C>& Hints) {
+  using TView = std::basic_string_view<C>;
+  constexpr size_t npos = TView::npos;
+  Plan.Fused = std::basic_string<C>(StartMarker) + std::basic_string<C>(EndMarker);
+  const TView fused(Plan.Fused);
+  Hints.StartMarker = StartMarker;
+  Hints.EndMarker = EndMarker;
   // The lines of a few items at a time are hashed first and their slots of the set asked for,
   // so that the set's cache misses overlap.
   struct TLine {
-    std::u16string_view Text;
+    TView Text;
     uint64_t Hash;
     size_t WholeItemAt; // npos unless the line is a whole item found there
   };
-  constexpr size_t npos = std::u16string_view::npos;
   std::vector<TLine> batch;
   auto flush = [&] {
     for (const TLine& line : batch) {
-      const uint32_t p = plan.Add(line.Text, line.Hash);
-      if (line.WholeItemAt != npos) hints.Found.emplace_back(p, line.WholeItemAt);
+      const uint32_t p = Plan.Add(line.Text, line.Hash);
+      if (line.WholeItemAt != npos) Hints.Found.emplace_back(p, line.WholeItemAt);
     }
     batch.clear();
   };
@@ -737,27 +735,59 @@ std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view 
   // item and be found there too.
   ForEachMarkedSpan(Text, StartMarker, EndMarker, [&](TMarkedSpan s) {
     const bool isFused = s.End < s.Start + StartMarker.size();
-    const std::u16string_view item = isFused
-                                         ? std::u16string_view(fused)
-                                         : Text.substr(s.Start, s.End + EndMarker.size() - s.Start);
+    const TView item =
+        isFused ? TView(fused) : Text.substr(s.Start, s.End + EndMarker.size() - s.Start);
     const size_t before = batch.size();
-    ForEachLine(item, [&](std::u16string_view line) {
+    ForEachLine(item, [&](TView line) {
       const uint64_t hash = HashText(line);
-      plan.Distinct.Prefetch(hash);
+      Plan.Distinct.Prefetch(hash);
       batch.push_back({line, hash, npos});
     });
     if (!isFused && batch.size() == before + 1) batch.back().WholeItemAt = s.Start;
     if (batch.size() >= 32) flush();
   });
   flush();
+  Hints.Complete.assign(Plan.Distinct.Size(), false);
+  for (const auto& [p, start] : Hints.Found)
+    Hints.Complete[p] = true;
+}
+
+} // namespace
+
+std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
+                          std::u16string_view Replacement) {
+  TEntryPlan<char16_t> plan(Entries.size());
+  for (const auto& e : Entries)
+    plan.Add(e);
+  if (!plan.CannotForm(Replacement)) return RunSteps(std::move(Text), plan, Replacement);
+  const std::u16string_view text(Text);
+  return RewriteWithoutFormation(text, plan, FindOccurrences(text, plan.Distinct, {}), Replacement);
+}
+
+std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
+                                  std::u16string_view EndMarker, std::u16string_view Replacement,
+                                  size_t* EntryCount) {
+  TEntryPlan<char16_t> plan(1024);
+  TOccurrenceHints hints;
+  PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
   if (EntryCount) *EntryCount = plan.Entry.size();
   if (!plan.CannotForm(Replacement))
     return RunSteps(std::u16string(Text), plan, Replacement, StartMarker, EndMarker);
-  hints.Complete.assign(plan.Distinct.Size(), false);
-  for (const auto& [p, start] : hints.Found)
-    hints.Complete[p] = true;
   const TOccurrences occurrences = FindOccurrences(Text, plan.Distinct, {}, std::move(hints));
   return RewriteWithoutFormation(Text, plan, occurrences, Replacement);
+}
+
+bool RewriteMarkedBytes(std::string_view Text, std::string_view StartMarker,
+                        std::string_view EndMarker, std::string_view Replacement,
+                        std::string& Result, size_t* EntryCount) {
+  TEntryPlan<char> plan(1024);
+  TBasicOccurrenceHints<char> hints;
+  PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
+  if (!plan.CannotForm(Replacement)) return false;
+  if (EntryCount) *EntryCount = plan.Entry.size();
+  const TOccurrences occurrences = FindOccurrences(Text, plan.Distinct, {}, std::move(hints));
+  Result = RewriteWithoutFormation(Text, plan, occurrences, Replacement);
+  return true;
 }
 
 } // namespace textovrt

@@ -76,4 +76,14 @@ std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view 
                                   std::u16string_view EndMarker, std::u16string_view Replacement,
                                   size_t* EntryCount = nullptr);
 
+// The same run on the bytes of a text in a single-byte code page that maps every byte to a
+// character of its own and back, with CR and LF as bytes 13 and 10: the markers and the
+// replacement are in that code page too, so equal bytes are equal characters and the result
+// is RewriteMarkedItems' on the decoded text, encoded. Only when the replacement cannot form
+// occurrences (it is not empty and holds no character of an entry); otherwise it returns false
+// and leaves Result alone.
+bool RewriteMarkedBytes(std::string_view Text, std::string_view StartMarker,
+                        std::string_view EndMarker, std::string_view Replacement,
+                        std::string& Result, size_t* EntryCount = nullptr);
+
 } // namespace textovrt

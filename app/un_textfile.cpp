@@ -38,6 +38,7 @@ public:
   }
   unsigned Number() const override { return 1250; }
   bool IsBijective() const override { return true; }
+  bool IsSingleByte() const override { return true; }
   std::u16string Decode(std::string_view Bytes) const override {
     std::u16string text(Bytes.size(), u'\0');
     const unsigned char* in = reinterpret_cast<const unsigned char*>(Bytes.data());
@@ -254,46 +255,77 @@ std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTex
   return bytes;
 }
 
-bool HasOnlyCrLf(std::u16string_view Text) {
-  const char16_t* p = Text.data();
+namespace {
+
+template <class C>
+bool HasOnlyCrLfIn(std::basic_string_view<C> Text) {
+  const C* p = Text.data();
   const size_t n = Text.size();
+  constexpr size_t block = 16 / sizeof(C);
   size_t i = 0;
   for (;;) {
 #ifdef __SSE2__
-    // Eight characters at a time up to the next CR or LF.
-    const __m128i cr = _mm_set1_epi16(u'\r'), lf = _mm_set1_epi16(u'\n');
-    while (i + 8 <= n) {
+    // Sixteen bytes at a time up to the next CR or LF.
+    const __m128i cr = sizeof(C) == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16(u'\r');
+    const __m128i lf = sizeof(C) == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16(u'\n');
+    while (i + block <= n) {
       const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(x, cr), _mm_cmpeq_epi16(x, lf)))) break;
-      i += 8;
+      const __m128i hit = sizeof(C) == 1
+                              ? _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))
+                              : _mm_or_si128(_mm_cmpeq_epi16(x, cr), _mm_cmpeq_epi16(x, lf));
+      if (_mm_movemask_epi8(hit)) break;
+      i += block;
     }
 #endif
-    while (i < n && p[i] != u'\r' && p[i] != u'\n')
+    while (i < n && p[i] != C('\r') && p[i] != C('\n'))
       ++i;
     if (i == n) return true;
-    if (p[i] != u'\r' || i + 1 == n || p[i + 1] != u'\n') return false;
+    if (p[i] != C('\r') || i + 1 == n || p[i + 1] != C('\n')) return false;
     i += 2;
   }
+}
+
+template <class C>
+std::basic_string<C> NormalizedLineBreaks(std::basic_string_view<C> Text) {
+  std::basic_string<C> out;
+  out.reserve(Text.size() + Text.size() / 32);
+  size_t i = 0;
+  while (i < Text.size()) {
+    size_t j = i;
+    while (j < Text.size() && Text[j] != C('\r') && Text[j] != C('\n'))
+      ++j;
+    out.append(Text.substr(i, j - i));
+    if (j == Text.size()) break;
+    out += C('\r');
+    out += C('\n');
+    i = j + (Text[j] == C('\r') && j + 1 < Text.size() && Text[j + 1] == C('\n') ? 2 : 1);
+  }
+  return out;
+}
+
+} // namespace
+
+bool HasOnlyCrLf(std::u16string_view Text) {
+  return HasOnlyCrLfIn(Text);
+}
+bool HasOnlyCrLf(std::string_view Bytes) {
+  return HasOnlyCrLfIn(Bytes);
 }
 
 void NormalizeLineBreaksOf(std::u16string& Text) {
   if (!HasOnlyCrLf(Text)) Text = NormalizeLineBreaks(Text);
 }
+void NormalizeLineBreaksOf(std::string& Bytes) {
+  if (!HasOnlyCrLf(Bytes)) Bytes = NormalizedLineBreaks(std::string_view(Bytes));
+}
 
 std::u16string NormalizeLineBreaks(std::u16string_view Text) {
-  std::u16string out;
-  out.reserve(Text.size() + Text.size() / 32);
-  size_t i = 0;
-  while (i < Text.size()) {
-    size_t j = i;
-    while (j < Text.size() && Text[j] != u'\r' && Text[j] != u'\n')
-      ++j;
-    out.append(Text.substr(i, j - i));
-    if (j == Text.size()) break;
-    out += u"\r\n";
-    i = j + (Text[j] == u'\r' && j + 1 < Text.size() && Text[j + 1] == u'\n' ? 2 : 1);
-  }
-  return out;
+  return NormalizedLineBreaks(Text);
+}
+
+bool HasByteOrderMark(std::string_view Bytes) {
+  return StartsWith(Bytes, kUtf16LEBom) || StartsWith(Bytes, kUtf16BEBom) ||
+         StartsWith(Bytes, kUtf8Bom);
 }
 
 std::string TextFileErrorMessage(const TTextFileError& Error, const std::filesystem::path& Path) {
@@ -306,23 +338,29 @@ std::string TextFileErrorMessage(const TTextFileError& Error, const std::filesys
 
 TTextFileError LoadTextFile(const std::filesystem::path& Path, const TCodePage& CodePage,
                             std::u16string& Text, TTextEncoding* Found) {
-  TTextFileError error;
   std::string bytes;
-  if (!os::ReadWholeFile(Path, bytes, error.SystemMessage)) {
-    error.Kind = TTextFileErrorKind::tfeCannotOpen;
-    return error;
-  }
-  Text = DecodeText(bytes, CodePage, Found);
+  const TTextFileError error = LoadFileBytes(Path, bytes);
+  if (!error) Text = DecodeText(bytes, CodePage, Found);
   return error;
 }
 
 TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_view Text,
                             const TCodePage& CodePage, TTextEncoding* Used) {
+  return SaveEncodedText(Path, HasOnlyCrLf(Text)
+                                   ? EncodeText(Text, CodePage, Used)
+                                   : EncodeText(NormalizeLineBreaks(Text), CodePage, Used));
+}
+
+TTextFileError LoadFileBytes(const std::filesystem::path& Path, std::string& Bytes) {
   TTextFileError error;
-  const std::string bytes = HasOnlyCrLf(Text)
-                                ? EncodeText(Text, CodePage, Used)
-                                : EncodeText(NormalizeLineBreaks(Text), CodePage, Used);
-  if (!os::WriteFileSafely(Path, bytes, error.SystemMessage))
+  if (!os::ReadWholeFile(Path, Bytes, error.SystemMessage))
+    error.Kind = TTextFileErrorKind::tfeCannotOpen;
+  return error;
+}
+
+TTextFileError SaveEncodedText(const std::filesystem::path& Path, std::string_view Bytes) {
+  TTextFileError error;
+  if (!os::WriteFileSafely(Path, Bytes, error.SystemMessage))
     error.Kind = TTextFileErrorKind::tfeCannotCreate;
   return error;
 }

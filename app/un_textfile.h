@@ -24,6 +24,9 @@ public:
   // True when bytes that Encode produced without a missing character always decode to the
   // same text (one byte per character, both ways), so that no check is needed.
   virtual bool IsBijective() const { return false; }
+  // True when every byte decodes to one character of its own, which encodes back to that byte:
+  // then equal bytes are equal characters, and a text can be worked on in its bytes.
+  virtual bool IsSingleByte() const { return false; }
 };
 
 // The code page Number, or nullptr with the reason in *Error. Windows-1250 comes from the
@@ -51,10 +54,15 @@ std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage,
 
 // CR, LF and CR LF all become CR LF, the line break that the editor holds.
 std::u16string NormalizeLineBreaks(std::u16string_view Text);
-// The same in place, without a copy when every line break is CR LF already.
+// The same in place, without a copy when every line break is CR LF already; also for the
+// bytes of a code page with CR and LF as bytes 13 and 10.
 void NormalizeLineBreaksOf(std::u16string& Text);
+void NormalizeLineBreaksOf(std::string& Bytes);
 // True when every CR is followed by LF and every LF follows CR.
 bool HasOnlyCrLf(std::u16string_view Text);
+bool HasOnlyCrLf(std::string_view Bytes);
+// True when the bytes begin with a byte-order mark that DecodeText reads.
+bool HasByteOrderMark(std::string_view Bytes);
 
 std::u16string Utf8ToUtf16(std::string_view Text); // malformed bytes become U+FFFD
 std::string Utf16ToUtf8(std::u16string_view Text); // a lone surrogate becomes U+FFFD
@@ -91,5 +99,11 @@ bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes, 
 std::unique_ptr<TCodePage> OpenSystemCodePage(unsigned Number, std::string& Error);
 unsigned DefaultCodePage();
 } // namespace os
+
+// A file's bytes as they are, read as LoadTextFile reads them (for a caller that works on the
+// bytes of a single-byte code page directly).
+TTextFileError LoadFileBytes(const std::filesystem::path& Path, std::string& Bytes);
+// Saves bytes that EncodeText would have given, the same safe way as SaveTextFile.
+TTextFileError SaveEncodedText(const std::filesystem::path& Path, std::string_view Bytes);
 
 } // namespace textovrt

@@ -57,6 +57,9 @@ public:
       FReverse.assign(65536, -1);
       for (int b = 255; b >= 0; --b)
         FReverse[FTable[b]] = static_cast<int16_t>(b);
+      FOwnCharacters = true;
+      for (int b = 0; b < 256; ++b)
+        FOwnCharacters = FOwnCharacters && FReverse[FTable[b]] == b;
     }
   }
   ~TIconvCodePage() override {
@@ -65,6 +68,7 @@ public:
   }
   unsigned Number() const override { return FNumber; }
   bool IsBijective() const override { return FSingleByte; }
+  bool IsSingleByte() const override { return FOwnCharacters; }
   std::u16string Decode(std::string_view Bytes) const override {
     std::u16string text;
     if (FSingleByte) {
@@ -148,6 +152,7 @@ private:
   iconv_t FToUtf16, FFromUtf16;
   bool FSingleByte = false;
   char16_t FTable[256] = {};
+  bool FOwnCharacters = false; // single-byte, and no two bytes decode to the same character
   std::vector<int16_t> FReverse;
 };
 

@@ -46,8 +46,24 @@ private:
 
 class TWinCodePage : public TCodePage {
 public:
-  explicit TWinCodePage(unsigned Number) : FNumber(Number) {}
+  explicit TWinCodePage(unsigned Number) : FNumber(Number) {
+    // A single-byte code page whose bytes decode to characters of their own, each encoding back
+    // to its byte.
+    CPINFO info{};
+    if (!GetCPInfo(Number, &info) || info.MaxCharSize != 1) return;
+    std::u16string units;
+    for (unsigned b = 0; b < 256; ++b) {
+      const char byte = static_cast<char>(b);
+      const std::u16string unit = Decode(std::string_view(&byte, 1));
+      if (unit.size() != 1 || units.find(unit[0]) != std::u16string::npos) return;
+      std::string back;
+      if (!Encode(unit, back) || back != std::string_view(&byte, 1)) return;
+      units += unit;
+    }
+    FSingleByte = true;
+  }
   unsigned Number() const override { return FNumber; }
+  bool IsSingleByte() const override { return FSingleByte; }
   std::u16string Decode(std::string_view Bytes) const override {
     std::u16string text;
     // Converted in slices of at most 1 GiB, as the counts are ints; a slice never ends inside
@@ -92,6 +108,7 @@ public:
 
 private:
   unsigned FNumber;
+  bool FSingleByte = false;
 };
 
 } // namespace

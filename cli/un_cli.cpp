@@ -13,6 +13,7 @@
 
 #include <charconv>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 namespace textovrt {
@@ -161,6 +162,22 @@ std::string Parse(const std::vector<std::string>& Args, TOptions& O, bool& Help)
   return {};
 }
 
+// The markers and the replacement in the code page, when it is a single-byte one with CR and
+// LF as bytes 13 and 10 that holds all three: a file without a byte-order mark is then
+// rewritten in its bytes, with the same result as in its decoded text, and saved as it is.
+struct TByteRun {
+  std::string Start, End, Replacement;
+};
+std::optional<TByteRun> ByteRunFor(const TCodePage& CodePage, std::u16string_view Start,
+                                   std::u16string_view End, std::u16string_view Replacement) {
+  if (!CodePage.IsSingleByte() || CodePage.Decode("\r\n") != u"\r\n") return std::nullopt;
+  TByteRun run;
+  if (!CodePage.Encode(Start, run.Start) || !CodePage.Encode(End, run.End) ||
+      !CodePage.Encode(Replacement, run.Replacement))
+    return std::nullopt;
+  return run;
+}
+
 } // namespace
 
 std::string Unescape(const std::string& Text) {
@@ -206,38 +223,58 @@ int RunCli(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
   const std::u16string end = NormalizeLineBreaks(Utf8ToUtf16(Unescape(o.End)));
   const std::u16string replacement = NormalizeLineBreaks(Utf8ToUtf16(Unescape(o.Replace)));
 
+  const std::optional<TByteRun> bytesRun = ByteRunFor(*codePage, start, end, replacement);
+
   bool failed = false;
   std::set<fs::path> written; // outputs of this run, so that no input overwrites another's
   for (const std::string& file : o.Files) {
     const fs::path path = ToPath(file);
-    std::u16string text;
-    if (const TTextFileError e = LoadTextFile(path, *codePage, text)) {
+    std::string bytes;
+    if (const TTextFileError e = LoadFileBytes(path, bytes)) {
       Err << "textovrt-cli: " << TextFileErrorMessage(e, path) << "\n";
       failed = true;
       continue;
     }
-    NormalizeLineBreaksOf(text);
-    if (o.DryRun) {
-      const auto entries = SplitEntries(FindMarkedItems(text, start, end));
-      if (o.Quiet) continue;
-      if (entries.empty()) {
-        Out << file << ": Žádné položky nenalezeny\n";
-        continue;
-      }
-      Out << file << ": Vyhledáno položek: " << entries.size() << "\n";
-      for (const auto& entry : entries)
-        Out << Quoted(entry) << "\n";
-      continue;
-    }
+    // The output: the rewritten text, or its bytes when the run could work on them directly.
     size_t count = 0;
     std::u16string result;
-    try {
-      result = RewriteMarkedItems(text, start, end, replacement, &count);
-      std::u16string().swap(text); // its memory serves the encoded output
-    } catch (const ERewriteLimit& e) {
-      Err << "textovrt-cli: " << file << ": " << e.what() << "\n";
-      failed = true;
-      continue;
+    std::string resultBytes;
+    bool inBytes = false;
+    if (!o.DryRun && bytesRun && !HasByteOrderMark(bytes)) {
+      NormalizeLineBreaksOf(bytes);
+      inBytes = RewriteMarkedBytes(bytes, bytesRun->Start, bytesRun->End, bytesRun->Replacement,
+                                   resultBytes, &count);
+      // Bytes that would read back as a byte-order mark are saved as text (in UTF-8).
+      if (inBytes && HasByteOrderMark(resultBytes)) {
+        result = codePage->Decode(resultBytes);
+        inBytes = false;
+      } else if (inBytes) {
+        std::string().swap(bytes); // its memory serves the next file
+      }
+    }
+    if (!inBytes && result.empty()) {
+      std::u16string text = DecodeText(bytes, *codePage);
+      std::string().swap(bytes);
+      NormalizeLineBreaksOf(text);
+      if (o.DryRun) {
+        const auto entries = SplitEntries(FindMarkedItems(text, start, end));
+        if (o.Quiet) continue;
+        if (entries.empty()) {
+          Out << file << ": Žádné položky nenalezeny\n";
+          continue;
+        }
+        Out << file << ": Vyhledáno položek: " << entries.size() << "\n";
+        for (const auto& entry : entries)
+          Out << Quoted(entry) << "\n";
+        continue;
+      }
+      try {
+        result = RewriteMarkedItems(text, start, end, replacement, &count);
+      } catch (const ERewriteLimit& e) {
+        Err << "textovrt-cli: " << file << ": " << e.what() << "\n";
+        failed = true;
+        continue;
+      }
     }
     if (count == 0) {
       if (!o.Quiet) Out << file << ": Žádné položky nenalezeny\n";
@@ -256,7 +293,9 @@ int RunCli(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
         continue;
       }
     }
-    if (const TTextFileError e = SaveTextFile(target, result, *codePage)) {
+    const TTextFileError e =
+        inBytes ? SaveEncodedText(target, resultBytes) : SaveTextFile(target, result, *codePage);
+    if (e) {
       Err << "textovrt-cli: " << TextFileErrorMessage(e, target) << "\n";
       failed = true;
       continue;

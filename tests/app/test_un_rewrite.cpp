@@ -1,5 +1,6 @@
 // Tests of the rewrite run engine against ReplaceItem applied literally, entry by entry.
 #include "app/un_rewrite.h"
+#include "app/un_textfile.h"
 #include "tests/app/literal.h"
 
 #include <gtest/gtest.h>
@@ -179,4 +180,45 @@ TEST(RewriteMarkedItems, MatchesLiteralRun) {
     ASSERT_EQ(count, entries.size());
     ASSERT_EQ(RewriteAll(text, entries, repl), expected) << "round " << round;
   }
+}
+
+// The run on the bytes of a single-byte code page against the run on the decoded text, with
+// markers that overlap themselves and characters above 127; a replacement that can form
+// occurrences is refused.
+TEST(RewriteMarkedBytes, MatchesTheRunOnTheDecodedText) {
+  const auto cp = BuiltInCodePage1250();
+  auto bytesOf = [&](std::u16string_view Text) {
+    std::string b;
+    EXPECT_TRUE(cp->Encode(Text, b));
+    return b;
+  };
+  std::mt19937 rng(21);
+  const std::pair<std::u16string, std::u16string> markers[] = {
+      {u"[", u"]"}, {u"ř", u"ř"}, {u"ab", u"b"}, {u"[ř", u"\r\n"}, {u"a", u"]"}};
+  int refused = 0;
+  for (int round = 0; round < 4000; ++round) {
+    const auto& [sm, em] = markers[round % std::size(markers)];
+    const std::u16string text = literal::RandomText(rng, u"[]abř\r\n", 50);
+    const std::u16string repl =
+        round % 3 ? literal::RandomText(rng, u"*Ž", 3) : literal::RandomText(rng, u"[a*", 2);
+    size_t count = 0, byteCount = 0;
+    std::string result = "unchanged";
+    const bool done = RewriteMarkedBytes(bytesOf(text), bytesOf(sm), bytesOf(em), bytesOf(repl),
+                                         result, &byteCount);
+    std::u16string expected;
+    try {
+      expected = RewriteMarkedItems(text, sm, em, repl, &count);
+    } catch (const ERewriteLimit&) {
+      ASSERT_FALSE(done) << "round " << round;
+      continue;
+    }
+    if (!done) {
+      ++refused;
+      EXPECT_EQ(result, "unchanged");
+      continue;
+    }
+    ASSERT_EQ(result, bytesOf(expected)) << "round " << round;
+    ASSERT_EQ(byteCount, count);
+  }
+  EXPECT_GT(refused, 100);
 }

@@ -1,4 +1,5 @@
 // Runs the native textovrt-cli on temporary files and checks what it writes and reports.
+#include "app/un_rewrite.h"
 #include "app/un_textfile.h"
 
 #include <gtest/gtest.h>
@@ -177,4 +178,45 @@ TEST_F(CliE2E, UsageErrorExitsWithTwo) {
   const TResult r = Run({"--start", "a", P("a.txt")});
   EXPECT_EQ(r.Status, 2);
   EXPECT_NE(r.Err.find("Usage:"), std::string::npos);
+}
+
+// A file in a single-byte code page is rewritten in its bytes: the result must be the run's on
+// the decoded text, byte for byte, also for bare LF and CR breaks and for bytes above 127.
+TEST_F(CliE2E, BytesAndTextGiveTheSameFile) {
+  std::mt19937 rng(8);
+  const std::u16string alphabet = u"[]aě š\r\nřŽ";
+  std::vector<std::string> args{"--start",   "[",  "--end",        "]",
+                                "--replace", "*ů", "--output-dir", P("out")};
+  std::vector<std::u16string> texts;
+  for (int i = 0; i < 20; ++i) {
+    std::u16string text;
+    for (int k = 0; k < 400; ++k)
+      text += alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+    texts.push_back(text);
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    Write(Dir / name, Cp1250(text));
+    args.push_back(P(name.c_str()));
+  }
+  const TResult r = Run(args);
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  for (int i = 0; i < 20; ++i) {
+    const std::u16string text = NormalizeLineBreaks(texts[i]);
+    size_t count = 0;
+    const std::u16string expected = RewriteMarkedItems(text, u"[", u"]", u"*ů", &count);
+    const fs::path out = Dir / "out" / ("f" + std::to_string(i) + ".txt");
+    if (count == 0) {
+      EXPECT_FALSE(fs::exists(out));
+      continue;
+    }
+    EXPECT_EQ(Read(out), Cp1250(expected)) << i;
+  }
+}
+
+// Rewritten bytes that would read back as a byte-order mark ("ď»ż" in Windows-1250) are saved
+// as UTF-8 with a mark instead, so that the text loads back unchanged.
+TEST_F(CliE2E, BytesThatLookLikeAMarkAreSavedAsUtf8) {
+  Write(Dir / "a.txt", Cp1250(u"[x]»ż"));
+  const TResult r = Run({"--start", "[", "--end", "]", "--replace", "ď", "--in-place", P("a.txt")});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Read(Dir / "a.txt"), "\xEF\xBB\xBF" + Utf16ToUtf8(u"ď»ż"));
 }
