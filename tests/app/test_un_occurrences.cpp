@@ -75,7 +75,7 @@ TEST(FindOccurrences, AnyMarkersGiveEveryOccurrence) {
     if (round % 4 == 0)
       for (size_t p = 0; p < set.Size(); ++p)
         wanted.push_back(p % 2 == 0);
-    const TOccurrences found = FindOccurrences(text, set, wanted, {sm, em, {}, {}});
+    const TOccurrences found = FindOccurrences<char16_t>(text, set, wanted, {sm, em, {}, {}});
     for (uint32_t p = 0; p < set.Size(); ++p) {
       const auto of = found.Of(p);
       const std::vector<size_t> expected =
@@ -96,7 +96,7 @@ TEST(FindOccurrences, OverlappingMarkersStayExact) {
   set.Add(head);
   set.Add(tail);
   set.Add(item);
-  const TOccurrences found = FindOccurrences(text, set, {}, {u"<", u">", {}, {}});
+  const TOccurrences found = FindOccurrences<char16_t>(text, set, {}, {u"<", u">", {}, {}});
   EXPECT_EQ(found.Of(0).size(), 20000u - 3000u + 1);
   EXPECT_EQ(found.Of(1).size(), 20000u - 3000u + 2);
   ASSERT_EQ(found.Of(2).size(), 1u);
@@ -110,7 +110,7 @@ TEST(FindOccurrences, CompleteHintsAreKept) {
   set.Add(u"[a]");
   set.Add(u"b");
   TOccurrenceHints hints{u"[", u"]", {{0, 4}}, {true}};
-  const TOccurrences found = FindOccurrences(u"[a] [a] b", set, {}, hints);
+  const TOccurrences found = FindOccurrences<char16_t>(u"[a] [a] b", set, {}, hints);
   EXPECT_EQ(std::vector<size_t>(found.Of(0).begin(), found.Of(0).end()), std::vector<size_t>{4});
   EXPECT_EQ(std::vector<size_t>(found.Of(1).begin(), found.Of(1).end()), std::vector<size_t>{8});
 }
