@@ -309,22 +309,36 @@ TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet
   bool itemsDone = itemChars == 0;
   if (itemChars > 0) {
     // Each item of the marker search whose length some pattern has is looked up.
-    TBasicFinder<C> starts(Text, sm), ends(Text, em);
-    size_t b = ends.Next(), checked = 0;
+    // A few at a time are hashed first and their slots asked for, so that the set's cache
+    // misses overlap.
+    struct TPending {
+      size_t Start, Length;
+      uint64_t Hash;
+    };
+    std::vector<TPending> pending;
+    auto lookUp = [&] {
+      for (const TPending& q : pending) {
+        const uint32_t id = Set.Find(Text.substr(q.Start, q.Length), q.Hash);
+        if (id != kNoText && way[id] == TWay::wItem) items.emplace_back(id, q.Start);
+      }
+      pending.clear();
+    };
+    size_t checked = 0;
     itemsDone = true;
-    for (size_t a = starts.Next(); a != npos && b != npos; a = starts.Next()) {
-      while (b != npos && b < a + 1)
-        b = ends.Next();
-      if (b == npos || b < a + sm.size()) continue;
-      const size_t length = b + em.size() - a;
-      if (length >= itemLength.size() || !itemLength[length]) continue;
+    ForEachMarkedSpan(Text, sm, em, [&](TMarkedSpan s) {
+      if (!itemsDone || s.End < s.Start + sm.size()) return;
+      const size_t length = s.End + em.size() - s.Start;
+      if (length >= itemLength.size() || !itemLength[length]) return;
       if ((checked += length) > slack + itemChars) {
         itemsDone = false;
-        break;
+        return;
       }
-      const uint32_t id = Set.Find(Text.substr(a, length));
-      if (id != kNoText && way[id] == TWay::wItem) items.emplace_back(id, a);
-    }
+      const uint64_t hash = HashText(Text.substr(s.Start, length));
+      Set.Prefetch(hash);
+      pending.push_back({s.Start, length, hash});
+      if (pending.size() >= 32) lookUp();
+    });
+    lookUp();
     if (!itemsDone) TFound().swap(items);
   }
   // Beginnings at the start markers and endings at the end markers, in one pass over the text.

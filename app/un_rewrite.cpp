@@ -79,6 +79,39 @@ bool AnyBitSet(const std::vector<uint64_t>& Bits, uint64_t From, uint64_t To) {
   return (Bits[w1] & hi) != 0;
 }
 
+// The first place at or after From and before Limit whose bit is set in the words that Bits
+// gives, or Limit when there is none.
+template <class F>
+size_t NextMarked(F&& Bits, size_t From, size_t Limit) {
+  for (size_t w = From >> 6; (w << 6) < Limit; ++w) {
+    uint64_t bits = Bits(w);
+    if (w == From >> 6) bits &= ~uint64_t(0) << (From & 63);
+    if (bits) return std::min(Limit, (w << 6) + static_cast<size_t>(std::countr_zero(bits)));
+  }
+  return Limit;
+}
+
+// Appends Text with every replaced place put in: Taken marks the replaced characters, First the
+// first character of each replaced occurrence, whose replacement Replacement(position) gives.
+template <class C, class R>
+void AppendRewritten(std::basic_string<C>& Out, std::basic_string_view<C> Text,
+                     const std::vector<uint64_t>& Taken, const std::vector<uint64_t>& First,
+                     R&& Replacement) {
+  const size_t n = Text.size();
+  size_t at = 0;
+  for (;;) {
+    const size_t cut = NextMarked([&](size_t w) { return Taken[w]; }, at, n);
+    Out.append(Text.substr(at, cut - at));
+    if (cut == n) return;
+    // Each first character begins a replacement; touching occurrences follow one another.
+    at = cut;
+    do {
+      Out.append(Replacement(at));
+      at = NextMarked([&](size_t w) { return First[w] | ~Taken[w]; }, at + 1, n);
+    } while (at < n && (First[at >> 6] >> (at & 63) & 1));
+  }
+}
+
 void SetBits(std::vector<uint64_t>& Bits, uint64_t From, uint64_t To) {
   if (From >= To) return;
   const uint64_t w0 = From >> 6, w1 = (To - 1) >> 6;
@@ -140,8 +173,9 @@ struct TRewriteRun::TImpl {
   static constexpr uint64_t kBlock = 256;
   bool Sweeping = true;
   std::vector<uint64_t> Taken;                   // replaced original characters
+  std::vector<uint64_t> First;                   // the first of each replaced occurrence
   std::vector<TCut> Cuts;                        // in the order made
-  std::vector<std::u16string> SweepReplacements; // one per step that cut
+  std::vector<std::u16string> SweepReplacements; // each time the replacement changed
   std::vector<int64_t> BlockShift;               // Fenwick tree over kBlock blocks
   std::vector<std::vector<std::pair<uint64_t, int64_t>>> BlockCuts; // start, shift
   int64_t TotalShift = 0;
@@ -164,6 +198,13 @@ struct TRewriteRun::TImpl {
     TotalShift += Shift;
   }
   std::u16string SweepText() const {
+    if (SweepReplacements.size() <= 1) { // one replacement for all: read off the bitmaps
+      std::u16string out;
+      out.reserve(static_cast<size_t>(static_cast<int64_t>(Store.size()) + TotalShift));
+      AppendRewritten(out, std::u16string_view(Store), Taken, First,
+                      [&](size_t) -> std::u16string_view { return SweepReplacements[0]; });
+      return out;
+    }
     std::vector<TCut> cuts = Cuts;
     std::sort(cuts.begin(), cuts.end(),
               [](const TCut& a, const TCut& b) { return a.Start < b.Start; });
@@ -188,9 +229,11 @@ struct TRewriteRun::TImpl {
     // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
     for (const uint64_t s : TakeOriginal(P)) {
       if (AnyBitSet(Taken, s, s + m)) continue;
-      if (count++ == 0) SweepReplacements.emplace_back(Replacement);
+      if (count++ == 0 && (SweepReplacements.empty() || SweepReplacements.back() != Replacement))
+        SweepReplacements.emplace_back(Replacement);
       if (Edits) Edits->push_back({SweepPosition(s), m, std::u16string(Replacement)});
       SetBits(Taken, s, s + m);
+      First[s >> 6] |= uint64_t(1) << (s & 63);
       Cuts.push_back(
           {s, static_cast<uint32_t>(m), static_cast<uint32_t>(SweepReplacements.size() - 1)});
       AddShift(s, shift);
@@ -202,6 +245,7 @@ struct TRewriteRun::TImpl {
     Store = SweepText();
     Sweeping = false;
     std::vector<uint64_t>().swap(Taken);
+    std::vector<uint64_t>().swap(First);
     std::vector<TCut>().swap(Cuts);
     std::vector<std::u16string>().swap(SweepReplacements);
     std::vector<int64_t>().swap(BlockShift);
@@ -558,16 +602,24 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
   d.StartMarker = StartMarker;
   d.EndMarker = EndMarker;
   d.Taken.assign(d.Store.size() / 64 + 1, 0);
+  d.First.assign(d.Store.size() / 64 + 1, 0);
   d.BlockShift.assign(d.Store.size() / TImpl::kBlock + 1, 0);
   d.BlockCuts.resize(d.Store.size() / TImpl::kBlock + 1);
   d.Distinct = TTextSet(d.Entries.size());
   d.EntryPattern.reserve(d.Entries.size());
-  for (const std::u16string& e : d.Entries) {
+  // Hashed first, so that the set's slots can be asked for a little ahead of their use.
+  std::vector<uint64_t> hashes(d.Entries.size());
+  for (size_t i = 0; i < d.Entries.size(); ++i)
+    hashes[i] = HashText(d.Entries[i]);
+  constexpr size_t ahead = 16;
+  for (size_t i = 0; i < d.Entries.size(); ++i) {
+    if (i + ahead < hashes.size()) d.Distinct.Prefetch(hashes[i + ahead]);
+    const std::u16string& e = d.Entries[i];
     if (e.empty()) {
       d.EntryPattern.push_back(kNone);
       continue;
     }
-    const uint32_t p = d.Distinct.Add(e);
+    const uint32_t p = d.Distinct.Add(e, hashes[i]);
     if (p == d.Remaining.size()) {
       d.Remaining.push_back(0);
       d.Chars.Add(std::u16string_view(e));
@@ -635,18 +687,6 @@ struct TEntryPlan {
   }
 };
 
-// The first place at or after From and before Limit whose bit is set in the words that Bits
-// gives, or Limit when there is none.
-template <class F>
-size_t NextMarked(F&& Bits, size_t From, size_t Limit) {
-  for (size_t w = From >> 6; (w << 6) < Limit; ++w) {
-    uint64_t bits = Bits(w);
-    if (w == From >> 6) bits &= ~uint64_t(0) << (From & 63);
-    if (bits) return std::min(Limit, (w << 6) + static_cast<size_t>(std::countr_zero(bits)));
-  }
-  return Limit;
-}
-
 // The run when no replacement can form an occurrence: every occurrence that an entry replaces
 // was already in the text, so entry by entry, leftmost first, an occurrence is replaced unless
 // it overlaps one replaced before (whose characters are gone). The replaced characters and the
@@ -674,18 +714,7 @@ RewriteWithoutFormation(std::basic_string_view<C> Text, const TEntryPlan<C>& Pla
   }
   std::basic_string<C> out;
   out.reserve(n + (Replacement.size() > 1 ? cuts * (Replacement.size() - 1) : 0));
-  size_t at = 0;
-  for (;;) {
-    const size_t cut = NextMarked([&](size_t w) { return taken[w]; }, at, n);
-    out.append(Text.substr(at, cut - at));
-    if (cut == n) break;
-    // Each first character begins a replacement; touching occurrences follow one another.
-    at = cut;
-    do {
-      out.append(Replacement);
-      at = NextMarked([&](size_t w) { return first[w] | ~taken[w]; }, at + 1, n);
-    } while (at < n && (first[at >> 6] >> (at & 63) & 1));
-  }
+  AppendRewritten(out, Text, taken, first, [&](size_t) { return Replacement; });
   return out;
 }
 
