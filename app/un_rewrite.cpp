@@ -796,7 +796,7 @@ std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entri
 std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
                                   std::u16string_view EndMarker, std::u16string_view Replacement,
                                   size_t* EntryCount) {
-  TEntryPlan<char16_t> plan(1024);
+  TEntryPlan<char16_t> plan(std::max<size_t>(1024, Text.size() / 128));
   TOccurrenceHints hints;
   PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
   if (EntryCount) *EntryCount = plan.Entry.size();
@@ -809,7 +809,7 @@ std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view 
 bool RewriteMarkedBytes(std::string_view Text, std::string_view StartMarker,
                         std::string_view EndMarker, std::string_view Replacement,
                         std::string& Result, size_t* EntryCount) {
-  TEntryPlan<char> plan(1024);
+  TEntryPlan<char> plan(std::max<size_t>(1024, Text.size() / 128));
   TBasicOccurrenceHints<char> hints;
   PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
   if (!plan.CannotForm(Replacement)) return false;
