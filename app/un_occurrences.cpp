@@ -164,7 +164,7 @@ public:
     for (const TView p : FPatterns)
       pieces += p.size() / kCheckpoint;
     size_t bits = 4096;
-    while (bits < 32 * (FPatterns.size() + pieces))
+    while (bits < 64 * (FPatterns.size() + pieces))
       bits *= 2;
     FFilter.assign(bits / 64, 0);
     FFilterMask = bits - 1;
@@ -174,6 +174,7 @@ public:
       Mark(h);
       if (FHasLength.size() <= p.size()) FHasLength.resize(p.size() + 1, false);
       FHasLength[p.size()] = true;
+      if (p.size() < 64) FShortLengths |= uint64_t(1) << p.size();
       for (size_t k = kCheckpoint; k < p.size(); k += kCheckpoint) {
         const TView piece = Ending ? p.substr(p.size() - k) : p.substr(0, k);
         const uint64_t hp = Mixed(Polynomial(piece) ^ kPieceSalt);
@@ -224,20 +225,19 @@ private:
     H ^= H >> 33;
     return H;
   }
-  // Two bits per hash value (of whole patterns and of pieces alike) in a filter of 32 bits per
-  // value spare all but a few hundredths of the lookups that would find nothing.
+  // A bit per hash value (of whole patterns and of pieces alike) in a filter of 64 bits per
+  // value spares all but about one in sixty of the lookups that would find nothing.
   void Mark(uint64_t H) {
-    for (const uint64_t bit : {H >> 32 & FFilterMask, (H * kSecond) >> 32 & FFilterMask})
-      FFilter[bit >> 6] |= uint64_t(1) << (bit & 63);
+    const uint64_t bit = H >> 32 & FFilterMask;
+    FFilter[bit >> 6] |= uint64_t(1) << (bit & 63);
   }
   bool MayHave(uint64_t H) const {
-    const uint64_t a = H >> 32 & FFilterMask, b = (H * kSecond) >> 32 & FFilterMask;
-    return (FFilter[a >> 6] >> (a & 63) & 1) && (FFilter[b >> 6] >> (b & 63) & 1);
+    const uint64_t bit = H >> 32 & FFilterMask;
+    return FFilter[bit >> 6] >> (bit & 63) & 1;
   }
-  static constexpr uint64_t kSecond = 0xD6E8FEB86659FD93ull;
   template <class F>
   bool Check(TView Piece, uint64_t H, size_t N, F&& Report, size_t Start) const {
-    if (FHasLength[N]) {
+    if (N < 64 ? (FShortLengths >> N & 1) : FHasLength[N]) {
       const uint64_t h = Mixed(H);
       if (MayHave(h)) {
         const uint32_t id = FWhole.Find(Piece, h);
@@ -257,6 +257,7 @@ private:
   std::vector<uint64_t> FFilter;
   uint64_t FFilterMask = 0;
   std::vector<bool> FHasLength{false};
+  uint64_t FShortLengths = 0; // the lengths below 64 that patterns have, as bits
 };
 
 } // namespace
@@ -316,7 +317,16 @@ TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet
       uint64_t Hash;
     };
     std::vector<TPending> pending;
+    std::vector<uint32_t> candidates;
     auto lookUp = [&] {
+      // Equal texts are compared: the pattern is asked for ahead too.
+      candidates.clear();
+      for (const TPending& q : pending) {
+        candidates.push_back(Set.Candidate(q.Hash));
+        if (candidates.back() != kNoText) Set.PrefetchEntry(candidates.back());
+      }
+      for (const uint32_t c : candidates)
+        if (c != kNoText) Set.PrefetchText(c);
       for (const TPending& q : pending) {
         const uint32_t id = Set.Find(Text.substr(q.Start, q.Length), q.Hash);
         if (id != kNoText && way[id] == TWay::wItem) items.emplace_back(id, q.Start);

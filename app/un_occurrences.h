@@ -42,6 +42,18 @@ public:
   void Prefetch(uint64_t Hash) const {
     __builtin_prefetch(FSlots.data() + (static_cast<uint32_t>(Hash) & FMask));
   }
+  // The text that a lookup with this hash would compare first (kNoText when none), so that a
+  // caller can ask for it ahead: PrefetchEntry first, then PrefetchText once that has come.
+  uint32_t Candidate(uint64_t Hash) const {
+    const uint32_t h = static_cast<uint32_t>(Hash);
+    for (size_t i = h & FMask;; i = (i + 1) & FMask) {
+      const uint64_t slot = FSlots[i];
+      if (slot == 0) return kNoText;
+      if (static_cast<uint32_t>(slot >> 32) == h) return static_cast<uint32_t>(slot) - 1;
+    }
+  }
+  void PrefetchEntry(uint32_t Id) const { __builtin_prefetch(FTexts.data() + Id); }
+  void PrefetchText(uint32_t Id) const { __builtin_prefetch(FTexts[Id].data()); }
 
   size_t Size() const { return FTexts.size(); }
   TView operator[](uint32_t Id) const { return FTexts[Id]; }

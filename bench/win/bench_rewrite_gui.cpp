@@ -3,6 +3,7 @@
 // entry for both and their ratio; the large text may cost at most about twice per entry.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +41,8 @@ double RunOnce(Tfrm_main* Form, size_t Size, int Count) {
   Form->sLabel2->SetCaption(std::to_wstring(Count));
   Form->pb->SetMax(Count);
   Form->pb->SetPosition(Count);
+  Form->sEdit1->SetText(L"[");
+  Form->sEdit2->SetText(L"]");
   Form->sEdit3->SetText(L"*");
   auto Start = std::chrono::steady_clock::now();
   Form->Button1Click(Form->Button1);
@@ -64,9 +67,29 @@ double RunOnce(Tfrm_main* Form, size_t Size, int Count) {
       Form->Memo1->EndUpdate();
     }
     auto T2 = std::chrono::steady_clock::now();
-    std::printf("  %zu KB: repaint %.3f ms, edit %.3f ms\n", Size / 1024,
-                std::chrono::duration<double>(T1 - T0).count() * 20,
-                std::chrono::duration<double>(T2 - T1).count() * 20);
+    for (int i = 0; i < 50; ++i)
+      Application->ProcessMessages();
+    auto T3 = std::chrono::steady_clock::now();
+    for (int i = 0; i < 50; ++i) {
+      Form->sLabel2->SetCaption(std::to_wstring(i));
+      Form->pb->SetPosition(i);
+      Application->ProcessMessages();
+    }
+    auto T4 = std::chrono::steady_clock::now();
+    for (int i = 0; i < 50; ++i) {
+      CHARRANGE Range{LONG(Length * size_t(i) / 50), LONG(Length * size_t(i) / 50)};
+      SendMessageW(Form->Memo1->Handle(), EM_EXSETSEL, 0, LPARAM(&Range));
+    }
+    auto T5 = std::chrono::steady_clock::now();
+    CHARRANGE Home{0, 0};
+    SendMessageW(Form->Memo1->Handle(), EM_EXSETSEL, 0, LPARAM(&Home));
+    std::printf("  %zu KB: repaint %.3f ms, edit %.3f ms, selection %.3f ms, event pumping %.3f "
+                "ms, count and progress bar %.3f ms\n",
+                Size / 1024, std::chrono::duration<double>(T1 - T0).count() * 20,
+                std::chrono::duration<double>(T2 - T1).count() * 20,
+                std::chrono::duration<double>(T5 - T4).count() * 20,
+                std::chrono::duration<double>(T3 - T2).count() * 20,
+                std::chrono::duration<double>(T4 - T3).count() * 20);
   }
   return Seconds / Count;
 }
@@ -84,8 +107,12 @@ int main() {
   Form->HandleNeeded();
   ShowWindow(Form->Handle(), SW_SHOWNA); // painted like the real thing, without the notice
   const int Entries = getenv("BENCH_ENTRIES") ? atoi(getenv("BENCH_ENTRIES")) : 2000;
-  double Small = RunOnce(Form, 20 * 1024, Entries);
-  double Large = RunOnce(Form, 2 * 1024 * 1024, Entries);
+  // Each size twice, in turns, and the better of the two: the machine's load comes and goes.
+  double Small = 1e300, Large = 1e300;
+  for (int Round = 0; Round < 2; ++Round) {
+    Small = std::min(Small, RunOnce(Form, 20 * 1024, Entries));
+    Large = std::min(Large, RunOnce(Form, 2 * 1024 * 1024, Entries));
+  }
   std::printf("rewrite, %d entries: 20 KB text %.3f ms/entry, 2 MB text %.3f ms/entry, "
               "ratio %.2f (goal <= 2)\n",
               Entries, Small * 1000, Large * 1000, Large / Small);
