@@ -167,8 +167,9 @@ struct TRewriteRun::TImpl {
   // sweeps, marking replaced characters of the original text and keeping the cuts, and the
   // piece table is built only when a replacement that can form occurrences comes.
   struct TCut {
-    uint64_t Start;
-    uint32_t Len, Replacement;
+    uint64_t Start, Len;
+    uint64_t Before;      // the cut made before it in the same block, plus one; 0 for none
+    uint32_t Replacement; // in SweepReplacements
   };
   static constexpr uint64_t kBlock = 256;
   bool Sweeping = true;
@@ -177,7 +178,7 @@ struct TRewriteRun::TImpl {
   std::vector<TCut> Cuts;                        // in the order made
   std::vector<std::u16string> SweepReplacements; // each time the replacement changed
   std::vector<int64_t> BlockShift;               // Fenwick tree over kBlock blocks
-  std::vector<std::vector<std::pair<uint64_t, int64_t>>> BlockCuts; // start, shift
+  std::vector<uint64_t> BlockLast; // the last cut made in each block, plus one; 0 for none
   int64_t TotalShift = 0;
 
   // Present position of original position Pos, which no cut has taken.
@@ -186,13 +187,19 @@ struct TRewriteRun::TImpl {
     int64_t shift = 0;
     for (size_t i = block; i > 0; i &= i - 1)
       shift += BlockShift[i - 1];
-    for (const auto& [start, d] : BlockCuts[block])
-      if (start < Pos) shift += d;
+    for (uint64_t c = BlockLast[block]; c != 0; c = Cuts[c - 1].Before) {
+      const TCut& cut = Cuts[c - 1];
+      if (cut.Start < Pos)
+        shift += static_cast<int64_t>(SweepReplacements[cut.Replacement].size()) -
+                 static_cast<int64_t>(cut.Len);
+    }
     return static_cast<uint64_t>(static_cast<int64_t>(Pos) + shift);
   }
+  // Notes the cut just appended to Cuts.
   void AddShift(uint64_t Start, int64_t Shift) {
     const size_t block = Start / kBlock;
-    BlockCuts[block].emplace_back(Start, Shift);
+    Cuts.back().Before = BlockLast[block];
+    BlockLast[block] = Cuts.size();
     for (size_t i = block + 1; i <= BlockShift.size(); i += i & (~i + 1))
       BlockShift[i - 1] += Shift;
     TotalShift += Shift;
@@ -234,8 +241,7 @@ struct TRewriteRun::TImpl {
       if (Edits) Edits->push_back({SweepPosition(s), m, std::u16string(Replacement)});
       SetBits(Taken, s, s + m);
       First[s >> 6] |= uint64_t(1) << (s & 63);
-      Cuts.push_back(
-          {s, static_cast<uint32_t>(m), static_cast<uint32_t>(SweepReplacements.size() - 1)});
+      Cuts.push_back({s, m, 0, static_cast<uint32_t>(SweepReplacements.size() - 1)});
       AddShift(s, shift);
     }
     return count;
@@ -249,7 +255,7 @@ struct TRewriteRun::TImpl {
     std::vector<TCut>().swap(Cuts);
     std::vector<std::u16string>().swap(SweepReplacements);
     std::vector<int64_t>().swap(BlockShift);
-    decltype(BlockCuts)().swap(BlockCuts);
+    std::vector<uint64_t>().swap(BlockLast);
     Root = Store.empty() ? -1 : NewNode(0, Store.size());
     const size_t count = Distinct.Size();
     std::vector<bool> wanted(count);
@@ -604,7 +610,7 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
   d.Taken.assign(d.Store.size() / 64 + 1, 0);
   d.First.assign(d.Store.size() / 64 + 1, 0);
   d.BlockShift.assign(d.Store.size() / TImpl::kBlock + 1, 0);
-  d.BlockCuts.resize(d.Store.size() / TImpl::kBlock + 1);
+  d.BlockLast.assign(d.Store.size() / TImpl::kBlock + 1, 0);
   d.Distinct = TTextSet(d.Entries.size());
   d.EntryPattern.reserve(d.Entries.size());
   // Hashed first, so that the set's slots can be asked for a little ahead of their use.
