@@ -147,6 +147,49 @@ using TFound = std::vector<std::pair<uint32_t, size_t>>;
 
 enum class TWay : uint8_t { wNone, wItem, wHead, wTail, wScan };
 
+// Looks pieces of a text up in a set a few at a time: each is hashed and its slot asked for when
+// it comes, and when enough have come, the texts they will be compared with are asked for too,
+// so that the set's cache misses overlap.
+template <class C>
+class TBatchedLookup {
+public:
+  TBatchedLookup(const TBasicTextSet<C>& Set, std::basic_string_view<C> Text)
+      : FSet(Set), FText(Text) {}
+
+  // Found(number in the set, start) is called for each piece that is in the set, in order.
+  template <class F>
+  void Add(size_t Start, size_t Length, uint64_t Hash, F&& Found) {
+    FSet.Prefetch(Hash);
+    FPending.push_back({Start, Length, Hash});
+    if (FPending.size() >= 32) Flush(Found);
+  }
+  template <class F>
+  void Flush(F&& Found) {
+    FCandidates.clear();
+    for (const TPending& q : FPending) {
+      FCandidates.push_back(FSet.Candidate(q.Hash));
+      if (FCandidates.back() != kNoText) FSet.PrefetchEntry(FCandidates.back());
+    }
+    for (const uint32_t c : FCandidates)
+      if (c != kNoText) FSet.PrefetchText(c);
+    for (const TPending& q : FPending) {
+      const uint32_t id = FSet.Find(FText.substr(q.Start, q.Length), q.Hash);
+      if (id != kNoText) Found(id, q.Start);
+    }
+    FPending.clear();
+  }
+
+private:
+  struct TPending {
+    size_t Start, Length;
+    uint64_t Hash;
+  };
+  const TBasicTextSet<C>& FSet;
+  std::basic_string_view<C> FText;
+  std::vector<TPending> FPending;
+  std::vector<uint32_t> FCandidates;
+};
+
 // Patterns looked for only where they begin (or end): at each such place the text is hashed
 // one character further at a time and looked up at the lengths that patterns have. Every
 // kCheckpoint characters the piece so far must begin (or end) some pattern, or the walk stops,
@@ -184,8 +227,8 @@ public:
     }
   }
 
-  // Reports (pattern number, start) of the patterns that begin at At; returns the characters
-  // hashed.
+  // Calls Candidate(start, length, hash) for the pieces that begin at At and may be patterns,
+  // to be looked up in Whole(); returns the characters hashed.
   template <class F>
   size_t Beginning(TView Text, size_t At, F&& Report) const {
     const size_t most = std::min(FHasLength.size() - 1, Text.size() - At);
@@ -208,6 +251,9 @@ public:
     }
     return most;
   }
+
+  const TBasicTextSet<C>& Whole() const { return FWhole; }
+  uint32_t Id(uint32_t Number) const { return FIds[Number]; } // the caller's pattern number
 
 private:
   static constexpr uint64_t kBase = 0x100000001B3ull;
@@ -236,13 +282,10 @@ private:
     return FFilter[bit >> 6] >> (bit & 63) & 1;
   }
   template <class F>
-  bool Check(TView Piece, uint64_t H, size_t N, F&& Report, size_t Start) const {
+  bool Check(TView Piece, uint64_t H, size_t N, F&& Candidate, size_t Start) const {
     if (N < 64 ? (FShortLengths >> N & 1) : FHasLength[N]) {
       const uint64_t h = Mixed(H);
-      if (MayHave(h)) {
-        const uint32_t id = FWhole.Find(Piece, h);
-        if (id != kNoText) Report(FIds[id], Start);
-      }
+      if (MayHave(h)) Candidate(Start, N, h);
     }
     if (N % kCheckpoint != 0) return true;
     const uint64_t h = Mixed(H ^ kPieceSalt);
@@ -306,72 +349,59 @@ TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet
   // they would take more give their patterns to the scan.
   const size_t slack = 4 * Text.size() + 4096;
 
+  // One pass over the text: at each start marker the items of the marker search whose length
+  // some pattern has are looked up and the beginnings walked, at each end marker the endings.
+  // Each way gives up (and leaves its patterns to the scan) when it would cost more than a few
+  // characters per character of the text.
   TFound items, headFound, tailFound, scanFound;
-  bool itemsDone = itemChars == 0;
-  if (itemChars > 0) {
-    // Each item of the marker search whose length some pattern has is looked up.
-    // A few at a time are hashed first and their slots asked for, so that the set's cache
-    // misses overlap.
-    struct TPending {
-      size_t Start, Length;
-      uint64_t Hash;
-    };
-    std::vector<TPending> pending;
-    std::vector<uint32_t> candidates;
-    auto lookUp = [&] {
-      // Equal texts are compared: the pattern is asked for ahead too.
-      candidates.clear();
-      for (const TPending& q : pending) {
-        candidates.push_back(Set.Candidate(q.Hash));
-        if (candidates.back() != kNoText) Set.PrefetchEntry(candidates.back());
-      }
-      for (const uint32_t c : candidates)
-        if (c != kNoText) Set.PrefetchText(c);
-      for (const TPending& q : pending) {
-        const uint32_t id = Set.Find(Text.substr(q.Start, q.Length), q.Hash);
-        if (id != kNoText && way[id] == TWay::wItem) items.emplace_back(id, q.Start);
-      }
-      pending.clear();
-    };
-    size_t checked = 0;
-    itemsDone = true;
-    ForEachMarkedSpan(Text, sm, em, [&](TMarkedSpan s) {
-      if (!itemsDone || s.End < s.Start + sm.size()) return;
-      const size_t length = s.End + em.size() - s.Start;
-      if (length >= itemLength.size() || !itemLength[length]) return;
-      if ((checked += length) > slack + itemChars) {
-        itemsDone = false;
-        return;
-      }
-      const uint64_t hash = HashText(Text.substr(s.Start, length));
-      Set.Prefetch(hash);
-      pending.push_back({s.Start, length, hash});
-      if (pending.size() >= 32) lookUp();
-    });
-    lookUp();
-    if (!itemsDone) TFound().swap(items);
-  }
-  // Beginnings at the start markers and endings at the end markers, in one pass over the text.
-  bool headsDone = heads.empty(), tailsDone = tails.empty();
-  if (!headsDone || !tailsDone) {
+  bool itemsDone = itemChars == 0, headsDone = heads.empty(), tailsDone = tails.empty();
+  if (!itemsDone || !headsDone || !tailsDone) {
     const TAnchoredSet<C> headSet(std::move(heads), std::move(headIds), false);
     const TAnchoredSet<C> tailSet(std::move(tails), std::move(tailIds), true);
-    TBasicFinder<C> starts(Text, headsDone ? TView() : sm);
-    TBasicFinder<C> ends(Text, tailsDone ? TView() : em);
-    size_t a = starts.Next(), b = ends.Next(), headSteps = 0, tailSteps = 0;
+    TBatchedLookup<C> itemLookup(Set, Text), headLookup(headSet.Whole(), Text),
+        tailLookup(tailSet.Whole(), Text);
+    auto foundItem = [&](uint32_t p, size_t s) {
+      if (way[p] == TWay::wItem) items.emplace_back(p, s);
+    };
+    auto foundHead = [&](uint32_t p, size_t s) { headFound.emplace_back(headSet.Id(p), s); };
+    auto foundTail = [&](uint32_t p, size_t s) { tailFound.emplace_back(tailSet.Id(p), s); };
+    bool itemsOn = !itemsDone, headsOn = !headsDone, tailsOn = !tailsDone;
+    TBasicFinder<C> starts(Text, itemsOn || headsOn ? sm : TView());
+    TBasicFinder<C> ends(Text, tailsOn ? em : TView());
+    TBasicFinder<C> itemEnds(Text, itemsOn ? em : TView()); // the end of the item at each start
+    size_t a = starts.Next(), b = ends.Next(), e = itemEnds.Next();
+    size_t itemSteps = 0, headSteps = 0, tailSteps = 0;
     while (a != npos || b != npos) {
       if (a != npos && (b == npos || a <= b)) {
-        headSteps +=
-            headSet.Beginning(Text, a, [&](uint32_t p, size_t s) { headFound.emplace_back(p, s); });
-        a = headSteps > slack + headChars ? npos : starts.Next();
+        if (headsOn) {
+          headSteps += headSet.Beginning(
+              Text, a, [&](size_t s, size_t n, uint64_t h) { headLookup.Add(s, n, h, foundHead); });
+          headsOn = headSteps <= slack + headChars;
+        }
+        while (itemsOn && e != npos && e < a + 1)
+          e = itemEnds.Next();
+        const size_t length = e + em.size() - a;
+        if (itemsOn && e != npos && e >= a + sm.size() && length < itemLength.size() &&
+            itemLength[length]) {
+          itemsOn = (itemSteps += length) <= slack + itemChars;
+          itemLookup.Add(a, length, HashText(Text.substr(a, length)), foundItem);
+        }
+        a = headsOn || (itemsOn && e != npos) ? starts.Next() : npos;
       } else {
-        tailSteps += tailSet.Ending(Text, b + em.size(),
-                                    [&](uint32_t p, size_t s) { tailFound.emplace_back(p, s); });
-        b = tailSteps > slack + tailChars ? npos : ends.Next();
+        tailSteps += tailSet.Ending(Text, b + em.size(), [&](size_t s, size_t n, uint64_t h) {
+          tailLookup.Add(s, n, h, foundTail);
+        });
+        tailsOn = tailSteps <= slack + tailChars;
+        b = tailsOn ? ends.Next() : npos;
       }
     }
+    itemLookup.Flush(foundItem);
+    headLookup.Flush(foundHead);
+    tailLookup.Flush(foundTail);
+    itemsDone = itemsDone || itemSteps <= slack + itemChars;
     headsDone = headsDone || headSteps <= slack + headChars;
     tailsDone = tailsDone || tailSteps <= slack + tailChars;
+    if (!itemsDone) TFound().swap(items);
     if (!headsDone) TFound().swap(headFound);
     if (!tailsDone) TFound().swap(tailFound);
   }
