@@ -261,28 +261,32 @@ template <class C>
 bool HasOnlyCrLfIn(std::basic_string_view<C> Text) {
   const C* p = Text.data();
   const size_t n = Text.size();
-  constexpr size_t block = 16 / sizeof(C);
   size_t i = 0;
-  for (;;) {
+  bool afterCr = false; // the character before i is a CR
 #ifdef __SSE2__
-    // Sixteen bytes at a time up to the next CR or LF.
-    const __m128i cr = sizeof(C) == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16(u'\r');
-    const __m128i lf = sizeof(C) == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16(u'\n');
-    while (i + block <= n) {
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      const __m128i hit = sizeof(C) == 1
-                              ? _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))
-                              : _mm_or_si128(_mm_cmpeq_epi16(x, cr), _mm_cmpeq_epi16(x, lf));
-      if (_mm_movemask_epi8(hit)) break;
-      i += block;
-    }
-#endif
-    while (i < n && p[i] != C('\r') && p[i] != C('\n'))
-      ++i;
-    if (i == n) return true;
-    if (p[i] != C('\r') || i + 1 == n || p[i + 1] != C('\n')) return false;
-    i += 2;
+  // Sixteen bytes at a time: every LF must follow a CR, and every CR precede an LF, so the bits
+  // of the LFs are those of the CRs moved on by one character (the last CR's carried over).
+  constexpr size_t block = 16 / sizeof(C);
+  constexpr unsigned unit = sizeof(C); // mask bits per character
+  const __m128i cr = sizeof(C) == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16(u'\r');
+  const __m128i lf = sizeof(C) == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16(u'\n');
+  uint32_t carry = 0;
+  for (; i + block <= n; i += block) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const uint32_t crs = static_cast<uint32_t>(
+        _mm_movemask_epi8(sizeof(C) == 1 ? _mm_cmpeq_epi8(x, cr) : _mm_cmpeq_epi16(x, cr)));
+    const uint32_t lfs = static_cast<uint32_t>(
+        _mm_movemask_epi8(sizeof(C) == 1 ? _mm_cmpeq_epi8(x, lf) : _mm_cmpeq_epi16(x, lf)));
+    if ((((crs << unit) | carry) & 0xFFFFu) != lfs) return false;
+    carry = crs >> (16 - unit);
   }
+  afterCr = carry != 0;
+#endif
+  for (; i < n; ++i) {
+    if (afterCr != (p[i] == C('\n'))) return false;
+    afterCr = p[i] == C('\r');
+  }
+  return !afterCr;
 }
 
 template <class C>

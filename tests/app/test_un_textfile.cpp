@@ -165,21 +165,40 @@ TEST(TextEncoding, OtherCodePages) {
 
 TEST(TextEncoding, LineBreaksAndUtf8) {
   EXPECT_EQ(NormalizeLineBreaks(u"a\rb\nc\r\nd\n\re\r\r"), u"a\r\nb\r\nc\r\nd\r\n\r\ne\r\n\r\n");
-  // The check that spares the copy, with breaks on both sides of eight-character blocks.
-  for (size_t at = 0; at < 20; ++at) {
-    std::u16string text(20, u'x');
+  // The check that spares the copy, in characters and in bytes, with breaks on both sides of
+  // the blocks it checks at once and a CR LF split between two blocks.
+  auto onlyCrLf = [](std::u16string_view T) {
+    for (size_t i = 0; i < T.size(); ++i)
+      if ((T[i] == u'\r') != (i + 1 < T.size() && T[i + 1] == u'\n') && T[i] != u'\n')
+        return false;
+      else if (T[i] == u'\n' && (i == 0 || T[i - 1] != u'\r'))
+        return false;
+    return true;
+  };
+  for (size_t at = 0; at < 40; ++at) {
+    std::u16string text(40, u'x');
+    text.replace(3, 2, u"\r\n");
     EXPECT_TRUE(HasOnlyCrLf(text));
-    for (const std::u16string_view lone : {u"\r", u"\n", u"\n\r"}) {
+    for (const std::u16string_view lone : {u"\r", u"\n", u"\n\r", u"\r\r\n"}) {
       std::u16string t = text;
       t.replace(at, lone.size(), lone);
-      EXPECT_FALSE(HasOnlyCrLf(t)) << at;
+      const std::string bytes(t.begin(), t.end());
+      EXPECT_EQ(HasOnlyCrLf(t), onlyCrLf(t)) << at;
+      EXPECT_EQ(HasOnlyCrLf(bytes), onlyCrLf(t)) << at;
       std::u16string fixed = t;
       NormalizeLineBreaksOf(fixed);
       EXPECT_EQ(fixed, NormalizeLineBreaks(t));
       EXPECT_TRUE(HasOnlyCrLf(fixed));
+      std::string fixedBytes = bytes;
+      NormalizeLineBreaksOf(fixedBytes);
+      EXPECT_EQ(fixedBytes, std::string(fixed.begin(), fixed.end()));
     }
-    text.replace(at, 2, u"\r\n");
-    EXPECT_TRUE(HasOnlyCrLf(text.substr(0, at + 2))) << at;
+    std::u16string t = text;
+    t.replace(at, 2, u"\r\n");
+    const std::u16string prefix = t.substr(0, at + 2);
+    EXPECT_EQ(HasOnlyCrLf(prefix), onlyCrLf(prefix)) << at;
+    EXPECT_EQ(HasOnlyCrLf(std::string(prefix.begin(), prefix.end())), onlyCrLf(prefix)) << at;
+    EXPECT_EQ(onlyCrLf(prefix), at != 4) << at; // at 4 the new CR follows the old one
   }
   EXPECT_EQ(Utf16ToUtf8(u"kód \U0001F600"), "k\xC3\xB3\x64 \xF0\x9F\x98\x80");
   EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80x"), u"\uFFFD\uFFFD\uFFFDx"); // an encoded surrogate
