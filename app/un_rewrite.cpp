@@ -635,6 +635,7 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
   }
   d.Original = FindOccurrences<char16_t>(d.Store, d.Distinct, {}, {d.StartMarker, d.EndMarker});
   d.OriginalUsed.assign(d.Distinct.Size(), false);
+  d.Cuts.reserve(d.Original.Starts.size()); // while sweeping, each cut is an original occurrence
 }
 
 TRewriteRun::~TRewriteRun() = default;
@@ -811,7 +812,7 @@ std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entri
 std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
                                   std::u16string_view EndMarker, std::u16string_view Replacement,
                                   size_t* EntryCount) {
-  TEntryPlan<char16_t> plan(std::max<size_t>(1024, Text.size() / 128));
+  TEntryPlan<char16_t> plan(std::max<size_t>(1024, Text.size() / 64));
   TOccurrenceHints hints;
   PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
   if (EntryCount) *EntryCount = plan.Entry.size();
@@ -824,7 +825,7 @@ std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view 
 bool RewriteMarkedBytes(std::string_view Text, std::string_view StartMarker,
                         std::string_view EndMarker, std::string_view Replacement,
                         std::string& Result, size_t* EntryCount) {
-  TEntryPlan<char> plan(std::max<size_t>(1024, Text.size() / 128));
+  TEntryPlan<char> plan(std::max<size_t>(1024, Text.size() / 64));
   TBasicOccurrenceHints<char> hints;
   PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
   if (!plan.CannotForm(Replacement)) return false;
