@@ -179,6 +179,7 @@ struct TRewriteRun::TImpl {
   std::vector<std::u16string> SweepReplacements; // each time the replacement changed
   std::vector<int64_t> BlockShift;               // Fenwick tree over kBlock blocks
   std::vector<uint64_t> BlockLast; // the last cut made in each block, plus one; 0 for none
+                                   // (kept once there is more than one replacement)
   int64_t TotalShift = 0;
 
   // Present position of original position Pos, which no cut has taken.
@@ -187,19 +188,57 @@ struct TRewriteRun::TImpl {
     int64_t shift = 0;
     for (size_t i = block; i > 0; i &= i - 1)
       shift += BlockShift[i - 1];
-    for (uint64_t c = BlockLast[block]; c != 0; c = Cuts[c - 1].Before) {
-      const TCut& cut = Cuts[c - 1];
-      if (cut.Start < Pos)
-        shift += static_cast<int64_t>(SweepReplacements[cut.Replacement].size()) -
-                 static_cast<int64_t>(cut.Len);
+    return static_cast<uint64_t>(static_cast<int64_t>(Pos) + shift + ShiftInBlock(Pos));
+  }
+  // The length changes of the cuts that begin in Pos's block before Pos. With one replacement
+  // for every cut they follow from the bitmaps, which the step reads anyway: each first
+  // character adds the replacement's length and each replaced character takes one away, except
+  // those at the block's start that belong to a cut begun before it. Otherwise the block's cuts
+  // are walked.
+  int64_t ShiftInBlock(uint64_t Pos) const {
+    const uint64_t from = Pos / kBlock * kBlock;
+    if (SweepReplacements.size() > 1) {
+      int64_t shift = 0;
+      for (uint64_t c = BlockLast[Pos / kBlock]; c != 0; c = Cuts[c - 1].Before) {
+        const TCut& cut = Cuts[c - 1];
+        if (cut.Start < Pos)
+          shift += static_cast<int64_t>(SweepReplacements[cut.Replacement].size()) -
+                   static_cast<int64_t>(cut.Len);
+      }
+      return shift;
     }
-    return static_cast<uint64_t>(static_cast<int64_t>(Pos) + shift);
+    uint64_t firsts = 0, taken = 0, carried = 0;
+    bool carrying = true;
+    for (uint64_t w = from >> 6; (w << 6) < Pos; ++w) {
+      const uint64_t mask = (w << 6) + 64 <= Pos ? ~uint64_t(0) : (uint64_t(1) << (Pos & 63)) - 1;
+      firsts += static_cast<uint64_t>(std::popcount(First[w] & mask));
+      taken += static_cast<uint64_t>(std::popcount(Taken[w] & mask));
+      if (!carrying) continue;
+      const uint64_t stop = ~Taken[w] | First[w];
+      carried += stop ? static_cast<uint64_t>(std::countr_zero(stop)) : 64;
+      carrying = stop == 0;
+    }
+    carried = std::min(carried, Pos - from);
+    const int64_t length =
+        SweepReplacements.empty() ? 0 : static_cast<int64_t>(SweepReplacements.front().size());
+    return length * static_cast<int64_t>(firsts) - static_cast<int64_t>(taken - carried);
+  }
+  // Chains the cuts of each block, once a second replacement makes the bitmaps not enough.
+  void ChainCuts() {
+    BlockLast.assign(BlockShift.size(), 0);
+    for (uint64_t c = 1; c <= Cuts.size(); ++c) {
+      const size_t block = Cuts[c - 1].Start / kBlock;
+      Cuts[c - 1].Before = BlockLast[block];
+      BlockLast[block] = c;
+    }
   }
   // Notes the cut just appended to Cuts.
   void AddShift(uint64_t Start, int64_t Shift) {
     const size_t block = Start / kBlock;
-    Cuts.back().Before = BlockLast[block];
-    BlockLast[block] = Cuts.size();
+    if (SweepReplacements.size() > 1) {
+      Cuts.back().Before = BlockLast[block];
+      BlockLast[block] = Cuts.size();
+    }
     for (size_t i = block + 1; i <= BlockShift.size(); i += i & (~i + 1))
       BlockShift[i - 1] += Shift;
     TotalShift += Shift;
@@ -236,8 +275,10 @@ struct TRewriteRun::TImpl {
     // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
     for (const uint64_t s : TakeOriginal(P)) {
       if (AnyBitSet(Taken, s, s + m)) continue;
-      if (count++ == 0 && (SweepReplacements.empty() || SweepReplacements.back() != Replacement))
+      if (count++ == 0 && (SweepReplacements.empty() || SweepReplacements.back() != Replacement)) {
         SweepReplacements.emplace_back(Replacement);
+        if (SweepReplacements.size() == 2) ChainCuts();
+      }
       if (Edits) Edits->push_back({SweepPosition(s), m, std::u16string(Replacement)});
       SetBits(Taken, s, s + m);
       First[s >> 6] |= uint64_t(1) << (s & 63);
@@ -610,7 +651,6 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
   d.Taken.assign(d.Store.size() / 64 + 1, 0);
   d.First.assign(d.Store.size() / 64 + 1, 0);
   d.BlockShift.assign(d.Store.size() / TImpl::kBlock + 1, 0);
-  d.BlockLast.assign(d.Store.size() / TImpl::kBlock + 1, 0);
   d.Distinct = TTextSet(d.Entries.size());
   d.EntryPattern.reserve(d.Entries.size());
   // Hashed first, so that the set's slots can be asked for a little ahead of their use.

@@ -141,6 +141,26 @@ TEST(TRewriteRun, LongTextWithManyEntries) {
   CheckRun(text, entries, {u"", u"ab", u"dd c"}, "long");
 }
 
+// Replacements that cannot form occurrences, over a text of many blocks: positions of the edits
+// come from the replaced characters' bitmaps while one replacement is used, from the cuts once
+// it changes; occurrences cross the blocks' edges and touch one another.
+TEST(TRewriteRun, SweepingPositionsAcrossBlocks) {
+  std::mt19937 rng(9);
+  std::u16string text;
+  while (text.size() < 2900)
+    text += literal::RandomText(rng, u"ab", 100);
+  text.resize(2900);
+  // Long entries first, so that most of them still occur when their turn comes.
+  Lines entries;
+  for (int i = 0; i < 300; ++i) {
+    const size_t a = std::uniform_int_distribution<size_t>(0, text.size() - 70)(rng);
+    entries.push_back(text.substr(a, 67 - size_t(i) * 60 / 300));
+  }
+  CheckRun(text, entries, {u"*"}, "one replacement");
+  CheckRun(text, entries, {u"#", u"#", u"##", u""}, "changing replacements");
+  CheckRun(text, entries, {u"**", u"**", u"**", u"*"}, "a second replacement late");
+}
+
 TEST(TRewriteRun, EmptyTextAndEntries) {
   TRewriteRun empty(u"", {u"a", u""});
   EXPECT_EQ(empty.Step(u"x"), 0u);
