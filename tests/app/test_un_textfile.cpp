@@ -161,6 +161,14 @@ TEST(TextEncoding, OtherCodePages) {
   auto utf8 = OpenCodePage(65001, &error);
   ASSERT_TRUE(utf8) << error;
   EXPECT_EQ(utf8->Decode("k\xC3\xB3\x64"), u"kód");
+  // Which code pages a text can be worked on in its bytes: each byte a character of its own.
+  EXPECT_TRUE(OpenCodePage(1250)->IsSingleByte());
+  EXPECT_TRUE(BuiltInCodePage1250()->IsSingleByte());
+  EXPECT_TRUE(cp1252->IsSingleByte());
+  EXPECT_FALSE(utf8->IsSingleByte());
+  if (auto cp932 = OpenCodePage(932)) {
+    EXPECT_FALSE(cp932->IsSingleByte()); // double-byte
+  }
 }
 
 TEST(TextEncoding, LineBreaksAndUtf8) {

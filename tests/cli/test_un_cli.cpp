@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/un_textfile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 using namespace textovrt;
@@ -58,4 +63,39 @@ TEST(Cli, MissingFileFailsTheRun) {
                     &out, &err),
             1);
   EXPECT_NE(err.find("Cannot open file \"no-such-file.txt\". "), std::string::npos);
+}
+
+// A whole run in-process on files of the system's code page (in both builds): a file without a
+// mark is rewritten in its bytes, one with a mark through its text, and both come out as the
+// program would save them.
+TEST(Cli, RewritesFilesInPlace) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "textovrt-cli-inprocess";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  auto write = [](const fs::path& Path, const std::string& Bytes) {
+    std::ofstream(Path, std::ios::binary).write(Bytes.data(), std::streamsize(Bytes.size()));
+  };
+  auto read = [](const fs::path& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const auto cp = OpenCodePage(1250);
+  std::string plain, expected;
+  cp->Encode(u"řádek [kód] je\n[x\r\ny] a [kód]\r", plain);
+  cp->Encode(u"řádek * je\r\n*\r\n* a *\r\n", expected);
+  write(dir / "plain.txt", plain);
+  write(dir / "marked.txt", "\xEF\xBB\xBF" + Utf16ToUtf8(u"[kód] ř"));
+  std::string out, err;
+  EXPECT_EQ(RunArgs({"--start", "[", "--end", "]", "--replace", "*", "--codepage", "1250",
+                     "--in-place", (dir / "plain.txt").string(), (dir / "marked.txt").string()},
+                    &out, &err),
+            0)
+      << err;
+  EXPECT_EQ(read(dir / "plain.txt"), expected);
+  std::string markedExpected;
+  cp->Encode(u"* ř", markedExpected);
+  EXPECT_EQ(read(dir / "marked.txt"), markedExpected);
+  EXPECT_NE(out.find("plain.txt: Přepsáno: 4 položek z 4"), std::string::npos) << out;
+  fs::remove_all(dir);
 }
