@@ -165,13 +165,7 @@ public:
   }
   template <class F>
   void Flush(F&& Found) {
-    FCandidates.clear();
-    for (const TPending& q : FPending) {
-      FCandidates.push_back(FSet.Candidate(q.Hash));
-      if (FCandidates.back() != kNoText) FSet.PrefetchEntry(FCandidates.back());
-    }
-    for (const uint32_t c : FCandidates)
-      if (c != kNoText) FSet.PrefetchText(c);
+    FSet.PrefetchCompared(FPending, [](const TPending& Q) { return Q.Hash; });
     for (const TPending& q : FPending) {
       const uint32_t id = FSet.Find(FText.substr(q.Start, q.Length), q.Hash);
       if (id != kNoText) Found(id, q.Start);
@@ -187,7 +181,6 @@ private:
   const TBasicTextSet<C>& FSet;
   std::basic_string_view<C> FText;
   std::vector<TPending> FPending;
-  std::vector<uint32_t> FCandidates;
 };
 
 // Patterns looked for only where they begin (or end): at each such place the text is hashed
@@ -200,18 +193,17 @@ public:
   using TView = std::basic_string_view<C>;
   static constexpr size_t kCheckpoint = 16;
 
-  TAnchoredSet(std::vector<TView> Patterns, std::vector<uint32_t> Ids, bool Ending)
-      : FPatterns(std::move(Patterns)), FIds(std::move(Ids)), FWhole(FPatterns.size()),
-        FPieces(FPatterns.size() / 4) {
+  TAnchoredSet(const std::vector<TView>& Patterns, std::vector<uint32_t> Ids, bool Ending)
+      : FIds(std::move(Ids)), FWhole(Patterns.size()), FPieces(Patterns.size() / 4) {
     size_t pieces = 0;
-    for (const TView p : FPatterns)
+    for (const TView p : Patterns)
       pieces += p.size() / kCheckpoint;
     size_t bits = 4096;
-    while (bits < 64 * (FPatterns.size() + pieces))
+    while (bits < 64 * (Patterns.size() + pieces))
       bits *= 2;
     FFilter.assign(bits / 64, 0);
     FFilterMask = bits - 1;
-    for (const TView p : FPatterns) {
+    for (const TView p : Patterns) {
       const uint64_t h = Mixed(Polynomial(p));
       FWhole.Add(p, h);
       Mark(h);
@@ -293,7 +285,6 @@ private:
   }
   static constexpr uint64_t kPieceSalt = 0x5BD1E9955BD1E995ull;
 
-  std::vector<TView> FPatterns;
   std::vector<uint32_t> FIds;
   TBasicTextSet<C> FWhole;  // the patterns
   TBasicTextSet<C> FPieces; // their beginnings (or endings) at every checkpoint
@@ -356,8 +347,8 @@ TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet
   TFound items, headFound, tailFound, scanFound;
   bool itemsDone = itemChars == 0, headsDone = heads.empty(), tailsDone = tails.empty();
   if (!itemsDone || !headsDone || !tailsDone) {
-    const TAnchoredSet<C> headSet(std::move(heads), std::move(headIds), false);
-    const TAnchoredSet<C> tailSet(std::move(tails), std::move(tailIds), true);
+    const TAnchoredSet<C> headSet(heads, std::move(headIds), false);
+    const TAnchoredSet<C> tailSet(tails, std::move(tailIds), true);
     TBatchedLookup<C> itemLookup(Set, Text), headLookup(headSet.Whole(), Text),
         tailLookup(tailSet.Whole(), Text);
     auto foundItem = [&](uint32_t p, size_t s) {

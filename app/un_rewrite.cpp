@@ -809,16 +809,9 @@ void PlanMarkedItems(std::basic_string_view<C> Text, std::basic_string_view<C> S
     size_t WholeItemAt; // npos unless the line is a whole item found there
   };
   std::vector<TLine> batch;
-  std::vector<uint32_t> candidates;
   auto flush = [&] {
     // Equal texts are compared: the earlier one is asked for ahead too.
-    candidates.clear();
-    for (const TLine& line : batch) {
-      candidates.push_back(Plan.Distinct.Candidate(line.Hash));
-      if (candidates.back() != kNone) Plan.Distinct.PrefetchEntry(candidates.back());
-    }
-    for (const uint32_t c : candidates)
-      if (c != kNone) Plan.Distinct.PrefetchText(c);
+    Plan.Distinct.PrefetchCompared(batch, [](const TLine& Line) { return Line.Hash; });
     for (const TLine& line : batch) {
       const uint32_t p = Plan.Add(line.Text, line.Hash);
       if (line.WholeItemAt != npos) Hints.Found.emplace_back(p, line.WholeItemAt);

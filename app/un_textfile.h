@@ -94,6 +94,32 @@ TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_vi
 namespace os {
 // The platform layer under the functions above (one source file per platform).
 bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error);
+// Reads an open file to its end through Read(Buffer, Count), which returns the bytes read (0 at
+// the end) or a negative value on failure: straight into a buffer of the Expected size, and
+// what a file that grew meanwhile has beyond it through a small buffer. Bytes is left as it was
+// on failure.
+template <class R>
+bool ReadToEnd(size_t Expected, std::string& Bytes, R&& Read) {
+  std::string bytes(Expected, '\0');
+  size_t have = 0;
+  char buf[65536];
+  for (;;) {
+    const bool direct = have < bytes.size();
+    const long long n =
+        direct ? Read(bytes.data() + have, bytes.size() - have) : Read(buf, sizeof buf);
+    if (n < 0) return false;
+    if (n == 0) break;
+    if (direct) {
+      have += static_cast<size_t>(n);
+    } else {
+      bytes.append(buf, static_cast<size_t>(n));
+      have = bytes.size();
+    }
+  }
+  bytes.resize(have);
+  Bytes = std::move(bytes);
+  return true;
+}
 // Error kind is tfeCannotCreate for every failure.
 bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes, std::string& Error);
 std::unique_ptr<TCodePage> OpenSystemCodePage(unsigned Number, std::string& Error);

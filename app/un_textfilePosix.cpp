@@ -189,31 +189,16 @@ bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::s
     Error = Reason(EISDIR);
     return false;
   }
-  // Read straight into a buffer of the size the file has; a file that grows meanwhile is read
-  // to its end through a small buffer.
-  std::string bytes(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0, '\0');
-  size_t have = 0;
-  char buf[65536];
-  for (;;) {
-    const bool direct = have < bytes.size();
-    const ssize_t n = direct ? ::read(fd.Get(), bytes.data() + have, bytes.size() - have)
-                             : ::read(fd.Get(), buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      Error = Reason(errno);
-      return false;
-    }
-    if (n == 0) break;
-    if (direct) {
-      have += static_cast<size_t>(n);
-    } else {
-      bytes.append(buf, static_cast<size_t>(n));
-      have = bytes.size();
-    }
-  }
-  bytes.resize(have);
-  Bytes = std::move(bytes);
-  return true;
+  return ReadToEnd(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0, Bytes,
+                   [&](char* Buffer, size_t Count) -> long long {
+                     for (;;) {
+                       const ssize_t n = ::read(fd.Get(), Buffer, Count);
+                       if (n >= 0 || errno != EINTR) {
+                         if (n < 0) Error = Reason(errno);
+                         return n;
+                       }
+                     }
+                   });
 }
 
 bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes,

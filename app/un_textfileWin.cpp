@@ -138,31 +138,16 @@ bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::s
     Error = Reason(GetLastError());
     return false;
   }
-  // Read straight into a buffer of the size the file has; a file that grows meanwhile is read
-  // to its end through a small buffer.
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  size_t have = 0;
-  char buf[65536];
-  for (;;) {
-    const bool direct = have < bytes.size();
-    const DWORD want = direct ? static_cast<DWORD>(std::min<size_t>(bytes.size() - have, 1u << 30))
-                              : static_cast<DWORD>(sizeof buf);
-    DWORD n = 0;
-    if (!ReadFile(file.Get(), direct ? bytes.data() + have : buf, want, &n, nullptr)) {
-      Error = Reason(GetLastError());
-      return false;
-    }
-    if (n == 0) break;
-    if (direct) {
-      have += n;
-    } else {
-      bytes.append(buf, n);
-      have = bytes.size();
-    }
-  }
-  bytes.resize(have);
-  Bytes = std::move(bytes);
-  return true;
+  return ReadToEnd(
+      static_cast<size_t>(size.QuadPart), Bytes, [&](char* Buffer, size_t Count) -> long long {
+        DWORD n = 0;
+        if (!ReadFile(file.Get(), Buffer, static_cast<DWORD>(std::min<size_t>(Count, 1u << 30)), &n,
+                      nullptr)) {
+          Error = Reason(GetLastError());
+          return -1;
+        }
+        return n;
+      });
 }
 
 bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes,
