@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -16,6 +17,10 @@ inline std::u16string Number(unsigned long N) {
   return std::u16string(digits.begin(), digits.end());
 }
 
+// Item numbers come from a range ten times the number of items (at least 100,000), so that
+// texts of any size are of the same kind: with a fixed range, the chance that one item's first
+// line begins another item would grow with the number of items, and a large text would hold
+// more occurrences per item than a small one.
 inline std::u16string GenerateText(size_t Chars, size_t ItemSpacing, unsigned Seed = 1) {
   static const std::u16string words[] = {u"řádek", u"text",     u"kód",    u"nesmysl",
                                          u"entou", u"je",       u"na",     u"změnit",
@@ -25,6 +30,8 @@ inline std::u16string GenerateText(size_t Chars, size_t ItemSpacing, unsigned Se
   std::u16string text;
   text.reserve(Chars + 200);
   std::vector<std::u16string> earlier;
+  const uint32_t numbers = static_cast<uint32_t>(
+      std::clamp<size_t>(10 * (Chars / std::max<size_t>(ItemSpacing, 1)), 100'000, UINT32_MAX));
   size_t nextItem = ItemSpacing / 2, lineLength = 0;
   while (text.size() < Chars) {
     if (text.size() >= nextItem) {
@@ -34,7 +41,7 @@ inline std::u16string GenerateText(size_t Chars, size_t ItemSpacing, unsigned Se
       if (kind < 10 && !earlier.empty()) { // a duplicate
         item = earlier[std::uniform_int_distribution<size_t>(0, earlier.size() - 1)(rng)];
       } else {
-        item = u"<<" + words[word(rng)] + u" " + Number(rng() % 100000);
+        item = u"<<" + words[word(rng)] + u" " + Number(rng() % numbers);
         if (kind < 20) item += u"\r\n" + words[word(rng)]; // spans a line break
         item += u">>";
         if (earlier.size() < 1000) earlier.push_back(item);
