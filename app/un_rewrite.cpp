@@ -53,6 +53,24 @@ void ForEachLine(std::basic_string_view<C> Item, F&& Line) {
   Line(Item.substr(start));
 }
 
+// Calls Line(line, at) for each line of each item that the marker search finds in Text, in the
+// order of the item list; At is where the item was found when the line is the whole item (and
+// so occurs exactly where equal items are found), npos otherwise. Fused is the start and end
+// marker together: the item of a start marker whose end marker overlaps it.
+template <class C, class F>
+void ForEachItemLine(std::basic_string_view<C> Text, std::basic_string_view<C> StartMarker,
+                     std::basic_string_view<C> EndMarker, std::basic_string_view<C> Fused,
+                     F&& Line) {
+  using TView = std::basic_string_view<C>;
+  ForEachMarkedSpan(Text, StartMarker, EndMarker, [&](TMarkedSpan s) {
+    const bool isFused = s.End < s.Start + StartMarker.size();
+    const TView item = isFused ? Fused : Text.substr(s.Start, s.End + EndMarker.size() - s.Start);
+    ForEachLine(item, [&](TView line) {
+      Line(line, !isFused && line.size() == item.size() ? s.Start : TView::npos);
+    });
+  });
+}
+
 } // namespace
 
 std::vector<std::u16string> SplitEntries(const std::vector<std::u16string>& Items) {
@@ -822,17 +840,10 @@ void PlanMarkedItems(std::basic_string_view<C> Text, std::basic_string_view<C> S
   // an equal item was found: any occurrence begins with the start marker, and the first end
   // marker after it lies where the item's own does, since an earlier one would lie inside the
   // item and be found there too.
-  ForEachMarkedSpan(Text, StartMarker, EndMarker, [&](TMarkedSpan s) {
-    const bool isFused = s.End < s.Start + StartMarker.size();
-    const TView item =
-        isFused ? TView(fused) : Text.substr(s.Start, s.End + EndMarker.size() - s.Start);
-    const size_t before = batch.size();
-    ForEachLine(item, [&](TView line) {
-      const uint64_t hash = HashText(line);
-      Plan.Distinct.Prefetch(hash);
-      batch.push_back({line, hash, npos});
-    });
-    if (!isFused && batch.size() == before + 1) batch.back().WholeItemAt = s.Start;
+  ForEachItemLine(Text, StartMarker, EndMarker, fused, [&](TView line, size_t wholeItemAt) {
+    const uint64_t hash = HashText(line);
+    Plan.Distinct.Prefetch(hash);
+    batch.push_back({line, hash, wholeItemAt});
     if (batch.size() >= 32) flush();
   });
   flush();
