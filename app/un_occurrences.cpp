@@ -4,6 +4,7 @@
 #include "app/un_mainText.h"
 
 #include <cstring>
+#include <ranges>
 #include <stdexcept>
 #include <string>
 
@@ -160,14 +161,23 @@ public:
   template <class F>
   void Add(size_t Start, size_t Length, uint64_t Hash, F&& Found) {
     FSet.Prefetch(Hash);
-    FPending.push_back({Start, Length, Hash});
+    FPending.push_back({Start, Length, Hash, kNoText});
+    if (FPending.size() >= 32) Flush(Found);
+  }
+  // A piece whose number the caller knows already: it is only kept in order with the others.
+  template <class F>
+  void AddKnown(size_t Start, uint32_t Id, F&& Found) {
+    FPending.push_back({Start, 0, 0, Id});
     if (FPending.size() >= 32) Flush(Found);
   }
   template <class F>
   void Flush(F&& Found) {
-    FSet.PrefetchCompared(FPending, [](const TPending& Q) { return Q.Hash; });
+    FSet.PrefetchCompared(
+        FPending | std::views::filter([](const TPending& Q) { return Q.Known == kNoText; }),
+        [](const TPending& Q) { return Q.Hash; });
     for (const TPending& q : FPending) {
-      const uint32_t id = FSet.Find(FText.substr(q.Start, q.Length), q.Hash);
+      const uint32_t id =
+          q.Known != kNoText ? q.Known : FSet.Find(FText.substr(q.Start, q.Length), q.Hash);
       if (id != kNoText) Found(id, q.Start);
     }
     FPending.clear();
@@ -177,6 +187,7 @@ private:
   struct TPending {
     size_t Start, Length;
     uint64_t Hash;
+    uint32_t Known; // the number, when the caller gave it
   };
   const TBasicTextSet<C>& FSet;
   std::basic_string_view<C> FText;
@@ -356,8 +367,19 @@ TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet
     const TAnchoredSet<C> tailSet(tails, std::move(tailIds), true);
     TBatchedLookup<C> itemLookup(Set, Text), headLookup(headSet.Whole(), Text),
         tailLookup(tailSet.Whole(), Text);
+    // Where the set was filled from the item list, items come in the order of its numbers: the
+    // item is compared first with the next item pattern after the last one found, and only
+    // looked up when it is not that one.
+    uint32_t expected = 0;
+    auto expectAfter = [&](uint32_t p) {
+      for (expected = p + 1; expected < count && way[expected] != TWay::wItem; ++expected) {
+      }
+    };
+    expectAfter(kNoText); // the first item pattern
     auto foundItem = [&](uint32_t p, size_t s) {
-      if (way[p] == TWay::wItem) items.emplace_back(p, s);
+      if (way[p] != TWay::wItem) return;
+      items.emplace_back(p, s);
+      if (p >= expected) expectAfter(p);
     };
     auto foundHead = [&](uint32_t p, size_t s) { headFound.emplace_back(headSet.Id(p), s); };
     auto foundTail = [&](uint32_t p, size_t s) { tailFound.emplace_back(tailSet.Id(p), s); };
@@ -380,7 +402,13 @@ TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet
         if (itemsOn && e != npos && e >= a + sm.size() && length < itemLength.size() &&
             itemLength[length]) {
           itemsOn = (itemSteps += length) <= slack + itemChars;
-          itemLookup.Add(a, length, HashText(Text.substr(a, length)), foundItem);
+          const TView item = Text.substr(a, length);
+          if (expected < count && Set[expected] == item) {
+            itemLookup.AddKnown(a, expected, foundItem);
+            expectAfter(expected);
+          } else {
+            itemLookup.Add(a, length, HashText(item), foundItem);
+          }
         }
         a = headsOn || (itemsOn && e != npos) ? starts.Next() : npos;
       } else {

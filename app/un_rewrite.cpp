@@ -199,9 +199,12 @@ struct TRewriteRun::TImpl {
   std::vector<uint64_t> BlockLast; // the last cut made in each block, plus one; 0 for none
                                    // (kept once there is more than one replacement)
   int64_t TotalShift = 0;
+  uint64_t CutsEnd = 0; // no cut reaches past this original position
 
   // Present position of original position Pos, which no cut has taken.
   uint64_t SweepPosition(uint64_t Pos) const {
+    // The entries mostly come in text order: past every cut, all of them moved it.
+    if (Pos >= CutsEnd) return static_cast<uint64_t>(static_cast<int64_t>(Pos) + TotalShift);
     const size_t block = Pos / kBlock;
     int64_t shift = 0;
     for (size_t i = block; i > 0; i &= i - 1)
@@ -300,6 +303,7 @@ struct TRewriteRun::TImpl {
       if (Edits) Edits->push_back({SweepPosition(s), m, std::u16string(Replacement)});
       SetBits(Taken, s, s + m);
       First[s >> 6] |= uint64_t(1) << (s & 63);
+      CutsEnd = std::max(CutsEnd, s + m);
       Cuts.push_back({s, m, 0, static_cast<uint32_t>(SweepReplacements.size() - 1)});
       AddShift(s, shift);
     }
