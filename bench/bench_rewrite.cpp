@@ -59,14 +59,14 @@ int main() {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
   std::printf("Rewrite run engine (time per MB as a ratio to the 1 MB figure of the same way)\n");
-  // The sizes are timed in turns, five rounds, and each keeps its best: the machine's load comes
-  // and goes, and should not favour one size. The small text runs four times a round, its runs
-  // being short.
+  // The sizes are timed in turns, nine rounds, one run of each size and way a round: the
+  // machine's load comes and goes, and should favour no size. The figures are the best run of
+  // each and, for the ratios, the middle one too.
   struct TSize {
     size_t Mb;
     std::u16string Text;
     std::vector<std::u16string> Entries;
-    double Step = 1e300, Whole = 1e300;
+    std::vector<double> Step, Whole;
   };
   std::vector<TSize> sizes;
   for (const size_t mb : {1, 10, 50}) {
@@ -75,18 +75,26 @@ int main() {
     s.Text = GenerateText(mb * 1'000'000, 100, unsigned(mb));
     s.Entries = SplitEntries(FindMarkedItems(s.Text, u"<<", u">>"));
   }
-  for (int round = 0; round < 5; ++round) {
+  for (int round = 0; round < 9; ++round) {
     for (TSize& s : sizes) {
-      const int runs = s.Mb == 1 ? 4 : 1;
-      s.Step = std::min(s.Step, StepwiseSeconds(s.Text, s.Entries, runs));
-      s.Whole = std::min(s.Whole, WholeSeconds(s.Text, runs));
+      s.Step.push_back(StepwiseSeconds(s.Text, s.Entries, 1));
+      s.Whole.push_back(WholeSeconds(s.Text, 1));
     }
   }
-  for (const TSize& s : sizes)
-    std::printf("  %2zu M chars, %zu entries: step by step %.3f s (%.2fx per MB), whole run %.3f s "
-                "(%.2fx per MB)\n",
-                s.Mb, s.Entries.size(), s.Step, s.Step / double(s.Mb) / sizes[0].Step, s.Whole,
-                s.Whole / double(s.Mb) / sizes[0].Whole);
+  auto best = [](std::vector<double> v) { return *std::min_element(v.begin(), v.end()); };
+  auto middle = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  };
+  for (const TSize& s : sizes) {
+    const double mb = double(s.Mb);
+    std::printf("  %2zu M chars, %zu entries: step by step %.1f ms (%.2fx per MB, middle runs "
+                "%.2fx), whole run %.1f ms (%.2fx per MB, middle runs %.2fx)\n",
+                s.Mb, s.Entries.size(), 1e3 * best(s.Step), best(s.Step) / mb / best(sizes[0].Step),
+                middle(s.Step) / mb / middle(sizes[0].Step), 1e3 * best(s.Whole),
+                best(s.Whole) / mb / best(sizes[0].Whole),
+                middle(s.Whole) / mb / middle(sizes[0].Whole));
+  }
   sizes.clear();
 
   {
@@ -149,11 +157,6 @@ int main() {
     run(perl, perlTimes);
     run(cli, cliTimes);
   }
-  auto best = [](std::vector<double> v) { return *std::min_element(v.begin(), v.end()); };
-  auto middle = [](std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-  };
   std::printf("  time: perl %.2f s, textovrt-cli %.2f s: %.2fx (middle runs %.2fx)\n",
               best(perlTimes.Wall), best(cliTimes.Wall), best(cliTimes.Wall) / best(perlTimes.Wall),
               middle(cliTimes.Wall) / middle(perlTimes.Wall));
