@@ -120,11 +120,25 @@ TEST(TRewriteRun, MatchesLiteralEntryByEntry) {
 
 TEST(TRewriteRun, FindMarkedItemsRunsMatchLiteral) {
   std::mt19937 rng(11);
-  for (int round = 0; round < 3000; ++round) {
-    const std::u16string text = literal::RandomText(rng, u"[]a\r\n", 60);
-    const Lines entries = SplitEntries(FindMarkedItems(text, u"[", u"]"));
+  // Markers of their own characters, and markers whose items overlap one another ("aba" twice
+  // in "ababa").
+  const std::u16string_view markers[][2] = {{u"[", u"]"}, {u"a", u"a"}, {u"ab", u"b"}};
+  for (int round = 0; round < 4500; ++round) {
+    const auto& [start, end] = markers[round % 3];
+    const std::u16string text = literal::RandomText(rng, u"[]ab\r\n", 60);
+    Lines entries = SplitEntries(FindMarkedItems(text, start, end));
+    // A list edited by hand: the entries no longer follow the items one by one.
+    if (round / 3 % 3 != 0 && !entries.empty()) {
+      std::uniform_int_distribution<size_t> at(0, entries.size() - 1);
+      switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
+      case 0: entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(at(rng))); break;
+      case 1: entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at(rng)), u"[a]"); break;
+      case 2: std::swap(entries[at(rng)], entries[at(rng)]); break;
+      default: entries.push_back(entries[at(rng)]); break;
+      }
+    }
     const Lines repls{literal::RandomText(rng, u"[]*", 3)};
-    CheckRun(text, entries, repls, "round " + std::to_string(round), u"[", u"]");
+    CheckRun(text, entries, repls, "round " + std::to_string(round), start, end);
     if (HasFatalFailure()) return;
   }
 }
