@@ -312,9 +312,14 @@ private:
 
 } // namespace
 
+namespace {
+
+// The occurrences of FindOccurrences as they are found: the hinted ones, then those of whole
+// items, heads, tails and the scan, each list in its own order (see InOrder).
 template <class C>
-TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
-                             const std::vector<bool>& Wanted, TBasicOccurrenceHints<C> Hints) {
+std::array<TFound, 5>
+CollectOccurrences(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
+                   const std::vector<bool>& Wanted, TBasicOccurrenceHints<C> Hints) {
   using TView = std::basic_string_view<C>;
   constexpr size_t npos = TView::npos;
   const size_t count = Set.Size();
@@ -445,22 +450,78 @@ TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet
     });
   }
 
+  // Hinted occurrences of patterns that are not wanted (or not in the set) are dropped.
+  std::erase_if(Hints.Found, [&](const auto& F) {
+    return F.first >= count || (!Wanted.empty() && !Wanted[F.first]);
+  });
+  return {std::move(Hints.Found), std::move(items), std::move(headFound), std::move(tailFound),
+          std::move(scanFound)};
+}
+
+// Lists of one pattern each are ascending already. Those of heads and whole items are ascending
+// by start; tails come by their ends and the scan's by theirs, mostly ascending by start too,
+// and are sorted only when they are not.
+void SortByStart(TFound& List) {
+  auto byStart = [](const auto& A, const auto& B) { return A.second < B.second; };
+  if (!std::is_sorted(List.begin(), List.end(), byStart))
+    std::stable_sort(List.begin(), List.end(), byStart);
+}
+
+} // namespace
+
+template <class C>
+TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
+                             const std::vector<bool>& Wanted, TBasicOccurrenceHints<C> Hints) {
+  const size_t count = Set.Size();
+  const std::array<TFound, 5> lists = CollectOccurrences(Text, Set, Wanted, std::move(Hints));
   // Grouped by pattern with a stable counting sort: every pattern's occurrences come from one
   // list, ascending.
   TOccurrences result;
   result.First.assign(count + 1, 0);
-  const TFound* lists[] = {&Hints.Found, &items, &headFound, &tailFound, &scanFound};
-  auto keep = [&](uint32_t p) { return p < count && (Wanted.empty() || Wanted[p]); };
-  for (const TFound* list : lists)
-    for (const auto& [p, start] : *list)
-      if (keep(p)) ++result.First[p + 1];
+  for (const TFound& list : lists)
+    for (const auto& [p, start] : list)
+      ++result.First[p + 1];
   for (size_t p = 0; p < count; ++p)
     result.First[p + 1] += result.First[p];
   result.Starts.resize(result.First[count]);
   std::vector<size_t> fill(result.First.begin(), result.First.end() - 1);
-  for (const TFound* list : lists)
-    for (const auto& [p, start] : *list)
-      if (keep(p)) result.Starts[fill[p]++] = start;
+  for (const TFound& list : lists)
+    for (const auto& [p, start] : list)
+      result.Starts[fill[p]++] = start;
+  return result;
+}
+
+template <class C>
+std::vector<std::pair<uint32_t, size_t>> FindOccurrencesInOrder(std::basic_string_view<C> Text,
+                                                                const TBasicTextSet<C>& Set,
+                                                                TBasicOccurrenceHints<C> Hints) {
+  std::array<TFound, 5> lists = CollectOccurrences(Text, Set, {}, std::move(Hints));
+  size_t total = 0;
+  for (TFound& list : lists) {
+    SortByStart(list);
+    total += list.size();
+  }
+  // Merged: the smallest start among the heads of the lists comes next.
+  TFound result;
+  result.reserve(total);
+  std::array<size_t, 5> at{};
+  for (;;) {
+    size_t best = lists.size();
+    for (size_t k = 0; k < lists.size(); ++k)
+      if (at[k] < lists[k].size() &&
+          (best == lists.size() || lists[k][at[k]].second < lists[best][at[best]].second))
+        best = k;
+    if (best == lists.size()) break;
+    // The rest of that list up to the next head of another goes in one run.
+    size_t limit = SIZE_MAX;
+    for (size_t k = 0; k < lists.size(); ++k)
+      if (k != best && at[k] < lists[k].size()) limit = std::min(limit, lists[k][at[k]].second);
+    const TFound& list = lists[best];
+    size_t& i = at[best];
+    do
+      result.push_back(list[i++]);
+    while (i < list.size() && list[i].second <= limit);
+  }
   return result;
 }
 
@@ -472,6 +533,11 @@ template class TBasicPatternSet<char>;
 template class TBasicPatternSet<char16_t>;
 template TOccurrences FindOccurrences(std::string_view, const TBasicTextSet<char>&,
                                       const std::vector<bool>&, TBasicOccurrenceHints<char>);
+template std::vector<std::pair<uint32_t, size_t>>
+FindOccurrencesInOrder(std::string_view, const TBasicTextSet<char>&, TBasicOccurrenceHints<char>);
+template std::vector<std::pair<uint32_t, size_t>>
+FindOccurrencesInOrder(std::u16string_view, const TBasicTextSet<char16_t>&,
+                       TBasicOccurrenceHints<char16_t>);
 template TOccurrences FindOccurrences(std::u16string_view, const TBasicTextSet<char16_t>&,
                                       const std::vector<bool>&, TBasicOccurrenceHints<char16_t>);
 

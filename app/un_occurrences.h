@@ -205,4 +205,11 @@ template <class C>
 TOccurrences FindOccurrences(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
                              const std::vector<bool>& Wanted, TBasicOccurrenceHints<C> Hints = {});
 
+// The occurrences of every pattern as FindOccurrences finds them, as (pattern, start) pairs in
+// the order of their starts (those that begin at one place in no particular order).
+template <class C>
+std::vector<std::pair<uint32_t, size_t>>
+FindOccurrencesInOrder(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
+                       TBasicOccurrenceHints<C> Hints = {});
+
 } // namespace textovrt

@@ -767,34 +767,79 @@ struct TEntryPlan {
   }
 };
 
+// A replaced occurrence of the original text.
+struct TReplaced {
+  size_t Start, Length;
+};
+
 // The run when no replacement can form an occurrence: every occurrence that an entry replaces
 // was already in the text, so entry by entry, leftmost first, an occurrence is replaced unless
-// it overlaps one replaced before (whose characters are gone). The replaced characters and the
-// first character of each replaced occurrence are marked in two bitmaps, from which the result
-// is read off in text order.
+// it overlaps one replaced before (whose characters are gone). An occurrence that overlaps no
+// other is replaced whatever the order, so the order of the entries only decides within a group
+// of overlapping ones: there the occurrences are taken by the number of their pattern (the
+// plan numbers a pattern when its first entry comes), leftmost first. Occurrences come as
+// (pattern, start) in the order of their starts; the replaced ones leave in text order too.
 template <class C>
-std::basic_string<C>
-RewriteWithoutFormation(std::basic_string_view<C> Text, const TEntryPlan<C>& Plan,
-                        const TOccurrences& Occurrences, std::basic_string_view<C> Replacement) {
-  const size_t n = Text.size();
-  std::vector<uint64_t> taken(n / 64 + 1, 0), first(n / 64 + 1, 0);
-  std::vector<bool> done(Plan.Distinct.Size(), false);
-  size_t cuts = 0;
-  for (const uint32_t p : Plan.Entry) {
-    // A second entry of the same text finds nothing: the first one left no occurrence.
-    if (p == kNone || done[p]) continue;
-    done[p] = true;
-    const size_t m = Plan.Distinct[p].size();
-    for (const size_t s : Occurrences.Of(p)) {
-      if (AnyBitSet(taken, s, s + m)) continue;
-      SetBits(taken, s, s + m);
-      first[s >> 6] |= uint64_t(1) << (s & 63);
-      ++cuts;
+std::vector<TReplaced> ChooseReplaced(const TBasicTextSet<C>& Patterns,
+                                      const std::vector<std::pair<uint32_t, size_t>>& Found) {
+  std::vector<TReplaced> replaced;
+  replaced.reserve(Found.size());
+  std::vector<std::pair<uint32_t, size_t>> group;
+  std::vector<uint64_t> taken; // the replaced characters of a group
+  auto length = [&](uint32_t P) { return Patterns[P].size(); };
+  for (size_t i = 0; i < Found.size();) {
+    const size_t from = Found[i].second;
+    size_t end = from + length(Found[i].first), j = i + 1;
+    for (; j < Found.size() && Found[j].second < end; ++j)
+      end = std::max(end, Found[j].second + length(Found[j].first));
+    if (j == i + 1) {
+      replaced.push_back({from, length(Found[i].first)});
+      i = j;
+      continue;
     }
+    group.assign(Found.begin() + static_cast<std::ptrdiff_t>(i),
+                 Found.begin() + static_cast<std::ptrdiff_t>(j));
+    std::sort(group.begin(), group.end());
+    taken.assign((end - from) / 64 + 1, 0);
+    const size_t before = replaced.size();
+    for (const auto& [p, start] : group) {
+      const size_t at = start - from, m = length(p);
+      if (AnyBitSet(taken, at, at + m)) continue;
+      SetBits(taken, at, at + m);
+      replaced.push_back({start, m});
+    }
+    std::sort(replaced.begin() + static_cast<std::ptrdiff_t>(before), replaced.end(),
+              [](const TReplaced& A, const TReplaced& B) { return A.Start < B.Start; });
+    i = j;
   }
+  return replaced;
+}
+
+// Gives Text with the replaced places put in, piece by piece, to Write; stops when Write
+// returns false.
+template <class C, class W>
+void WriteReplaced(std::basic_string_view<C> Text, const std::vector<TReplaced>& Replaced,
+                   std::basic_string_view<C> Replacement, W&& Write) {
+  size_t at = 0;
+  for (const TReplaced& r : Replaced) {
+    if (!Write(Text.substr(at, r.Start - at)) || !Write(Replacement)) return;
+    at = r.Start + r.Length;
+  }
+  Write(Text.substr(at));
+}
+
+template <class C>
+std::basic_string<C> Replaced(std::basic_string_view<C> Text, const std::vector<TReplaced>& Cuts,
+                              std::basic_string_view<C> Replacement) {
   std::basic_string<C> out;
-  out.reserve(n + (Replacement.size() > 1 ? cuts * (Replacement.size() - 1) : 0));
-  AppendRewritten(out, Text, taken, first, [&](size_t) { return Replacement; });
+  size_t removed = 0;
+  for (const TReplaced& c : Cuts)
+    removed += c.Length;
+  out.reserve(Text.size() - removed + Cuts.size() * Replacement.size());
+  WriteReplaced(Text, Cuts, Replacement, [&](std::basic_string_view<C> Piece) {
+    out.append(Piece);
+    return true;
+  });
   return out;
 }
 
@@ -865,7 +910,8 @@ std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entri
     plan.Add(e);
   if (!plan.CannotForm(Replacement)) return RunSteps(std::move(Text), plan, Replacement);
   const std::u16string_view text(Text);
-  return RewriteWithoutFormation(text, plan, FindOccurrences(text, plan.Distinct, {}), Replacement);
+  return Replaced(text, ChooseReplaced(plan.Distinct, FindOccurrencesInOrder(text, plan.Distinct)),
+                  Replacement);
 }
 
 std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
@@ -877,20 +923,56 @@ std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view 
   if (EntryCount) *EntryCount = plan.Entry.size();
   if (!plan.CannotForm(Replacement))
     return RunSteps(std::u16string(Text), plan, Replacement, StartMarker, EndMarker);
-  const TOccurrences occurrences = FindOccurrences(Text, plan.Distinct, {}, std::move(hints));
-  return RewriteWithoutFormation(Text, plan, occurrences, Replacement);
+  return Replaced(
+      Text,
+      ChooseReplaced(plan.Distinct, FindOccurrencesInOrder(Text, plan.Distinct, std::move(hints))),
+      Replacement);
+}
+
+struct TMarkedBytesRewrite::TImpl {
+  std::string_view Text, Replacement;
+  size_t EntryCount = 0;
+  std::vector<TReplaced> Replaced;
+};
+
+TMarkedBytesRewrite::TMarkedBytesRewrite() : FImpl(std::make_unique<TImpl>()) {}
+TMarkedBytesRewrite::~TMarkedBytesRewrite() = default;
+
+bool TMarkedBytesRewrite::Prepare(std::string_view Text, std::string_view StartMarker,
+                                  std::string_view EndMarker, std::string_view Replacement) {
+  TImpl& d = *FImpl;
+  d = TImpl();
+  TEntryPlan<char> plan(std::max<size_t>(1024, Text.size() / 64));
+  TBasicOccurrenceHints<char> hints;
+  PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
+  if (!plan.CannotForm(Replacement)) return false;
+  d.Text = Text;
+  d.Replacement = Replacement;
+  d.EntryCount = plan.Entry.size();
+  d.Replaced =
+      ChooseReplaced(plan.Distinct, FindOccurrencesInOrder(Text, plan.Distinct, std::move(hints)));
+  return true;
+}
+
+size_t TMarkedBytesRewrite::EntryCount() const {
+  return FImpl->EntryCount;
+}
+
+void TMarkedBytesRewrite::Write(const std::function<bool(std::string_view)>& Piece) const {
+  WriteReplaced(FImpl->Text, FImpl->Replaced, FImpl->Replacement, Piece);
+}
+
+std::string TMarkedBytesRewrite::Text() const {
+  return Replaced(FImpl->Text, FImpl->Replaced, FImpl->Replacement);
 }
 
 bool RewriteMarkedBytes(std::string_view Text, std::string_view StartMarker,
                         std::string_view EndMarker, std::string_view Replacement,
                         std::string& Result, size_t* EntryCount) {
-  TEntryPlan<char> plan(std::max<size_t>(1024, Text.size() / 64));
-  TBasicOccurrenceHints<char> hints;
-  PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
-  if (!plan.CannotForm(Replacement)) return false;
-  if (EntryCount) *EntryCount = plan.Entry.size();
-  const TOccurrences occurrences = FindOccurrences(Text, plan.Distinct, {}, std::move(hints));
-  Result = RewriteWithoutFormation(Text, plan, occurrences, Replacement);
+  TMarkedBytesRewrite run;
+  if (!run.Prepare(Text, StartMarker, EndMarker, Replacement)) return false;
+  if (EntryCount) *EntryCount = run.EntryCount();
+  Result = run.Text();
   return true;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -85,5 +86,28 @@ std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view 
 bool RewriteMarkedBytes(std::string_view Text, std::string_view StartMarker,
                         std::string_view EndMarker, std::string_view Replacement,
                         std::string& Result, size_t* EntryCount = nullptr);
+
+// The same run in two steps, so that a large result can be written out piece by piece instead
+// of being held whole. Prepare finds the entries and the places they replace, and returns false
+// (and must not be followed by the others) when the replacement can form occurrences. The text
+// and the replacement given to it must outlive the object.
+class TMarkedBytesRewrite {
+public:
+  TMarkedBytesRewrite();
+  ~TMarkedBytesRewrite();
+  TMarkedBytesRewrite(const TMarkedBytesRewrite&) = delete;
+  TMarkedBytesRewrite& operator=(const TMarkedBytesRewrite&) = delete;
+
+  bool Prepare(std::string_view Text, std::string_view StartMarker, std::string_view EndMarker,
+               std::string_view Replacement);
+  size_t EntryCount() const;
+  // Gives the rewritten text to Piece in order, piece by piece, until Piece returns false.
+  void Write(const std::function<bool(std::string_view)>& Piece) const;
+  std::string Text() const; // the rewritten text whole
+
+private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
 
 } // namespace textovrt
