@@ -363,9 +363,36 @@ TTextFileError LoadFileBytes(const std::filesystem::path& Path, std::string& Byt
 }
 
 TTextFileError SaveEncodedText(const std::filesystem::path& Path, std::string_view Bytes) {
+  return SaveEncodedText(Path, [&](const os::TByteWriter& Write) { Write(Bytes); });
+}
+
+TTextFileError SaveEncodedText(const std::filesystem::path& Path,
+                               const os::TByteProducer& Produce) {
+  constexpr size_t kGathered = size_t(1) << 20;
   TTextFileError error;
-  if (!os::WriteFileSafely(Path, Bytes, error.SystemMessage))
-    error.Kind = TTextFileErrorKind::tfeCannotCreate;
+  const bool written = os::WriteFileSafely(
+      Path,
+      [&](const os::TByteWriter& Write) {
+        std::string gathered;
+        bool ok = true;
+        Produce([&](std::string_view Piece) {
+          if (!ok) return false;
+          if (gathered.size() + Piece.size() > kGathered && !gathered.empty()) {
+            ok = Write(gathered);
+            gathered.clear();
+          }
+          if (ok && Piece.size() >= kGathered) {
+            ok = Write(Piece);
+          } else if (ok) {
+            if (gathered.capacity() < kGathered) gathered.reserve(kGathered);
+            gathered.append(Piece);
+          }
+          return ok;
+        });
+        if (ok && !gathered.empty()) Write(gathered);
+      },
+      error.SystemMessage);
+  if (!written) error.Kind = TTextFileErrorKind::tfeCannotCreate;
   return error;
 }
 

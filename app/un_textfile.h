@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -120,8 +121,14 @@ bool ReadToEnd(size_t Expected, std::string& Bytes, R&& Read) {
   Bytes = std::move(bytes);
   return true;
 }
-// Error kind is tfeCannotCreate for every failure.
-bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes, std::string& Error);
+// Writes the bytes that Produce gives, through the writer it is called with, to a temporary file
+// in the target's folder, which then replaces the target. The writer writes each piece whole
+// and returns false once writing failed; the producer may then stop. After a failure (or an
+// exception from Produce) the target is as it was and no temporary file is left.
+using TByteWriter = std::function<bool(std::string_view)>;
+using TByteProducer = std::function<void(const TByteWriter&)>;
+bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Produce,
+                     std::string& Error);
 std::unique_ptr<TCodePage> OpenSystemCodePage(unsigned Number, std::string& Error);
 unsigned DefaultCodePage();
 } // namespace os
@@ -131,5 +138,8 @@ unsigned DefaultCodePage();
 TTextFileError LoadFileBytes(const std::filesystem::path& Path, std::string& Bytes);
 // Saves bytes that EncodeText would have given, the same safe way as SaveTextFile.
 TTextFileError SaveEncodedText(const std::filesystem::path& Path, std::string_view Bytes);
+// The same for bytes that Produce gives piece by piece (see os::WriteFileSafely), so that they
+// need not be held whole; small pieces are gathered into larger writes.
+TTextFileError SaveEncodedText(const std::filesystem::path& Path, const os::TByteProducer& Produce);
 
 } // namespace textovrt

@@ -201,7 +201,7 @@ bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::s
                    });
 }
 
-bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes,
+bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Produce,
                      std::string& Error) {
   // A link is followed, so that the file it points to gets the new text and the link stays.
   std::filesystem::path target = Path;
@@ -235,15 +235,29 @@ bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes,
     mode = 0666 & ~mask;
   }
   if (::fchmod(fd.Get(), mode) != 0) return fail(errno);
-  const char* p = Bytes.data();
-  size_t left = Bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd.Get(), p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return fail(errno);
-    p += n;
-    left -= static_cast<size_t>(n);
+  int writeError = 0;
+  try {
+    Produce([&](std::string_view Bytes) {
+      const char* p = Bytes.data();
+      size_t left = Bytes.size();
+      while (writeError == 0 && left > 0) {
+        const ssize_t n = ::write(fd.Get(), p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+          writeError = errno;
+          break;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+      }
+      return writeError == 0;
+    });
+  } catch (...) {
+    ::close(fd.Release());
+    ::unlink(temp.c_str());
+    throw;
   }
+  if (writeError != 0) return fail(writeError);
   if (::fsync(fd.Get()) != 0) return fail(errno);
   if (::close(fd.Release()) != 0) {
     const int err = errno;

@@ -150,7 +150,7 @@ bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::s
       });
 }
 
-bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes,
+bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Produce,
                      std::string& Error) {
   std::filesystem::path folder = Path.parent_path();
   if (folder.empty()) folder = L".";
@@ -168,16 +168,27 @@ bool WriteFileSafely(const std::filesystem::path& Path, std::string_view Bytes,
     THandle file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                              nullptr));
     if (!file.Valid()) return fail(GetLastError());
-    size_t at = 0;
-    while (at < Bytes.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(Bytes.size() - at, 1u << 24));
-      DWORD written = 0;
-      if (!WriteFile(file.Get(), Bytes.data() + at, chunk, &written, nullptr)) {
-        const DWORD code = GetLastError();
-        file.Close();
-        return fail(code);
-      }
-      at += written;
+    DWORD writeError = ERROR_SUCCESS;
+    try {
+      Produce([&](std::string_view Bytes) {
+        size_t at = 0;
+        while (writeError == ERROR_SUCCESS && at < Bytes.size()) {
+          const DWORD chunk = static_cast<DWORD>(std::min<size_t>(Bytes.size() - at, 1u << 24));
+          DWORD written = 0;
+          if (!WriteFile(file.Get(), Bytes.data() + at, chunk, &written, nullptr))
+            writeError = GetLastError();
+          at += written;
+        }
+        return writeError == ERROR_SUCCESS;
+      });
+    } catch (...) {
+      file.Close();
+      DeleteFileW(temp);
+      throw;
+    }
+    if (writeError != ERROR_SUCCESS) {
+      file.Close();
+      return fail(writeError);
     }
     if (!FlushFileBuffers(file.Get()) || !file.Close()) {
       const DWORD code = GetLastError();

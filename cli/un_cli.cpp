@@ -235,21 +235,26 @@ int RunCli(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
       failed = true;
       continue;
     }
-    // The output: the rewritten text, or its bytes when the run could work on them directly.
+    // The output: the rewritten text, or its bytes when the run could work on them directly,
+    // which are written out piece by piece as the run gives them.
     size_t count = 0;
     std::u16string result;
-    std::string resultBytes;
+    TMarkedBytesRewrite bytesRewrite;
     bool inBytes = false;
     if (!o.DryRun && bytesRun && !HasByteOrderMark(bytes)) {
       NormalizeLineBreaksOf(bytes);
-      inBytes = RewriteMarkedBytes(bytes, bytesRun->Start, bytesRun->End, bytesRun->Replacement,
-                                   resultBytes, &count);
+      inBytes = bytesRewrite.Prepare(bytes, bytesRun->Start, bytesRun->End, bytesRun->Replacement);
+      if (inBytes) count = bytesRewrite.EntryCount();
       // Bytes that would read back as a byte-order mark are saved as text (in UTF-8).
-      if (inBytes && HasByteOrderMark(resultBytes)) {
-        result = codePage->Decode(resultBytes);
+      std::string head;
+      if (inBytes)
+        bytesRewrite.Write([&](std::string_view Piece) {
+          head.append(Piece.substr(0, std::min<size_t>(Piece.size(), 4 - head.size())));
+          return head.size() < 4;
+        });
+      if (inBytes && HasByteOrderMark(head)) {
+        result = codePage->Decode(bytesRewrite.Text());
         inBytes = false;
-      } else if (inBytes) {
-        std::string().swap(bytes); // its memory serves the next file
       }
     }
     if (!inBytes && result.empty()) {
@@ -294,7 +299,9 @@ int RunCli(const std::vector<std::string>& Args, std::ostream& Out, std::ostream
       }
     }
     const TTextFileError e =
-        inBytes ? SaveEncodedText(target, resultBytes) : SaveTextFile(target, result, *codePage);
+        inBytes ? SaveEncodedText(target,
+                                  [&](const os::TByteWriter& Write) { bytesRewrite.Write(Write); })
+                : SaveTextFile(target, result, *codePage);
     if (e) {
       Err << "textovrt-cli: " << TextFileErrorMessage(e, target) << "\n";
       failed = true;
