@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
@@ -266,6 +267,40 @@ TEST(TextFile, ErrorsNameTheCause) {
   EXPECT_EQ(dir.Count(), 0u);
 }
 
+// Bytes given piece by piece, small pieces and ones larger than a write gathers, make the file
+// they make together; a producer that throws leaves the old file and no temporary one.
+TEST(TextFile, SavesBytesGivenPieceByPiece) {
+  TempDir dir;
+  std::mt19937 rng(3);
+  std::string whole;
+  std::vector<std::string> pieces;
+  for (size_t size : {0, 1, 5, 3000000, 0, 700000, 700000, 1048576, 2}) {
+    std::string piece(size, '\0');
+    for (char& c : piece)
+      c = static_cast<char>('a' + rng() % 26);
+    whole += piece;
+    pieces.push_back(std::move(piece));
+  }
+  size_t given = 0;
+  ASSERT_FALSE(SaveEncodedText(dir / "pieces.txt", [&](const os::TByteWriter& Write) {
+    for (const std::string& piece : pieces)
+      given += Write(piece) ? 1 : 0;
+  }));
+  EXPECT_EQ(given, pieces.size());
+  EXPECT_EQ(ReadBytes(dir / "pieces.txt"), whole);
+  ASSERT_FALSE(SaveEncodedText(dir / "none.txt", [](const os::TByteWriter&) {}));
+  EXPECT_EQ(ReadBytes(dir / "none.txt"), "");
+
+  EXPECT_THROW(SaveEncodedText(dir / "pieces.txt",
+                               [&](const os::TByteWriter& Write) {
+                                 Write(std::string(2000000, 'x'));
+                                 throw std::runtime_error("stopped");
+                               }),
+               std::runtime_error);
+  EXPECT_EQ(ReadBytes(dir / "pieces.txt"), whole);
+  EXPECT_EQ(dir.Count(), 2u);
+}
+
 #ifndef _WIN32
 TEST(TextFile, FailedSaveLeavesTheOldFile) {
   TempDir dir;
@@ -281,8 +316,17 @@ TEST(TextFile, FailedSaveLeavesTheOldFile) {
     setrlimit(RLIMIT_FSIZE, &limit);
     auto cp = OpenCodePage(1250);
     const TTextFileError error = SaveTextFile(target, std::u16string(100000, u'a'), *cp);
-    _exit(error.Kind == TTextFileErrorKind::tfeCannotCreate && !error.SystemMessage.empty() ? 0
-                                                                                            : 1);
+    // Bytes given piece by piece: once a write failed the writer says so, and the producer
+    // can stop.
+    size_t refused = 0;
+    const TTextFileError streamed = SaveEncodedText(target, [&](const os::TByteWriter& Write) {
+      for (int i = 0; i < 3000; ++i)
+        refused += Write(std::string(1000, 'b')) ? 0 : 1;
+    });
+    auto failed = [](const TTextFileError& E) {
+      return E.Kind == TTextFileErrorKind::tfeCannotCreate && !E.SystemMessage.empty();
+    };
+    _exit(failed(error) && failed(streamed) && refused > 0 ? 0 : 1);
   }
   int status = 0;
   waitpid(child, &status, 0);
