@@ -294,7 +294,15 @@ struct TRewriteRun::TImpl {
     const int64_t shift = static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(m);
     size_t count = 0;
     // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
-    for (const uint64_t s : TakeOriginal(P)) {
+    const std::span<const size_t> starts = TakeOriginal(P);
+    for (size_t k = 0; k < starts.size(); ++k) {
+      const uint64_t s = starts[k];
+      // The occurrences of a line that many items share lie all over the text: the bits of one
+      // a few ahead are asked for while this one is done.
+      if (k + 8 < starts.size()) {
+        __builtin_prefetch(Taken.data() + (starts[k + 8] >> 6), 1);
+        __builtin_prefetch(First.data() + (starts[k + 8] >> 6), 1);
+      }
       if (AnyBitSet(Taken, s, s + m)) continue;
       if (count++ == 0 && (SweepReplacements.empty() || SweepReplacements.back() != Replacement)) {
         SweepReplacements.emplace_back(Replacement);
