@@ -4,7 +4,6 @@
 #include "app/un_mainText.h"
 
 #include <cstring>
-#include <ranges>
 #include <stdexcept>
 #include <string>
 
@@ -162,19 +161,21 @@ public:
   void Add(size_t Start, size_t Length, uint64_t Hash, F&& Found) {
     FSet.Prefetch(Hash);
     FPending.push_back({Start, Length, Hash, kNoText});
-    if (FPending.size() >= 32) Flush(Found);
+    if (FPending.size() >= kBatch) Flush(Found);
   }
   // A piece whose number the caller knows already: it is only kept in order with the others.
   template <class F>
   void AddKnown(size_t Start, uint32_t Id, F&& Found) {
     FPending.push_back({Start, 0, 0, Id});
-    if (FPending.size() >= 32) Flush(Found);
+    if (FPending.size() >= kBatch) Flush(Found);
   }
   template <class F>
   void Flush(F&& Found) {
-    FSet.PrefetchCompared(
-        FPending | std::views::filter([](const TPending& Q) { return Q.Known == kNoText; }),
-        [](const TPending& Q) { return Q.Hash; });
+    uint64_t hashes[kBatch];
+    size_t unknown = 0;
+    for (const TPending& q : FPending)
+      if (q.Known == kNoText) hashes[unknown++] = q.Hash;
+    FSet.PrefetchCompared(std::span<const uint64_t>(hashes, unknown), [](uint64_t H) { return H; });
     for (const TPending& q : FPending) {
       const uint32_t id =
           q.Known != kNoText ? q.Known : FSet.Find(FText.substr(q.Start, q.Length), q.Hash);
@@ -184,6 +185,7 @@ public:
   }
 
 private:
+  static constexpr size_t kBatch = 32;
   struct TPending {
     size_t Start, Length;
     uint64_t Hash;

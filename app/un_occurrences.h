@@ -46,7 +46,7 @@ public:
   // little before) will compare them with: the entry of the text in the slot, then its
   // characters. HashOf(item) gives an item's hash.
   template <class Range, class H>
-  void PrefetchCompared(Range&& Items, H&& HashOf) const {
+  void PrefetchCompared(const Range& Items, H&& HashOf) const {
     constexpr size_t chunk = 32;
     uint32_t ids[chunk];
     for (auto it = std::begin(Items); it != std::end(Items);) {
