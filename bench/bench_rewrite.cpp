@@ -23,28 +23,25 @@ namespace {
 // The run step by step, as the program drives it (edits of every entry reported, the markers
 // given). The run takes its text and entries over; the copies it is given are made before the
 // clock starts, as they are the caller's.
-double StepwiseSeconds(const std::u16string& Text, const std::vector<std::u16string>& Entries,
-                       int Runs) {
-  double best = 1e300;
-  for (int i = 0; i < Runs; ++i) {
-    std::u16string text = Text;
-    std::vector<std::u16string> entries = Entries;
-    const auto t = std::chrono::steady_clock::now();
-    TRewriteRun run(std::move(text), std::move(entries), u"<<", u">>");
-    std::vector<TTextEdit> edits;
-    while (!run.Finished()) {
-      edits.clear();
-      run.Step(u"*", &edits);
-    }
-    (void)run.Text();
-    best = std::min(best, Seconds(t));
+double StepwiseSeconds(const std::u16string& Text, const std::vector<std::u16string>& Entries) {
+  std::u16string text = Text;
+  std::vector<std::u16string> entries = Entries;
+  const auto t = std::chrono::steady_clock::now();
+  TRewriteRun run(std::move(text), std::move(entries), u"<<", u">>");
+  std::vector<TTextEdit> edits;
+  while (!run.Finished()) {
+    edits.clear();
+    run.Step(u"*", &edits);
   }
-  return best;
+  (void)run.Text();
+  return Seconds(t);
 }
 
 // The whole run in one go, as the command does it.
-double WholeSeconds(const std::u16string& Text, int Runs) {
-  return BestOf(Runs, [&] { (void)RewriteMarkedItems(Text, u"<<", u">>", u"*"); });
+double WholeSeconds(const std::u16string& Text) {
+  const auto t = std::chrono::steady_clock::now();
+  (void)RewriteMarkedItems(Text, u"<<", u">>", u"*");
+  return Seconds(t);
 }
 
 } // namespace
@@ -59,9 +56,10 @@ int main() {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
   std::printf("Rewrite run engine (time per MB as a ratio to the 1 MB figure of the same way)\n");
-  // The sizes are timed in turns, nine rounds, one run of each size and way a round: the
-  // machine's load comes and goes, and should favour no size. The figures are the best run of
-  // each and, for the ratios, the middle one too.
+  // The sizes are timed in turns, nine rounds: the machine's load comes and goes, and should
+  // favour no size. Each round times 50 MB of each way, in runs of the size (50 runs of 1 MB, 5
+  // of 10 MB, 1 of 50 MB), so that a lucky moment serves a short run no better than a long one.
+  // The figures are the best round of each and, for the ratios, the middle one too.
   struct TSize {
     size_t Mb;
     std::u16string Text;
@@ -77,8 +75,13 @@ int main() {
   }
   for (int round = 0; round < 9; ++round) {
     for (TSize& s : sizes) {
-      s.Step.push_back(StepwiseSeconds(s.Text, s.Entries, 1));
-      s.Whole.push_back(WholeSeconds(s.Text, 1));
+      double step = 0, whole = 0;
+      for (size_t i = 0; i < 50 / s.Mb; ++i) {
+        step += StepwiseSeconds(s.Text, s.Entries);
+        whole += WholeSeconds(s.Text);
+      }
+      s.Step.push_back(step / double(50 / s.Mb));
+      s.Whole.push_back(whole / double(50 / s.Mb));
     }
   }
   auto best = [](std::vector<double> v) { return *std::min_element(v.begin(), v.end()); };
@@ -101,7 +104,8 @@ int main() {
     const std::u16string text = GenerateText(1'000'000, 200, 7);
     auto entries = SplitEntries(FindMarkedItems(text, u"<<", u">>"));
     entries.resize(std::min<size_t>(entries.size(), 5000));
-    const double step = StepwiseSeconds(text, entries, 3);
+    const double step = std::min({StepwiseSeconds(text, entries), StepwiseSeconds(text, entries),
+                                  StepwiseSeconds(text, entries)});
     const double whole = BestOf(2, [&] { (void)RewriteAll(text, entries, u"*"); });
     std::u16string literal;
     const double slow = BestOf(1, [&] {
