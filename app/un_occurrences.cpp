@@ -317,7 +317,8 @@ private:
 namespace {
 
 // The occurrences of FindOccurrences as they are found: the hinted ones, then those of whole
-// items, heads, tails and the scan, each list in its own order (see InOrder).
+// items, heads, tails and the scan. Each list holds the occurrences of one pattern ascending;
+// see SortByStart for the order of the lists as a whole.
 template <class C>
 std::array<TFound, 5>
 CollectOccurrences(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
@@ -460,9 +461,9 @@ CollectOccurrences(std::basic_string_view<C> Text, const TBasicTextSet<C>& Set,
           std::move(scanFound)};
 }
 
-// Lists of one pattern each are ascending already. Those of heads and whole items are ascending
-// by start; tails come by their ends and the scan's by theirs, mostly ascending by start too,
-// and are sorted only when they are not.
+// The hinted occurrences and those of whole items and heads are ascending by start; those of
+// tails and of the scan come by their ends, which mostly keeps them ascending by start too: they
+// are sorted only when they are not.
 void SortByStart(TFound& List) {
   auto byStart = [](const auto& A, const auto& B) { return A.second < B.second; };
   if (!std::is_sorted(List.begin(), List.end(), byStart))

@@ -203,7 +203,8 @@ struct TRewriteRun::TImpl {
 
   // Present position of original position Pos, which no cut has taken.
   uint64_t SweepPosition(uint64_t Pos) const {
-    // The entries mostly come in text order: past every cut, all of them moved it.
+    // Past every cut (while the entries come in text order and no shared line has cut far
+    // ahead), all of them moved it.
     if (Pos >= CutsEnd) return static_cast<uint64_t>(static_cast<int64_t>(Pos) + TotalShift);
     const size_t block = Pos / kBlock;
     int64_t shift = 0;
