@@ -13,5 +13,8 @@ for cmakefile in "$root"/fuzz/*.cmake; do
   mkdir -p "$work"
   seeds="$root/fuzz/corpus/$name"
   echo "fuzz: $name for ${seconds}s"
-  "$root/build/fuzz/fuzz/$name" -max_total_time="$seconds" "$work" "$seeds"
+  # Crashing, slow and leaking inputs go under build/, not into the working folder.
+  mkdir -p "$root/build/fuzz/artifacts/$name"
+  "$root/build/fuzz/fuzz/$name" -max_total_time="$seconds" \
+    -artifact_prefix="$root/build/fuzz/artifacts/$name/" "$work" "$seeds"
 done
