@@ -145,6 +145,17 @@ namespace {
 
 using TFound = std::vector<std::pair<uint32_t, size_t>>;
 
+// True when Text is a whole item of these markers: it begins with the start marker, and the
+// first end marker that begins after its first character, at or after the start marker's end,
+// is at its end. Such a text occurs exactly where the marker search finds an equal item.
+template <class C>
+bool IsWholeItem(std::basic_string_view<C> Text, std::basic_string_view<C> StartMarker,
+                 std::basic_string_view<C> EndMarker) {
+  if (StartMarker.empty() || EndMarker.empty() || !Text.starts_with(StartMarker)) return false;
+  const size_t end = Text.find(EndMarker, 1);
+  return end != Text.npos && end >= StartMarker.size() && end + EndMarker.size() == Text.size();
+}
+
 enum class TWay : uint8_t { wNone, wItem, wHead, wTail, wScan };
 
 // Looks pieces of a text up in a set a few at a time: each is hashed and its slot asked for when

@@ -171,17 +171,6 @@ struct TOccurrences {
   }
 };
 
-// True when Text is a whole item of these markers: it begins with the start marker, and the
-// first end marker that begins after its first character, at or after the start marker's end,
-// is at its end. Such a text occurs exactly where the marker search finds an equal item.
-template <class C>
-bool IsWholeItem(std::basic_string_view<C> Text, std::basic_string_view<C> StartMarker,
-                 std::basic_string_view<C> EndMarker) {
-  if (StartMarker.empty() || EndMarker.empty() || !Text.starts_with(StartMarker)) return false;
-  const size_t end = Text.find(EndMarker, 1);
-  return end != Text.npos && end >= StartMarker.size() && end + EndMarker.size() == Text.size();
-}
-
 // What the caller knows in advance. The markers only choose where to look, so any markers give
 // the same occurrences: a pattern that begins with the start marker can only begin where it
 // occurs, one that ends with the end marker only end where it ends, and one that is a whole

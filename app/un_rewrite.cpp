@@ -110,11 +110,10 @@ size_t NextMarked(F&& Bits, size_t From, size_t Limit) {
 }
 
 // Appends Text with every replaced place put in: Taken marks the replaced characters, First the
-// first character of each replaced occurrence, whose replacement Replacement(position) gives.
-template <class C, class R>
-void AppendRewritten(std::basic_string<C>& Out, std::basic_string_view<C> Text,
+// first character of each replaced occurrence, which Replacement replaces.
+void AppendRewritten(std::u16string& Out, std::u16string_view Text,
                      const std::vector<uint64_t>& Taken, const std::vector<uint64_t>& First,
-                     R&& Replacement) {
+                     std::u16string_view Replacement) {
   const size_t n = Text.size();
   size_t at = 0;
   for (;;) {
@@ -124,7 +123,7 @@ void AppendRewritten(std::basic_string<C>& Out, std::basic_string_view<C> Text,
     // Each first character begins a replacement; touching occurrences follow one another.
     at = cut;
     do {
-      Out.append(Replacement(at));
+      Out.append(Replacement);
       at = NextMarked([&](size_t w) { return First[w] | ~Taken[w]; }, at + 1, n);
     } while (at < n && (First[at >> 6] >> (at & 63) & 1));
   }
@@ -269,8 +268,8 @@ struct TRewriteRun::TImpl {
     if (SweepReplacements.size() <= 1) { // one replacement for all: read off the bitmaps
       std::u16string out;
       out.reserve(static_cast<size_t>(static_cast<int64_t>(Store.size()) + TotalShift));
-      AppendRewritten(out, std::u16string_view(Store), Taken, First,
-                      [&](size_t) -> std::u16string_view { return SweepReplacements[0]; });
+      AppendRewritten(out, Store, Taken, First,
+                      SweepReplacements.empty() ? std::u16string_view() : SweepReplacements[0]);
       return out;
     }
     std::vector<TCut> cuts = Cuts;
