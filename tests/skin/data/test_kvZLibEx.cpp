@@ -71,6 +71,7 @@ TEST(kvZLibEx, UnsupportedOperationsAndSkipping) {
 TEST(kvZLibEx, CorruptAndTruncatedStreams) {
   std::vector<uint8_t> Packed = Deflate(Bytes(std::string(1000, 'a') + "tail"));
   std::vector<uint8_t> Bad = Packed;
+  ASSERT_FALSE(Bad.empty());
   Bad[Bad.size() - 1] ^= 0xFF; // checksum
   TMemoryStream S(Bad);
   TZDecompressionStream Z(S);
