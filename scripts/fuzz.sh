@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
 cmake -S "$root" -B "$root/build/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DTEXTOVRT_LIBFUZZER=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DTEXTOVRT_LIBFUZZER=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEXTOVRT_WERROR=ON >/dev/null
 for cmakefile in "$root"/fuzz/*.cmake; do
   name=$(basename "$cmakefile" .cmake)
   cmake --build "$root/build/fuzz" --target "$name" -j "$(nproc)"
