@@ -4,7 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 for b in "$root"/build/native/bench/*; do
-  [ -x "$b" ] || continue
+  # Only the programs: the folder also holds CMake's own (CMakeFiles, which is "executable" too).
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b" "$@"
 done
