@@ -7,7 +7,14 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export LC_ALL=cs_CZ.UTF-8
 
-# Creates the prefix once; concurrent callers wait for the first one.
+# The program's fonts, from Debian's fonts-wine. Wine does not find them where the package puts
+# them, so a prefix without them resolves "Tahoma", "MS Shell Dlg", "Marlett" and "Webdings" to
+# DejaVu Sans; in the prefix's own Fonts folder each resolves to itself.
+TEXTOVRT_WINE_FONTS=(tahoma.ttf tahomabd.ttf marlett.ttf webdings.ttf)
+TEXTOVRT_WINE_FONT_DIR=${TEXTOVRT_WINE_FONT_DIR:-/usr/share/wine/fonts}
+
+# Creates the prefix once, and gives it the program's fonts whenever one is missing (so that a
+# prefix made before they were copied gets them too); concurrent callers wait for the first one.
 textovrt_wine_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
@@ -26,5 +33,16 @@ textovrt_wine_prefix() {
       wineserver -w
       touch "$WINEPREFIX/.textovrt-ready-2"
     fi
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+    for font in "${TEXTOVRT_WINE_FONTS[@]}"; do
+      [ -f "$fonts/$font" ] && continue
+      if [ -f "$TEXTOVRT_WINE_FONT_DIR/$font" ]; then
+        # Copied whole or not at all: a cut-short copy would count as present next time.
+        mkdir -p "$fonts" && cp "$TEXTOVRT_WINE_FONT_DIR/$font" "$fonts/.$font.part" &&
+          mv "$fonts/.$font.part" "$fonts/$font"
+      else
+        echo "wine: $TEXTOVRT_WINE_FONT_DIR/$font is missing (Debian's fonts-wine)" >&2
+      fi
+    done
   ) 9>"$WINEPREFIX.lock"
 }
