@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "skin/data/kvStreams.h"
-#include "skin/paint/Bitmap32.h"
+#include "base/Bitmap32.h"
 
 extern const char* const SNotPackedSkin;   // "Loaded data is not a packed Tessera file"
 extern const char* const SNoOptionsMember; // "Packed skin has no Options.dat"

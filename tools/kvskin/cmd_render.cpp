@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "skin/paint/kvSkinItems.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/sGraphUtils.h"
 #include "tools/kvskin/kvskinPaint.h"
 #include "tools/kvskin/kvskinTool.h"
 
