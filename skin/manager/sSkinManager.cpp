@@ -43,30 +43,10 @@ std::wstring Widen(const std::string& Text) {
   return Out;
 }
 
-std::wstring Upper(std::wstring S) {
-  for (wchar_t& c : S)
-    c = wchar_t(std::towupper(c));
-  return S;
-}
-
 std::wstring ProgramFolder() {
   wchar_t Path[MAX_PATH * 4] = {};
   GetModuleFileNameW(nullptr, Path, DWORD(std::size(Path)));
   return fs::path(Path).parent_path().wstring();
-}
-
-// The class names of a ThirdParty list: one per line, exactly as written.
-std::vector<std::wstring> ParseClassList(const std::wstring& Text) {
-  std::vector<std::wstring> Lines;
-  size_t Start = 0;
-  for (size_t i = 0; i <= Text.size(); ++i) {
-    if (i == Text.size() || Text[i] == L'\r' || Text[i] == L'\n') {
-      if (i < Text.size() || Start < Text.size()) Lines.emplace_back(Text, Start, i - Start);
-      if (i + 1 < Text.size() && Text[i] == L'\r' && Text[i + 1] == L'\n') ++i;
-      Start = i + 1;
-    }
-  }
-  return Lines;
 }
 
 // Runs the skin load under the process-wide loading flag.
@@ -207,7 +187,7 @@ void TsSkinManager::SetSkinName(const std::wstring& Value) {
   FSkinName = Value;
   if (!FActive) return;
   if (OnBeforeChange && !IsLoading()) OnBeforeChange(this);
-  if (FSkinName.size() > 4 && Upper(FSkinName.substr(FSkinName.size() - 4)) == L".KVZ")
+  if (FSkinName.size() > 4 && UpperCase(FSkinName.substr(FSkinName.size() - 4)) == L".KVZ")
     FSkinName.resize(FSkinName.size() - 4);
   bool Packed = PackedFileExists();
   if (FPreviewApplied) {
@@ -545,7 +525,7 @@ void TsSkinManager::SetSkinningRules(unsigned Value) {
 
 void TsSkinManager::SetThirdParty(int Index, const std::wstring& Text) {
   FThirdParty[size_t(Index)] = Text;
-  FThirdPartyClasses[size_t(Index)] = ParseClassList(Text);
+  FThirdPartyClasses[size_t(Index)] = SplitLines(Text); // one class name per line, as written
 }
 
 // ---------------------------------------------------------------------------------------------
