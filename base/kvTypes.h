@@ -1,4 +1,4 @@
-// Geometry and colour types shared by the platform-free painting and skin code.
+// Geometry and colour types shared by the toolkit, the painting and the skin code.
 #pragma once
 
 #include <algorithm>
