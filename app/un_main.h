@@ -7,7 +7,7 @@
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
-#include "skin/data/sSkinManager.h"
+#include "skin/manager/sSkinManager.h"
 
 #include <memory>
 #include <vector>

@@ -27,14 +27,7 @@ std::wstring ToWide(const std::u16string& S) {
 // Entries never hold a line break, so running on the one-character form finds the same
 // occurrences at positions that the control takes directly.
 std::u16string ToControlBreaks(std::u16string_view Text) {
-  std::u16string Out;
-  Out.reserve(Text.size());
-  for (size_t i = 0; i < Text.size(); ++i) {
-    char16_t c = Text[i];
-    if (c == u'\r' && i + 1 < Text.size() && Text[i + 1] == u'\n') ++i;
-    Out += c == u'\n' ? u'\r' : c;
-  }
-  return Out;
+  return ReplacedLineBreaks(Text, u"\r");
 }
 
 int CounterValue(const TLabel* Label) {

@@ -24,6 +24,7 @@
 
 #include "app/un_mainText.h"
 #include "app/un_occurrences.h"
+#include "base/TextUtils.h"
 
 #include <algorithm>
 #include <bit>
@@ -36,27 +37,13 @@ namespace textovrt {
 
 namespace {
 
-// Calls Line for each line of an item as the item list holds it: split at CR LF, CR or LF, the
-// part after the last line break included (the item is followed by a line break of its own).
-template <class C, class F>
-void ForEachLine(std::basic_string_view<C> Item, F&& Line) {
-  size_t start = 0;
-  for (size_t i = 0; i < Item.size(); ++i) {
-    const C c = Item[i];
-    if (c != C('\r') && c != C('\n')) continue;
-    Line(Item.substr(start, i - start));
-    if (c == C('\r') && i + 1 < Item.size() && Item[i + 1] == C('\n')) ++i;
-    start = i + 1;
-  }
-  // An item ending in CR joined with the CR LF that follows it: "a\r" + "\r\n" is one line
-  // "a" and one empty line, as the joined text reads.
-  Line(Item.substr(start));
-}
-
 // Calls Line(line, at) for each line of each item that the marker search finds in Text, in the
 // order of the item list; At is where the item was found when the line is the whole item (and
 // so occurs exactly where equal items are found), npos otherwise. Fused is the start and end
-// marker together: the item of a start marker whose end marker overlaps it.
+// marker together: the item of a start marker whose end marker overlaps it. An item's lines
+// include the part after its last line break (the item list follows each item with a line
+// break of its own): "a\r" joined with the CR LF after it is one line "a" and one empty line,
+// as the joined text reads.
 template <class C, class F>
 void ForEachItemLine(std::basic_string_view<C> Text, std::basic_string_view<C> StartMarker,
                      std::basic_string_view<C> EndMarker, std::basic_string_view<C> Fused,

@@ -122,97 +122,6 @@ unsigned SystemCodePage() {
   return os::DefaultCodePage();
 }
 
-std::u16string Utf8ToUtf16(std::string_view Text) {
-  std::u16string out;
-  out.reserve(Text.size());
-  size_t i = 0;
-  const size_t n = Text.size();
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(Text[k]); };
-  while (i < n) {
-    const unsigned c = byte(i);
-    if (c < 0x80) {
-      out.push_back(static_cast<char16_t>(c));
-      ++i;
-      continue;
-    }
-    // Length and the range of the second byte, which rules out overlong forms, surrogates and
-    // code points past U+10FFFF.
-    size_t len = 0;
-    unsigned lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-      len = 2;
-    else if (c == 0xE0)
-      len = 3, lo = 0xA0;
-    else if (c >= 0xE1 && c <= 0xEC)
-      len = 3;
-    else if (c == 0xED)
-      len = 3, hi = 0x9F;
-    else if (c >= 0xEE && c <= 0xEF)
-      len = 3;
-    else if (c == 0xF0)
-      len = 4, lo = 0x90;
-    else if (c >= 0xF1 && c <= 0xF3)
-      len = 4;
-    else if (c == 0xF4)
-      len = 4, hi = 0x8F;
-    if (len == 0) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    uint32_t cp = c & (0xFF >> (len + 1));
-    size_t k = 1;
-    for (; k < len && i + k < n; ++k) {
-      const unsigned t = byte(i + k);
-      if (k == 1 ? (t < lo || t > hi) : (t < 0x80 || t > 0xBF)) break;
-      cp = cp << 6 | (t & 0x3F);
-    }
-    if (k < len) { // a malformed sequence: one replacement for its valid beginning
-      out.push_back(u'\uFFFD');
-      i += k;
-      continue;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += len;
-  }
-  return out;
-}
-
-std::string Utf16ToUtf8(std::u16string_view Text) {
-  std::string out;
-  out.reserve(Text.size());
-  for (size_t i = 0; i < Text.size(); ++i) {
-    uint32_t cp = Text[i];
-    if (IsHighSurrogate(Text[i]) && i + 1 < Text.size() && IsLowSurrogate(Text[i + 1])) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (Text[++i] - 0xDC00);
-    } else if (IsHighSurrogate(Text[i]) || IsLowSurrogate(Text[i])) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | cp >> 6));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | cp >> 12));
-      out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | cp >> 18));
-      out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-  return out;
-}
-
 std::u16string DecodeText(std::string_view Bytes, const TCodePage& CodePage, TTextEncoding* Found) {
   TTextEncoding found = TTextEncoding::teCodePage;
   std::u16string text;
@@ -289,24 +198,6 @@ bool HasOnlyCrLfIn(std::basic_string_view<C> Text) {
   return !afterCr;
 }
 
-template <class C>
-std::basic_string<C> NormalizedLineBreaks(std::basic_string_view<C> Text) {
-  std::basic_string<C> out;
-  out.reserve(Text.size() + Text.size() / 32);
-  size_t i = 0;
-  while (i < Text.size()) {
-    size_t j = i;
-    while (j < Text.size() && Text[j] != C('\r') && Text[j] != C('\n'))
-      ++j;
-    out.append(Text.substr(i, j - i));
-    if (j == Text.size()) break;
-    out += C('\r');
-    out += C('\n');
-    i = j + (Text[j] == C('\r') && j + 1 < Text.size() && Text[j + 1] == C('\n') ? 2 : 1);
-  }
-  return out;
-}
-
 } // namespace
 
 bool HasOnlyCrLf(std::u16string_view Text) {
@@ -320,11 +211,11 @@ void NormalizeLineBreaksOf(std::u16string& Text) {
   if (!HasOnlyCrLf(Text)) Text = NormalizeLineBreaks(Text);
 }
 void NormalizeLineBreaksOf(std::string& Bytes) {
-  if (!HasOnlyCrLf(Bytes)) Bytes = NormalizedLineBreaks(std::string_view(Bytes));
+  if (!HasOnlyCrLf(Bytes)) Bytes = ReplacedLineBreaks(Bytes, "\r\n");
 }
 
 std::u16string NormalizeLineBreaks(std::u16string_view Text) {
-  return NormalizedLineBreaks(Text);
+  return ReplacedLineBreaks(Text, u"\r\n");
 }
 
 bool HasByteOrderMark(std::string_view Bytes) {

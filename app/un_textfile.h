@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/TextUtils.h"
+
 namespace textovrt {
 
 // An 8-bit code page. Decoding gives one UTF-16 unit per byte for single-byte code pages, as
@@ -65,8 +67,9 @@ bool HasOnlyCrLf(std::string_view Bytes);
 // True when the bytes begin with a byte-order mark that DecodeText reads.
 bool HasByteOrderMark(std::string_view Bytes);
 
-std::u16string Utf8ToUtf16(std::string_view Text); // malformed bytes become U+FFFD
-std::string Utf16ToUtf8(std::u16string_view Text); // a lone surrogate becomes U+FFFD
+// Malformed bytes become U+FFFD; a lone surrogate becomes U+FFFD (base/TextUtils.h).
+using ::Utf16ToUtf8;
+using ::Utf8ToUtf16;
 
 enum class TTextFileErrorKind { tfeNone, tfeCannotOpen, tfeCannotCreate };
 

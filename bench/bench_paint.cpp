@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "skin/paint/Bitmap8.h"
-#include "skin/paint/kvBitmapIO.h"
-#include "skin/paint/kvBlur.h"
-#include "skin/paint/kvResample.h"
+#include "skin/pixels/Bitmap8.h"
+#include "skin/pixels/kvBitmapIO.h"
+#include "skin/pixels/kvBlur.h"
+#include "skin/pixels/kvResample.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

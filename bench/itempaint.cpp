@@ -15,9 +15,9 @@
 #include <sstream>
 #include <string>
 
-#include "skin/paint/kvGradients.h"
+#include "skin/pixels/kvGradients.h"
 #include "skin/paint/kvSkinItems.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/sGraphUtils.h"
 #include "tools/kvskin/kvskinPaint.h"
 
 namespace {

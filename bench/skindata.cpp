@@ -13,7 +13,7 @@
 
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/sSkinModel.h"
-#include "skin/paint/kvBitmapIO.h"
+#include "skin/pixels/kvBitmapIO.h"
 
 namespace {
 

@@ -8,80 +8,14 @@
 #include "toolkit/FormReader.h"
 
 namespace {
-std::string Encode(const std::wstring& Text) {
-  std::string Out;
-  Out.reserve(Text.size());
-  for (size_t i = 0; i < Text.size(); ++i) {
-    uint32_t c = uint32_t(Text[i]);
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < Text.size() && uint32_t(Text[i + 1]) >= 0xDC00 &&
-        uint32_t(Text[i + 1]) < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(Text[i + 1]) - 0xDC00);
-      ++i;
-    }
-    if (c < 0x80) {
-      Out += char(c);
-    } else if (c < 0x800) {
-      Out += char(0xC0 | (c >> 6));
-      Out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      Out += char(0xE0 | (c >> 12));
-      Out += char(0x80 | ((c >> 6) & 0x3F));
-      Out += char(0x80 | (c & 0x3F));
-    } else {
-      Out += char(0xF0 | (c >> 18));
-      Out += char(0x80 | ((c >> 12) & 0x3F));
-      Out += char(0x80 | ((c >> 6) & 0x3F));
-      Out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return Out;
-}
-
 std::map<std::string, TComponentFactory>& ClassRegistry() {
   static std::map<std::string, TComponentFactory> Registry;
   return Registry;
 }
 } // namespace
 
-std::wstring Utf8ToWide(const std::string& Text) {
-  std::wstring Out;
-  Out.reserve(Text.size());
-  size_t i = 0;
-  while (i < Text.size()) {
-    uint8_t b = uint8_t(Text[i]);
-    uint32_t c = 0xFFFD;
-    size_t n = 1;
-    if (b < 0x80) {
-      c = b;
-    } else if ((b >> 5) == 6 && i + 1 < Text.size()) {
-      c = ((b & 0x1F) << 6) | (uint8_t(Text[i + 1]) & 0x3F);
-      n = 2;
-    } else if ((b >> 4) == 14 && i + 2 < Text.size()) {
-      c = ((b & 0x0F) << 12) | ((uint8_t(Text[i + 1]) & 0x3F) << 6) | (uint8_t(Text[i + 2]) & 0x3F);
-      n = 3;
-    } else if ((b >> 3) == 30 && i + 3 < Text.size()) {
-      c = ((b & 0x07) << 18) | ((uint8_t(Text[i + 1]) & 0x3F) << 12) |
-          ((uint8_t(Text[i + 2]) & 0x3F) << 6) | (uint8_t(Text[i + 3]) & 0x3F);
-      n = 4;
-    }
-    if (c >= 0x10000 && c <= 0x10FFFF && sizeof(wchar_t) == 2) {
-      c -= 0x10000;
-      Out += wchar_t(0xD800 + (c >> 10));
-      Out += wchar_t(0xDC00 + (c & 0x3FF));
-    } else {
-      Out += wchar_t(c);
-    }
-    i += n;
-  }
-  return Out;
-}
-
-std::string WideToUtf8(const std::wstring& Text) {
-  return Encode(Text);
-}
-
 Exception::Exception(std::wstring Message)
-    : FMessage(std::move(Message)), FUtf8(Encode(FMessage)) {}
+    : FMessage(std::move(Message)), FUtf8(WideToUtf8(FMessage)) {}
 
 std::wstring ExceptionMessage(const std::exception& E) {
   if (auto* Own = dynamic_cast<const Exception*>(&E)) return Own->Message();

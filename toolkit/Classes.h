@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/TextUtils.h"
+
 class TComponent;
 class TDefValue;
 
@@ -27,9 +29,6 @@ private:
 
 // The message text of any exception, for the error report.
 std::wstring ExceptionMessage(const std::exception& E);
-
-std::wstring Utf8ToWide(const std::string& Text);
-std::string WideToUtf8(const std::wstring& Text);
 
 using TNotifyEvent = std::function<void(TComponent* Sender)>;
 

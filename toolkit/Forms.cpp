@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cwctype>
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -21,12 +20,6 @@ std::vector<uint8_t> ResourceBytes(const std::wstring& Name) {
   DWORD Size = SizeofResource(Module, Res);
   if (!Bytes) throw Exception(L"Resource " + Name + L" cannot be read");
   return {Bytes, Bytes + Size};
-}
-
-std::wstring Upper(std::wstring S) {
-  for (wchar_t& c : S)
-    c = wchar_t(std::towupper(c));
-  return S;
 }
 } // namespace
 
@@ -56,10 +49,11 @@ TForm::~TForm() {
 }
 
 void TForm::InitInheritedComponent(const std::wstring& ResourceName) {
-  std::vector<uint8_t> Bytes = ResourceBytes(Upper(ResourceName));
+  std::vector<uint8_t> Bytes = ResourceBytes(UpperCase(ResourceName));
   TDefNode Root = ParseDefinition(std::string(Bytes.begin(), Bytes.end()));
-  ReadComponentTree(this, Root,
-                    [](const std::string& Name) { return ResourceBytes(Upper(Utf8ToWide(Name))); });
+  ReadComponentTree(this, Root, [](const std::string& Name) {
+    return ResourceBytes(UpperCase(Utf8ToWide(Name)));
+  });
 }
 
 bool TForm::ReadProperty(const std::string& Name, const TDefValue& Value) {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "skin/paint/kvTypes.h"
+#include "base/kvTypes.h"
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 

@@ -6,23 +6,6 @@
 
 #include "toolkit/Forms.h"
 
-std::vector<std::wstring> SplitLines(const std::wstring& Text) {
-  std::vector<std::wstring> Lines;
-  size_t Start = 0, i = 0;
-  while (i < Text.size()) {
-    wchar_t c = Text[i];
-    if (c == L'\r' || c == L'\n') {
-      Lines.emplace_back(Text, Start, i - Start);
-      i += (c == L'\r' && i + 1 < Text.size() && Text[i + 1] == L'\n') ? 2 : 1;
-      Start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (Start < Text.size()) Lines.emplace_back(Text, Start, Text.size() - Start);
-  return Lines;
-}
-
 std::wstring JoinLines(const std::vector<std::wstring>& Lines) {
   std::wstring Text;
   for (const auto& L : Lines) {
@@ -42,15 +25,9 @@ bool ReadScrollBars(const TDefValue& Value, TScrollStyle& Style) {
 }
 
 namespace {
-// A lone CR ends a line for DrawText only on some systems; give it CR LF.
+// A lone CR ends a line for DrawText only on some systems; every line break becomes CR LF.
 std::wstring DrawableText(const std::wstring& Text) {
-  std::wstring Out;
-  Out.reserve(Text.size());
-  for (size_t i = 0; i < Text.size(); ++i) {
-    Out += Text[i];
-    if (Text[i] == L'\r' && (i + 1 >= Text.size() || Text[i + 1] != L'\n')) Out += L'\n';
-  }
-  return Out;
+  return ReplacedLineBreaks(Text, L"\r\n");
 }
 
 TForm* ParentForm(TControl* Control) {

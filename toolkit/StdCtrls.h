@@ -2,11 +2,10 @@
 // label and panel.
 #pragma once
 
+#include "base/TextUtils.h"
 #include "toolkit/Controls.h"
 
-// Text split into lines as a string list splits it: CR LF, LF or CR end a line, and the empty
-// piece after the last line break is no line.
-std::vector<std::wstring> SplitLines(const std::wstring& Text);
+// Text is split into lines by SplitLines (base/TextUtils.h), as a string list splits it.
 // Lines joined, each followed by CR LF.
 std::wstring JoinLines(const std::vector<std::wstring>& Lines);
 

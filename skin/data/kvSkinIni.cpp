@@ -1,6 +1,8 @@
 // The options text of a skin held in memory, and number conversions.
 #include "skin/data/kvSkinIni.h"
 
+#include "base/TextUtils.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,45 +16,16 @@ int HexDigit(char c) {
   return -1;
 }
 
-void AppendUtf8(std::string& Out, uint32_t Cp) {
-  if (Cp < 0x80) {
-    Out += char(Cp);
-  } else if (Cp < 0x800) {
-    Out += char(0xC0 | (Cp >> 6));
-    Out += char(0x80 | (Cp & 0x3F));
-  } else if (Cp < 0x10000) {
-    Out += char(0xE0 | (Cp >> 12));
-    Out += char(0x80 | ((Cp >> 6) & 0x3F));
-    Out += char(0x80 | (Cp & 0x3F));
-  } else {
-    Out += char(0xF0 | (Cp >> 18));
-    Out += char(0x80 | ((Cp >> 12) & 0x3F));
-    Out += char(0x80 | ((Cp >> 6) & 0x3F));
-    Out += char(0x80 | (Cp & 0x3F));
-  }
-}
-
-// UTF-16 text (after its mark) to UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::string_view Bytes, bool BigEndian) {
-  std::string Out;
-  Out.reserve(Bytes.size());
-  auto Unit = [&](size_t i) -> uint32_t {
-    auto a = uint8_t(Bytes[i]), b = uint8_t(Bytes[i + 1]);
-    return BigEndian ? (a << 8 | b) : (b << 8 | a);
-  };
+// UTF-16 text (after its mark) to UTF-8; a lone surrogate becomes U+FFFD, an odd last byte is
+// dropped.
+std::string Utf16BytesToUtf8(std::string_view Bytes, bool BigEndian) {
+  std::u16string Units;
+  Units.reserve(Bytes.size() / 2);
   for (size_t i = 0; i + 1 < Bytes.size(); i += 2) {
-    uint32_t U = Unit(i);
-    if (U >= 0xD800 && U < 0xDC00 && i + 3 < Bytes.size()) {
-      uint32_t Low = Unit(i + 2);
-      if (Low >= 0xDC00 && Low < 0xE000) {
-        AppendUtf8(Out, 0x10000 + ((U - 0xD800) << 10) + (Low - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    AppendUtf8(Out, (U >= 0xD800 && U < 0xE000) ? 0xFFFD : U);
+    auto a = uint8_t(Bytes[i]), b = uint8_t(Bytes[i + 1]);
+    Units += char16_t(BigEndian ? (a << 8 | b) : (b << 8 | a));
   }
-  return Out;
+  return Utf16ToUtf8(Units);
 }
 
 } // namespace
@@ -166,22 +139,15 @@ void TkvMemIniFile::SetText(std::string_view Text) {
     Text.remove_prefix(3);
   } else if (Text.size() >= 2 &&
              (Text.substr(0, 2) == "\xFF\xFE" || Text.substr(0, 2) == "\xFE\xFF")) {
-    Decoded = Utf16ToUtf8(Text.substr(2), Text[0] == '\xFE');
+    Decoded = Utf16BytesToUtf8(Text.substr(2), Text[0] == '\xFE');
     Text = Decoded;
   }
   FSections.clear();
   FIndex.clear();
   FCurrent = nullptr;
   int LineNo = 0;
-  size_t Start = 0;
-  while (Start < Text.size()) {
-    size_t End = Text.find_first_of("\r\n", Start);
-    if (End == std::string_view::npos) End = Text.size();
-    AddLine(Text.substr(Start, End - Start), ++LineNo);
-    if (End < Text.size() && Text[End] == '\r' && End + 1 < Text.size() && Text[End + 1] == '\n')
-      ++End;
-    Start = End + 1;
-  }
+  // The empty piece after a final line break adds nothing: AddLine skips empty lines.
+  ForEachLine(Text, [&](std::string_view Line) { AddLine(Line, ++LineNo); });
   FCurrent = nullptr;
 }
 

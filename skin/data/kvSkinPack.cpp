@@ -82,12 +82,6 @@ void UnpackMember(TStream& Source, const TMemberHeader& H, TMemoryStream* Dest) 
 
 } // namespace
 
-std::string UpperCaseAscii(std::string S) {
-  for (char& c : S)
-    if (c >= 'a' && c <= 'z') c = char(c - 32);
-  return S;
-}
-
 std::string ExtractFileExt(const std::string& Name) {
   size_t Dot = Name.find_last_of(".\\/:");
   if (Dot == std::string::npos || Name[Dot] != '.') return {};

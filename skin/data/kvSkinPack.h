@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Bitmap32.h"
+#include "base/TextUtils.h"
 #include "skin/data/kvStreams.h"
-#include "skin/paint/Bitmap32.h"
 
 extern const char* const SNotPackedSkin;   // "Loaded data is not a packed Tessera file"
 extern const char* const SNoOptionsMember; // "Packed skin has no Options.dat"
@@ -204,8 +205,6 @@ std::vector<std::string> ExtractInternalSkin(const TsStoredSkins& Skins,
                                              const std::string& NameOfSkin,
                                              const std::string& DestDir);
 
-// Upper-cases the ASCII letters only, as the engine compares file names.
-std::string UpperCaseAscii(std::string S);
 // The extension of a file name with its ".", or empty when the last part has none.
 std::string ExtractFileExt(const std::string& Name);
 // The regular file named Name in Dir, compared by UpperCaseAscii as the skins' own system

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "skin/paint/Bitmap32.h"
-#include "skin/paint/kvGradients.h"
-#include "skin/paint/kvTypes.h"
+#include "base/Bitmap32.h"
+#include "skin/pixels/kvGradients.h"
+#include "base/kvTypes.h"
 
 // The text colour and the colours of its one-pixel shadows (-1: none).
 struct TsFontColor {

@@ -11,7 +11,7 @@
 
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/sMaskData.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/sGraphUtils.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "skin/paint/Bitmap32.h"
+#include "base/Bitmap32.h"
 
 // A BMP that is malformed, cut short, or of a size the reader refuses.
 class EBmpError : public std::runtime_error {

@@ -2,7 +2,7 @@
 // engine's normalisations of decoded images.
 #include "skin/images/kvPNG.h"
 
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/sGraphUtils.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -12,8 +12,8 @@
 
 #include <zlib.h>
 
-#include "skin/paint/Bitmap32.h"
-#include "skin/paint/kvTypes.h"
+#include "base/Bitmap32.h"
+#include "base/kvTypes.h"
 
 // A picture that cannot be read: malformed, truncated or of an unsupported kind.
 class EInvalidGraphic : public std::runtime_error {

@@ -8,7 +8,7 @@
 
 #include <zlib.h>
 
-#include "skin/paint/kvBitmapIO.h"
+#include "skin/pixels/kvBitmapIO.h"
 
 namespace {
 

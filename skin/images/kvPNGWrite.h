@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/paint/Bitmap32.h"
+#include "base/Bitmap32.h"
 
 // The bitmap as a PNG of colour type 6 (RGBA, 8 bits, not interlaced). Level is zlib's
 // compression level: 0 stores the rows, 9 packs hardest. Each row gets the filter whose output

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "skin/paint/Bitmap32.h"
+#include "base/Bitmap32.h"
 
 // Width of the shadow band on every side of the built-in images, in pixels: the images are
 // drawn as nine-slice templates with these margins.

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "skin/paint/Bitmap32.h"
-#include "skin/paint/kvTypes.h"
+#include "base/Bitmap32.h"
+#include "base/kvTypes.h"
 
 class TkvTinyJPGImage {
 public:

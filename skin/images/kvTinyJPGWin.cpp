@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/TextUtils.h"
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvTinyJPG.h"
 
@@ -41,14 +42,6 @@ int HimetricToPixels(long Himetric, int Axis) {
   const int Dpi = Screen ? GetDeviceCaps(Screen, Axis) : 96;
   if (Screen) ReleaseDC(nullptr, Screen);
   return MulDiv(int(Himetric), Dpi, 2540);
-}
-
-std::wstring Widen(const std::string& Text) {
-  if (Text.empty()) return {};
-  const int Length = MultiByteToWideChar(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0);
-  std::wstring Result(size_t(Length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, Text.data(), int(Text.size()), Result.data(), Length);
-  return Result;
 }
 
 } // namespace
@@ -108,7 +101,7 @@ void TkvTinyJPGImage::LoadFromMemory(const void* Data, size_t Size) {
 
 void TkvTinyJPGImage::LoadFromFile(const std::string& FileName) {
   Release();
-  HANDLE File = CreateFileW(Widen(FileName).c_str(), GENERIC_READ,
+  HANDLE File = CreateFileW(Utf8ToWide(FileName).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File == INVALID_HANDLE_VALUE) throw EInvalidGraphic("Cannot open file \"" + FileName + "\".");

@@ -10,10 +10,10 @@ else()
   list(APPEND TV_PNG_SOURCES ${CMAKE_CURRENT_LIST_DIR}/kvTinyJPG.cpp)
   set(TV_PNG_PLATFORM_LIBS)
 endif()
-tv_library(tv_png SOURCES ${TV_PNG_SOURCES} LIBS tv_paint ZLIB::ZLIB ${TV_PNG_PLATFORM_LIBS})
+tv_library(tv_png SOURCES ${TV_PNG_SOURCES} LIBS tv_base tv_pixels ZLIB::ZLIB ${TV_PNG_PLATFORM_LIBS})
 
 # The generator of the built-in shadow images (native): kvshadowgen skin/images/shadows
-tv_library(tv_shadowart SOURCES ${CMAKE_CURRENT_LIST_DIR}/shadows/kvShadowArt.cpp LIBS tv_paint)
+tv_library(tv_shadowart SOURCES ${CMAKE_CURRENT_LIST_DIR}/shadows/kvShadowArt.cpp LIBS tv_base)
 if(NOT TEXTOVRT_WINDOWS)
   add_executable(kvshadowgen ${CMAKE_CURRENT_LIST_DIR}/shadows/kvShadowGen.cpp)
   tv_target_defaults(kvshadowgen)

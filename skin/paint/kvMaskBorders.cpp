@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "skin/data/sMaskData.h"
-#include "skin/paint/kvKeyedCopies.h"
-#include "skin/paint/kvPixelMath.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/kvKeyedCopies.h"
+#include "skin/pixels/kvPixelMath.h"
+#include "skin/pixels/sGraphUtils.h"
 
 const TBitmap32* MaskSourceBitmap(const TsSkinModel& Sm, const TsMaskData& Mask) {
   if (!Mask.Manager) return nullptr;

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "skin/data/sSkinModel.h"
-#include "skin/paint/Bitmap32.h"
-#include "skin/paint/kvCacheInfo.h"
-#include "skin/paint/kvTypes.h"
+#include "base/Bitmap32.h"
+#include "skin/pixels/kvCacheInfo.h"
+#include "base/kvTypes.h"
 
 // Border mask draw-mode flags.
 constexpr int dmStretch = 1;    // edges and centre are stretched instead of tiled

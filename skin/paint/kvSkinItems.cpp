@@ -4,11 +4,11 @@
 #include <algorithm>
 
 #include "skin/data/sMaskData.h"
-#include "skin/paint/kvGradients.h"
-#include "skin/paint/kvKeyedCopies.h"
+#include "skin/pixels/kvGradients.h"
+#include "skin/pixels/kvKeyedCopies.h"
 #include "skin/paint/kvMaskBorders.h"
-#include "skin/paint/kvPixelMath.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/kvPixelMath.h"
+#include "skin/pixels/sGraphUtils.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "skin/data/sSkinModel.h"
-#include "skin/paint/Bitmap32.h"
-#include "skin/paint/kvCacheInfo.h"
-#include "skin/paint/kvTypes.h"
+#include "base/Bitmap32.h"
+#include "skin/pixels/kvCacheInfo.h"
+#include "base/kvTypes.h"
 
 // What a control's skin state supplies to PaintSection.
 struct TsSectionLook {

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "skin/images/kvPNG.h"
-#include "skin/paint/kvPixelMath.h"
+#include "skin/pixels/kvPixelMath.h"
 #include "tests/skin/data/SkinFixture.h"
 #include "tools/kvskin/kvskinTool.h"
 

@@ -8,7 +8,7 @@
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvPNGWrite.h"
 #include "skin/images/kvTinyJPG.h"
-#include "skin/paint/kvBitmapIO.h"
+#include "skin/pixels/kvBitmapIO.h"
 #include "tools/kvskin/kvskinPaint.h"
 #include "tools/kvskin/kvskinTool.h"
 

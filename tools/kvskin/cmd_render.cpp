@@ -2,8 +2,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/TextUtils.h"
 #include "skin/paint/kvSkinItems.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/sGraphUtils.h"
 #include "tools/kvskin/kvskinPaint.h"
 #include "tools/kvskin/kvskinTool.h"
 
@@ -122,8 +123,7 @@ constexpr uint8_t BoxGlyph[7] = {31, 17, 17, 17, 17, 17, 31};
 
 // Draws Text with its top-left corner at (X, Y) in Color, 6 pixels a character.
 void DrawText(TBitmap32& Bmp, int X, int Y, const std::string& Text, TColor Color) {
-  for (char c : Text) {
-    char U = char(std::toupper(static_cast<unsigned char>(c)));
+  for (char U : UpperCaseAscii(Text)) {
     const uint8_t* Rows = BoxGlyph;
     for (const TGlyph& G : Font)
       if (G.C == U) Rows = G.Rows;

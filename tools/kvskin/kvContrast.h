@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/paint/kvTypes.h"
+#include "base/kvTypes.h"
 
 class TsSkinModel;
 

@@ -10,7 +10,7 @@
 #include "skin/data/sMaskData.h"
 #include "skin/images/kvSkinPictures.h"
 #include "skin/images/kvPNGWrite.h"
-#include "skin/paint/kvBitmapIO.h"
+#include "skin/pixels/kvBitmapIO.h"
 #include "tools/kvskin/kvskinTool.h"
 
 namespace fs = std::filesystem;

@@ -2,7 +2,7 @@
 // DefaultShadowMargin pixels inside the image, a little heavier below than above.
 #pragma once
 
-#include "skin/paint/Bitmap32.h"
+#include "base/Bitmap32.h"
 
 // The image for an active (Active) or an inactive form, straight alpha, 32 x 32 pixels.
 TBitmap32 DrawShadowImage(bool Active);

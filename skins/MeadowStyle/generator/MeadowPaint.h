@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "skin/paint/Bitmap32.h"
-#include "skin/paint/kvBitmapIO.h"
+#include "base/Bitmap32.h"
+#include "skin/pixels/kvBitmapIO.h"
 
 // An sRGB colour written as 0xRRGGBB.
 struct TRgb {

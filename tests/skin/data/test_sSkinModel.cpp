@@ -3,7 +3,7 @@
 #include "skin/data/kvZLibEx.h"
 #include "skin/data/sMaskData.h"
 #include "skin/data/sSkinModel.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/sGraphUtils.h"
 #include "tests/skin/data/SkinFixture.h"
 
 namespace {

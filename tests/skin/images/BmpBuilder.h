@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "skin/paint/kvTypes.h"
+#include "base/kvTypes.h"
 
 struct TBmpBuild {
   int Width = 1;

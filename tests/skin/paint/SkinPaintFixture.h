@@ -3,7 +3,7 @@
 #pragma once
 
 #include "skin/data/sSkinModel.h"
-#include "skin/paint/kvPixelMath.h"
+#include "skin/pixels/kvPixelMath.h"
 
 // Pixel words of the tests: a frame pixel records its frame and local position.
 inline uint32_t Px(int R, int G, int B) {

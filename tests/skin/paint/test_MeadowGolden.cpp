@@ -12,7 +12,7 @@
 
 #include "skin/images/kvPNG.h"
 #include "skin/paint/kvSkinItems.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/sGraphUtils.h"
 #include "tools/kvskin/kvskinPaint.h"
 
 namespace {

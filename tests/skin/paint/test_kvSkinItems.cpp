@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "skin/paint/kvGradients.h"
+#include "skin/pixels/kvGradients.h"
 #include "skin/paint/kvMaskBorders.h"
-#include "skin/paint/sGraphUtils.h"
+#include "skin/pixels/sGraphUtils.h"
 #include "tests/skin/paint/SkinPaintFixture.h"
 
 namespace {

@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "skin/data/kvSkinMessages.h"
+#include "skin/manager/sSkinManager.h"
+#include "skin/pixels/sGraphUtils.h"
+#include "tests/toolkit/GuiTest.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& S) {
+  return {S.begin(), S.end()};
+}
+
+std::vector<uint8_t> PackedSkin(const std::string& ExtraSection) {
+  std::string Options =
+      "[GLOBALINFO]\r\nVERSION=8.00\r\nAUTHOR=Test\r\n[FORM]\r\nCOLOR=16711680\r\n[" +
+      ExtraSection + "]\r\nCOLOR=255\r\n";
+  return PackSkinMembers({{"Options.dat", Bytes(Options)}});
+}
+
+void WriteFile(const fs::path& Path, const std::vector<uint8_t>& Data) {
+  fs::create_directories(Path.parent_path());
+  std::ofstream Out(Path, std::ios::binary);
+  Out.write(reinterpret_cast<const char*>(Data.data()), std::streamsize(Data.size()));
+}
+
+class THost : public TForm {
+public:
+  explicit THost(TComponent* Owner) : TForm(Owner) {
+    SetClientSize(100, 100);
+    RegisterField("Manager", Manager);
+  }
+  const wchar_t* ClassName() const override { return L"THost"; }
+  TsSkinManager* Manager = nullptr;
+};
+
+class SkinManagerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TestApplication();
+    static bool Registered = (RegisterClass<TsSkinManager>("TsSkinManager"), true);
+    (void)Registered;
+    Folder =
+        fs::temp_directory_path() / ("textovrt_skins_" + std::to_string(GetCurrentProcessId()) +
+                                     "_" + std::to_string(++Counter));
+    fs::create_directories(Folder);
+    ShowEngineError = [this](const std::wstring& Text) { Errors.push_back(Text); };
+    ShowEngineMessage = [this](const std::wstring& Text) { Messages.push_back(Text); };
+    Host = new THost(Application);
+    Host->HandleNeeded();
+    TWndMethod Previous = Host->WindowProc;
+    Host->WindowProc = [this, Previous](TMessage& M) {
+      if (M.Msg == KV_SKINMSG && SkinCommandCode(M.WParam) == KV_SKINAPPLIED)
+        Announced.push_back(M.LParam);
+      Previous(M);
+    };
+  }
+  void TearDown() override {
+    delete Host;
+    std::error_code Ec;
+    fs::remove_all(Folder, Ec);
+  }
+
+  // The manager as the program's definition makes it: internal skins first, then the name.
+  TsSkinManager* ReadManager(const std::string& Name = "Alpha") {
+    std::string Dir = Folder.string();
+    std::string Text =
+        "object Host: THost\n object Manager: TsSkinManager\n"
+        "  InternalSkins = <\n   item\n    Name = 'Alpha'\n    Shadow1Color = clBlack\n"
+        "    Data = {file:ALPHA}\n   end\n   item\n    Name = 'Omega'\n"
+        "    Data = {file:OMEGA}\n   end>\n"
+        "  SkinDirectory = '" +
+        Dir + "'\n  SkinName = '" + Name +
+        "'\n"
+        "  SkinInfo = '8'\n  ThirdParty.ThirdButtons = 'TButton'\n"
+        "  ThirdParty.ThirdEdits = ' '\n end\nend\n";
+    ReadComponentTree(Host, ParseDefinition(Text), [](const std::string& File) {
+      return PackedSkin(File == "ALPHA" ? "FROMALPHA" : "FROMOMEGA");
+    });
+    return Host->Manager;
+  }
+
+  static inline int Counter = 0;
+  fs::path Folder;
+  THost* Host = nullptr;
+  std::vector<std::wstring> Errors, Messages;
+  std::vector<LPARAM> Announced;
+};
+
+} // namespace
+
+TEST_F(SkinManagerTest, InternalSkinIsAppliedWhileTheDefinitionIsRead) {
+  TsSkinManager* M = ReadManager();
+  ASSERT_NE(M, nullptr);
+  EXPECT_TRUE(Errors.empty()) << (Errors.empty() ? "" : WideToUtf8(Errors[0]));
+  EXPECT_EQ(M->SkinName(), L"Alpha");
+  EXPECT_TRUE(M->Model().SkinData.Active);
+  EXPECT_GE(M->Model().GetSkinIndex("FROMALPHA"), 0);
+  EXPECT_EQ(DefaultManager, M);
+  EXPECT_TRUE(M->GlobalHookInstalled());
+  // Announced once, with the manager, after the definition was read.
+  EXPECT_EQ(Announced, std::vector<LPARAM>{LPARAM(M)});
+  EXPECT_EQ(M->ThirdPartyClasses(1), std::vector<std::wstring>{L"TButton"});
+  EXPECT_EQ(M->ThirdPartyClasses(0), std::vector<std::wstring>{L" "}); // matches no class
+  EXPECT_EQ(M->ThirdPartyClasses(5), std::vector<std::wstring>{L" "});
+}
+
+TEST_F(SkinManagerTest, PackedFileInTheSkinFolderWinsOverTheInternalSkin) {
+  WriteFile(Folder / "Alpha.kvz", PackedSkin("FROMFILE"));
+  TsSkinManager* M = ReadManager();
+  EXPECT_GE(M->Model().GetSkinIndex("FROMFILE"), 0);
+  EXPECT_LT(M->Model().GetSkinIndex("FROMALPHA"), 0);
+}
+
+TEST_F(SkinManagerTest, NamesWithTheExtensionAndUnknownNames) {
+  TsSkinManager* M = ReadManager();
+  M->SetSkinName(L"Omega.KVZ");
+  EXPECT_EQ(M->SkinName(), L"Omega");
+  EXPECT_GE(M->Model().GetSkinIndex("FROMOMEGA"), 0);
+  M->SetSkinName(L"Nowhere");
+  EXPECT_EQ(M->SkinName(), L"Alpha"); // the first internal skin
+  EXPECT_GE(M->Model().GetSkinIndex("FROMALPHA"), 0);
+  EXPECT_TRUE(Errors.empty());
+}
+
+TEST_F(SkinManagerTest, BrokenPackageKeepsThePreviousSkinWholeAndInUse) {
+  TsSkinManager* M = ReadManager();
+  const TsSkinModel* Before = &M->Model();
+  std::vector<uint8_t> Broken = PackedSkin("X");
+  Broken.resize(Broken.size() / 2); // cut short
+  WriteFile(Folder / "Broken.kvz", Broken);
+  M->SetSkinName(L"Broken");
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_FALSE(Errors[0].empty());
+  EXPECT_EQ(M->SkinName(), L"Alpha");
+  EXPECT_EQ(&M->Model(), Before);
+  EXPECT_TRUE(M->Model().SkinData.Active);
+  EXPECT_GE(M->Model().GetSkinIndex("FROMALPHA"), 0);
+  // Options that are not a skin at all: the same.
+  WriteFile(Folder / "Junk" / "Options.dat", Bytes("[FORM]\r\nBORDERSMASK=^12\r\n"));
+  M->SetSkinName(L"Junk");
+  EXPECT_EQ(Errors.size(), 2u);
+  EXPECT_EQ(&M->Model(), Before);
+}
+
+TEST_F(SkinManagerTest, SkinNamesListInternalThenFoldersAndPackedFiles) {
+  TsSkinManager* M = ReadManager();
+  WriteFile(Folder / "Beta" / "Options.dat", Bytes("[GLOBALINFO]\r\nVERSION=8.00\r\n"));
+  WriteFile(Folder / "Gamma.kvz", PackedSkin("G"));
+  WriteFile(Folder / "notes.txt", Bytes("x"));
+  fs::create_directories(Folder / "Empty");
+  std::vector<std::wstring> All, Unpacked, Packed;
+  std::wstring First;
+  M->GetSkinNames(All, stAllSkins, First);
+  EXPECT_EQ(All, (std::vector<std::wstring>{L"Alpha", L"Omega", L"Beta", L"Gamma"}));
+  EXPECT_EQ(First, L"Alpha");
+  M->GetSkinNames(Unpacked, stUnpacked, First);
+  EXPECT_EQ(Unpacked, (std::vector<std::wstring>{L"Alpha", L"Omega", L"Beta"}));
+  std::wstring FirstExternal;
+  M->GetExternalSkinNames(Packed, stPacked, FirstExternal);
+  EXPECT_EQ(Packed, std::vector<std::wstring>{L"Gamma"});
+  EXPECT_EQ(FirstExternal, L"Gamma");
+  // A folder skin is found by name.
+  WriteFile(Folder / "Beta" / "Options.dat",
+            Bytes("[GLOBALINFO]\r\nVERSION=8.00\r\n[FROMFOLDER]\r\nCOLOR=1\r\n"));
+  M->SetSkinName(L"Beta");
+  EXPECT_GE(M->Model().GetSkinIndex("FROMFOLDER"), 0);
+}
+
+TEST_F(SkinManagerTest, PreviewLinkTakesOnlyWellFormedBlocksAndOnlyWhenArmed) {
+  TsSkinManager* M = ReadManager();
+  std::vector<uint8_t> Block(30646, 0);
+  Block[0] = 0x00;
+  Block[1] = 0xA4;
+  std::string Name = "Preview",
+              Options = "[GLOBALINFO]\r\nVERSION=8.00\r\n[FROMPREVIEW]\r\nCOLOR=3\r\n";
+  std::copy(Name.begin(), Name.end(), Block.begin() + 2);
+  std::string Dir = Folder.string();
+  std::copy(Dir.begin(), Dir.end(), Block.begin() + 2 + 128);
+  std::copy(Options.begin(), Options.end(), Block.begin() + 2 + 128 + 513);
+
+  EngineSwitches() = {};
+  EXPECT_FALSE(M->ApplyPreviewSkin(Block.data(), Block.size())); // not started with /kvpreview
+  EngineSwitches() = {L"/KVPREVIEW"};
+  EXPECT_FALSE(M->ApplyPreviewSkin(Block.data(), Block.size() - 1));
+  std::vector<uint8_t> Bad = Block;
+  Bad[1] = 0xA5;
+  EXPECT_FALSE(M->ApplyPreviewSkin(Bad.data(), Bad.size()));
+  Bad = Block;
+  std::fill(Bad.begin() + 2, Bad.begin() + 2 + 128, 'x'); // name not terminated in its field
+  EXPECT_FALSE(M->ApplyPreviewSkin(Bad.data(), Bad.size()));
+  EXPECT_EQ(M->SkinName(), L"Alpha");
+
+  EXPECT_TRUE(M->ApplyPreviewSkin(Block.data(), Block.size()));
+  EXPECT_EQ(M->SkinName(), L"Preview");
+  EXPECT_GE(M->Model().GetSkinIndex("FROMPREVIEW"), 0);
+  EngineSwitches() = {};
+}
+
+TEST_F(SkinManagerTest, VersionSwitchShowsTheEngineVersionOnce) {
+  EngineSwitches() = {L"/kvver"};
+  SkinManagerStartup();
+  SkinManagerStartup();
+  EngineSwitches() = {};
+  EXPECT_EQ(Messages, std::vector<std::wstring>{L"Orvane v8.41"});
+}
+
+TEST_F(SkinManagerTest, OldSkinsAreNamedOnlyWithTheTestSwitch) {
+  TsSkinManager* M = ReadManager();
+  M->CheckVersion(6.5);
+  EXPECT_TRUE(Messages.empty());
+  EngineSwitches() = {L"/kvtest"};
+  M->CheckVersion(6.5);
+  EngineSwitches() = {};
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(Messages[0].rfind(L"You are using an old version of the \"Alpha\" skin.", 0), 0u);
+  M->CheckVersion(9.5);
+  EXPECT_EQ(Messages.size(), 2u);
+  EXPECT_EQ(M->SkinningRules(), unsigned(srStdForms | srStdDialogs | srThirdParty));
+}
+
+TEST_F(SkinManagerTest, HueOffsetReloadsTheSkinWithItsColoursTurned) {
+  TsSkinManager* M = ReadManager();
+  int Form = M->Model().GetSkinIndex("FORM");
+  ASSERT_GE(Form, 0);
+  TColor Blue = M->Model().gd[size_t(Form)].Props[0].Color;
+  TColor Palette14 = M->Model().Palette[14];
+  Announced.clear();
+  M->SetHueOffset(180);
+  Form = M->Model().GetSkinIndex("FORM");
+  EXPECT_EQ(M->Model().gd[size_t(Form)].Props[0].Color, ShiftHue(180, Blue));
+  EXPECT_NE(M->Model().gd[size_t(Form)].Props[0].Color, Blue);
+  EXPECT_EQ(M->Model().Palette[14], Palette14);
+  EXPECT_EQ(Announced.size(), 1u); // announced again with the new colours
+  M->SetHueOffset(0);
+  EXPECT_EQ(M->Model().gd[size_t(M->Model().GetSkinIndex("FORM"))].Props[0].Color, Blue);
+}
+
+TEST_F(SkinManagerTest, ExtendedBordersUseTheBuiltInShadowsWithoutAnExBorderImage) {
+  TsSkinManager* M = ReadManager();
+  EXPECT_EQ(M->FormShadowSize(), (TRect{0, 0, 0, 0}));
+  M->SetExtendedBorders(true);
+  EXPECT_EQ(M->FormShadowSize(), (TRect{9, 9, 9, 9}));
+  M->SetExtendedBorders(false);
+  M->CheckShadows();
+  EXPECT_EQ(M->FormShadowSize(), (TRect{0, 0, 0, 0}));
+}
+
+TEST_F(SkinManagerTest, MouseTrackingTellsTheWindowsItLeavesAndEnters) {
+  TsSkinManager* M = ReadManager();
+  std::vector<std::pair<std::wstring, uint16_t>> Seen;
+  auto* A = new TButton(Host);
+  A->SetName(L"A");
+  A->SetParent(Host);
+  auto* B = new TButton(Host);
+  B->SetName(L"B");
+  B->SetParent(Host);
+  Host->HandleNeeded();
+  for (TButton* Button : {A, B}) {
+    TWndMethod Previous = Button->WindowProc;
+    Button->WindowProc = [&Seen, Button, Previous, M](TMessage& Msg) {
+      if (Msg.Msg == KV_SKINMSG && Msg.LParam == LPARAM(M))
+        Seen.push_back({Button->Name(), SkinCommandCode(Msg.WParam)});
+      Previous(Msg);
+    };
+  }
+  M->SetActiveControl(A->Handle());
+  M->SetActiveControl(B->Handle());
+  M->SetActiveControl(nullptr);
+  EXPECT_EQ(Seen, (std::vector<std::pair<std::wstring, uint16_t>>{{L"A", KV_MOUSEENTERED},
+                                                                  {L"A", KV_MOUSELEFT},
+                                                                  {L"B", KV_MOUSEENTERED},
+                                                                  {L"B", KV_MOUSELEFT}}));
+}
+
+TEST_F(SkinManagerTest, DialogModeAndTheMainWindowHook) {
+  TsSkinManager* M = ReadManager();
+  ASSERT_EQ(DefaultManager, M);
+  EXPECT_FALSE(UseLatestCommonDialogs); // active, skinning standard dialogs
+  M->SetSkinningRules(srStdForms);
+  EXPECT_TRUE(UseLatestCommonDialogs);
+  M->SetSkinningRules(srStdForms | srStdDialogs);
+  EXPECT_FALSE(UseLatestCommonDialogs);
+  // The owner's window: activating the application tells every form to repaint its state.
+  int Notices = 0;
+  TWndMethod Hooked = Host->WindowProc;
+  Host->WindowProc = [&](TMessage& Msg) {
+    if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_SYSCOLORSCHANGED) ++Notices;
+    Hooked(Msg);
+  };
+  SendMessageW(Host->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+  EXPECT_EQ(Notices, 1);
+  SendMessageW(Host->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(M->ShowState(), TsSkinManager::ssMinimising);
+  SendMessageW(Host->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_EQ(M->ShowState(), TsSkinManager::ssRestoring);
+  Host->WindowProc = Hooked;
+  M->SetActive(false);
+  EXPECT_TRUE(UseLatestCommonDialogs);
+  EXPECT_FALSE(M->Model().SkinData.Active);
+}
+
+TEST_F(SkinManagerTest, SkinDirectoryIsMadeAbsoluteFromTheProgramsFolder) {
+  TsSkinManager* M = ReadManager();
+  wchar_t Exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, Exe, MAX_PATH);
+  std::wstring Program = fs::path(Exe).parent_path().wstring();
+  std::wstring Parent = fs::path(Program).parent_path().wstring();
+  M->SetSkinDirectory(L"Skins");
+  EXPECT_EQ(M->GetFullSkinDirectory(), Program + L"\\Skins\\");
+  M->SetSkinDirectory(L".\\Skins");
+  EXPECT_EQ(M->GetFullSkinDirectory(), Program + L"\\Skins\\");
+  M->SetSkinDirectory(L"..\\Skins");
+  EXPECT_EQ(M->GetFullSkinDirectory(), Parent + L"\\Skins\\");
+  M->SetSkinDirectory(L"c:\\Skins");
+  EXPECT_EQ(M->GetFullSkinDirectory(), L"c:\\Skins\\");
+}
