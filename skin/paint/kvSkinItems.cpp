@@ -138,8 +138,7 @@ void PaintSectionFill(const TsSkinModel& Sm, const TFillValues& V, TBitmap32& T,
         PaintGradient(Tmp, Tmp.BoundsRect(), *V.Grad);
       else
         FillPixels32(Tmp, Tmp.BoundsRect(), V.Color, 255);
-      BlendRect(T, Tmp, std::clamp(V.ImgPct * 255 / 100, 0, 255), {R.Left, R.Top},
-                {0, 0, W, H - 1});
+      BlendRect(T, Tmp, std::clamp(V.ImgPct * 255 / 100, 0, 255), {R.Left, R.Top}, {0, 0, W, H});
     } else if (V.HasGradientText()) {
       PaintGradient(T, R, *V.Grad);
     } else {
@@ -159,7 +158,7 @@ void PaintSectionFill(const TsSkinModel& Sm, const TFillValues& V, TBitmap32& T,
     }
     FillPixels32(T, R, C, 255);
   } else if (Sum < 100) {
-    TintRect(T, {R.Left, R.Top, R.Right - 1, R.Bottom - 1}, Sum, V.Color);
+    TintRect(T, R, Sum, V.Color);
   }
 }
 
@@ -247,7 +246,7 @@ void PaintOverParent(const TsSkinModel& Sm, const TFillValues& V, TBitmap32& Bmp
       FillPixels32(Bmp, R, CI.FillColor, 255);
     }
     int Weight = int(RoundHalfEven(V.Transp * 2.55));
-    BlendRect(Bmp, Tmp, Weight, {R.Left, R.Top}, {0, 0, W, H - 1});
+    BlendRect(Bmp, Tmp, Weight, {R.Left, R.Top}, {0, 0, W, H});
   } else {
     FillPixels32(Bmp, R, BlendColors(CI.FillColor, V.Color, V.Transp / 100.0), 255);
   }
@@ -498,7 +497,7 @@ void PaintSectionFlat(int SkinIndex, TRect R, bool Hot, const TsSkinModel* Sm, T
     PaintSectionFill(*Sm, V, Tmp, Tmp.BoundsRect(), CI);
     if (CI.Bmp != &Bmp)
       CopyPixels(Bmp, R.Left, R.Top, *CI.Bmp, Bounds(CI.X + P.X, CI.Y + P.Y, W, H));
-    BlendRect(Bmp, Tmp, V.Transp * 255 / 100, {R.Left, R.Top}, {0, 0, W, H - 1});
+    BlendRect(Bmp, Tmp, V.Transp * 255 / 100, {R.Left, R.Top}, {0, 0, W, H});
   } else {
     PaintSectionFill(*Sm, V, Bmp, R, CI);
   }
