@@ -2,6 +2,7 @@
 #include "app/un_occurrences.h"
 
 #include "app/un_mainText.h"
+#include "app/un_occurrencesPrefetch.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -170,7 +171,7 @@ public:
   // Found(number in the set, start) is called for each piece that is in the set, in order.
   template <class F>
   void Add(size_t Start, size_t Length, uint64_t Hash, F&& Found) {
-    FSet.Prefetch(Hash);
+    PrefetchSlot(FSet, Hash);
     FPending.push_back({Start, Length, Hash, kNoText});
     if (FPending.size() >= kBatch) Flush(Found);
   }
@@ -186,7 +187,8 @@ public:
     size_t unknown = 0;
     for (const TPending& q : FPending)
       if (q.Known == kNoText) hashes[unknown++] = q.Hash;
-    FSet.PrefetchCompared(std::span<const uint64_t>(hashes, unknown), [](uint64_t H) { return H; });
+    PrefetchCompared(FSet, std::span<const uint64_t>(hashes, unknown),
+                     [](uint64_t H) { return H; });
     for (const TPending& q : FPending) {
       const uint32_t id =
           q.Known != kNoText ? q.Known : FSet.Find(FText.substr(q.Start, q.Length), q.Hash);

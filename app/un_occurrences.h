@@ -38,34 +38,14 @@ public:
   // The number of Text, or kNoText when it is not in the set.
   uint32_t Find(TView Text) const { return Find(Text, HashText(Text)); }
   uint32_t Find(TView Text, uint64_t Hash) const;
-  // Asks for the slot of a text with this hash to be brought into the cache.
-  void Prefetch(uint64_t Hash) const {
-    __builtin_prefetch(FSlots.data() + (static_cast<uint32_t>(Hash) & FMask));
-  }
-  // Asks ahead for what lookups of the items' texts (whose slots were asked for by Prefetch a
-  // little before) will compare them with: the entry of the text in the slot, then its
-  // characters. HashOf(item) gives an item's hash.
-  template <class Range, class H>
-  void PrefetchCompared(const Range& Items, H&& HashOf) const {
-    constexpr size_t chunk = 32;
-    uint32_t ids[chunk];
-    for (auto it = std::begin(Items); it != std::end(Items);) {
-      size_t n = 0;
-      for (; it != std::end(Items) && n < chunk; ++it, ++n) {
-        ids[n] = Candidate(HashOf(*it));
-        if (ids[n] != kNoText) __builtin_prefetch(FTexts.data() + ids[n]);
-      }
-      for (size_t i = 0; i < n; ++i)
-        if (ids[i] != kNoText) __builtin_prefetch(FTexts[ids[i]].data());
-    }
-  }
-
   size_t Size() const { return FTexts.size(); }
   TView operator[](uint32_t Id) const { return FTexts[Id]; }
   const std::vector<TView>& Texts() const { return FTexts; }
 
-private:
-  void Grow();
+  // The slot where a lookup with this hash begins.
+  const uint64_t* FirstSlot(uint64_t Hash) const {
+    return FSlots.data() + (static_cast<uint32_t>(Hash) & FMask);
+  }
   // The text that a lookup with this hash would compare first, or kNoText.
   uint32_t Candidate(uint64_t Hash) const {
     const uint32_t h = static_cast<uint32_t>(Hash);
@@ -75,6 +55,9 @@ private:
       if (static_cast<uint32_t>(slot >> 32) == h) return static_cast<uint32_t>(slot) - 1;
     }
   }
+
+private:
+  void Grow();
 
   std::vector<uint64_t> FSlots; // 32 bits of the hash, then number + 1; 0 for a free slot
   std::vector<TView> FTexts;

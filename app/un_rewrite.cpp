@@ -1,29 +1,31 @@
-// The rewrite run: entries applied one after the other, with edits reported per entry.
+// The rewrite run: entries applied one after the other, with edits reported per entry. The run
+// has two ways of applying an entry, each a class of its own behind one interface.
 //
-// The text is a piece table: every character has a fixed id, its index in a store that holds
-// the original text followed by every replacement ever written. Pieces (runs of consecutive
-// ids) sit in a treap ordered by text position, with subtree lengths for position lookups and
-// parent links for the way back from a piece to its position. A map from first id to piece
-// finds the piece holding an id, or tells that the character is gone.
+// The sweep (TSweepRun) serves most runs, which never form an occurrence: when a replacement is
+// not empty and none of its characters occurs in any entry, an entry can only replace
+// occurrences of the original text that no earlier replacement touched. Such steps only mark
+// the replaced characters of the original text and keep a Fenwick tree of the length changes
+// for the positions of the edits.
 //
-// Occurrences of the distinct entries are found once in the original text (where the item
-// markers allow, only at the markers; see FindOccurrences) and kept per entry as the id of
-// their first character. A replacement can only form a new occurrence overlapping what it
-// wrote, so after each replacement the window around it is scanned again by an Aho-Corasick
-// automaton of every entry, and new occurrences of entries still to come are added. An occurrence
-// is still there when its characters are: one piece holding all of its ids proves it, otherwise the
-// text at its position is compared.
+// The piece table (TPieceTableRun) takes over for good, from the text of that moment, when the
+// first other replacement comes. Every character has a fixed id, its index in a store that
+// holds the text followed by every replacement ever written. Pieces (runs of consecutive ids)
+// sit in a treap ordered by text position, with subtree lengths for position lookups and parent
+// links for the way back from a piece to its position. A map from first id to piece finds the
+// piece holding an id, or tells that the character is gone.
 //
-// Most runs never form an occurrence: when a replacement is not empty and none of its
-// characters occurs in any entry, an entry can only replace occurrences of the original text
-// that no earlier replacement touched. Such steps only mark the replaced characters of the
-// original text and keep a Fenwick tree of the length changes for the positions of the edits;
-// the piece table is built from the text of that moment when the first other replacement
-// comes.
+// Occurrences of the distinct entries are found once in the text each starts from (where the
+// item markers allow, only at the markers; see FindOccurrences). The piece table keeps them per
+// entry as the id of their first character. A replacement can only form a new occurrence
+// overlapping what it wrote, so after each replacement the window around it is scanned again by
+// an Aho-Corasick automaton of every entry, and new occurrences of entries still to come are
+// added. An occurrence is still there when its characters are: one piece holding all of its ids
+// proves it, otherwise the text at its position is compared.
 #include "app/un_rewrite.h"
 
 #include "app/un_mainText.h"
 #include "app/un_occurrences.h"
+#include "app/un_occurrencesPrefetch.h"
 #include "base/TextUtils.h"
 
 #include <algorithm>
@@ -130,431 +132,514 @@ void SetBits(std::vector<uint64_t>& Bits, uint64_t From, uint64_t To) {
   Bits[w1] |= hi;
 }
 
-} // namespace
+// The entries of a run and the distinct texts among them (the patterns), shared by both ways
+// of running it.
+struct TRunEntries {
+  std::vector<std::u16string> Texts;
+  std::u16string StartMarker, EndMarker; // where to look for occurrences first
+  std::vector<uint32_t> EntryPattern;    // kNone for an empty entry
+  TTextSet Distinct;                     // the distinct entries: the patterns
+  std::vector<uint32_t> Remaining;       // entries still to come per pattern
+  TCharSet Chars;                        // characters that occur in some entry
 
-struct TRewriteRun::TImpl {
-  struct TNode {
-    uint64_t Id = 0, Len = 0, Sum = 0;
-    uint32_t Prio = 0;
-    int32_t L = -1, R = -1, P = -1;
-  };
-
-  std::u16string Store; // original text, then every replacement written
-  std::vector<TNode> N;
-  std::vector<int32_t> FreeNodes;
-  int32_t Root = -1;
-  std::map<uint64_t, int32_t> ById;
-  uint32_t Seed = 0x9E3779B9u;
-
-  std::vector<std::u16string> Entries;
-  std::u16string StartMarker, EndMarker;     // where to look for occurrences first
-  std::vector<uint32_t> EntryPattern;        // kNone for an empty entry
-  TTextSet Distinct;                         // the distinct entries: the patterns
-  std::vector<uint32_t> Remaining;           // entries still to come per pattern
-  TOccurrences Original;                     // occurrences in the text the run started from
-  std::vector<bool> OriginalUsed;            // an entry has taken the pattern's occurrences
-  std::vector<std::vector<uint64_t>> Formed; // occurrences formed by replacements
-  std::unique_ptr<TPatternSet> Automaton;    // every pattern, once replacements can form them
-  TCharSet Chars;                            // characters that occur in some entry
   std::u16string_view Pattern(uint32_t P) const { return Distinct[P]; }
-  std::span<const size_t> TakeOriginal(uint32_t P) {
-    if (OriginalUsed[P]) return {};
-    OriginalUsed[P] = true;
-    return Original.Of(P);
-  }
-  std::u16string Window; // scratch text of the windows around replacements
-  size_t DoneCount = 0;
-  bool Failed = false;
+};
 
-  // While no replacement can form an occurrence (it is not empty and none of its characters
-  // occurs in any entry), the run only ever replaces occurrences of the original text: it then
-  // sweeps, marking replaced characters of the original text and keeping the cuts, and the
-  // piece table is built only when a replacement that can form occurrences comes.
+// The occurrences of the patterns in the text a way of running started from; an entry takes
+// its pattern's occurrences once (a later equal entry finds them replaced or broken).
+struct TStartOccurrences {
+  TOccurrences Found;
+  std::vector<bool> Taken;
+
+  std::span<const size_t> Take(uint32_t Pattern) {
+    if (Taken[Pattern]) return {};
+    Taken[Pattern] = true;
+    return Found.Of(Pattern);
+  }
+};
+
+// One way of applying the entries: Step applies one entry of pattern Pattern (already counted
+// off Remaining by the caller), Length and Text tell the text as the entries so far left it.
+class TRunStrategy {
+public:
+  virtual ~TRunStrategy() = default;
+  virtual size_t Step(uint32_t Pattern, std::u16string_view Replacement,
+                      std::vector<TTextEdit>* Edits) = 0;
+  virtual size_t Length() const = 0;
+  virtual std::u16string Text() const = 0;
+};
+
+// The run while no replacement can form an occurrence (it is not empty and none of its
+// characters occurs in any entry): it only ever replaces occurrences of the original text. It
+// sweeps, marking replaced characters of the original text and keeping the cuts, with a Fenwick
+// tree of the length changes per block for the positions of the edits.
+class TSweepRun final : public TRunStrategy {
+public:
+  TSweepRun(std::u16string Text, const TRunEntries& Entries)
+      : FEntries(Entries), FText(std::move(Text)) {
+    FTaken.assign(FText.size() / 64 + 1, 0);
+    FFirst.assign(FText.size() / 64 + 1, 0);
+    FBlockShift.assign(FText.size() / kBlock + 1, 0);
+    FStart.Found = FindOccurrences<char16_t>(FText, Entries.Distinct, {},
+                                             {Entries.StartMarker, Entries.EndMarker});
+    FStart.Taken.assign(Entries.Distinct.Size(), false);
+    FCuts.reserve(FStart.Found.Starts.size()); // each cut is an original occurrence
+  }
+
+  // True when Replacement cannot form an occurrence, so the sweep can apply it.
+  bool CanTake(std::u16string_view Replacement) const {
+    return !Replacement.empty() && !FEntries.Chars.HasAnyOf(Replacement);
+  }
+  size_t Step(uint32_t Pattern, std::u16string_view Replacement,
+              std::vector<TTextEdit>* Edits) override;
+  size_t Length() const override {
+    return static_cast<size_t>(static_cast<int64_t>(FText.size()) + FTotalShift);
+  }
+  std::u16string Text() const override;
+  // Asks for the bits that a later step of Pattern will read first: equal items, and lines
+  // that many items share, have occurrences all over the text.
+  void PrefetchFor(uint32_t Pattern) const {
+    if (Pattern == kNone || FStart.Taken[Pattern]) return;
+    const std::span<const size_t> starts = FStart.Found.Of(Pattern);
+    for (size_t k = 0; k < starts.size() && k < 4; ++k) {
+      __builtin_prefetch(FTaken.data() + (starts[k] >> 6));
+      __builtin_prefetch(FFirst.data() + (starts[k] >> 6));
+    }
+  }
+
+private:
   struct TCut {
-    uint64_t Start, Len;
+    uint64_t Start, Length;
     uint64_t Before;      // the cut made before it in the same block, plus one; 0 for none
-    uint32_t Replacement; // in SweepReplacements
+    uint32_t Replacement; // in FReplacements
   };
   static constexpr uint64_t kBlock = 256;
-  bool Sweeping = true;
-  std::vector<uint64_t> Taken;                   // replaced original characters
-  std::vector<uint64_t> First;                   // the first of each replaced occurrence
-  std::vector<TCut> Cuts;                        // in the order made
-  std::vector<std::u16string> SweepReplacements; // each time the replacement changed
-  std::vector<int64_t> BlockShift;               // Fenwick tree over kBlock blocks
-  std::vector<uint64_t> BlockLast; // the last cut made in each block, plus one; 0 for none
-                                   // (kept once there is more than one replacement)
-  int64_t TotalShift = 0;
-  uint64_t CutsEnd = 0; // no cut reaches past this original position
 
   // Present position of original position Pos, which no cut has taken.
-  uint64_t SweepPosition(uint64_t Pos) const {
+  uint64_t PresentPosition(uint64_t Pos) const {
     // Past every cut (while the entries come in text order and no shared line has cut far
     // ahead), all of them moved it.
-    if (Pos >= CutsEnd) return static_cast<uint64_t>(static_cast<int64_t>(Pos) + TotalShift);
+    if (Pos >= FCutsEnd) return static_cast<uint64_t>(static_cast<int64_t>(Pos) + FTotalShift);
     const size_t block = Pos / kBlock;
     int64_t shift = 0;
     for (size_t i = block; i > 0; i &= i - 1)
-      shift += BlockShift[i - 1];
+      shift += FBlockShift[i - 1];
     return static_cast<uint64_t>(static_cast<int64_t>(Pos) + shift + ShiftInBlock(Pos));
   }
-  // The length changes of the cuts that begin in Pos's block before Pos. With one replacement
-  // for every cut they follow from the bitmaps, which the step reads anyway: each first
-  // character adds the replacement's length and each replaced character takes one away, except
-  // those at the block's start that belong to a cut begun before it. Otherwise the block's cuts
-  // are walked.
-  int64_t ShiftInBlock(uint64_t Pos) const {
-    const uint64_t from = Pos / kBlock * kBlock;
-    if (SweepReplacements.size() > 1) {
-      int64_t shift = 0;
-      for (uint64_t c = BlockLast[Pos / kBlock]; c != 0; c = Cuts[c - 1].Before) {
-        const TCut& cut = Cuts[c - 1];
-        if (cut.Start < Pos)
-          shift += static_cast<int64_t>(SweepReplacements[cut.Replacement].size()) -
-                   static_cast<int64_t>(cut.Len);
-      }
-      return shift;
+  int64_t ShiftInBlock(uint64_t Pos) const;
+  void ChainCuts();
+  void AddShift(uint64_t Start, int64_t Shift);
+
+  const TRunEntries& FEntries;
+  std::u16string FText; // the original text
+  TStartOccurrences FStart;
+  std::vector<uint64_t> FTaken;              // replaced original characters
+  std::vector<uint64_t> FFirst;              // the first of each replaced occurrence
+  std::vector<TCut> FCuts;                   // in the order made
+  std::vector<std::u16string> FReplacements; // each time the replacement changed
+  std::vector<int64_t> FBlockShift;          // Fenwick tree over kBlock blocks
+  std::vector<uint64_t> FBlockLast; // the last cut made in each block, plus one; 0 for none
+                                    // (kept once there is more than one replacement)
+  int64_t FTotalShift = 0;
+  uint64_t FCutsEnd = 0; // no cut reaches past this original position
+};
+
+// The length changes of the cuts that begin in Pos's block before Pos. With one replacement
+// for every cut they follow from the bitmaps, which the step reads anyway: each first
+// character adds the replacement's length and each replaced character takes one away, except
+// those at the block's start that belong to a cut begun before it. Otherwise the block's cuts
+// are walked.
+int64_t TSweepRun::ShiftInBlock(uint64_t Pos) const {
+  const uint64_t from = Pos / kBlock * kBlock;
+  if (FReplacements.size() > 1) {
+    int64_t shift = 0;
+    for (uint64_t c = FBlockLast[Pos / kBlock]; c != 0; c = FCuts[c - 1].Before) {
+      const TCut& cut = FCuts[c - 1];
+      if (cut.Start < Pos)
+        shift += static_cast<int64_t>(FReplacements[cut.Replacement].size()) -
+                 static_cast<int64_t>(cut.Length);
     }
-    uint64_t firsts = 0, taken = 0, carried = 0;
-    bool carrying = true;
-    for (uint64_t w = from >> 6; (w << 6) < Pos; ++w) {
-      const uint64_t mask = (w << 6) + 64 <= Pos ? ~uint64_t(0) : (uint64_t(1) << (Pos & 63)) - 1;
-      firsts += static_cast<uint64_t>(std::popcount(First[w] & mask));
-      taken += static_cast<uint64_t>(std::popcount(Taken[w] & mask));
-      if (!carrying) continue;
-      const uint64_t stop = ~Taken[w] | First[w];
-      carried += stop ? static_cast<uint64_t>(std::countr_zero(stop)) : 64;
-      carrying = stop == 0;
-    }
-    carried = std::min(carried, Pos - from);
-    const int64_t length =
-        SweepReplacements.empty() ? 0 : static_cast<int64_t>(SweepReplacements.front().size());
-    return length * static_cast<int64_t>(firsts) - static_cast<int64_t>(taken - carried);
+    return shift;
   }
-  // Chains the cuts of each block, once a second replacement makes the bitmaps not enough.
-  void ChainCuts() {
-    BlockLast.assign(BlockShift.size(), 0);
-    for (uint64_t c = 1; c <= Cuts.size(); ++c) {
-      const size_t block = Cuts[c - 1].Start / kBlock;
-      Cuts[c - 1].Before = BlockLast[block];
-      BlockLast[block] = c;
-    }
+  uint64_t firsts = 0, taken = 0, carried = 0;
+  bool carrying = true;
+  for (uint64_t w = from >> 6; (w << 6) < Pos; ++w) {
+    const uint64_t mask = (w << 6) + 64 <= Pos ? ~uint64_t(0) : (uint64_t(1) << (Pos & 63)) - 1;
+    firsts += static_cast<uint64_t>(std::popcount(FFirst[w] & mask));
+    taken += static_cast<uint64_t>(std::popcount(FTaken[w] & mask));
+    if (!carrying) continue;
+    const uint64_t stop = ~FTaken[w] | FFirst[w];
+    carried += stop ? static_cast<uint64_t>(std::countr_zero(stop)) : 64;
+    carrying = stop == 0;
   }
-  // Notes the cut just appended to Cuts.
-  void AddShift(uint64_t Start, int64_t Shift) {
-    const size_t block = Start / kBlock;
-    if (SweepReplacements.size() > 1) {
-      Cuts.back().Before = BlockLast[block];
-      BlockLast[block] = Cuts.size();
-    }
-    for (size_t i = block + 1; i <= BlockShift.size(); i += i & (~i + 1))
-      BlockShift[i - 1] += Shift;
-    TotalShift += Shift;
+  carried = std::min(carried, Pos - from);
+  const int64_t length =
+      FReplacements.empty() ? 0 : static_cast<int64_t>(FReplacements.front().size());
+  return length * static_cast<int64_t>(firsts) - static_cast<int64_t>(taken - carried);
+}
+
+// Chains the cuts of each block, once a second replacement makes the bitmaps not enough.
+void TSweepRun::ChainCuts() {
+  FBlockLast.assign(FBlockShift.size(), 0);
+  for (uint64_t c = 1; c <= FCuts.size(); ++c) {
+    const size_t block = FCuts[c - 1].Start / kBlock;
+    FCuts[c - 1].Before = FBlockLast[block];
+    FBlockLast[block] = c;
   }
-  std::u16string SweepText() const {
-    if (SweepReplacements.size() <= 1) { // one replacement for all: read off the bitmaps
-      std::u16string out;
-      out.reserve(static_cast<size_t>(static_cast<int64_t>(Store.size()) + TotalShift));
-      AppendRewritten(out, Store, Taken, First,
-                      SweepReplacements.empty() ? std::u16string_view() : SweepReplacements[0]);
-      return out;
-    }
-    std::vector<TCut> cuts = Cuts;
-    std::sort(cuts.begin(), cuts.end(),
-              [](const TCut& a, const TCut& b) { return a.Start < b.Start; });
-    std::u16string out;
-    out.reserve(static_cast<size_t>(static_cast<int64_t>(Store.size()) + TotalShift));
-    uint64_t at = 0;
-    for (const TCut& c : cuts) {
-      out.append(Store, at, c.Start - at);
-      out.append(SweepReplacements[c.Replacement]);
-      at = c.Start + c.Len;
-    }
-    out.append(Store, at);
+}
+
+// Notes the cut just appended to FCuts.
+void TSweepRun::AddShift(uint64_t Start, int64_t Shift) {
+  const size_t block = Start / kBlock;
+  if (FReplacements.size() > 1) {
+    FCuts.back().Before = FBlockLast[block];
+    FBlockLast[block] = FCuts.size();
+  }
+  for (size_t i = block + 1; i <= FBlockShift.size(); i += i & (~i + 1))
+    FBlockShift[i - 1] += Shift;
+  FTotalShift += Shift;
+}
+
+std::u16string TSweepRun::Text() const {
+  std::u16string out;
+  out.reserve(Length());
+  if (FReplacements.size() <= 1) { // one replacement for all: read off the bitmaps
+    AppendRewritten(out, FText, FTaken, FFirst,
+                    FReplacements.empty() ? std::u16string_view() : FReplacements[0]);
     return out;
   }
-  bool CanSweep(std::u16string_view Replacement) const {
-    return !Replacement.empty() && !Chars.HasAnyOf(Replacement);
+  std::vector<TCut> cuts = FCuts;
+  std::sort(cuts.begin(), cuts.end(),
+            [](const TCut& a, const TCut& b) { return a.Start < b.Start; });
+  uint64_t at = 0;
+  for (const TCut& c : cuts) {
+    out.append(FText, at, c.Start - at);
+    out.append(FReplacements[c.Replacement]);
+    at = c.Start + c.Length;
   }
-  size_t SweepStep(uint32_t P, std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
-    const uint64_t m = Pattern(P).size();
-    const int64_t shift = static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(m);
-    size_t count = 0;
-    // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
-    const std::span<const size_t> starts = TakeOriginal(P);
-    for (size_t k = 0; k < starts.size(); ++k) {
-      const uint64_t s = starts[k];
-      // The occurrences of a line that many items share lie all over the text: the bits of one
-      // a few ahead are asked for while this one is done.
-      if (k + 8 < starts.size()) {
-        __builtin_prefetch(Taken.data() + (starts[k + 8] >> 6), 1);
-        __builtin_prefetch(First.data() + (starts[k + 8] >> 6), 1);
-      }
-      if (AnyBitSet(Taken, s, s + m)) continue;
-      if (count++ == 0 && (SweepReplacements.empty() || SweepReplacements.back() != Replacement)) {
-        SweepReplacements.emplace_back(Replacement);
-        if (SweepReplacements.size() == 2) ChainCuts();
-      }
-      if (Edits) Edits->push_back({SweepPosition(s), m, std::u16string(Replacement)});
-      SetBits(Taken, s, s + m);
-      First[s >> 6] |= uint64_t(1) << (s & 63);
-      CutsEnd = std::max(CutsEnd, s + m);
-      Cuts.push_back({s, m, 0, static_cast<uint32_t>(SweepReplacements.size() - 1)});
-      AddShift(s, shift);
-    }
-    return count;
-  }
-  // Asks for the bits that a later sweeping step of pattern P will read first: equal items, and
-  // lines that many items share, have occurrences all over the text.
-  void PrefetchSweep(uint32_t P) const {
-    if (P == kNone || OriginalUsed[P]) return;
-    const std::span<const size_t> starts = Original.Of(P);
-    for (size_t k = 0; k < starts.size() && k < 4; ++k) {
-      __builtin_prefetch(Taken.data() + (starts[k] >> 6));
-      __builtin_prefetch(First.data() + (starts[k] >> 6));
-    }
-  }
-  // Builds the piece table over the present text; occurrences are found anew in it.
-  void StopSweeping() {
-    Store = SweepText();
-    Sweeping = false;
-    std::vector<uint64_t>().swap(Taken);
-    std::vector<uint64_t>().swap(First);
-    std::vector<TCut>().swap(Cuts);
-    std::vector<std::u16string>().swap(SweepReplacements);
-    std::vector<int64_t>().swap(BlockShift);
-    std::vector<uint64_t>().swap(BlockLast);
-    Root = Store.empty() ? -1 : NewNode(0, Store.size());
-    const size_t count = Distinct.Size();
-    std::vector<bool> wanted(count);
-    for (uint32_t p = 0; p < count; ++p)
-      wanted[p] = Remaining[p] > 0;
-    Original = FindOccurrences<char16_t>(Store, Distinct, wanted, {StartMarker, EndMarker});
-    OriginalUsed.assign(count, false);
-    Formed.resize(count);
-    if (count > 0) Automaton = std::make_unique<TPatternSet>(Distinct.Texts());
-  }
+  out.append(FText, at);
+  return out;
+}
 
-  uint64_t Sum(int32_t t) const { return t < 0 ? 0 : N[t].Sum; }
-  void Update(int32_t t) {
-    TNode& n = N[t];
-    n.Sum = n.Len + Sum(n.L) + Sum(n.R);
-    if (n.L >= 0) N[n.L].P = t;
-    if (n.R >= 0) N[n.R].P = t;
-  }
-  int32_t NewNode(uint64_t Id, uint64_t Len) {
-    Seed ^= Seed << 13;
-    Seed ^= Seed >> 17;
-    Seed ^= Seed << 5;
-    int32_t t;
-    if (!FreeNodes.empty()) {
-      t = FreeNodes.back();
-      FreeNodes.pop_back();
-    } else {
-      t = static_cast<int32_t>(N.size());
-      N.emplace_back();
+size_t TSweepRun::Step(uint32_t Pattern, std::u16string_view Replacement,
+                       std::vector<TTextEdit>* Edits) {
+  const uint64_t length = FEntries.Pattern(Pattern).size();
+  const int64_t shift = static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(length);
+  size_t count = 0;
+  // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
+  const std::span<const size_t> starts = FStart.Take(Pattern);
+  for (size_t k = 0; k < starts.size(); ++k) {
+    const uint64_t start = starts[k];
+    // The occurrences of a line that many items share lie all over the text: the bits of one
+    // a few ahead are asked for while this one is done.
+    if (k + 8 < starts.size()) {
+      __builtin_prefetch(FTaken.data() + (starts[k + 8] >> 6), 1);
+      __builtin_prefetch(FFirst.data() + (starts[k + 8] >> 6), 1);
     }
-    N[t] = TNode{Id, Len, Len, Seed, -1, -1, -1};
-    ById[Id] = t;
-    return t;
-  }
-  int32_t Merge(int32_t a, int32_t b) {
-    if (a < 0) return b;
-    if (b < 0) return a;
-    if (N[a].Prio > N[b].Prio) {
-      const int32_t r = Merge(N[a].R, b);
-      N[a].R = r;
-      Update(a);
-      return a;
+    if (AnyBitSet(FTaken, start, start + length)) continue;
+    if (count++ == 0 && (FReplacements.empty() || FReplacements.back() != Replacement)) {
+      FReplacements.emplace_back(Replacement);
+      if (FReplacements.size() == 2) ChainCuts();
     }
-    const int32_t l = Merge(a, N[b].L);
-    N[b].L = l;
-    Update(b);
-    return b;
+    if (Edits) Edits->push_back({PresentPosition(start), length, std::u16string(Replacement)});
+    SetBits(FTaken, start, start + length);
+    FFirst[start >> 6] |= uint64_t(1) << (start & 63);
+    FCutsEnd = std::max(FCutsEnd, start + length);
+    FCuts.push_back({start, length, 0, static_cast<uint32_t>(FReplacements.size() - 1)});
+    AddShift(start, shift);
   }
-  // Splits t into the first K characters and the rest, cutting a piece when K falls inside it.
-  void Split(int32_t t, uint64_t K, int32_t& A, int32_t& B) {
-    if (t < 0) {
-      A = B = -1;
-      return;
-    }
-    const uint64_t ls = Sum(N[t].L);
-    if (K <= ls) {
-      int32_t l, r;
-      Split(N[t].L, K, l, r);
-      N[t].L = r;
-      Update(t);
-      A = l;
-      B = t;
-    } else if (K >= ls + N[t].Len) {
-      int32_t l, r;
-      Split(N[t].R, K - ls - N[t].Len, l, r);
-      N[t].R = l;
-      Update(t);
-      A = t;
-      B = r;
-    } else {
-      const uint64_t off = K - ls;
-      const int32_t w = NewNode(N[t].Id + off, N[t].Len - off);
-      N[t].Len = off;
-      const int32_t r = N[t].R;
-      N[t].R = -1;
-      Update(t);
-      A = t;
-      B = Merge(w, r);
-    }
-    if (A >= 0) N[A].P = -1;
-    if (B >= 0) N[B].P = -1;
-  }
-  void Forget(int32_t t) { // removes a detached subtree's pieces from the id map
-    if (t < 0) return;
-    ById.erase(N[t].Id);
-    Forget(N[t].L);
-    Forget(N[t].R);
-  }
-  void Remember(int32_t t) {
-    if (t < 0) return;
-    ById[N[t].Id] = t;
-    Remember(N[t].L);
-    Remember(N[t].R);
-  }
-  void Release(int32_t t) {
-    if (t < 0) return;
-    Release(N[t].L);
-    Release(N[t].R);
-    FreeNodes.push_back(t);
-  }
-  // Replaces Removed characters at Pos by the store's characters Id .. Id + Len - 1 and
-  // returns the detached pieces that held the removed characters.
-  int32_t Replace(uint64_t Pos, uint64_t Removed, uint64_t Id, uint64_t Len) {
-    int32_t a, bc, mid, c;
-    Split(Root, Pos, a, bc);
-    Split(bc, Removed, mid, c);
-    Forget(mid);
-    const int32_t w = Len ? NewNode(Id, Len) : -1;
-    Root = Merge(Merge(a, w), c);
-    if (Root >= 0) N[Root].P = -1;
-    return mid;
-  }
-  void Undo(uint64_t Pos, uint64_t InsertedLen, int32_t Mid) {
-    int32_t a, bc, w, c;
-    Split(Root, Pos, a, bc);
-    Split(bc, InsertedLen, w, c);
-    Forget(w);
-    Release(w);
-    Remember(Mid);
-    Root = Merge(Merge(a, Mid), c);
-    if (Root >= 0) N[Root].P = -1;
-  }
-  uint64_t NodePosition(int32_t t) const {
-    uint64_t pos = Sum(N[t].L);
-    for (int32_t p = N[t].P; p >= 0; t = p, p = N[p].P)
-      if (N[p].R == t) pos += Sum(N[p].L) + N[p].Len;
-    return pos;
-  }
-  // The piece holding Id, or -1 when that character has been removed.
-  int32_t PieceOf(uint64_t Id) const {
-    auto it = ById.upper_bound(Id);
-    if (it == ById.begin()) return -1;
-    --it;
-    const int32_t t = it->second;
-    return Id < N[t].Id + N[t].Len ? t : -1;
-  }
-  uint64_t IdAt(uint64_t Pos) const {
-    int32_t t = Root;
-    for (;;) {
-      const uint64_t ls = Sum(N[t].L);
-      if (Pos < ls) {
-        t = N[t].L;
-      } else if (Pos < ls + N[t].Len) {
-        return N[t].Id + (Pos - ls);
-      } else {
-        Pos -= ls + N[t].Len;
-        t = N[t].R;
-      }
-    }
-  }
-  void Collect(int32_t t, uint64_t From, uint64_t To, uint64_t Base, std::u16string& Out) const {
-    if (t < 0 || From >= To) return;
-    const uint64_t start = Base + Sum(N[t].L), end = start + N[t].Len;
-    if (From < start) Collect(N[t].L, From, To, Base, Out);
-    const uint64_t a = std::max(From, start), b = std::min(To, end);
-    if (a < b) Out.append(Store, N[t].Id + (a - start), b - a);
-    if (To > end) Collect(N[t].R, From, To, end, Out);
-  }
+  return count;
+}
+
+// The run once a replacement can form occurrences: a piece table over the text of that moment,
+// whose occurrences are found anew.
+class TPieceTableRun final : public TRunStrategy {
+public:
+  TPieceTableRun(std::u16string Text, const TRunEntries& Entries);
+  size_t Step(uint32_t Pattern, std::u16string_view Replacement,
+              std::vector<TTextEdit>* Edits) override;
+  size_t Length() const override { return SubtreeLength(FRoot); }
+  std::u16string Text() const override { return Extract(0, Length()); }
+
+private:
+  // A piece: Length consecutive characters of the store from FirstId on, a treap node.
+  struct TPiece {
+    uint64_t FirstId = 0, Length = 0, SubtreeLength = 0;
+    uint32_t Priority = 0;
+    int32_t Left = -1, Right = -1, Parent = -1;
+  };
+
+  uint64_t SubtreeLength(int32_t Node) const { return Node < 0 ? 0 : FPieces[Node].SubtreeLength; }
+  void Recount(int32_t Node);
+  int32_t NewPiece(uint64_t FirstId, uint64_t Length);
+  int32_t Merge(int32_t Head, int32_t Tail);
+  void Split(int32_t Node, uint64_t Count, int32_t& Head, int32_t& Tail);
+  void Forget(int32_t Node);
+  void Remember(int32_t Node);
+  void Release(int32_t Node);
+  int32_t Replace(uint64_t Pos, uint64_t Removed, uint64_t FirstId, uint64_t Length);
+  void Undo(uint64_t Pos, uint64_t InsertedLength, int32_t Removed);
+  uint64_t PiecePosition(int32_t Node) const;
+  int32_t PieceOf(uint64_t Id) const;
+  uint64_t IdAt(uint64_t Pos) const;
+  void Collect(int32_t Node, uint64_t From, uint64_t To, uint64_t Base, std::u16string& Out) const;
   std::u16string Extract(uint64_t From, uint64_t To) const {
     std::u16string out;
     out.reserve(To - From);
-    Collect(Root, From, To, 0, out);
+    Collect(FRoot, From, To, 0, out);
     return out;
   }
   const std::u16string& ExtractWindow(uint64_t From, uint64_t To) {
-    Window.clear();
-    Collect(Root, From, To, 0, Window);
-    return Window;
+    FWindow.clear();
+    Collect(FRoot, From, To, 0, FWindow);
+    return FWindow;
   }
-  // Position of the occurrence of Pattern that begins with character Id, or npos when it is
-  // no longer there.
-  uint64_t OccurrenceAt(uint64_t Id, std::u16string_view Pattern) const {
-    const int32_t t = PieceOf(Id);
-    if (t < 0) return UINT64_MAX;
-    const uint64_t pos = NodePosition(t) + (Id - N[t].Id);
-    if (Id + Pattern.size() <= N[t].Id + N[t].Len) return pos;
-    if (pos + Pattern.size() > Sum(Root)) return UINT64_MAX;
-    return Extract(pos, pos + Pattern.size()) == Pattern ? pos : UINT64_MAX;
-  }
+  uint64_t OccurrenceAt(uint64_t Id, std::u16string_view Pattern) const;
+  void NoteFormed(uint64_t Pos, uint64_t InsertedLength, uint32_t Current, bool KeepCurrent);
 
-  // Scans the window around a replacement of InsertedLen characters at Pos for occurrences of
-  // entries still to come that overlap it, and keeps them.
-  void NoteFormed(uint64_t Pos, uint64_t InsertedLen, uint32_t Current, bool KeepCurrent) {
-    const uint64_t reach = Automaton->MaxLength() - 1;
-    const uint64_t from = Pos > reach ? Pos - reach : 0;
-    const uint64_t to = std::min(Sum(Root), Pos + InsertedLen + reach);
-    if (from >= to) return;
-    const std::u16string& window = ExtractWindow(from, to);
-    // An occurrence overlaps the inserted text when it ends after Pos and begins before its
-    // end; when nothing was inserted it must hold characters on both sides of Pos.
-    const uint64_t startLimit = InsertedLen ? Pos + InsertedLen : Pos;
-    Automaton->Scan(window, [&](uint32_t p, size_t end) {
-      const uint64_t endPos = from + end;
-      if (endPos <= Pos) return false;
-      const uint64_t start = endPos - Pattern(p).size();
-      if (start >= startLimit) return false; // shorter patterns begin later still
-      if (Remaining[p] > 0 && (p != Current || KeepCurrent)) Formed[p].push_back(IdAt(start));
-      return true;
-    });
-  }
-
-  size_t Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits);
+  const TRunEntries& FEntries;
+  std::u16string FStore; // the text of the start, then every replacement written
+  std::vector<TPiece> FPieces;
+  std::vector<int32_t> FFreePieces;
+  int32_t FRoot = -1;
+  std::map<uint64_t, int32_t> FPieceByFirstId;
+  uint32_t FSeed = 0x9E3779B9u;
+  TStartOccurrences FStart;
+  std::vector<std::vector<uint64_t>> FFormed; // occurrences formed by replacements, per pattern
+  std::unique_ptr<TPatternSet> FAutomaton;    // every pattern
+  std::u16string FWindow;                     // scratch text of the windows around replacements
 };
 
-size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
-  if (Failed) throw std::logic_error("the rewrite run stopped after an error");
-  if (DoneCount == Entries.size()) throw std::logic_error("every entry has been applied");
-  const uint32_t p = EntryPattern[DoneCount];
-  if (p == kNone) {
-    ++DoneCount;
-    return 0;
+TPieceTableRun::TPieceTableRun(std::u16string Text, const TRunEntries& Entries)
+    : FEntries(Entries), FStore(std::move(Text)) {
+  FRoot = FStore.empty() ? -1 : NewPiece(0, FStore.size());
+  const size_t count = Entries.Distinct.Size();
+  std::vector<bool> wanted(count);
+  for (uint32_t p = 0; p < count; ++p)
+    wanted[p] = Entries.Remaining[p] > 0;
+  FStart.Found = FindOccurrences<char16_t>(FStore, Entries.Distinct, wanted,
+                                           {Entries.StartMarker, Entries.EndMarker});
+  FStart.Taken.assign(count, false);
+  FFormed.resize(count);
+  if (count > 0) FAutomaton = std::make_unique<TPatternSet>(Entries.Distinct.Texts());
+}
+
+void TPieceTableRun::Recount(int32_t Node) {
+  TPiece& n = FPieces[Node];
+  n.SubtreeLength = n.Length + SubtreeLength(n.Left) + SubtreeLength(n.Right);
+  if (n.Left >= 0) FPieces[n.Left].Parent = Node;
+  if (n.Right >= 0) FPieces[n.Right].Parent = Node;
+}
+
+int32_t TPieceTableRun::NewPiece(uint64_t FirstId, uint64_t Length) {
+  FSeed ^= FSeed << 13;
+  FSeed ^= FSeed >> 17;
+  FSeed ^= FSeed << 5;
+  int32_t node;
+  if (!FFreePieces.empty()) {
+    node = FFreePieces.back();
+    FFreePieces.pop_back();
+  } else {
+    node = static_cast<int32_t>(FPieces.size());
+    FPieces.emplace_back();
   }
-  if (Sweeping && CanSweep(Replacement)) {
-    --Remaining[p];
-    ++DoneCount;
-    if (DoneCount + 8 < EntryPattern.size()) PrefetchSweep(EntryPattern[DoneCount + 8]);
-    return SweepStep(p, Replacement, Edits);
+  FPieces[node] = TPiece{FirstId, Length, Length, FSeed, -1, -1, -1};
+  FPieceByFirstId[FirstId] = node;
+  return node;
+}
+
+int32_t TPieceTableRun::Merge(int32_t Head, int32_t Tail) {
+  if (Head < 0) return Tail;
+  if (Tail < 0) return Head;
+  if (FPieces[Head].Priority > FPieces[Tail].Priority) {
+    const int32_t right = Merge(FPieces[Head].Right, Tail);
+    FPieces[Head].Right = right;
+    Recount(Head);
+    return Head;
   }
-  if (Sweeping) StopSweeping();
-  const std::u16string_view item = Pattern(p);
-  const uint64_t m = item.size();
-  const std::vector<size_t> pi = PrefixFunction(item);
+  const int32_t left = Merge(Head, FPieces[Tail].Left);
+  FPieces[Tail].Left = left;
+  Recount(Tail);
+  return Tail;
+}
+
+// Splits Node into the first Count characters and the rest, cutting a piece when Count falls
+// inside it.
+void TPieceTableRun::Split(int32_t Node, uint64_t Count, int32_t& Head, int32_t& Tail) {
+  if (Node < 0) {
+    Head = Tail = -1;
+    return;
+  }
+  TPiece& n = FPieces[Node];
+  const uint64_t leftLength = SubtreeLength(n.Left);
+  if (Count <= leftLength) {
+    int32_t head, tail;
+    Split(n.Left, Count, head, tail);
+    FPieces[Node].Left = tail;
+    Recount(Node);
+    Head = head;
+    Tail = Node;
+  } else if (Count >= leftLength + n.Length) {
+    int32_t head, tail;
+    Split(n.Right, Count - leftLength - n.Length, head, tail);
+    FPieces[Node].Right = head;
+    Recount(Node);
+    Head = Node;
+    Tail = tail;
+  } else {
+    const uint64_t offset = Count - leftLength;
+    const int32_t rest = NewPiece(n.FirstId + offset, n.Length - offset);
+    TPiece& cut = FPieces[Node]; // NewPiece may have moved the pieces
+    cut.Length = offset;
+    const int32_t right = cut.Right;
+    cut.Right = -1;
+    Recount(Node);
+    Head = Node;
+    Tail = Merge(rest, right);
+  }
+  if (Head >= 0) FPieces[Head].Parent = -1;
+  if (Tail >= 0) FPieces[Tail].Parent = -1;
+}
+
+// Removes a detached subtree's pieces from the map by first id.
+void TPieceTableRun::Forget(int32_t Node) {
+  if (Node < 0) return;
+  FPieceByFirstId.erase(FPieces[Node].FirstId);
+  Forget(FPieces[Node].Left);
+  Forget(FPieces[Node].Right);
+}
+
+void TPieceTableRun::Remember(int32_t Node) {
+  if (Node < 0) return;
+  FPieceByFirstId[FPieces[Node].FirstId] = Node;
+  Remember(FPieces[Node].Left);
+  Remember(FPieces[Node].Right);
+}
+
+void TPieceTableRun::Release(int32_t Node) {
+  if (Node < 0) return;
+  Release(FPieces[Node].Left);
+  Release(FPieces[Node].Right);
+  FFreePieces.push_back(Node);
+}
+
+// Replaces Removed characters at Pos by the store's characters FirstId .. FirstId + Length - 1
+// and returns the detached pieces that held the removed characters.
+int32_t TPieceTableRun::Replace(uint64_t Pos, uint64_t Removed, uint64_t FirstId, uint64_t Length) {
+  int32_t before, rest, removed, after;
+  Split(FRoot, Pos, before, rest);
+  Split(rest, Removed, removed, after);
+  Forget(removed);
+  const int32_t inserted = Length ? NewPiece(FirstId, Length) : -1;
+  FRoot = Merge(Merge(before, inserted), after);
+  if (FRoot >= 0) FPieces[FRoot].Parent = -1;
+  return removed;
+}
+
+void TPieceTableRun::Undo(uint64_t Pos, uint64_t InsertedLength, int32_t Removed) {
+  int32_t before, rest, inserted, after;
+  Split(FRoot, Pos, before, rest);
+  Split(rest, InsertedLength, inserted, after);
+  Forget(inserted);
+  Release(inserted);
+  Remember(Removed);
+  FRoot = Merge(Merge(before, Removed), after);
+  if (FRoot >= 0) FPieces[FRoot].Parent = -1;
+}
+
+uint64_t TPieceTableRun::PiecePosition(int32_t Node) const {
+  uint64_t pos = SubtreeLength(FPieces[Node].Left);
+  for (int32_t p = FPieces[Node].Parent; p >= 0; Node = p, p = FPieces[p].Parent)
+    if (FPieces[p].Right == Node) pos += SubtreeLength(FPieces[p].Left) + FPieces[p].Length;
+  return pos;
+}
+
+// The piece holding Id, or -1 when that character has been removed.
+int32_t TPieceTableRun::PieceOf(uint64_t Id) const {
+  auto it = FPieceByFirstId.upper_bound(Id);
+  if (it == FPieceByFirstId.begin()) return -1;
+  --it;
+  const int32_t node = it->second;
+  return Id < FPieces[node].FirstId + FPieces[node].Length ? node : -1;
+}
+
+uint64_t TPieceTableRun::IdAt(uint64_t Pos) const {
+  int32_t node = FRoot;
+  for (;;) {
+    const TPiece& n = FPieces[node];
+    const uint64_t leftLength = SubtreeLength(n.Left);
+    if (Pos < leftLength) {
+      node = n.Left;
+    } else if (Pos < leftLength + n.Length) {
+      return n.FirstId + (Pos - leftLength);
+    } else {
+      Pos -= leftLength + n.Length;
+      node = n.Right;
+    }
+  }
+}
+
+void TPieceTableRun::Collect(int32_t Node, uint64_t From, uint64_t To, uint64_t Base,
+                             std::u16string& Out) const {
+  if (Node < 0 || From >= To) return;
+  const TPiece& n = FPieces[Node];
+  const uint64_t start = Base + SubtreeLength(n.Left), end = start + n.Length;
+  if (From < start) Collect(n.Left, From, To, Base, Out);
+  const uint64_t a = std::max(From, start), b = std::min(To, end);
+  if (a < b) Out.append(FStore, n.FirstId + (a - start), b - a);
+  if (To > end) Collect(n.Right, From, To, end, Out);
+}
+
+// Position of the occurrence of Pattern that begins with character Id, or UINT64_MAX when it is
+// no longer there.
+uint64_t TPieceTableRun::OccurrenceAt(uint64_t Id, std::u16string_view Pattern) const {
+  const int32_t node = PieceOf(Id);
+  if (node < 0) return UINT64_MAX;
+  const TPiece& n = FPieces[node];
+  const uint64_t pos = PiecePosition(node) + (Id - n.FirstId);
+  if (Id + Pattern.size() <= n.FirstId + n.Length) return pos;
+  if (pos + Pattern.size() > SubtreeLength(FRoot)) return UINT64_MAX;
+  return Extract(pos, pos + Pattern.size()) == Pattern ? pos : UINT64_MAX;
+}
+
+// Scans the window around a replacement of InsertedLength characters at Pos for occurrences of
+// entries still to come that overlap it, and keeps them.
+void TPieceTableRun::NoteFormed(uint64_t Pos, uint64_t InsertedLength, uint32_t Current,
+                                bool KeepCurrent) {
+  const uint64_t reach = FAutomaton->MaxLength() - 1;
+  const uint64_t from = Pos > reach ? Pos - reach : 0;
+  const uint64_t to = std::min(SubtreeLength(FRoot), Pos + InsertedLength + reach);
+  if (from >= to) return;
+  const std::u16string& window = ExtractWindow(from, to);
+  // An occurrence overlaps the inserted text when it ends after Pos and begins before its
+  // end; when nothing was inserted it must hold characters on both sides of Pos.
+  const uint64_t startLimit = InsertedLength ? Pos + InsertedLength : Pos;
+  const std::vector<std::u16string_view>& patterns = FEntries.Distinct.Texts();
+  const std::vector<uint32_t>& remaining = FEntries.Remaining;
+  FAutomaton->Scan(window, [&](uint32_t p, size_t end) {
+    const uint64_t endPos = from + end;
+    if (endPos <= Pos) return false;
+    const uint64_t start = endPos - patterns[p].size();
+    if (start >= startLimit) return false; // shorter patterns begin later still
+    if (remaining[p] > 0 && (p != Current || KeepCurrent)) FFormed[p].push_back(IdAt(start));
+    return true;
+  });
+}
+
+size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
+                            std::vector<TTextEdit>* Edits) {
+  const std::u16string_view item = FEntries.Pattern(Pattern);
+  const uint64_t itemLength = item.size();
+  const std::vector<size_t> prefix = PrefixFunction(item);
   // Start positions of every occurrence of the item in S.
   auto findAll = [&](std::u16string_view S, auto&& Found) {
     for (size_t i = 0, k = 0; i < S.size(); ++i) {
       while (k > 0 && S[i] != item[k])
-        k = pi[k - 1];
+        k = prefix[k - 1];
       if (S[i] == item[k]) ++k;
-      if (k == m) {
-        Found(i + 1 - m);
-        k = pi[k - 1];
+      if (k == itemLength) {
+        Found(i + 1 - itemLength);
+        k = prefix[k - 1];
       }
     }
   };
@@ -565,16 +650,15 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
   // any two characters, so it always needs one.
   bool mayFormAny = Replacement.empty(), mayFormOwn = Replacement.empty();
   for (const char16_t c : Replacement) {
-    mayFormAny = mayFormAny || Chars.Has(c);
+    mayFormAny = mayFormAny || FEntries.Chars.Has(c);
     mayFormOwn = mayFormOwn || item.find(c) != std::u16string_view::npos;
   }
   const bool singlePass = containsItem;
 
-  --Remaining[p];
-  const bool originalUsed = OriginalUsed[p];
-  const std::span<const size_t> original = TakeOriginal(p);
-  std::vector<uint64_t> formed = std::move(Formed[p]);
-  Formed[p].clear();
+  const bool originalTaken = FStart.Taken[Pattern];
+  const std::span<const size_t> original = FStart.Take(Pattern);
+  std::vector<uint64_t> formed = std::move(FFormed[Pattern]);
+  FFormed[Pattern].clear();
   // Formed occurrences were noted in no particular order; the text order of characters never
   // changes, so sorting them once by their present position orders them for good.
   {
@@ -591,13 +675,13 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
   }
 
   struct TUndo {
-    uint64_t Pos, InsertedLen;
-    int32_t Mid;
+    uint64_t Pos, InsertedLength;
+    int32_t Removed;
   };
   std::vector<TUndo> undo;
   const size_t editsBefore = Edits ? Edits->size() : 0;
-  const uint64_t limit = Sum(Root);
-  size_t io = 0, iF = 0;
+  const uint64_t limit = SubtreeLength(FRoot);
+  size_t nextOriginal = 0, nextFormed = 0;
   auto firstFrom = [&](const auto& List, size_t& I, uint64_t From) {
     for (; I < List.size(); ++I) {
       const uint64_t pos = OccurrenceAt(List[I], item);
@@ -621,74 +705,116 @@ size_t TRewriteRun::TImpl::Step(std::u16string_view Replacement, std::vector<TTe
   };
   // The leftmost occurrence that begins at From or later.
   auto next = [&](uint64_t From) {
-    return std::min({firstFrom(original, io, From), firstFrom(formed, iF, From), firstOwn(From)});
+    return std::min({firstFrom(original, nextOriginal, From), firstFrom(formed, nextFormed, From),
+                     firstOwn(From)});
   };
 
   size_t count = 0;
   uint64_t from = 0;
   try {
     for (;;) {
-      const uint64_t a = next(from);
-      if (a == UINT64_MAX) break;
+      const uint64_t at = next(from);
+      if (at == UINT64_MAX) break;
       if (++count > limit) throw ERewriteLimit();
-      const uint64_t id = Store.size();
-      Store.append(Replacement);
-      const int32_t mid = Replace(a, m, id, Replacement.size());
-      undo.push_back({a, Replacement.size(), mid});
-      if (Edits) Edits->push_back({a, m, std::u16string(Replacement)});
-      shift += static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(m);
-      if (mayFormAny) NoteFormed(a, Replacement.size(), p, singlePass);
+      const uint64_t id = FStore.size();
+      FStore.append(Replacement);
+      const int32_t removed = Replace(at, itemLength, id, Replacement.size());
+      undo.push_back({at, Replacement.size(), removed});
+      if (Edits) Edits->push_back({at, itemLength, std::u16string(Replacement)});
+      shift += static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(itemLength);
+      if (mayFormAny) NoteFormed(at, Replacement.size(), Pattern, singlePass);
       if (singlePass || !mayFormOwn) {
-        from = a + Replacement.size();
+        from = at + Replacement.size();
         continue;
       }
-      // Nothing to the left changed, so the next occurrence begins at a - (m - 1) at the
-      // earliest; those overlapping the replacement are found in the window around it.
-      from = a > m - 1 ? a - (m - 1) : 0;
-      const uint64_t to = std::min(Sum(Root), a + Replacement.size() + m - 1);
+      // Nothing to the left changed, so the next occurrence begins at at - (itemLength - 1) at
+      // the earliest; those overlapping the replacement are found in the window around it.
+      from = at > itemLength - 1 ? at - (itemLength - 1) : 0;
+      const uint64_t to = std::min(SubtreeLength(FRoot), at + Replacement.size() + itemLength - 1);
       if (from < to) {
-        findAll(ExtractWindow(from, to), [&](size_t at) {
-          own.push({static_cast<int64_t>(from + at) - shift, IdAt(from + at)});
+        findAll(ExtractWindow(from, to), [&](size_t start) {
+          own.push({static_cast<int64_t>(from + start) - shift, IdAt(from + start)});
         });
       }
     }
   } catch (...) {
     for (auto it = undo.rbegin(); it != undo.rend(); ++it)
-      Undo(it->Pos, it->InsertedLen, it->Mid);
+      Undo(it->Pos, it->InsertedLength, it->Removed);
     if (Edits) Edits->resize(editsBefore);
-    ++Remaining[p];
-    OriginalUsed[p] = originalUsed;
-    Formed[p].insert(Formed[p].end(), formed.begin(), formed.end());
-    Failed = true;
+    FStart.Taken[Pattern] = originalTaken;
+    FFormed[Pattern].insert(FFormed[Pattern].end(), formed.begin(), formed.end());
     throw;
   }
   for (const TUndo& u : undo)
-    Release(u.Mid);
-  ++DoneCount;
+    Release(u.Removed);
   return count;
 }
+
+} // namespace
+
+// The run: it sweeps while it can and moves to the piece table for good at the first
+// replacement that can form occurrences.
+struct TRewriteRun::TImpl {
+  TRunEntries Entries;
+  std::unique_ptr<TSweepRun> Sweep;       // while sweeping
+  std::unique_ptr<TPieceTableRun> Pieces; // after
+  TRunStrategy* Active = nullptr;
+  size_t DoneCount = 0;
+  bool Failed = false;
+
+  size_t Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
+    if (Failed) throw std::logic_error("the rewrite run stopped after an error");
+    if (DoneCount == Entries.Texts.size()) throw std::logic_error("every entry has been applied");
+    const uint32_t p = Entries.EntryPattern[DoneCount];
+    if (p == kNone) {
+      ++DoneCount;
+      return 0;
+    }
+    if (Sweep) {
+      if (Sweep->CanTake(Replacement)) {
+        --Entries.Remaining[p];
+        ++DoneCount;
+        if (DoneCount + 8 < Entries.EntryPattern.size())
+          Sweep->PrefetchFor(Entries.EntryPattern[DoneCount + 8]);
+        return Sweep->Step(p, Replacement, Edits);
+      }
+      // The piece table starts from the present text; its occurrences are found anew.
+      std::u16string text = Sweep->Text();
+      Sweep.reset();
+      Pieces = std::make_unique<TPieceTableRun>(std::move(text), Entries);
+      Active = Pieces.get();
+    }
+    --Entries.Remaining[p];
+    size_t count;
+    try {
+      count = Pieces->Step(p, Replacement, Edits);
+    } catch (...) {
+      ++Entries.Remaining[p];
+      Failed = true;
+      throw;
+    }
+    ++DoneCount;
+    return count;
+  }
+};
 
 TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entries,
                          std::u16string_view StartMarker, std::u16string_view EndMarker)
     : FImpl(std::make_unique<TImpl>()) {
-  TImpl& d = *FImpl;
-  d.Store = std::move(Text);
-  d.Entries = std::move(Entries);
+  TRunEntries& d = FImpl->Entries;
+  d.Texts = std::move(Entries);
   d.StartMarker = StartMarker;
   d.EndMarker = EndMarker;
-  d.Taken.assign(d.Store.size() / 64 + 1, 0);
-  d.First.assign(d.Store.size() / 64 + 1, 0);
-  d.BlockShift.assign(d.Store.size() / TImpl::kBlock + 1, 0);
-  d.Distinct = TTextSet(d.Entries.size());
-  d.EntryPattern.reserve(d.Entries.size());
+  d.Distinct = TTextSet(d.Texts.size());
+  d.EntryPattern.reserve(d.Texts.size());
   // Hashed first, so that the set's slots can be asked for a little ahead of their use.
-  std::vector<uint64_t> hashes(d.Entries.size());
-  for (size_t i = 0; i < d.Entries.size(); ++i)
-    hashes[i] = HashText(d.Entries[i]);
+  std::vector<uint64_t> hashes(d.Texts.size());
+  for (size_t i = 0; i < d.Texts.size(); ++i)
+    hashes[i] = HashText(d.Texts[i]);
   constexpr size_t ahead = 16;
-  for (size_t i = 0; i < d.Entries.size(); ++i) {
-    if (i + ahead < hashes.size()) d.Distinct.Prefetch(hashes[i + ahead]);
-    const std::u16string& e = d.Entries[i];
+  for (size_t i = 0; i < d.Texts.size(); ++i) {
+    if (i + ahead < hashes.size()) PrefetchSlot(d.Distinct, hashes[i + ahead]);
+    const std::u16string& e = d.Texts[i];
     if (e.empty()) {
       d.EntryPattern.push_back(kNone);
       continue;
@@ -701,27 +827,23 @@ TRewriteRun::TRewriteRun(std::u16string Text, std::vector<std::u16string> Entrie
     ++d.Remaining[p];
     d.EntryPattern.push_back(p);
   }
-  d.Original = FindOccurrences<char16_t>(d.Store, d.Distinct, {}, {d.StartMarker, d.EndMarker});
-  d.OriginalUsed.assign(d.Distinct.Size(), false);
-  d.Cuts.reserve(d.Original.Starts.size()); // while sweeping, each cut is an original occurrence
+  FImpl->Sweep = std::make_unique<TSweepRun>(std::move(Text), d);
+  FImpl->Active = FImpl->Sweep.get();
 }
 
 TRewriteRun::~TRewriteRun() = default;
 
 size_t TRewriteRun::Count() const {
-  return FImpl->Entries.size();
+  return FImpl->Entries.Texts.size();
 }
 size_t TRewriteRun::Done() const {
   return FImpl->DoneCount;
 }
 size_t TRewriteRun::Length() const {
-  const TImpl& d = *FImpl;
-  if (d.Sweeping) return static_cast<size_t>(static_cast<int64_t>(d.Store.size()) + d.TotalShift);
-  return d.Sum(d.Root);
+  return FImpl->Active->Length();
 }
 std::u16string TRewriteRun::Text() const {
-  if (FImpl->Sweeping) return FImpl->SweepText();
-  return FImpl->Extract(0, Length());
+  return FImpl->Active->Text();
 }
 
 size_t TRewriteRun::Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
@@ -873,7 +995,7 @@ void PlanMarkedItems(std::basic_string_view<C> Text, std::basic_string_view<C> S
   std::vector<TLine> batch;
   auto flush = [&] {
     // Equal texts are compared: the earlier one is asked for ahead too.
-    Plan.Distinct.PrefetchCompared(batch, [](const TLine& Line) { return Line.Hash; });
+    PrefetchCompared(Plan.Distinct, batch, [](const TLine& Line) { return Line.Hash; });
     for (const TLine& line : batch) {
       const uint32_t p = Plan.Add(line.Text, line.Hash);
       if (line.WholeItemAt != npos) Hints.Found.emplace_back(p, line.WholeItemAt);
@@ -886,7 +1008,7 @@ void PlanMarkedItems(std::basic_string_view<C> Text, std::basic_string_view<C> S
   // item and be found there too.
   ForEachItemLine(Text, StartMarker, EndMarker, fused, [&](TView line, size_t wholeItemAt) {
     const uint64_t hash = HashText(line);
-    Plan.Distinct.Prefetch(hash);
+    PrefetchSlot(Plan.Distinct, hash);
     batch.push_back({line, hash, wholeItemAt});
     if (batch.size() >= 32) flush();
   });

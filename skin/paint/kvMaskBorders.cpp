@@ -66,7 +66,7 @@ public:
     if (FMasked)
       CopyMasked(Bounds(X, Y, W, H), Bounds(SX, SY, W, H), FDst, FMask.R, FCornerFlag, FCI, FSrc);
     else
-      CopyKeyed(FDst, FSrc, X, FCornerFlag, FCI, KeyPixel, Rect(SX, SY, SX + W - 1, SY + H - 1), Y);
+      CopyKeyed(FDst, FSrc, X, FCornerFlag, FCI, KeyPixel, Bounds(SX, SY, W, H), Y);
   }
 
   // A band along X from A to B at row Y, Height rows high, from a source piece SW wide.
@@ -231,11 +231,10 @@ void DrawMaskImage(const TsSkinModel& Sm, TBitmap32& Bmp, TPoint P, int State, c
   } else if (Mask.MaskType != 0) {
     CopyMaskedImage(DstR, SrcR, Bmp, Mask.R, Mask.MaskType, Mode, *Src);
   } else {
-    TRect Incl{SrcR.Left, SrcR.Top, SrcR.Right - 1, SrcR.Bottom - 1};
     if (Mode == 1)
-      CopyKeyed(Bmp, *Src, DstR.Left, true, CI, KeyPixel, Incl, DstR.Top);
+      CopyKeyed(Bmp, *Src, DstR.Left, true, CI, KeyPixel, SrcR, DstR.Top);
     else
-      BlendKeyed(Bmp, DstR.Left, DstR.Top, KeyPixel, 0.5, Incl, *Src);
+      BlendKeyed(Bmp, DstR.Left, DstR.Top, KeyPixel, 0.5, SrcR, *Src);
   }
 }
 

@@ -138,8 +138,7 @@ void PaintSectionFill(const TsSkinModel& Sm, const TFillValues& V, TBitmap32& T,
         PaintGradient(Tmp, Tmp.BoundsRect(), *V.Grad);
       else
         FillPixels32(Tmp, Tmp.BoundsRect(), V.Color, 255);
-      BlendRect(T, Tmp, std::clamp(V.ImgPct * 255 / 100, 0, 255), {R.Left, R.Top},
-                {0, 0, W, H - 1});
+      BlendRect(T, Tmp, std::clamp(V.ImgPct * 255 / 100, 0, 255), {R.Left, R.Top}, {0, 0, W, H});
     } else if (V.HasGradientText()) {
       PaintGradient(T, R, *V.Grad);
     } else {
@@ -159,7 +158,7 @@ void PaintSectionFill(const TsSkinModel& Sm, const TFillValues& V, TBitmap32& T,
     }
     FillPixels32(T, R, C, 255);
   } else if (Sum < 100) {
-    TintRect(T, {R.Left, R.Top, R.Right - 1, R.Bottom - 1}, Sum, V.Color);
+    TintRect(T, R, Sum, V.Color);
   }
 }
 
@@ -247,7 +246,7 @@ void PaintOverParent(const TsSkinModel& Sm, const TFillValues& V, TBitmap32& Bmp
       FillPixels32(Bmp, R, CI.FillColor, 255);
     }
     int Weight = int(RoundHalfEven(V.Transp * 2.55));
-    BlendRect(Bmp, Tmp, Weight, {R.Left, R.Top}, {0, 0, W, H - 1});
+    BlendRect(Bmp, Tmp, Weight, {R.Left, R.Top}, {0, 0, W, H});
   } else {
     FillPixels32(Bmp, R, BlendColors(CI.FillColor, V.Color, V.Transp / 100.0), 255);
   }
@@ -269,6 +268,68 @@ void PaintCornerImages(const TsSkinModel& Sm, const TsGeneralData& G, TBitmap32&
 void ShiftTone(TBitmap32& Bmp, const TsSectionLook& Look) {
   if (Look.HUEOffset != 0) ShiftBitmapHue(Bmp, Look.HUEOffset);
   if (Look.Saturation != 0) ShiftBitmapSaturation(Bmp, Look.Saturation);
+}
+
+// What one painting of a whole section takes, in the one order the section painters share.
+struct TSectionPaint {
+  const TsSkinModel* Sm = nullptr;
+  int SkinIndex = -1;
+  const std::string* SectionName = nullptr; // finds textures by name
+  int Texture = -1;
+  int HotTexture = -1;
+  TColor CustomColor = clFuchsia; // fuchsia: the section's own look
+  const TCacheInfo* CI = nullptr; // the background behind the item, before P is added
+  TBitmap32* Bmp = nullptr;
+  TPoint P;
+  TRect R;
+  int State = 0;
+  bool UpdateCorners = false;
+  // The border mask goes under the corner images instead of over them.
+  bool BorderFirst = false;
+  // The hue and saturation shift of the whole bitmap; none when null.
+  const TsSectionLook* Tone = nullptr;
+};
+
+bool CanPaintSection(const TsSkinModel* Sm, int SkinIndex, const TBitmap32* Bmp, const TRect& R) {
+  return Bmp && Sm && Sm->IsValidSkinIndex(SkinIndex) && RectInside(R, *Bmp);
+}
+
+// The painting of a control's skin state: its section, textures and custom colour.
+TSectionPaint LookPaint(const TsSkinModel* Sm, const TsSectionLook& Look, const TCacheInfo& CI,
+                        TBitmap32* Bmp, TPoint P, TRect R, int State, bool UpdateCorners) {
+  return {Sm,
+          Look.SkinIndex,
+          &Look.SkinSection,
+          Look.Texture,
+          Look.HotTexture,
+          Look.CustomColor ? ColorToRGB(Look.OwnerColor) : clFuchsia,
+          &CI,
+          Bmp,
+          P,
+          R,
+          State,
+          UpdateCorners};
+}
+
+// Background, corner images and border mask in the order A asks for, then A's colour tone.
+void PaintSectionItem(const TSectionPaint& A) {
+  if (!CanPaintSection(A.Sm, A.SkinIndex, A.Bmp, A.R)) return;
+  const TsSkinModel& Sm = *A.Sm;
+  TBitmap32& Bmp = *A.Bmp;
+  const TsGeneralData& G = Sm.gd[A.SkinIndex];
+  const int State = ClampedState(A.State, G);
+  PaintSectionBackground(A.SkinIndex, *A.SectionName, *A.CI, State, A.R, A.P, Bmp, A.Sm, A.Texture,
+                         A.HotTexture, A.CustomColor);
+  // A border mask flagged so is not drawn in the normal state.
+  const bool Border = Sm.IsValidImgIndex(G.BorderIndex) &&
+                      !(State == 0 && (Sm.ma[G.BorderIndex].DrawMode & dmSkipNormal));
+  if (!A.BorderFirst) PaintCornerImages(Sm, G, Bmp, A.R, State);
+  if (Border)
+    PaintMaskBorders(Sm, Bmp, A.R, A.UpdateCorners, State, Sm.ma[G.BorderIndex],
+                     Shifted(*A.CI, A.P));
+  if (A.BorderFirst) PaintCornerImages(Sm, G, Bmp, A.R, State);
+  // Without a drawn border a transparent section already shows the parent's shifted pixels.
+  if (A.Tone && (Border || G.Props[std::min(State, 1)].Transparency == 0)) ShiftTone(Bmp, *A.Tone);
 }
 
 } // namespace
@@ -295,55 +356,31 @@ void PaintSectionBackground(int SkinIndex, const std::string& SectionName, const
 
 void PaintSection(const TsSkinModel* Sm, const TsSectionLook& Look, const TCacheInfo& CI,
                   bool UpdateCorners, int State, TBitmap32* Bmp, TPoint P, TRect R) {
-  if (!Bmp || !Sm || !Sm->IsValidSkinIndex(Look.SkinIndex) || !RectInside(R, *Bmp)) return;
-  const TsGeneralData& G = Sm->gd[Look.SkinIndex];
-  State = ClampedState(State, G);
-  TColor Custom = Look.CustomColor ? ColorToRGB(Look.OwnerColor) : clFuchsia;
-  PaintSectionBackground(Look.SkinIndex, Look.SkinSection, CI, State, R, P, *Bmp, Sm, Look.Texture,
-                         Look.HotTexture, Custom);
-  PaintCornerImages(*Sm, G, *Bmp, R, State);
-  if (Sm->IsValidImgIndex(G.BorderIndex) &&
-      !(State == 0 && (Sm->ma[G.BorderIndex].DrawMode & dmSkipNormal))) {
-    PaintMaskBorders(*Sm, *Bmp, R, UpdateCorners, State, Sm->ma[G.BorderIndex], Shifted(CI, P));
-    ShiftTone(*Bmp, Look);
-  } else if (G.Props[std::min(State, 1)].Transparency == 0) {
-    // A transparent section already shows the parent's shifted pixels.
-    ShiftTone(*Bmp, Look);
-  }
+  TSectionPaint A = LookPaint(Sm, Look, CI, Bmp, P, R, State, UpdateCorners);
+  A.Tone = &Look;
+  PaintSectionItem(A);
 }
 
 void PaintSectionByIndex(int SkinIndex, const std::string& SectionName, const TCacheInfo& CI,
                          int Texture, int HotTexture, const TsSkinModel* Sm, TBitmap32* Bmp,
                          TPoint P, TRect R, int State, bool UpdateCorners) {
-  if (!Bmp || !Sm || !Sm->IsValidSkinIndex(SkinIndex) || !RectInside(R, *Bmp)) return;
-  const TsGeneralData& G = Sm->gd[SkinIndex];
-  State = ClampedState(State, G);
-  PaintSectionBackground(SkinIndex, SectionName, CI, State, R, P, *Bmp, Sm, Texture, HotTexture,
-                         clFuchsia);
-  PaintCornerImages(*Sm, G, *Bmp, R, State);
-  if (Sm->IsValidImgIndex(G.BorderIndex))
-    PaintMaskBorders(*Sm, *Bmp, R, UpdateCorners, State, Sm->ma[G.BorderIndex], Shifted(CI, P));
+  PaintSectionItem({Sm, SkinIndex, &SectionName, Texture, HotTexture, clFuchsia, &CI, Bmp, P, R,
+                    State, UpdateCorners});
 }
 
 bool PaintSectionOnParentInfo(const TsSkinModel* Sm, const TsSectionLook& Look,
                               const TBackgroundInfo& Answer, bool& Updating, bool UpdateCorners,
                               TBitmap32* Bmp, TPoint P, TRect R, int State) {
-  if (!Bmp || !Sm || !Sm->IsValidSkinIndex(Look.SkinIndex) || !RectInside(R, *Bmp)) return false;
-  const TsGeneralData& G = Sm->gd[Look.SkinIndex];
-  State = ClampedState(State, G);
+  if (!CanPaintSection(Sm, Look.SkinIndex, Bmp, R)) return false;
   if (Answer.Kind == bkNotReady) {
     // Waits for the parent's resume notice, which repaints the controls marked so.
     Updating = true;
     return false;
   }
-  TCacheInfo CI = BackgroundToCacheInfo(Answer);
-  TColor Custom = Look.CustomColor ? ColorToRGB(Look.OwnerColor) : clFuchsia;
-  PaintSectionBackground(Look.SkinIndex, Look.SkinSection, CI, State, R, P, *Bmp, Sm, Look.Texture,
-                         Look.HotTexture, Custom);
-  if (Sm->IsValidImgIndex(G.BorderIndex) &&
-      (State != 0 || !(Sm->ma[G.BorderIndex].DrawMode & dmSkipNormal)))
-    PaintMaskBorders(*Sm, *Bmp, R, UpdateCorners, State, Sm->ma[G.BorderIndex], Shifted(CI, P));
-  PaintCornerImages(*Sm, G, *Bmp, R, State);
+  const TCacheInfo CI = BackgroundToCacheInfo(Answer);
+  TSectionPaint A = LookPaint(Sm, Look, CI, Bmp, P, R, State, UpdateCorners);
+  A.BorderFirst = true;
+  PaintSectionItem(A);
   return true;
 }
 
@@ -460,7 +497,7 @@ void PaintSectionFlat(int SkinIndex, TRect R, bool Hot, const TsSkinModel* Sm, T
     PaintSectionFill(*Sm, V, Tmp, Tmp.BoundsRect(), CI);
     if (CI.Bmp != &Bmp)
       CopyPixels(Bmp, R.Left, R.Top, *CI.Bmp, Bounds(CI.X + P.X, CI.Y + P.Y, W, H));
-    BlendRect(Bmp, Tmp, V.Transp * 255 / 100, {R.Left, R.Top}, {0, 0, W, H - 1});
+    BlendRect(Bmp, Tmp, V.Transp * 255 / 100, {R.Left, R.Top}, {0, 0, W, H});
   } else {
     PaintSectionFill(*Sm, V, Bmp, R, CI);
   }

@@ -30,14 +30,16 @@ struct TsSectionLook {
 void PaintSection(const TsSkinModel* Sm, const TsSectionLook& Look, const TCacheInfo& CI,
                   bool UpdateCorners, int State, TBitmap32* Bmp, TPoint P, TRect R);
 
-// The same for a section given by index, without custom colour or colour tone.
+// The same for a section given by index, without custom colour or colour tone; SectionName
+// finds its textures by name.
 void PaintSectionByIndex(int SkinIndex, const std::string& SectionName, const TCacheInfo& CI,
                          int Texture, int HotTexture, const TsSkinModel* Sm, TBitmap32* Bmp,
                          TPoint P, TRect R, int State, bool UpdateCorners);
 
-// PaintSection over the parent's answer to the background query. When the parent is not ready
-// nothing is painted, Updating is set (the control waits for the parent's resume notice) and
-// the result is False; True after painting.
+// The face over the parent's answer to the background query: background, then the border mask
+// under the corner images, and no colour tone. When the parent is not ready nothing is
+// painted, Updating is set (the control waits for the parent's resume notice) and the result
+// is False; True after painting.
 bool PaintSectionOnParentInfo(const TsSkinModel* Sm, const TsSectionLook& Look,
                               const TBackgroundInfo& Answer, bool& Updating, bool UpdateCorners,
                               TBitmap32* Bmp, TPoint P, TRect R, int State);

@@ -18,9 +18,9 @@ TCopyBox BoxOf(const TRect& DstR, const TRect& SrcR) {
           std::min(DstR.Height(), SrcR.Height())};
 }
 
-// An inclusive source rectangle copied to (X, Y).
-TCopyBox BoxOfInclusive(int X, int Y, const TRect& SrcR) {
-  return {X, Y, SrcR.Left, SrcR.Top, SrcR.Right - SrcR.Left + 1, SrcR.Bottom - SrcR.Top + 1};
+// A source rectangle copied whole to (X, Y).
+TCopyBox BoxAt(int X, int Y, const TRect& SrcR) {
+  return {X, Y, SrcR.Left, SrcR.Top, SrcR.Width(), SrcR.Height()};
 }
 
 enum class TParentPixel { Found, Skip, StopRow };
@@ -56,7 +56,7 @@ uint32_t Composite(uint32_t D, uint32_t S, int A) {
 
 void CopyKeyed(TBitmap32& Dst, const TBitmap32& Src, int X, bool UseParent, const TCacheInfo& CI,
                uint32_t Key, TRect SrcR, int Y) {
-  TCopyBox B = BoxOfInclusive(X, Y, SrcR);
+  TCopyBox B = BoxAt(X, Y, SrcR);
   if (!ClipCopy(B, Dst, Src)) return;
   bool Parent = HasParent(UseParent, CI);
   bool IntoParent = Parent && CI.Bmp == &Dst;
@@ -98,7 +98,7 @@ void DrawBitmapKeyed(TBitmap32& Dst, const TBitmap32& Src, int X, TColor Key, in
 }
 
 void CopyKeyedPlain(TBitmap32& Dst, const TBitmap32& Src, int X, uint32_t Key, TRect SrcR, int Y) {
-  TCopyBox B = BoxOfInclusive(X, Y, SrcR);
+  TCopyBox B = BoxAt(X, Y, SrcR);
   if (!ClipCopy(B, Dst, Src)) return;
   for (int j = 0; j < B.H; ++j) {
     const uint32_t* S = Src.ScanLine(B.SY + j) + B.SX;
@@ -218,7 +218,7 @@ void CopyMaskedImage(TRect DstR, TRect SrcR, TBitmap32& Dst, const TRect& MaskR,
   TCopyBox B = BoxOf(DstR, SrcR);
   if (MaskType <= 0) {
     if (B.W <= 0 || B.H <= 0) return;
-    CopyKeyedPlain(Dst, Src, B.DX, KeyPixel, Bounds(B.SX, B.SY, B.W - 1, B.H - 1), B.DY);
+    CopyKeyedPlain(Dst, Src, B.DX, KeyPixel, Bounds(B.SX, B.SY, B.W, B.H), B.DY);
     return;
   }
   if (!ClipCopy(B, Dst, Src)) return;

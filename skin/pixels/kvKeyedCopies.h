@@ -17,15 +17,17 @@
 #include "skin/pixels/kvResample.h"
 #include "base/kvTypes.h"
 
-// Copies the INCLUSIVE source rectangle SrcR of Src to (X, Y) of Dst. Key pixels (word Key) are
-// treated by the background rules: with UseParent and a ready CI they take the parent's pixel
-// (or, when Dst is CI's own bitmap, are skipped and the others get alpha 255); with a ready CI
-// and no UseParent they are skipped; without a ready CI they become CI.FillColor (alpha 0).
+// Copies the source rectangle SrcR of Src (exclusive, made a copied size at the entry) to
+// (X, Y) of Dst. Key pixels (word Key) are treated by the background rules: with UseParent and
+// a ready CI they take the parent's pixel (or, when Dst is CI's own bitmap, are skipped and the
+// others get alpha 255); with a ready CI and no UseParent they are skipped; without a ready CI
+// they become CI.FillColor (alpha 0).
 void CopyKeyed(TBitmap32& Dst, const TBitmap32& Src, int X, bool UseParent, const TCacheInfo& CI,
                uint32_t Key, TRect SrcR, int Y);
 // Copies all of Src to (X, Y), skipping pixels of the colour Key; copied pixels get alpha 255.
 void DrawBitmapKeyed(TBitmap32& Dst, const TBitmap32& Src, int X, TColor Key, int Y);
-// Copies the INCLUSIVE SrcR to (X, Y), skipping pixels whose word equals Key; alpha copied.
+// Copies SrcR (exclusive, made a copied size at the entry) to (X, Y), skipping pixels whose word
+// equals Key; alpha copied.
 void CopyKeyedPlain(TBitmap32& Dst, const TBitmap32& Src, int X, uint32_t Key, TRect SrcR, int Y);
 
 // Copies the piece SrcR of a masked image region to DstR (the smaller size of the two). MaskR is

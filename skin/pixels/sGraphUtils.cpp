@@ -201,8 +201,7 @@ void GrayBitmapKeyed(TBitmap32& Bmp, uint32_t Key) {
 }
 
 void TintRect(TBitmap32& Bmp, TRect R, int Percent, TColor Color) {
-  // The rectangle is inclusive: convert once, then clip like every other primitive.
-  R = ClippedToBitmap({R.Left, R.Top, R.Right + 1, R.Bottom + 1}, Bmp);
+  R = ClippedToBitmap(R, Bmp);
   if (R.IsEmpty()) return;
   uint32_t C = PixelOf(Color);
   double E = Percent / 100.0;
@@ -267,6 +266,7 @@ void MultiplyByMask(TBitmap32& Dst, const TBitmap32& Mask, TColor Color) {
 // Blends of bitmaps --------------------------------------------------------------------------
 
 void BlendRect(TBitmap32& Dst, const TBitmap32& Src, int W, TPoint P, TRect SrcR) {
+  SrcR.Bottom -= 1; // converted once: from here on Bottom is the last row blended
   if (P.X < 0) {
     SrcR.Left -= P.X;
     P.X = 0;
@@ -291,11 +291,14 @@ void BlendRect(TBitmap32& Dst, const TBitmap32& Src, int W, TPoint P, TRect SrcR
 
 void BlendSameSize(TBitmap32& Dst, const TBitmap32& Src, int W) {
   if (!Dst.SameSize(Src) || Dst.IsEmpty()) return;
-  BlendRect(Dst, Src, W, {0, 0}, {0, 0, Src.Width(), Src.Height() - 1});
+  BlendRect(Dst, Src, W, {0, 0}, Src.BoundsRect());
 }
 
 void BlendKeyed(TBitmap32& Dst, int X, int Y, uint32_t Key, double K, TRect SrcR,
                 const TBitmap32& Src) {
+  // Converted once: from here on Right and Bottom are the last column and row blended.
+  SrcR.Right -= 1;
+  SrcR.Bottom -= 1;
   if (SrcR.Left < 0) {
     X -= SrcR.Left;
     SrcR.Left = 0;

@@ -65,8 +65,8 @@ void ShiftBitmapSaturation(TBitmap32& Bmp, int Amount);
 void GrayBitmap(TBitmap32& Bmp);
 // The same except pixels whose word equals Key.
 void GrayBitmapKeyed(TBitmap32& Bmp, uint32_t Key);
-// R is inclusive (Right and Bottom are its last column and row) and clipped to the bitmap.
-// Each channel becomes Round(e*pixel + (1-e)*colour) with e = Percent/100; alpha kept.
+// R (one past its last column and row, as every rectangle) is clipped to the bitmap. Each channel
+// becomes Round(e*pixel + (1-e)*colour) with e = Percent/100; alpha kept.
 void TintRect(TBitmap32& Bmp, TRect R, int Percent, TColor Color);
 // Each channel becomes Round(p - Percent*(p - c)/100); the alpha byte becomes Alpha.
 void TintRectAlpha(TBitmap32& Bmp, TRect R, TColor Color, uint8_t Alpha, int Percent);
@@ -84,14 +84,16 @@ void MultiplyByMask(TBitmap32& Dst, const TBitmap32& Mask, TColor Color);
 
 // Blends of bitmaps --------------------------------------------------------------------------
 
-// Blends SrcR of Src onto Dst at P with weight W (Dst weighted by W). SrcR's columns run from
-// Left to Right - 1 and its rows from Top to Bottom INCLUSIVE. A negative P moves SrcR's edge
-// inward; nothing happens when P lies outside Dst or SrcR's top-left outside Src.
+// Blends SrcR of Src onto Dst at P with weight W (Dst weighted by W). SrcR is exclusive like
+// every rectangle; the blend converts it at its entry to the last row inclusive it counts with.
+// A negative P moves SrcR's edge inward; nothing happens when P lies outside Dst or SrcR's
+// top-left outside Src.
 void BlendRect(TBitmap32& Dst, const TBitmap32& Src, int W, TPoint P, TRect SrcR);
 // BlendRect over two bitmaps of equal size.
 void BlendSameSize(TBitmap32& Dst, const TBitmap32& Src, int W);
-// SrcR is inclusive. For every pixel of SrcR whose word differs from Key, each Dst channel
-// becomes Round(s - (s - d)*K): K is the share of the old Dst pixel. Alpha kept.
+// SrcR is exclusive, converted at the entry to the last column and row inclusive. For every
+// pixel of SrcR (limited to Src) whose word differs from Key, each Dst channel becomes
+// Round(s - (s - d)*K): K is the share of the old Dst pixel. Alpha kept.
 void BlendKeyed(TBitmap32& Dst, int X, int Y, uint32_t Key, double K, TRect SrcR,
                 const TBitmap32& Src);
 // Equal sizes: each Dst channel becomes ((a - b)*w + b*256) >> 8 with w = W, or the same

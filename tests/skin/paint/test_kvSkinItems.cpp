@@ -241,6 +241,93 @@ TEST(PaintSectionOnParentInfo, AParentNotReadyMarksTheControlAsWaiting) {
   EXPECT_EQ(B.Pixel(0, 0), WithAlpha(ColorToPixel(Green), 255));
 }
 
+// A section with a border mask (3 masked frames of 6 x 6, bands 2 wide) and a bottom-right
+// corner image (3 frames of 4 x 3) that overlap in the bottom-right 2 x 2 pixels of a 20 x 20
+// face.
+struct TFramedSection {
+  TTestSkin S{30, 20};
+  int Border, Corner, Sec;
+  TsSectionLook Look;
+  TFramedSection() {
+    S.DrawFrames(0, 0, 6, 6, 3, true);
+    S.DrawFrames(18, 0, 4, 3, 3, false);
+    Border = S.AddImage({0, 0, 18, 12}, 3, 1, 2, 2, 2, 2, 0);
+    Corner = S.AddImage({18, 0, 30, 3}, 3, 0, 0, 0, 0, 0, 0);
+    Sec = S.AddSection("BUTTON", Green, 3);
+    S.M.gd[Sec].BorderIndex = Border;
+    S.M.gd[Sec].ImgBR = Corner;
+    Look.SkinIndex = Sec;
+    Look.SkinSection = "BUTTON";
+  }
+};
+
+TEST(PaintSection, CornerImagesLieUnderTheBorderOnParentInfoOverIt) {
+  TFramedSection F;
+  TBitmap32 B = Target(20, 20);
+  PaintSection(&F.S.M, F.Look, TCacheInfo{}, false, 1, &B, {0, 0}, B.BoundsRect());
+  EXPECT_EQ(B.Pixel(19, 19), FramePx(1, 5, 5)); // the border's corner piece
+  EXPECT_EQ(B.Pixel(16, 17), FramePx(1, 0, 0)); // the corner image beside it
+  TBitmap32 C = Target(20, 20);
+  PaintSectionByIndex(F.Sec, "BUTTON", TCacheInfo{}, -1, -1, &F.S.M, &C, {0, 0}, C.BoundsRect(), 1,
+                      true);
+  EXPECT_EQ(C.Pixel(19, 19), FramePx(1, 5, 5));
+
+  // Over the parent's answer the border goes first, and no tone is applied even with a border.
+  F.Look.HUEOffset = 120;
+  TBackgroundInfo Answer;
+  Answer.Kind = bkColor;
+  Answer.Color = clWhite;
+  bool Updating = false;
+  TBitmap32 D = Target(21, 21);
+  D.Pixel(0, 0) = Px(255, 0, 0);
+  EXPECT_TRUE(PaintSectionOnParentInfo(&F.S.M, F.Look, Answer, Updating, false, &D, {0, 0},
+                                       {1, 1, 21, 21}, 1));
+  EXPECT_FALSE(Updating);
+  EXPECT_EQ(D.Pixel(20, 20), FramePx(1, 3, 2)); // the corner image over the border
+  EXPECT_EQ(D.Pixel(1, 1), FramePx(1, 0, 0));
+  EXPECT_EQ(D.Pixel(0, 0), Px(255, 0, 0));
+}
+
+TEST(PaintSection, ABorderSkippedInTheNormalStateDecidesTheTone) {
+  TFramedSection F;
+  F.S.M.ma[F.Border].DrawMode = dmSkipNormal;
+  F.S.M.gd[F.Sec].ImgBR = -1;
+  F.S.M.gd[F.Sec].Props[0].Transparency = 50;
+  F.S.M.gd[F.Sec].Props[1].Transparency = 50;
+  F.Look.HUEOffset = 120;
+  TCacheInfo White;
+  White.FillColor = clWhite;
+  const uint32_t Red = Px(255, 0, 0);
+  const uint32_t Face = WithAlpha(ColorToPixel(BlendColors(clWhite, Green, 0.5)), 255);
+
+  // Normal state: no border, and a transparent section without one is not shifted.
+  TBitmap32 B = Target(21, 21);
+  B.Pixel(0, 0) = Red;
+  PaintSection(&F.S.M, F.Look, White, false, 0, &B, {0, 0}, {1, 1, 21, 21});
+  EXPECT_EQ(B.Pixel(1, 1), Face);
+  EXPECT_EQ(B.Pixel(0, 0), Red);
+  // Hot state: the border is drawn and the whole bitmap shifted.
+  PaintSection(&F.S.M, F.Look, White, false, 1, &B, {0, 0}, {1, 1, 21, 21});
+  EXPECT_EQ(B.Pixel(1, 1), ShiftHuePixel(120, FramePx(1, 0, 0)));
+  EXPECT_EQ(B.Pixel(0, 0), ShiftHuePixel(120, Red));
+
+  // By index and over the parent's answer: the same border rule, never a tone.
+  TBitmap32 C = Target(20, 20);
+  PaintSectionByIndex(F.Sec, "BUTTON", White, -1, -1, &F.S.M, &C, {0, 0}, C.BoundsRect(), 0, true);
+  EXPECT_EQ(C.Pixel(0, 0), Face);
+  PaintSectionByIndex(F.Sec, "BUTTON", White, -1, -1, &F.S.M, &C, {0, 0}, C.BoundsRect(), 1, true);
+  EXPECT_EQ(C.Pixel(0, 0), FramePx(1, 0, 0));
+  TBackgroundInfo Answer;
+  Answer.Kind = bkColor;
+  Answer.Color = clWhite;
+  bool Updating = false;
+  TBitmap32 D = Target(20, 20);
+  PaintSectionOnParentInfo(&F.S.M, F.Look, Answer, Updating, false, &D, {0, 0}, D.BoundsRect(), 0);
+  EXPECT_EQ(D.Pixel(0, 0), Face);
+  PaintSectionOnParentInfo(&F.S.M, F.Look, Answer, Updating, false, &D, {0, 0}, D.BoundsRect(), 1);
+  EXPECT_EQ(D.Pixel(0, 0), FramePx(1, 0, 0));
+}
+
 TEST(PaintMaskedTexture, WholeTilesAndTheParentInTheStrips) {
   TTestSkin S(4, 6);
   S.DrawFrames(0, 0, 4, 3, 1, true);

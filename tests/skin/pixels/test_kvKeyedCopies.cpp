@@ -26,7 +26,7 @@ TEST(CopyKeyed, BackgroundRules) {
   // UseParent with a ready background: the key takes the parent's pixel at (x + X, y + Y).
   TBitmap32 D(4, 4);
   D.Fill(0x01010101);
-  CopyKeyed(D, Src, 1, true, NewCacheInfo(&Parent, 1, 3), K, {0, 0, 2, 1}, 1);
+  CopyKeyed(D, Src, 1, true, NewCacheInfo(&Parent, 1, 3), K, {0, 0, 3, 2}, 1);
   EXPECT_EQ(D.Pixel(1, 1), 0x10203040u);
   EXPECT_EQ(D.Pixel(2, 1), 0x11223344u); // parent (2 + 1, 1 + 3)
   EXPECT_EQ(D.Pixel(3, 2), 0x20506070u);
@@ -35,14 +35,14 @@ TEST(CopyKeyed, BackgroundRules) {
   // Painting into the background bitmap itself: keys skipped, the rest opaque.
   TBitmap32 Self(4, 4);
   Self.Fill(0x01010101);
-  CopyKeyed(Self, Src, 0, true, NewCacheInfo(&Self, 0, 0), K, {0, 0, 2, 1}, 0);
+  CopyKeyed(Self, Src, 0, true, NewCacheInfo(&Self, 0, 0), K, {0, 0, 3, 2}, 0);
   EXPECT_EQ(Self.Pixel(0, 0), 0xFF203040u);
   EXPECT_EQ(Self.Pixel(1, 0), 0x01010101u);
 
   // A ready background without UseParent: keys skipped, others as they are.
   TBitmap32 E(3, 2);
   E.Fill(0x01010101);
-  CopyKeyed(E, Src, 0, false, NewCacheInfo(&Parent, 0, 0), K, {0, 0, 2, 1}, 0);
+  CopyKeyed(E, Src, 0, false, NewCacheInfo(&Parent, 0, 0), K, {0, 0, 3, 2}, 0);
   EXPECT_EQ(E.Pixel(1, 0), 0x01010101u);
   EXPECT_EQ(E.Pixel(0, 0), 0x10203040u);
 
@@ -50,7 +50,7 @@ TEST(CopyKeyed, BackgroundRules) {
   TCacheInfo CI;
   CI.FillColor = RGBColor(1, 2, 3);
   TBitmap32 F(3, 2);
-  CopyKeyed(F, Src, 0, true, CI, K, {0, 0, 2, 1}, 0);
+  CopyKeyed(F, Src, 0, true, CI, K, {0, 0, 3, 2}, 0);
   EXPECT_EQ(F.Pixel(1, 0), 0x00010203u);
 }
 
@@ -63,13 +63,13 @@ TEST(CopyKeyed, ParentPixelsOutsideTheParent) {
   TBitmap32 D(3, 1);
   D.Fill(0x01010101);
   // Parent x = -1, 0, 1: the first is left of the parent and left alone, the walk goes on.
-  CopyKeyed(D, Src, 0, true, NewCacheInfo(&Parent, -1, 0), K, {0, 0, 2, 0}, 0);
+  CopyKeyed(D, Src, 0, true, NewCacheInfo(&Parent, -1, 0), K, {0, 0, 3, 1}, 0);
   EXPECT_EQ(D.Pixel(0, 0), 0x01010101u);
   EXPECT_EQ(D.Pixel(1, 0), 0xFFEEEEEEu);
   EXPECT_EQ(D.Pixel(2, 0), 0x12345678u);
   // Parent x = 1, 2, 3: right of the parent ends the row.
   D.Fill(0x01010101);
-  CopyKeyed(D, Src, 0, true, NewCacheInfo(&Parent, 1, 0), K, {0, 0, 2, 0}, 0);
+  CopyKeyed(D, Src, 0, true, NewCacheInfo(&Parent, 1, 0), K, {0, 0, 3, 1}, 0);
   EXPECT_EQ(D.Pixel(0, 0), 0xFFEEEEEEu);
   EXPECT_EQ(D.Pixel(1, 0), 0x01010101u);
   EXPECT_EQ(D.Pixel(2, 0), 0x01010101u);
@@ -83,12 +83,12 @@ TEST(CopyKeyed, ClipsAtEveryEdge) {
     TRect SrcR;
     int Copied;
   } Cases[] = {
-      {-1, 0, {0, 0, 2, 1}, 3},  // left edge: columns 1 and 2 land on 0 and 1 (one key)
-      {0, -1, {0, 0, 2, 1}, 3},  // top edge: the second row only
-      {2, 1, {0, 0, 2, 1}, 2},   // right and bottom edges
-      {0, 0, {-1, -1, 5, 5}, 3}, // source beyond the image: clipped, still aligned
-      {5, 5, {0, 0, 2, 1}, 0},   // outside
-      {0, 0, {3, 0, 4, 1}, 0},   // source outside
+      {-1, 0, {0, 0, 3, 2}, 3},  // left edge: columns 1 and 2 land on 0 and 1 (one key)
+      {0, -1, {0, 0, 3, 2}, 3},  // top edge: the second row only
+      {2, 1, {0, 0, 3, 2}, 2},   // right and bottom edges
+      {0, 0, {-1, -1, 6, 6}, 3}, // source beyond the image: clipped, still aligned
+      {5, 5, {0, 0, 3, 2}, 0},   // outside
+      {0, 0, {3, 0, 5, 2}, 0},   // source outside
   };
   for (const auto& C : Cases) {
     TBitmap32 D(3, 3);
@@ -97,7 +97,7 @@ TEST(CopyKeyed, ClipsAtEveryEdge) {
   }
   // A negative source corner moves the destination with it.
   TBitmap32 D(4, 4);
-  CopyKeyed(D, Src, 0, false, Ready, K, {-1, -1, 2, 1}, 0);
+  CopyKeyed(D, Src, 0, false, Ready, K, {-1, -1, 3, 2}, 0);
   EXPECT_EQ(D.Pixel(1, 1), 0x10203040u);
   EXPECT_EQ(D.Pixel(0, 0), 0u);
 }
@@ -113,7 +113,7 @@ TEST(CopyKeyed, DrawBitmapKeyedAndPlain) {
   EXPECT_EQ(E.Pixel(2, 2), 0xFF203040u);
   EXPECT_EQ(E.Pixel(3, 2), 0u);
   TBitmap32 F(3, 2);
-  CopyKeyedPlain(F, Src, 0, K, {0, 0, 2, 1}, 0);
+  CopyKeyedPlain(F, Src, 0, K, {0, 0, 3, 2}, 0);
   EXPECT_EQ(F.Pixel(0, 0), 0x10203040u); // alpha as it is
   EXPECT_EQ(F.Pixel(1, 0), 0u);
   EXPECT_EQ(F.Pixel(2, 1), 0x20506070u);

@@ -160,26 +160,26 @@ TEST(Recolour, GrayBitmaps) {
   EXPECT_EQ(C.Pixel(1, 0), 0x00FF00FFu);
 }
 
-TEST(Recolour, TintRectInclusiveAndClipped) {
+TEST(Recolour, TintRectClippedToTheBitmap) {
   TBitmap32 B(3, 3);
   B.Fill(0x40030201);
   TBitmap32 Same = B;
-  TintRect(Same, {0, 0, 2, 2}, 100, clWhite); // 100 % keeps the pixels
+  TintRect(Same, {0, 0, 3, 3}, 100, clWhite); // 100 % keeps the pixels
   EXPECT_EQ(CountPixels(Same, 0x40030201), 9);
-  // Inclusive rectangle reaching past the right and bottom edges: the last row and column
-  // are tinted, nothing beyond is written.
-  TintRect(B, {1, 1, 5, 5}, 0, 0x00A0B0C0);
+  // A rectangle reaching past the right and bottom edges: the last row and column are
+  // tinted, nothing beyond is written.
+  TintRect(B, {1, 1, 6, 6}, 0, 0x00A0B0C0);
   EXPECT_EQ(B.Pixel(2, 2), 0x40C0B0A0u);
   EXPECT_EQ(B.Pixel(1, 1), 0x40C0B0A0u);
   EXPECT_EQ(B.Pixel(0, 2), 0x40030201u);
   EXPECT_EQ(B.Pixel(2, 0), 0x40030201u);
-  TintRect(B, {-3, -3, -1, -1}, 0, clWhite);
-  TintRect(B, {3, 0, 9, 9}, 0, clWhite);
+  TintRect(B, {-3, -3, 0, 0}, 0, clWhite);
+  TintRect(B, {3, 0, 10, 10}, 0, clWhite);
   EXPECT_EQ(CountPixels(B, 0x40C0B0A0), 4);
   // 50 %: channel 3 over 0 gives 1.5 -> 2, 1 over 0 gives 0.5 -> 0.
   TBitmap32 T(1, 1);
   T.Pixel(0, 0) = 0xFF030201;
-  TintRect(T, {0, 0, 0, 0}, 50, clBlack);
+  TintRect(T, {0, 0, 1, 1}, 50, clBlack);
   EXPECT_EQ(T.Pixel(0, 0), 0xFF020100u);
 }
 
@@ -233,10 +233,10 @@ TEST(Recolour, PremultiplyAndMultiplyByMask) {
   EXPECT_EQ(CountPixels(Wrong, 0), 9);
 }
 
-TEST(Blends, BlendRectRowsInclusiveAndClipping) {
+TEST(Blends, BlendRectRowsAndClipping) {
   TBitmap32 Src = Numbered(4, 3);
   TBitmap32 D(4, 4);
-  BlendRect(D, Src, 0, {0, 0}, {0, 0, 4, 2}); // rows 0..2, columns 0..3
+  BlendRect(D, Src, 0, {0, 0}, {0, 0, 4, 3}); // rows 0..2, columns 0..3
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 4; ++x)
       EXPECT_EQ(D.Pixel(x, y) & 0xFFFFFF, Src.Pixel(x, y) & 0xFFFFFF);
@@ -244,18 +244,18 @@ TEST(Blends, BlendRectRowsInclusiveAndClipping) {
   EXPECT_EQ(D.Pixel(0, 0) >> 24, 0u); // alpha untouched
 
   TBitmap32 E(4, 4);
-  BlendRect(E, Src, 0, {-1, -1}, {0, 0, 4, 9}); // negative P moves SrcR inward
+  BlendRect(E, Src, 0, {-1, -1}, {0, 0, 4, 10}); // negative P moves SrcR inward
   EXPECT_EQ(E.Pixel(0, 0), Src.Pixel(1, 1) & 0xFFFFFF);
   EXPECT_EQ(E.Pixel(2, 1), Src.Pixel(3, 2) & 0xFFFFFF);
   EXPECT_EQ(E.Pixel(3, 0), 0u);
   EXPECT_EQ(E.Pixel(0, 2), 0u);
 
   TBitmap32 F(3, 3);
-  BlendRect(F, Src, 0, {2, 2}, {0, 0, 4, 2}); // cut at Dst's right and bottom
+  BlendRect(F, Src, 0, {2, 2}, {0, 0, 4, 3}); // cut at Dst's right and bottom
   EXPECT_EQ(F.Pixel(2, 2), Src.Pixel(0, 0) & 0xFFFFFF);
-  BlendRect(F, Src, 0, {3, 0}, {0, 0, 4, 2});  // P outside
-  BlendRect(F, Src, 0, {0, 0}, {4, 0, 6, 2});  // SrcR outside
-  BlendRect(F, Src, 0, {0, 0}, {-1, 0, 2, 2}); // SrcR's left outside
+  BlendRect(F, Src, 0, {3, 0}, {0, 0, 4, 3});  // P outside
+  BlendRect(F, Src, 0, {0, 0}, {4, 0, 6, 3});  // SrcR outside
+  BlendRect(F, Src, 0, {0, 0}, {-1, 0, 2, 3}); // SrcR's left outside
   EXPECT_EQ(CountPixels(F, 0), 8);
 
   TBitmap32 G(1, 1), H(1, 1);
@@ -274,17 +274,17 @@ TEST(Blends, BlendKeyed) {
   TBitmap32 D(3, 3);
   D.Fill(0x55050505);
   // Round(s - (s - d) * K): 10 - 5 * 0.5 = 7.5 -> 8.
-  BlendKeyed(D, 0, 0, 0x00FF00FF, 0.5, {0, 0, 9, 9}, Src);
+  BlendKeyed(D, 0, 0, 0x00FF00FF, 0.5, {0, 0, 10, 10}, Src);
   EXPECT_EQ(D.Pixel(0, 0), 0x55080808u);
   EXPECT_EQ(D.Pixel(1, 0), 0x55050505u); // key skipped
   EXPECT_EQ(D.Pixel(2, 1), 0x55080808u);
   EXPECT_EQ(D.Pixel(0, 2), 0x55050505u);
   // A negative left edge counts from 0 and moves the destination right.
   TBitmap32 E(3, 1);
-  BlendKeyed(E, 0, 0, NoKey, 0.0, {-1, 0, 0, 0}, Src);
+  BlendKeyed(E, 0, 0, NoKey, 0.0, {-1, 0, 1, 1}, Src);
   EXPECT_EQ(E.Pixel(0, 0), 0u);
   EXPECT_EQ(E.Pixel(1, 0), 0x000A0A0Au);
-  BlendKeyed(E, -5, 7, NoKey, 0.0, {0, 0, 2, 1}, Src); // all outside
+  BlendKeyed(E, -5, 7, NoKey, 0.0, {0, 0, 3, 2}, Src); // all outside
 }
 
 TEST(Blends, BlendThree) {
