@@ -13,9 +13,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     Application->Initialize();
     BuiltinShadows();
-    SkinManagerStartup();
     Application->MainFormOnTaskBar = true;
     Application->SetTitle(ProgramTitle);
+    // After the title: the engine's boxes take it as their caption.
+    SkinManagerStartup();
     Application->CreateForm(frm_main);
   } catch (...) {
     Application->HandleException();

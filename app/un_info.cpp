@@ -11,7 +11,7 @@ Tfrm_animate::Tfrm_animate(TComponent* AOwner) : TForm(AOwner) {
   RegisterMethod("FormClose",
                  TCloseEvent([this](TComponent* S, TCloseAction& A) { FormClose(S, A); }));
   RegisterMethod("Timer1Timer", TNotifyEvent([this](TComponent* S) { Timer1Timer(S); }));
-  InitInheritedComponent(ClassName());
+  InitInheritedComponent(ClassName(), "un_info.form");
 }
 
 Tfrm_animate::~Tfrm_animate() {

@@ -36,7 +36,7 @@ Tfrm_main::Tfrm_main(TComponent* AOwner) : TForm(AOwner) {
   RegisterMethod("sButton3Click", TNotifyEvent([this](TComponent* S) { sButton3Click(S); }));
   RegisterMethod("sdTypeChange", TNotifyEvent([this](TComponent* S) { sdTypeChange(S); }));
   RegisterMethod("Timer1Timer", TNotifyEvent([this](TComponent* S) { Timer1Timer(S); }));
-  InitInheritedComponent(ClassName());
+  InitInheritedComponent(ClassName(), "un_main.form");
 }
 
 void Tfrm_main::FormShow(TComponent*) {

@@ -177,6 +177,40 @@ void TControl::Loaded() {
   TComponent::Loaded();
 }
 
+TColor ReadColor(const TDefValue& Value) {
+  if (Value.Kind == TDefValue::vkInt) {
+    // A stored colour is a 32-bit value, written signed (system colours are negative) or not.
+    if (Value.Int < INT32_MIN || Value.Int > int64_t(UINT32_MAX))
+      throw EDefValueError(L"colour " + std::to_wstring(Value.Int) + L" out of range", Value.Line);
+    return TColor(uint32_t(Value.Int));
+  }
+  TColor C;
+  if (!ColorFromIdent(Value.AsIdent(), C)) Value.FailUnknown();
+  return C;
+}
+
+bool ReadFontProperty(TFont& Font, const std::string& Part, const TDefValue& Value) {
+  if (Part == "Name") {
+    Font.SetName(Value.AsString());
+  } else if (Part == "Height") {
+    Font.SetHeight(Value.AsInt());
+  } else if (Part == "Color") {
+    Font.SetColor(ReadColor(Value));
+  } else if (Part == "Charset") {
+    int Charset;
+    if (!CharsetFromIdent(Value.AsIdent(), Charset)) Value.FailUnknown();
+    Font.SetCharset(Charset);
+  } else if (Part == "Style") {
+    Font.SetStyle(Value.AsSetFlags({{"fsBold", fsBold},
+                                    {"fsItalic", fsItalic},
+                                    {"fsUnderline", fsUnderline},
+                                    {"fsStrikeOut", fsStrikeOut}}));
+  } else {
+    return false;
+  }
+  return true;
+}
+
 bool TControl::ReadProperty(const std::string& Name, const TDefValue& Value) {
   if (Name == "Left") {
     FLeft = Value.AsInt();
@@ -187,7 +221,7 @@ bool TControl::ReadProperty(const std::string& Name, const TDefValue& Value) {
   } else if (Name == "Height") {
     FHeight = Value.AsInt();
   } else if (Name == "Align") {
-    if (!AlignFromIdent(Value.AsIdent(), FAlign)) throw Exception(L"Invalid Align value");
+    if (!AlignFromIdent(Value.AsIdent(), FAlign)) Value.FailUnknown();
   } else if (Name == "AlignWithMargins") {
     FAlignWithMargins = Value.AsBool();
   } else if (Name == "Margins.Left") {
@@ -205,45 +239,14 @@ bool TControl::ReadProperty(const std::string& Name, const TDefValue& Value) {
   } else if (Name == "Caption" || Name == "Text") {
     SetText(Value.AsString());
   } else if (Name == "Color") {
-    TColor C;
-    if (Value.Kind == TDefValue::vkInt)
-      C = TColor(Value.Int);
-    else if (!ColorFromIdent(Value.AsIdent(), C))
-      throw Exception(L"Invalid colour");
-    SetColor(C);
+    SetColor(ReadColor(Value));
   } else if (Name == "ParentColor") {
     FParentColor = Value.AsBool();
   } else if (Name == "ParentFont") {
     SetParentFont(Value.AsBool());
   } else if (Name.compare(0, 5, "Font.") == 0) {
+    if (!ReadFontProperty(FFont, Name.substr(5), Value)) return false;
     FParentFont = false;
-    std::string Part = Name.substr(5);
-    if (Part == "Name") {
-      FFont.SetName(Value.AsString());
-    } else if (Part == "Height") {
-      FFont.SetHeight(Value.AsInt());
-    } else if (Part == "Color") {
-      TColor C;
-      if (Value.Kind == TDefValue::vkInt)
-        C = TColor(Value.Int);
-      else if (!ColorFromIdent(Value.AsIdent(), C))
-        throw Exception(L"Invalid colour");
-      FFont.SetColor(C);
-    } else if (Part == "Charset") {
-      int Charset;
-      if (!CharsetFromIdent(Value.AsIdent(), Charset)) throw Exception(L"Invalid charset");
-      FFont.SetCharset(Charset);
-    } else if (Part == "Style") {
-      unsigned Style = 0;
-      for (const auto& S : Value.Set)
-        Style |= S == "fsBold"        ? fsBold
-                 : S == "fsItalic"    ? fsItalic
-                 : S == "fsUnderline" ? fsUnderline
-                                      : fsStrikeOut;
-      FFont.SetStyle(Style);
-    } else {
-      return false;
-    }
   } else if (Name == "OnClick") {
     OnClick = Value.AsMethod<TNotifyEvent>();
   } else if (Name == "SkinData.SkinSection") {

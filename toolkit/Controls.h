@@ -257,3 +257,9 @@ void Protected(F&& Body) {
 
 // Parses Align values and the enumerations shared by several controls.
 bool AlignFromIdent(const std::string& Ident, TAlign& Align);
+// A colour of a definition: a 32-bit number or a colour identifier (clWindow); anything else
+// is an error naming it.
+TColor ReadColor(const TDefValue& Value);
+// Reads one font property of a definition (the part after "Font.": Name, Height, Color,
+// Charset, Style); false for a part that a font does not have.
+bool ReadFontProperty(TFont& Font, const std::string& Part, const TDefValue& Value);

@@ -82,7 +82,10 @@ bool TTimer::ReadProperty(const std::string& Name, const TDefValue& Value) {
   if (Name == "Enabled") {
     FEnabled = Value.AsBool();
   } else if (Name == "Interval") {
-    FInterval = unsigned(Value.AsInt());
+    int Interval = Value.AsInt();
+    if (Interval < 0)
+      throw EDefValueError(L"interval " + std::to_wstring(Interval) + L" below 0", Value.Line);
+    FInterval = unsigned(Interval);
   } else if (Name == "OnTimer") {
     OnTimer = Value.AsMethod<TNotifyEvent>();
   } else {

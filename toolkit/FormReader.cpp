@@ -2,12 +2,17 @@
 #include "toolkit/FormReader.h"
 
 #include <cctype>
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
 
 namespace {
 
 class TDefParser {
 public:
-  explicit TDefParser(const std::string& Text) : FText(Text) {}
+  TDefParser(const std::string& Text, const std::string& FileName)
+      : FText(Text), FFileName(FileName) {}
 
   TDefNode ParseRoot() {
     SkipBlanks();
@@ -18,11 +23,21 @@ public:
   }
 
 private:
-  [[noreturn]] void Fail(const std::string& What) const {
-    int Line = 1;
-    for (size_t i = 0; i < FPos && i < FText.size(); ++i)
-      if (FText[i] == '\n') ++Line;
-    throw Exception(L"Form definition, line " + std::to_wstring(Line) + L": " + Utf8ToWide(What));
+  [[noreturn]] void Fail(const std::string& What) {
+    throw Exception(DefinitionPlace(FFileName, LineAt(FPos)) + Utf8ToWide(What));
+  }
+
+  // The line of a position. Positions are asked for in increasing order, so the count goes on
+  // from the last one asked.
+  int LineAt(size_t Pos) {
+    Pos = std::min(Pos, FText.size());
+    if (Pos < FCountedPos) {
+      FCountedPos = 0;
+      FCountedLine = 1;
+    }
+    for (; FCountedPos < Pos; ++FCountedPos)
+      if (FText[FCountedPos] == '\n') ++FCountedLine;
+    return FCountedLine;
   }
 
   void SkipBlanks() {
@@ -65,8 +80,9 @@ private:
 
   TDefNode ParseObject() {
     if (!PeekWord("object")) Fail("'object' was expected");
-    FPos += 6;
     TDefNode Node;
+    Node.Line = LineAt(FPos);
+    FPos += 6;
     Node.Name = Ident();
     Expect(':');
     Node.ClassName = Ident();
@@ -86,29 +102,75 @@ private:
     }
   }
 
+  // A decimal or $hexadecimal integer with an optional minus; one that does not fit 64 bits
+  // is an error naming it.
   int64_t Number() {
     SkipBlanks();
+    size_t Begin = FPos;
     bool Negative = false;
-    if (FText[FPos] == '-') {
+    if (FPos < FText.size() && FText[FPos] == '-') {
       Negative = true;
       ++FPos;
     }
-    int64_t Value = 0;
-    if (FPos < FText.size() && FText[FPos] == '$') {
-      ++FPos;
-      size_t Start = FPos;
-      while (FPos < FText.size() && std::isxdigit(uint8_t(FText[FPos]))) {
-        char c = char(std::tolower(FText[FPos++]));
-        Value = Value * 16 + (c <= '9' ? c - '0' : c - 'a' + 10);
-      }
-      if (Start == FPos) Fail("hexadecimal digits were expected");
-    } else {
-      size_t Start = FPos;
-      while (FPos < FText.size() && std::isdigit(uint8_t(FText[FPos])))
-        Value = Value * 10 + (FText[FPos++] - '0');
-      if (Start == FPos) Fail("a number was expected");
+    // The magnitude is gathered unsigned, so that the most negative value fits too.
+    const uint64_t Limit = Negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
+    bool Hex = FPos < FText.size() && FText[FPos] == '$';
+    if (Hex) ++FPos;
+    const unsigned Base = Hex ? 16 : 10;
+    size_t Start = FPos;
+    uint64_t Value = 0;
+    bool Overflow = false;
+    while (FPos < FText.size() &&
+           (Hex ? std::isxdigit(uint8_t(FText[FPos])) : std::isdigit(uint8_t(FText[FPos])))) {
+      char c = char(std::tolower(FText[FPos++]));
+      unsigned Digit = unsigned(c <= '9' ? c - '0' : c - 'a' + 10);
+      if (Value > (Limit - Digit) / Base)
+        Overflow = true;
+      else
+        Value = Value * Base + Digit;
     }
-    return Negative ? -Value : Value;
+    if (Start == FPos) Fail(Hex ? "hexadecimal digits were expected" : "a number was expected");
+    if (Overflow) {
+      std::string Text = FText.substr(Begin, FPos - Begin);
+      FPos = Begin;
+      Fail("number " + Text + " is out of range");
+    }
+    return Negative ? int64_t(0 - Value) : int64_t(Value);
+  }
+
+  // The end of the decimal digits from Pos.
+  size_t DigitsEnd(size_t Pos) const {
+    while (Pos < FText.size() && std::isdigit(uint8_t(FText[Pos])))
+      ++Pos;
+    return Pos;
+  }
+
+  // Whether a decimal number with a fraction or an exponent starts here (8.41, -1E3).
+  bool IsFloatAhead() const {
+    size_t Pos = FPos < FText.size() && FText[FPos] == '-' ? FPos + 1 : FPos;
+    size_t End = DigitsEnd(Pos);
+    if (End == Pos || End >= FText.size()) return false;
+    return (FText[End] == '.' && End + 1 < FText.size() && std::isdigit(uint8_t(FText[End + 1]))) ||
+           FText[End] == 'e' || FText[End] == 'E';
+  }
+
+  double FloatNumber() {
+    size_t Begin = FPos;
+    size_t End = DigitsEnd(FText[FPos] == '-' ? FPos + 1 : FPos);
+    if (End < FText.size() && FText[End] == '.') End = DigitsEnd(End + 1);
+    if (End < FText.size() && (FText[End] == 'e' || FText[End] == 'E')) {
+      size_t Exp = End + 1;
+      if (Exp < FText.size() && (FText[Exp] == '+' || FText[Exp] == '-')) ++Exp;
+      size_t ExpEnd = DigitsEnd(Exp);
+      if (ExpEnd == Exp) Fail("exponent digits were expected");
+      End = ExpEnd;
+    }
+    double Value = 0;
+    auto [Ptr, Ec] = std::from_chars(FText.data() + Begin, FText.data() + End, Value);
+    if (Ec != std::errc() || Ptr != FText.data() + End || !std::isfinite(Value))
+      Fail("number " + FText.substr(Begin, End - Begin) + " is out of range");
+    FPos = End;
+    return Value;
   }
 
   // 'abc'#13#10'def': quoted UTF-8 pieces and character codes, concatenated.
@@ -147,10 +209,14 @@ private:
     SkipBlanks();
     if (FPos >= FText.size()) Fail("a value was expected");
     TDefValue V;
+    V.Line = LineAt(FPos);
     char c = FText[FPos];
     if (c == '\'' || c == '#') {
       V.Kind = TDefValue::vkString;
       V.Str = String();
+    } else if (IsFloatAhead()) {
+      V.Kind = TDefValue::vkFloat;
+      V.Float = FloatNumber();
     } else if (c == '-' || c == '$' || std::isdigit(uint8_t(c))) {
       V.Kind = TDefValue::vkInt;
       V.Int = Number();
@@ -228,13 +294,16 @@ private:
   }
 
   const std::string& FText;
+  const std::string& FFileName;
   size_t FPos = 0;
+  size_t FCountedPos = 0;
+  int FCountedLine = 1;
 };
 
 class TDefReader {
 public:
-  TDefReader(TComponent* Root, const TBinaryResolver& Resolver)
-      : FRoot(Root), FResolver(Resolver) {}
+  TDefReader(TComponent* Root, const TBinaryResolver& Resolver, const std::string& FileName)
+      : FRoot(Root), FResolver(Resolver), FFileName(FileName) {}
 
   void Read(const TDefNode& Node) {
     FRoot->SetLoading(true);
@@ -247,14 +316,23 @@ public:
   }
 
 private:
+  [[noreturn]] void Fail(int Line, const std::wstring& Message) const {
+    throw Exception(DefinitionPlace(FFileName, Line) + Message);
+  }
+
   void ReadChild(const TDefNode& Node, TComponent* Parent) {
-    TComponent* C = CreateComponentByClassName(Node.ClassName, FRoot);
+    TComponent* C;
+    try {
+      C = CreateComponentByClassName(Node.ClassName, FRoot);
+    } catch (const std::exception& E) {
+      Fail(Node.Line, ExceptionMessage(E));
+    }
     C->SetName(Utf8ToWide(Node.Name));
     C->SetLoading(true);
     FLoaded.push_back(C);
     if (!FRoot->BindField(Node.Name, C))
-      throw Exception(L"Field " + Utf8ToWide(Node.Name) + L" has another type than " +
-                      Utf8ToWide(Node.ClassName));
+      Fail(Node.Line, L"Field " + Utf8ToWide(Node.Name) + L" has another type than " +
+                          Utf8ToWide(Node.ClassName));
     if (auto* P = dynamic_cast<IParentable*>(C)) P->SetParentComponent(Parent);
     ReadProperties(C, Node);
     for (const TDefNode& Child : Node.Children)
@@ -268,7 +346,8 @@ private:
       if (Name.size() > 2 && Name.compare(0, 2, "On") == 0 && Value.Kind == TDefValue::vkIdent) {
         Resolved = Value;
         Resolved.Method = FRoot->FindMethod(Value.Ident);
-        if (!Resolved.Method) throw Exception(L"Method " + Utf8ToWide(Value.Ident) + L" not found");
+        if (!Resolved.Method)
+          Fail(Value.Line, L"Method " + Utf8ToWide(Value.Ident) + L" not found");
         V = &Resolved;
       } else if (Value.Kind == TDefValue::vkBinary && !Value.Ident.empty()) {
         Resolved = ResolveFiles(Value);
@@ -284,55 +363,118 @@ private:
       bool Known;
       try {
         Known = C->ReadProperty(Name, *V);
-      } catch (const Exception& E) {
-        throw Exception(L"Error reading " + Utf8ToWide(Node.Name) + L"." + Utf8ToWide(Name) +
-                        L": " + E.Message());
+      } catch (const EDefValueError& E) {
+        Fail(E.Line ? E.Line : Value.Line,
+             E.Message() + L" for " + Utf8ToWide(E.Property.empty() ? Name : E.Property));
+      } catch (const std::exception& E) {
+        Fail(Value.Line, ExceptionMessage(E));
       }
       if (!Known)
-        throw Exception(L"Error reading " + Utf8ToWide(Node.Name) + L"." + Utf8ToWide(Name) +
-                        L": Property " + Utf8ToWide(Name) + L" does not exist");
+        Fail(Value.Line, L"unknown property \"" + Utf8ToWide(Name) + L"\" of " +
+                             Utf8ToWide(Node.Name) + L" (" + Utf8ToWide(Node.ClassName) + L")");
     }
   }
 
   TDefValue ResolveFiles(const TDefValue& Value) {
-    if (!FResolver) throw Exception(L"No packed file named " + Utf8ToWide(Value.Ident));
+    if (!FResolver) Fail(Value.Line, L"No packed file named " + Utf8ToWide(Value.Ident));
     TDefValue Out = Value;
-    Out.Binary = FResolver(Value.Ident);
+    try {
+      Out.Binary = FResolver(Value.Ident);
+    } catch (const std::exception& E) {
+      Fail(Value.Line, ExceptionMessage(E));
+    }
     Out.Ident.clear();
     return Out;
   }
 
   TComponent* FRoot;
   const TBinaryResolver& FResolver;
+  const std::string& FFileName;
   std::vector<TComponent*> FLoaded;
 };
 
+// The text of a value as a message quotes it.
+std::wstring Quoted(const std::string& Text) {
+  return L"\"" + Utf8ToWide(Text) + L"\"";
+}
+
 } // namespace
 
+std::wstring DefinitionPlace(const std::string& FileName, int Line) {
+  return L"Form definition" + (FileName.empty() ? std::wstring() : L" " + Utf8ToWide(FileName)) +
+         L", line " + std::to_wstring(Line) + L": ";
+}
+
 int TDefValue::AsInt() const {
-  if (Kind != vkInt) throw Exception(L"Integer value expected");
+  if (Kind != vkInt) throw EDefValueError(L"Integer value expected", Line);
+  if (Int < INT_MIN || Int > INT_MAX)
+    throw EDefValueError(L"integer " + std::to_wstring(Int) + L" out of range", Line);
   return int(Int);
 }
 
 bool TDefValue::AsBool() const {
   if (Kind == vkIdent && (Ident == "True" || Ident == "False")) return Ident == "True";
-  throw Exception(L"Boolean value expected");
+  if (Kind == vkIdent)
+    throw EDefValueError(L"Boolean value (True or False) expected, not " + Quoted(Ident), Line);
+  throw EDefValueError(L"Boolean value expected", Line);
 }
 
 const std::wstring& TDefValue::AsString() const {
-  if (Kind != vkString) throw Exception(L"String value expected");
+  if (Kind != vkString) throw EDefValueError(L"String value expected", Line);
   return Str;
 }
 
 const std::string& TDefValue::AsIdent() const {
-  if (Kind != vkIdent) throw Exception(L"Identifier expected");
+  if (Kind != vkIdent) throw EDefValueError(L"Identifier expected", Line);
   return Ident;
 }
 
-TDefNode ParseDefinition(const std::string& Text) {
-  return TDefParser(Text).ParseRoot();
+double TDefValue::AsFloat() const {
+  if (Kind == vkFloat) return Float;
+  if (Kind == vkInt) return double(Int);
+  throw EDefValueError(L"Number expected", Line);
 }
 
-void ReadComponentTree(TComponent* Root, const TDefNode& Node, const TBinaryResolver& Resolver) {
-  TDefReader(Root, Resolver).Read(Node);
+const std::vector<std::string>& TDefValue::AsSet() const {
+  if (Kind != vkSet) throw EDefValueError(L"Set expected", Line);
+  return Set;
+}
+
+int TDefValue::AsIdentIndex(std::initializer_list<const char*> Names) const {
+  const std::string& Id = AsIdent();
+  int Index = 0;
+  for (const char* N : Names) {
+    if (Id == N) return Index;
+    ++Index;
+  }
+  FailUnknown();
+}
+
+unsigned
+TDefValue::AsSetFlags(std::initializer_list<std::pair<const char*, unsigned>> Elements) const {
+  unsigned Flags = 0;
+  for (const std::string& S : AsSet()) {
+    auto It =
+        std::find_if(Elements.begin(), Elements.end(), [&](const auto& E) { return S == E.first; });
+    if (It == Elements.end()) FailUnknown(S);
+    Flags |= It->second;
+  }
+  return Flags;
+}
+
+void TDefValue::FailUnknown() const {
+  FailUnknown(Kind == vkIdent ? Ident : std::string());
+}
+
+void TDefValue::FailUnknown(const std::string& Element) const {
+  throw EDefValueError(L"unknown identifier " + Quoted(Element), Line);
+}
+
+TDefNode ParseDefinition(const std::string& Text, const std::string& FileName) {
+  return TDefParser(Text, FileName).ParseRoot();
+}
+
+void ReadComponentTree(TComponent* Root, const TDefNode& Node, const TBinaryResolver& Resolver,
+                       const std::string& FileName) {
+  TDefReader(Root, Resolver, FileName).Read(Node);
 }

@@ -48,12 +48,15 @@ TForm::~TForm() {
   DestroyHandle();
 }
 
-void TForm::InitInheritedComponent(const std::wstring& ResourceName) {
+void TForm::InitInheritedComponent(const std::wstring& ResourceName,
+                                   const std::string& DefinitionName) {
   std::vector<uint8_t> Bytes = ResourceBytes(UpperCase(ResourceName));
-  TDefNode Root = ParseDefinition(std::string(Bytes.begin(), Bytes.end()));
-  ReadComponentTree(this, Root, [](const std::string& Name) {
-    return ResourceBytes(UpperCase(Utf8ToWide(Name)));
-  });
+  std::string FileName = DefinitionName.empty() ? WideToUtf8(ResourceName) : DefinitionName;
+  TDefNode Root = ParseDefinition(std::string(Bytes.begin(), Bytes.end()), FileName);
+  ReadComponentTree(
+      this, Root,
+      [](const std::string& Name) { return ResourceBytes(UpperCase(Utf8ToWide(Name))); },
+      FileName);
 }
 
 bool TForm::ReadProperty(const std::string& Name, const TDefValue& Value) {
@@ -62,32 +65,25 @@ bool TForm::ReadProperty(const std::string& Name, const TDefValue& Value) {
   } else if (Name == "ClientHeight") {
     FClientHeight = Value.AsInt();
   } else if (Name == "BorderStyle") {
-    static const char* Names[] = {"bsNone",   "bsSingle",     "bsSizeable",
-                                  "bsDialog", "bsToolWindow", "bsSizeToolWin"};
-    auto It = std::find(std::begin(Names), std::end(Names), Value.AsIdent());
-    if (It == std::end(Names)) throw Exception(L"Invalid BorderStyle");
-    FBorderStyle = TBorderStyle(It - std::begin(Names));
+    FBorderStyle = TBorderStyle(Value.AsIdentIndex(
+        {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}));
   } else if (Name == "BorderIcons") {
-    FBorderIcons = 0;
-    for (const auto& S : Value.Set)
-      FBorderIcons |= S == "biSystemMenu" ? biSystemMenu
-                      : S == "biMinimize" ? biMinimize
-                      : S == "biMaximize" ? biMaximize
-                                          : biHelp;
+    FBorderIcons = Value.AsSetFlags({{"biSystemMenu", biSystemMenu},
+                                     {"biMinimize", biMinimize},
+                                     {"biMaximize", biMaximize},
+                                     {"biHelp", biHelp}});
   } else if (Name == "Position") {
-    const std::string& P = Value.AsIdent();
-    FPosition = P == "poScreenCenter"     ? poScreenCenter
-                : P == "poDesktopCenter"  ? poDesktopCenter
-                : P == "poMainFormCenter" ? poMainFormCenter
-                                          : poDesigned;
+    FPosition = TPosition(Value.AsIdentIndex(
+        {"poDesigned", "poScreenCenter", "poDesktopCenter", "poMainFormCenter"}));
   } else if (Name == "FormStyle") {
-    FFormStyle = Value.AsIdent() == "fsStayOnTop" ? fsStayOnTop : fsNormal;
+    FFormStyle = TFormStyle(Value.AsIdentIndex({"fsNormal", "fsStayOnTop"}));
   } else if (Name == "OnShow") {
     OnShow = Value.AsMethod<TNotifyEvent>();
   } else if (Name == "OnClose") {
     OnClose = Value.AsMethod<TCloseEvent>();
   } else if (Name == "PixelsPerInch" || Name == "TextHeight") {
     // Design-time values; the form is laid out at 96 pixels per inch.
+    Value.AsInt();
   } else {
     return TWinControl::ReadProperty(Name, Value);
   }

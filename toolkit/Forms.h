@@ -26,8 +26,10 @@ public:
   ~TForm() override;
   const wchar_t* ClassName() const override { return L"TForm"; }
 
-  // Reads the stored definition of this form (the resource named after its class).
-  void InitInheritedComponent(const std::wstring& ClassName);
+  // Reads the stored definition of this form (the resource named after its class). Errors
+  // name the definition as DefinitionName (its source file), or by the resource name.
+  void InitInheritedComponent(const std::wstring& ClassName,
+                              const std::string& DefinitionName = {});
 
   void Show();
   void Hide();

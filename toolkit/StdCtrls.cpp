@@ -16,11 +16,7 @@ std::wstring JoinLines(const std::vector<std::wstring>& Lines) {
 }
 
 bool ReadScrollBars(const TDefValue& Value, TScrollStyle& Style) {
-  const std::string& S = Value.AsIdent();
-  Style = S == "ssBoth"         ? ssBoth
-          : S == "ssVertical"   ? ssVertical
-          : S == "ssHorizontal" ? ssHorizontal
-                                : ssNone;
+  Style = TScrollStyle(Value.AsIdentIndex({"ssNone", "ssHorizontal", "ssVertical", "ssBoth"}));
   return true;
 }
 
@@ -139,10 +135,7 @@ bool TLabel::ReadProperty(const std::string& Name, const TDefValue& Value) {
   } else if (Name == "Transparent") {
     FTransparent = Value.AsBool();
   } else if (Name == "Alignment") {
-    const std::string& S = Value.AsIdent();
-    FAlignment = S == "taCenter"         ? taCenter
-                 : S == "taRightJustify" ? taRightJustify
-                                         : taLeftJustify;
+    FAlignment = TAlignment(Value.AsIdentIndex({"taLeftJustify", "taRightJustify", "taCenter"}));
   } else {
     return TGraphicControl::ReadProperty(Name, Value);
   }
@@ -252,17 +245,14 @@ bool TBoundLabel::ReadProperty(const std::string& Name, const TDefValue& Value) 
   } else if (Name == "Indent") {
     SetIndent(Value.AsInt());
   } else if (Name == "Layout") {
-    static const char* Names[] = {"sclLeft",         "sclTopLeft",    "sclTopCenter",
-                                  "sclTopRight",     "sclLeftTop",    "sclBottomLeft",
-                                  "sclBottomCenter", "sclBottomRight"};
-    for (int i = 0; i < 8; ++i)
-      if (Value.AsIdent() == Names[i]) {
-        SetLayout(TCaptionLayout(i));
-        return true;
-      }
-    throw Exception(L"Invalid Layout");
-  } else if (Name == "MaxWidth" || Name == "UseSkinColor") {
+    SetLayout(TCaptionLayout(
+        Value.AsIdentIndex({"sclLeft", "sclTopLeft", "sclTopCenter", "sclTopRight", "sclLeftTop",
+                            "sclBottomLeft", "sclBottomCenter", "sclBottomRight"})));
+  } else if (Name == "MaxWidth") {
     // Kept by the skinned edit; a plain label has no width limit and its own colour.
+    Value.AsInt();
+  } else if (Name == "UseSkinColor") {
+    Value.AsBool();
   } else if (Name.compare(0, 5, "Font.") == 0 && FLabel) {
     return FLabel->ReadProperty(Name, Value);
   } else {
@@ -434,8 +424,7 @@ void TPanel::PaintWindow(HDC DC) {
 
 bool TPanel::ReadProperty(const std::string& Name, const TDefValue& Value) {
   auto Bevel = [](const TDefValue& V) {
-    const std::string& S = V.AsIdent();
-    return S == "bvNone" ? bvNone : S == "bvLowered" ? bvLowered : bvRaised;
+    return TBevelCut(V.AsIdentIndex({"bvNone", "bvLowered", "bvRaised"}));
   };
   if (Name == "BevelOuter") {
     BevelOuter = Bevel(Value);

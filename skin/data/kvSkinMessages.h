@@ -52,6 +52,13 @@ enum : uint16_t {
   KV_TITLECHANGED = 62,
 };
 
+// The part of a control's skin state that the skin manager reads: its focus and hover flags.
+// The skin state object that KV_QUERYSKINDATA answers begins with it (it derives from it).
+struct TsHoverState {
+  bool FFocused = false;
+  bool FMouseAbove = false;
+};
+
 // The wParam of a skin command: the sub-command in the high word, a flag in the low word.
 constexpr uintptr_t SkinCommandWParam(uint16_t Code, uint16_t Flag = 0) {
   return (uintptr_t(Code) << 16) | Flag;

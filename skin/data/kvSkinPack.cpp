@@ -311,8 +311,13 @@ std::string ExtractByIndex(const TsStoredSkins& Skins, int Index, const std::str
     if (!std::filesystem::is_directory(NativePath(Dir), Ec))
       return "Directory " + Dir + " creation error.";
   }
-  const TsStoredSkin& Item = Skins.Items(Index);
-  Item.PackedData().SaveToFile(NativePath(Dir + Item.Name() + " extracted.kvz").string());
+  // Nothing is raised: a bad index or a file that cannot be written is reported as text.
+  try {
+    const TsStoredSkin& Item = Skins.Items(Index);
+    Item.PackedData().SaveToFile(NativePath(Dir + Item.Name() + " extracted.kvz").string());
+  } catch (const std::exception& E) {
+    return E.what();
+  }
   return {};
 }
 

@@ -197,7 +197,8 @@ private:
 
 // Writes item Index's packed data to NormalizeDir(DestDir) + name + " extracted.kvz",
 // creating the folder when needed. Returns the error message to show ("Directory X creation
-// error.") or an empty string.
+// error.", or the text of the failure when the index is bad or the file cannot be written)
+// or an empty string; nothing is thrown.
 std::string ExtractByIndex(const TsStoredSkins& Skins, int Index, const std::string& DestDir);
 // Extracts every item named NameOfSkin exactly. Returns the error messages to show, in order
 // ("Directory does not exists.", "Skin does not exists.", or those of ExtractByIndex).

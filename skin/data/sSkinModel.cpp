@@ -59,12 +59,17 @@ bool TkvImageSource::Find(const std::string& Name, TBytes& Bytes) const {
   return true;
 }
 
-void TsSkinModel::SetCommonSections(const std::vector<std::string>& Lines) {
-  FCommonSections.clear();
+std::vector<std::string> TsSkinModel::CleanCommonSections(const std::vector<std::string>& Lines) {
+  std::vector<std::string> Out;
   for (std::string L : Lines) {
-    if (L.empty() || L[0] != ';') std::erase(L, ' ');
-    FCommonSections.push_back(std::move(L));
+    if (L.empty() || L[0] != ';') std::erase_if(L, [](char c) { return c == ' ' || c == '\t'; });
+    if (!L.empty()) Out.push_back(std::move(L));
   }
+  return Out;
+}
+
+void TsSkinModel::SetCommonSections(const std::vector<std::string>& Lines) {
+  FCommonSections = CleanCommonSections(Lines);
 }
 
 void TsSkinModel::Fail(const std::string& Message) {

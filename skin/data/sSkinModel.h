@@ -69,6 +69,9 @@ public:
   // Options lines laid over every skin loaded; blanks are removed from every line that does
   // not start with ";".
   void SetCommonSections(const std::vector<std::string>& Lines);
+  // The lines as they are kept: every blank (space or tab) removed from each line that is not
+  // a comment (";"), and lines left empty dropped.
+  static std::vector<std::string> CleanCommonSections(const std::vector<std::string>& Lines);
   const std::vector<std::string>& CommonSections() const { return FCommonSections; }
 
   // Loads a whole skin: version, images, patterns, sections, palette, constant indexes. On

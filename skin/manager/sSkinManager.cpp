@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 
+#include "skin/images/kvBMP.h"
 #include "skin/images/kvShadows.h"
 #include "skin/messages/sMessages.h"
 
@@ -115,6 +116,9 @@ TsSkinManager::TsSkinManager(TComponent* AOwner) : TComponent(AOwner) {
     FIsDefault = true;
   }
   FSkinDirectory = L"c:\\Skins";
+  FInternalSkins.OnChange = [this] {
+    if (OnSkinListChanged) OnSkinListChanged(this);
+  };
 }
 
 TsSkinManager::~TsSkinManager() {
@@ -132,6 +136,7 @@ TsSkinManager::~TsSkinManager() {
 void TsSkinManager::Loaded() {
   TComponent::Loaded();
   if (FSkinDirectory.empty()) FSkinDirectory = L"c:\\Skins";
+  if (MenuSupport.IcoLineSkin.empty()) MenuSupport.IcoLineSkin = L"ICOLINE";
   for (int i = 0; i < ThirdPartyCount; ++i)
     if (FThirdParty[size_t(i)].empty()) SetThirdParty(i, i == 1 ? L"TButton" : L" ");
   if (FIsDefault) HookMainWindow();
@@ -297,14 +302,22 @@ void TsSkinManager::FreezeForms() {
     return;
   for (TForm* Form : SkinnedForms())
     if (Form->HandleAllocated() && IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
-        !Form->Parent())
+        !Form->Parent() &&
+        std::find(FFrozenForms.begin(), FFrozenForms.end(), Form) == FFrozenForms.end()) {
       SendMessageW(Form->Handle(), WM_SETREDRAW, FALSE, 0);
+      FFrozenForms.push_back(Form);
+    }
 }
 
 void TsSkinManager::ThawForms() {
-  for (TForm* Form : SkinnedForms())
-    if (Form->HandleAllocated() && IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
-        !Form->Parent()) {
+  // The forms frozen before: switching redrawing off hides a window from IsWindowVisible, so
+  // they cannot be found by their visibility again.
+  std::vector<TForm*> Frozen = std::move(FFrozenForms);
+  FFrozenForms.clear();
+  const std::vector<TForm*>& Skinned = SkinnedForms();
+  for (TForm* Form : Frozen)
+    if (std::find(Skinned.begin(), Skinned.end(), Form) != Skinned.end() &&
+        Form->HandleAllocated()) {
       SendMessageW(Form->Handle(), WM_SETREDRAW, TRUE, 0);
       RedrawWindow(Form->Handle(), nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -398,6 +411,15 @@ void TsSkinManager::CheckVersion(double SkinVersion) {
 
 void TsSkinManager::AnnounceNewSkin(bool Repaint) {
   if (IsLoading()) return;
+  // The visible forms stop redrawing until the whole announcement and repaint are over, so
+  // that no half-announced state reaches the screen; they are thawed on any way out.
+  struct TFrozen {
+    TsSkinManager* Manager;
+    ~TFrozen() {
+      if (Manager) Manager->ThawForms();
+    }
+  } Frozen{Repaint ? this : nullptr};
+  if (Repaint) FreezeForms();
   FModel->SkinData.Active = false;
   SkinAnnouncing = true;
   FModel->InitConstantIndexes();
@@ -441,7 +463,8 @@ void TsSkinManager::UpdateSkin(bool Repaint) {
   AnnounceNewSkin(Repaint);
 }
 
-void TsSkinManager::UpdateSkinSection(const std::string&) {
+void TsSkinManager::UpdateSkinSection(const std::string& SectionName) {
+  FChangedSection = UpperCaseAscii(SectionName);
   TMessage Message = SkinCommand(KV_SECTIONCHANGED);
   BroadcastToAllForms(Message);
 }
@@ -523,6 +546,26 @@ void TsSkinManager::SetSkinningRules(unsigned Value) {
   SyncDialogMode();
 }
 
+void TsSkinManager::SetCommonSections(const std::vector<std::string>& Lines) {
+  FCommonSections = TsSkinModel::CleanCommonSections(Lines);
+  if (!FActive || FSkinName.empty()) return;
+  if (IsLoading()) {
+    // Read from the definition after the skin was: load it again with them; the announcement
+    // follows when the definition has been read.
+    if (!FModel->SkinData.Active) return;
+    try {
+      if (PackedFileExists())
+        ReloadPackedSkin();
+      else
+        ReloadSkin();
+    } catch (const std::exception& E) {
+      ShowEngineError(ExceptionMessage(E));
+    }
+    return;
+  }
+  ReloadWithTone();
+}
+
 void TsSkinManager::SetThirdParty(int Index, const std::wstring& Text) {
   FThirdParty[size_t(Index)] = Text;
   FThirdPartyClasses[size_t(Index)] = SplitLines(Text); // one class name per line, as written
@@ -572,12 +615,12 @@ std::wstring TsSkinManager::GetRandomSkin() const {
 void TsSkinManager::ExtractInternalSkin(const std::wstring& Name, const std::wstring& DestDir) {
   for (const std::string& Message :
        ::ExtractInternalSkin(FInternalSkins, Narrow(Name), Narrow(DestDir)))
-    ShowEngineMessage(Widen(Message));
+    ShowEngineError(Widen(Message));
 }
 
 void TsSkinManager::ExtractByIndex(int Index, const std::wstring& DestDir) {
   std::string Message = ::ExtractByIndex(FInternalSkins, Index, Narrow(DestDir));
-  if (!Message.empty()) ShowEngineMessage(Widen(Message));
+  if (!Message.empty()) ShowEngineError(Widen(Message));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -601,9 +644,19 @@ void TsSkinManager::UnInstallHook() {
   FHook = nullptr;
 }
 
+bool TsSkinManager::GraphControlKeepsMouse() const {
+  auto* State = reinterpret_cast<const TsHoverState*>(
+      SendSkinCommandTo(FActiveGraphControl, KV_QUERYSKINDATA, 0));
+  return State && State->FMouseAbove;
+}
+
 void TsSkinManager::SetActiveControl(HWND Value) {
   if (Value == FActiveControl) return;
-  if (FActiveGraphControl) SetActiveGraphControl(nullptr);
+  if (FActiveGraphControl) {
+    SetActiveGraphControl(nullptr);
+    // The window-less control is still under the mouse: everything stays as it is.
+    if (FActiveGraphControl) return;
+  }
   HWND Previous = FActiveControl;
   FActiveControl = Value;
   if (Previous && IsWindow(Previous)) SendSkinCommand(Previous, KV_MOUSELEFT, LPARAM(this));
@@ -612,6 +665,7 @@ void TsSkinManager::SetActiveControl(HWND Value) {
 
 void TsSkinManager::SetActiveGraphControl(TControl* Value) {
   if (Value == FActiveGraphControl) return;
+  if (!Value && GraphControlKeepsMouse()) return;
   TControl* Previous = FActiveGraphControl;
   FActiveGraphControl = Value;
   if (Value) FActiveControl = nullptr;
@@ -653,6 +707,131 @@ bool TsSkinManager::ApplyPreviewSkin(const void* Data, size_t Size) {
 // ---------------------------------------------------------------------------------------------
 // Reading the definition
 
+namespace {
+
+// A Word or Byte value of a definition: an integer of 0 to Max.
+int ReadUnsigned(const TDefValue& Value, int Max) {
+  int N = Value.AsInt();
+  if (N < 0 || N > Max)
+    throw EDefValueError(
+        L"integer " + std::to_wstring(N) + L" out of range 0.." + std::to_wstring(Max), Value.Line);
+  return N;
+}
+
+} // namespace
+
+void TsSkinManager::ReadInternalSkins(const TDefValue& Value) {
+  if (Value.Kind != TDefValue::vkCollection)
+    throw EDefValueError(L"Collection expected", Value.Line);
+  FInternalSkins.Clear();
+  for (const auto& Item : Value.Collection) {
+    TsStoredSkin& Skin = FInternalSkins.Add();
+    for (const auto& [Key, V] : Item) {
+      try {
+        if (Key == "Name") {
+          Skin.SetName(Narrow(V.AsString()));
+        } else if (Key == "Shadow1Color") {
+          Skin.SetShadow1Color(ReadColor(V));
+        } else if (Key == "Shadow1Offset") {
+          Skin.SetShadow1Offset(V.AsInt());
+        } else if (Key == "Shadow1Blur") {
+          Skin.SetShadow1Blur(V.AsInt());
+        } else if (Key == "Shadow1Transparency") {
+          Skin.SetShadow1Transparency(V.AsInt());
+        } else if (Key == "BorderColor") {
+          Skin.SetBorderColor(ReadColor(V));
+        } else if (Key == "Version") {
+          Skin.SetVersion(V.AsFloat());
+        } else if (Key == "Author") {
+          Skin.SetAuthor(Narrow(V.AsString()));
+        } else if (Key == "Description") {
+          Skin.SetDescription(Narrow(V.AsString()));
+        } else if (Key == "MasterBitmap") {
+          // The bitmap as a BMP file; no data is the empty bitmap it is created as.
+          if (V.Kind != TDefValue::vkBinary) throw EDefValueError(L"Binary data expected", V.Line);
+          Skin.SetMasterBitmap(V.Binary.empty() ? TBitmap32()
+                                                : DecodeBmp(V.Binary.data(), V.Binary.size()));
+        } else if (Key == "Data") {
+          if (V.Kind != TDefValue::vkBinary) throw EDefValueError(L"Binary data expected", V.Line);
+          TMemoryStream Stored;
+          Stored.Bytes() = V.Binary;
+          Skin.ReadData(Stored, int64_t(V.Binary.size()));
+        } else {
+          throw EDefValueError(L"unknown property \"" + Utf8ToWide(Key) + L"\" of an item", V.Line,
+                               "InternalSkins");
+        }
+      } catch (EDefValueError& E) {
+        if (E.Property.empty()) E.Property = "InternalSkins." + Key;
+        throw;
+      } catch (const std::exception& E) {
+        // A bitmap that cannot be decoded, and the like: the item value's line.
+        throw EDefValueError(ExceptionMessage(E), V.Line, "InternalSkins." + Key);
+      }
+    }
+  }
+}
+
+bool TsSkinManager::ReadAnimEffect(const std::string& Name, const TDefValue& Value) {
+  if (Name == "Buttons.Events") {
+    AnimEffects.Buttons = Value.AsSetFlags({{"beMouseEnter", beMouseEnter},
+                                            {"beMouseLeave", beMouseLeave},
+                                            {"beMouseDown", beMouseDown},
+                                            {"beMouseUp", beMouseUp}});
+    return true;
+  }
+  size_t Dot = Name.find('.');
+  if (Dot == std::string::npos) return false;
+  std::string Owner = Name.substr(0, Dot), Part = Name.substr(Dot + 1);
+  if (Owner == "BlendOnMoving") {
+    TkvBlendOnMoving& B = AnimEffects.BlendOnMoving;
+    if (Part == "Active")
+      B.Active = Value.AsBool();
+    else if (Part == "BlendValue")
+      B.BlendValue = uint8_t(ReadUnsigned(Value, 255));
+    else if (Part == "Time")
+      B.Time = uint16_t(ReadUnsigned(Value, 65535));
+    else
+      return false;
+    return true;
+  }
+  static const std::pair<const char*, TkvFormAnimation TkvAnimEffects::*> Animations[] = {
+      {"DialogShow", &TkvAnimEffects::DialogShow},    {"FormShow", &TkvAnimEffects::FormShow},
+      {"FormHide", &TkvAnimEffects::FormHide},        {"DialogHide", &TkvAnimEffects::DialogHide},
+      {"Minimizing", &TkvAnimEffects::Minimizing},    {"PageChange", &TkvAnimEffects::PageChange},
+      {"SkinChanging", &TkvAnimEffects::SkinChanging}};
+  for (const auto& [AnimName, Field] : Animations) {
+    if (Owner != AnimName) continue;
+    TkvFormAnimation& A = AnimEffects.*Field;
+    if (Part == "Active")
+      A.Active = Value.AsBool();
+    else if (Part == "Time")
+      A.Time = uint16_t(ReadUnsigned(Value, 65535));
+    else if (Part == "Mode")
+      A.Mode = TkvAnimType(Value.AsIdentIndex({"atFading", "atAero"}));
+    else
+      return false;
+    return true;
+  }
+  return false;
+}
+
+bool TsSkinManager::ReadMenuSupport(const std::string& Name, const TDefValue& Value) {
+  if (Name == "IcoLineSkin") {
+    MenuSupport.IcoLineSkin = Value.AsString();
+  } else if (Name == "UseExtraLine") {
+    MenuSupport.UseExtraLine = Value.AsBool();
+  } else if (Name == "ExtraLineWidth") {
+    MenuSupport.ExtraLineWidth = Value.AsInt();
+  } else if (Name == "AlphaBlend") {
+    MenuSupport.AlphaBlend = uint8_t(ReadUnsigned(Value, 255));
+  } else if (Name.rfind("ExtraLineFont.", 0) == 0) {
+    return ReadFontProperty(MenuSupport.ExtraLineFont, Name.substr(14), Value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 bool TsSkinManager::ReadProperty(const std::string& Name, const TDefValue& Value) {
   if (Name == "SkinName") {
     SetSkinName(Value.AsString());
@@ -660,6 +839,7 @@ bool TsSkinManager::ReadProperty(const std::string& Name, const TDefValue& Value
     SetSkinDirectory(Value.AsString());
   } else if (Name == "SkinInfo" || Name == "Version") {
     // Read-only: what the definition stores is ignored.
+    Value.AsString();
   } else if (Name == "Active") {
     FActive = Value.AsBool();
   } else if (Name == "HueOffset") {
@@ -672,39 +852,50 @@ bool TsSkinManager::ReadProperty(const std::string& Name, const TDefValue& Value
     SkinnedPopups = Value.AsBool();
   } else if (Name == "IsDefault") {
     FIsDefault = Value.AsBool() || DefaultManager == this;
+  } else if (Name == "GroupIndex") {
+    GroupIndex = Value.AsInt();
+  } else if (Name == "SkinningRules") {
+    SetSkinningRules(Value.AsSetFlags({{"srStdForms", srStdForms},
+                                       {"srStdDialogs", srStdDialogs},
+                                       {"srThirdParty", srThirdParty}}));
+  } else if (Name == "CommonSections.Strings") {
+    if (Value.Kind != TDefValue::vkStrings)
+      throw EDefValueError(L"String list expected", Value.Line);
+    std::vector<std::string> Lines;
+    for (const std::wstring& Line : Value.Strings)
+      Lines.push_back(Narrow(Line));
+    SetCommonSections(Lines);
   } else if (Name == "InternalSkins") {
-    if (Value.Kind != TDefValue::vkCollection) throw Exception(L"Collection expected");
-    FInternalSkins.Clear();
-    for (const auto& Item : Value.Collection) {
-      TsStoredSkin& Skin = FInternalSkins.Add();
-      for (const auto& [Key, V] : Item) {
-        if (Key == "Name")
-          Skin.SetName(Narrow(V.AsString()));
-        else if (Key == "Shadow1Color")
-          Skin.SetShadow1Color(V.Kind == TDefValue::vkInt ? TColor(V.Int)
-                               : V.AsIdent() == "clBlack" ? clBlack
-                                                          : ColorToRGB(clWindowText));
-        else if (Key == "Shadow1Offset")
-          Skin.SetShadow1Offset(V.AsInt());
-        else if (Key == "Shadow1Transparency")
-          Skin.SetShadow1Transparency(V.AsInt());
-        else if (Key == "Data")
-          Skin.PackedData().Bytes() = V.Binary;
-        else
-          throw Exception(L"Property " + Utf8ToWide(Key) + L" does not exist");
-      }
-    }
+    ReadInternalSkins(Value);
   } else if (Name.rfind("ThirdParty.", 0) == 0) {
     std::string List = Name.substr(11);
     auto It = std::find(std::begin(ThirdPartyNames), std::end(ThirdPartyNames), List);
     if (It == std::end(ThirdPartyNames)) return false;
     SetThirdParty(int(It - std::begin(ThirdPartyNames)), Value.AsString());
   } else if (Name.rfind("MenuSupport.", 0) == 0) {
-    // The menu painter's settings; this program shows no skinned menus yet.
+    return ReadMenuSupport(Name.substr(12), Value);
+  } else if (Name == "Effects.AllowGlowing") {
+    Effects.AllowGlowing = Value.AsBool();
+  } else if (Name == "Effects.AllowAeroBluring") {
+    Effects.AllowAeroBluring = Value.AsBool();
+  } else if (Name.rfind("AnimEffects.", 0) == 0) {
+    return ReadAnimEffect(Name.substr(12), Value);
   } else if (Name == "OnActivate") {
     OnActivate = Value.AsMethod<TNotifyEvent>();
+  } else if (Name == "OnDeactivate") {
+    OnDeactivate = Value.AsMethod<TNotifyEvent>();
+  } else if (Name == "OnBeforeChange") {
+    OnBeforeChange = Value.AsMethod<TNotifyEvent>();
   } else if (Name == "OnAfterChange") {
     OnAfterChange = Value.AsMethod<TNotifyEvent>();
+  } else if (Name == "OnSkinListChanged") {
+    OnSkinListChanged = Value.AsMethod<TNotifyEvent>();
+  } else if (Name == "OnSysDlgInit") {
+    OnSysDlgInit = Value.AsMethod<TkvSysDlgInit>();
+  } else if (Name == "OnGetMenuExtraLineData") {
+    OnGetMenuExtraLineData = Value.AsMethod<TkvGetExtraLineData>();
+  } else if (Name == "OnGetPopupItemData") {
+    OnGetPopupItemData = Value.AsMethod<TkvGetPopupItemData>();
   } else {
     return TComponent::ReadProperty(Name, Value);
   }

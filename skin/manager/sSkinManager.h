@@ -23,6 +23,69 @@ extern const char* const ThirdPartyNames[ThirdPartyCount];
 // The version of the engine, as "/kvver" shows it.
 extern const wchar_t* const EngineVersion;
 
+// Effect settings. They are read from the definition and kept; the glow and animation code
+// reads them.
+struct TkvSkinEffects {
+  bool AllowGlowing = true;     // glow windows and overlays allowed
+  bool AllowAeroBluring = true; // blur behind extended border windows when the skin asks
+};
+
+enum TkvAnimType { atFading, atAero };
+enum TkvBtnEvent : unsigned {
+  beMouseEnter = 1,
+  beMouseLeave = 2,
+  beMouseDown = 4,
+  beMouseUp = 8,
+};
+
+// One form animation: whether it plays, for how many milliseconds, and how.
+struct TkvFormAnimation {
+  bool Active = true;
+  uint16_t Time = 0;
+  TkvAnimType Mode = atAero;
+};
+
+struct TkvBlendOnMoving {
+  bool Active = false;
+  uint8_t BlendValue = 170;
+  uint16_t Time = 1000;
+};
+
+struct TkvAnimEffects {
+  // The button state changes that fade (Buttons.Events).
+  unsigned Buttons = beMouseEnter | beMouseLeave | beMouseDown | beMouseUp;
+  TkvBlendOnMoving BlendOnMoving;
+  TkvFormAnimation DialogShow;
+  TkvFormAnimation FormShow;
+  TkvFormAnimation FormHide;
+  TkvFormAnimation DialogHide;
+  TkvFormAnimation Minimizing{true, 200, atAero};
+  TkvFormAnimation PageChange;
+  TkvFormAnimation SkinChanging{true, 100, atFading};
+};
+
+// The menu skinning settings.
+struct TkvMenuSupport {
+  std::wstring IcoLineSkin; // section of the icon column; "ICOLINE" after loading when empty
+  bool UseExtraLine = false;
+  int ExtraLineWidth = 32;
+  TFont ExtraLineFont;
+  uint8_t AlphaBlend = 255; // opacity of popup menu windows
+};
+
+// The extra caption line of a menu level: the handler may change the section, caption, glyph
+// (owned by the menu painter once set) and visibility.
+using TkvGetExtraLineData =
+    std::function<void(TComponent* FirstItem, std::wstring& SkinSection, std::wstring& Caption,
+                       std::unique_ptr<TBitmap32>& Glyph, bool& LineVisible)>;
+struct TkvMenuItemData {
+  TFont* Font = nullptr;
+};
+using TkvGetPopupItemData =
+    std::function<void(TComponent* Item, unsigned State, TkvMenuItemData& ItemData)>;
+// Called before a system dialog gets its skin; clearing Allow refuses it.
+using TkvSysDlgInit = std::function<void(HWND Wnd, bool& Allow)>;
+
 class TsSkinManager : public TComponent {
 public:
   explicit TsSkinManager(TComponent* AOwner);
@@ -54,8 +117,14 @@ public:
   void SetIsDefault(bool Value);
   unsigned SkinningRules() const { return FSkinningRules; }
   void SetSkinningRules(unsigned Value);
+  // The options lines laid over every skin, as the model keeps them: blanks removed from
+  // every line that is not a comment, empty lines dropped. Setting them reloads the skin.
   const std::vector<std::string>& CommonSections() const { return FCommonSections; }
-  void SetCommonSections(const std::vector<std::string>& Lines) { FCommonSections = Lines; }
+  void SetCommonSections(const std::vector<std::string>& Lines);
+  int GroupIndex = 0;
+  TkvSkinEffects Effects;
+  TkvAnimEffects AnimEffects;
+  TkvMenuSupport MenuSupport;
 
   // The text of a ThirdParty list, and its parsed class names (a single blank matches none).
   const std::wstring& ThirdParty(int Index) const { return FThirdParty[size_t(Index)]; }
@@ -65,6 +134,11 @@ public:
   }
 
   TNotifyEvent OnActivate, OnDeactivate, OnBeforeChange, OnAfterChange;
+  // Fired on every change of the internal skins.
+  TNotifyEvent OnSkinListChanged;
+  TkvSysDlgInit OnSysDlgInit;
+  TkvGetExtraLineData OnGetMenuExtraLineData;
+  TkvGetPopupItemData OnGetPopupItemData;
 
   // Loads the named skin into the model without announcing it. The new model replaces the
   // current one only when the whole load succeeded; on failure the error is thrown and the
@@ -73,7 +147,10 @@ public:
   void ReloadPackedSkin();
   void UpdateSkin(bool Repaint);
   void RepaintForms(bool DoLockForms);
+  // Tells every control of the section (compared upper-cased) to repaint; the section is
+  // kept, upper-cased, as the one the last call named.
   void UpdateSkinSection(const std::string& SectionName);
+  const std::string& ChangedSection() const { return FChangedSection; }
   void BeginUpdate() { FNonAutoUpdate = true; }
   void EndUpdate(bool Repaint);
   void AnnounceNewSkin(bool Repaint);
@@ -86,7 +163,7 @@ public:
   void GetExternalSkinNames(std::vector<std::wstring>& List, TSkinType SkinType,
                             std::wstring& First) const;
   std::wstring GetRandomSkin() const;
-  // Writes internal skins out; returns the message for the box.
+  // Write internal skins out; errors are shown in the engine's error box, never thrown.
   void ExtractInternalSkin(const std::wstring& Name, const std::wstring& DestDir);
   void ExtractByIndex(int Index, const std::wstring& DestDir);
 
@@ -124,6 +201,11 @@ public:
   void Loaded() override;
 
 private:
+  void ReadInternalSkins(const TDefValue& Value);
+  bool ReadAnimEffect(const std::string& Name, const TDefValue& Value);
+  bool ReadMenuSupport(const std::string& Name, const TDefValue& Value);
+  // Whether the window-less control under the mouse says it still is (its skin state).
+  bool GraphControlKeepsMouse() const;
   std::unique_ptr<TsSkinModel> NewModel() const;
   // Handles the messages of the application's main window that concern the skin; true when
   // the message is done.
@@ -149,6 +231,8 @@ private:
   bool FIsDefault = false;
   unsigned FSkinningRules = srStdForms | srStdDialogs | srThirdParty;
   std::vector<std::string> FCommonSections;
+  std::string FChangedSection;
+  std::vector<TForm*> FFrozenForms; // switched off by FreezeForms, for ThawForms
   std::array<std::wstring, ThirdPartyCount> FThirdParty;
   std::array<std::vector<std::wstring>, ThirdPartyCount> FThirdPartyClasses;
   bool FNonAutoUpdate = false;

@@ -10,9 +10,10 @@ namespace {
 
 struct TProgram {
   PROCESS_INFORMATION Info{};
-  explicit TProgram(const std::wstring& Exe) {
+  explicit TProgram(const std::wstring& Exe, const std::wstring& Arguments = {}) {
     STARTUPINFOW Startup{sizeof(Startup)};
     std::wstring Command = L"\"" + Exe + L"\"";
+    if (!Arguments.empty()) Command += L" " + Arguments;
     CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup,
                    &Info);
   }
@@ -68,4 +69,23 @@ TEST(EndToEnd, NoticeThenAWholeRunThenClose) {
   DWORD Code = 1;
   GetExitCodeProcess(Program.Info.hProcess, &Code);
   EXPECT_EQ(Code, 0u);
+}
+
+TEST(EndToEnd, VersionSwitchShowsItsBoxWithTheProgramTitle) {
+  TProgram Program(ProgramPath(), L"/kvver");
+  ASSERT_NE(Program.Info.hProcess, nullptr);
+  DWORD Id = Program.Info.dwProcessId;
+  // The box comes before the main window exists.
+  HWND Box = WaitFor([&] { return FindTopWindow(Id, L"#32770"); });
+  ASSERT_NE(Box, nullptr);
+  EXPECT_EQ(TextOf(Box), L"Textovrt - www.textovrt.cz");
+  EXPECT_NE(FindChildByText(Box, L"Static", L"Orvane v8.41"), nullptr);
+  HWND Ok = FindChildByText(Box, L"Button", L"OK");
+  ASSERT_NE(Ok, nullptr);
+  Click(Ok);
+  ASSERT_TRUE(CloseNotice(Id));
+  HWND Main = WaitFor([&] { return FindTopWindow(Id, L"Tfrm_main"); });
+  ASSERT_NE(Main, nullptr);
+  PostMessageW(Main, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(Program.Info.hProcess, 10000), WAIT_OBJECT_0);
 }

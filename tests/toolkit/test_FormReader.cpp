@@ -31,6 +31,7 @@ public:
     case TDefValue::vkCollection:
       Entry += std::to_string(Value.Collection.size()) + " items";
       break;
+    case TDefValue::vkFloat: Entry += std::to_string(Value.Float); break;
     }
     if (Value.Method) Entry += " (method)";
     Log.push_back(Entry);
@@ -65,9 +66,69 @@ public:
   int Clicks = 0;
 };
 
+// A component with typed properties, read the way the framework's controls read theirs.
+class TTyped : public TComponent {
+public:
+  using TComponent::TComponent;
+  int Count = 0;
+  bool Flag = false;
+  int Mode = -1;
+  unsigned Flags = 0;
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override {
+    if (Name == "Count") {
+      Count = Value.AsInt();
+    } else if (Name == "Flag") {
+      Flag = Value.AsBool();
+    } else if (Name == "Mode") {
+      Mode = Value.AsIdentIndex({"mdFirst", "mdSecond"});
+    } else if (Name == "Flags") {
+      Flags = Value.AsSetFlags({{"flA", 1}, {"flB", 4}});
+    } else if (Name == "Refused") {
+      throw Exception(L"the component refuses " + std::to_wstring(Value.Int));
+    } else if (Name == "Items") {
+      // Each item value is checked where it stands.
+      for (const auto& Item : Value.Collection)
+        for (const auto& [Key, V] : Item)
+          if (Key == "Count") Count += V.AsInt();
+    } else {
+      return TComponent::ReadProperty(Name, Value);
+    }
+    return true;
+  }
+};
+
 struct Registration {
-  Registration() { RegisterClass<TRecorderChild>("TRecorderChild"); }
+  Registration() {
+    RegisterClass<TRecorderChild>("TRecorderChild");
+    RegisterClass<TTyped>("TTyped");
+  }
 } Registered;
+
+// The error text of reading Body as the properties of a TTyped child named T of a root in a
+// definition named "test.form"; the child's properties begin on line 3.
+std::wstring TypedError(const std::string& Body) {
+  TRoot Root;
+  try {
+    ReadComponentTree(
+        &Root,
+        ParseDefinition("object Root: TRoot\n object T: TTyped\n" + Body + "\n end\nend",
+                        "test.form"),
+        {}, "test.form");
+  } catch (const Exception& E) {
+    return E.Message();
+  }
+  return L"no error";
+}
+
+// The error text of parsing Text as "test.form".
+std::wstring ParseError(const std::string& Text) {
+  try {
+    ParseDefinition(Text, "test.form");
+  } catch (const Exception& E) {
+    return E.Message();
+  }
+  return L"no error";
+}
 
 } // namespace
 
@@ -160,11 +221,13 @@ TEST(FormReader, ReportsUnknownPropertiesClassesMethodsAndWrongFields) {
     return std::wstring(L"no error");
   };
   EXPECT_EQ(MessageOf("object Root: TRoot\n object A: TRecorderChild\n Unknown = 1\n end\nend"),
-            L"Error reading A.Unknown: Property Unknown does not exist");
+            L"Form definition, line 3: unknown property \"Unknown\" of A (TRecorderChild)");
   EXPECT_EQ(MessageOf("object Root: TRoot\n object A: TNoSuchClass\n end\nend"),
-            L"Class TNoSuchClass not found");
-  EXPECT_EQ(MessageOf("object Root: TRoot\n OnShow = Missing\nend"), L"Method Missing not found");
-  EXPECT_EQ(MessageOf("object Root: TRoot\n D = {file:X}\nend"), L"No packed file named X");
+            L"Form definition, line 2: Class TNoSuchClass not found");
+  EXPECT_EQ(MessageOf("object Root: TRoot\n OnShow = Missing\nend"),
+            L"Form definition, line 2: Method Missing not found");
+  EXPECT_EQ(MessageOf("object Root: TRoot\n D = {file:X}\nend"),
+            L"Form definition, line 2: No packed file named X");
 }
 
 TEST(FormReader, ResolvesPackedFilesInPropertiesAndCollections) {
@@ -200,4 +263,103 @@ TEST(Components, Utf8RoundTrip) {
   std::wstring Text = L"P\u0159eps\u00E1no \U0001F600";
   EXPECT_EQ(Utf8ToWide(WideToUtf8(Text)), Text);
   EXPECT_EQ(WideToUtf8(L"\u0158"), "\xC5\x98");
+}
+
+TEST(FormReader, ValuesAndObjectsCarryTheirLines) {
+  TDefNode Node =
+      ParseDefinition("// head\nobject Root: TRoot\n  A = 1\n\n  B = <\n    item\n"
+                      "      X = 'x'\n    end>\n  object C: TC\n    D = [a]\n  end\nend");
+  EXPECT_EQ(Node.Line, 2);
+  ASSERT_EQ(Node.Properties.size(), 2u);
+  EXPECT_EQ(Node.Properties[0].second.Line, 3);
+  EXPECT_EQ(Node.Properties[1].second.Line, 5);
+  EXPECT_EQ(Node.Properties[1].second.Collection[0][0].second.Line, 7);
+  ASSERT_EQ(Node.Children.size(), 1u);
+  EXPECT_EQ(Node.Children[0].Line, 9);
+  EXPECT_EQ(Node.Children[0].Properties[0].second.Line, 10);
+}
+
+TEST(FormReader, NumbersThatDoNotFit64BitsAreErrors) {
+  // The extremes still fit.
+  TDefNode Node = ParseDefinition("object A: TA\n X = 9223372036854775807\n"
+                                  " Y = -9223372036854775808\n Z = $7FFFFFFFFFFFFFFF\nend");
+  EXPECT_EQ(Node.Properties[0].second.Int, INT64_MAX);
+  EXPECT_EQ(Node.Properties[1].second.Int, INT64_MIN);
+  EXPECT_EQ(Node.Properties[2].second.Int, INT64_MAX);
+  EXPECT_EQ(ParseError("object A: TA\n\n X = 9223372036854775808\nend"),
+            L"Form definition test.form, line 3: number 9223372036854775808 is out of range");
+  EXPECT_EQ(ParseError("object A: TA\n X = -9223372036854775809\nend"),
+            L"Form definition test.form, line 2: number -9223372036854775809 is out of range");
+  EXPECT_EQ(ParseError("object A: TA\n X = $10000000000000000\nend"),
+            L"Form definition test.form, line 2: number $10000000000000000 is out of range");
+  EXPECT_EQ(ParseError("object A: TA\n X = 'a'#99999999999999999999\nend"),
+            L"Form definition test.form, line 2: number 99999999999999999999 is out of range");
+  // Syntax errors name the file too.
+  EXPECT_EQ(ParseError("object A: TA\n X = 'open\nend"),
+            L"Form definition test.form, line 2: unterminated string");
+}
+
+TEST(FormReader, FloatingPointNumbers) {
+  TDefNode Node =
+      ParseDefinition("object A: TA\n V = 8.41\n W = -1.5E3\n X = 2e-2\n Y = 7\n Z = 'x'\nend");
+  EXPECT_EQ(Node.Properties[0].second.Kind, TDefValue::vkFloat);
+  EXPECT_DOUBLE_EQ(Node.Properties[0].second.AsFloat(), 8.41);
+  EXPECT_DOUBLE_EQ(Node.Properties[1].second.AsFloat(), -1500);
+  EXPECT_DOUBLE_EQ(Node.Properties[2].second.AsFloat(), 0.02);
+  EXPECT_DOUBLE_EQ(Node.Properties[3].second.AsFloat(), 7); // an integer reads as a number too
+  EXPECT_THROW(Node.Properties[4].second.AsFloat(), EDefValueError);
+  EXPECT_THROW(Node.Properties[0].second.AsInt(), EDefValueError);
+  EXPECT_EQ(ParseError("object A: TA\n V = 1e999\nend"),
+            L"Form definition test.form, line 2: number 1e999 is out of range");
+  EXPECT_EQ(ParseError("object A: TA\n V = 1e\nend"),
+            L"Form definition test.form, line 2: exponent digits were expected");
+}
+
+TEST(FormReader, TypedValuesOutOfRangeOrUnknownNameFileLineAndText) {
+  EXPECT_EQ(TypedError("  Count = 2147483647\n  Count = -2147483648\n  Flag = False"), L"no error");
+  EXPECT_EQ(TypedError("  Count = 1\n  Count = 2147483648"),
+            L"Form definition test.form, line 4: integer 2147483648 out of range for Count");
+  EXPECT_EQ(TypedError("  Count = -2147483649"),
+            L"Form definition test.form, line 3: integer -2147483649 out of range for Count");
+  EXPECT_EQ(TypedError("  Count = 'many'"),
+            L"Form definition test.form, line 3: Integer value expected for Count");
+  EXPECT_EQ(TypedError("  Flag = Yes"), L"Form definition test.form, line 3: Boolean value "
+                                        L"(True or False) expected, not \"Yes\" for Flag");
+  EXPECT_EQ(TypedError("  Flag = 1"),
+            L"Form definition test.form, line 3: Boolean value expected for Flag");
+  EXPECT_EQ(TypedError("  Mode = mdThird"),
+            L"Form definition test.form, line 3: unknown identifier \"mdThird\" for Mode");
+  EXPECT_EQ(TypedError("  Flags = [flA, flC]"),
+            L"Form definition test.form, line 3: unknown identifier \"flC\" for Flags");
+  EXPECT_EQ(TypedError("  Flags = flA"),
+            L"Form definition test.form, line 3: Set expected for Flags");
+  // A component's own error keeps its text behind the place.
+  EXPECT_EQ(TypedError("  Refused = 7"),
+            L"Form definition test.form, line 3: the component refuses 7");
+  // An error in a collection item names the item value's line.
+  EXPECT_EQ(TypedError("  Items = <\n    item\n      Count = 1\n    end\n    item\n"
+                       "      Count = 4294967296\n    end>"),
+            L"Form definition test.form, line 8: integer 4294967296 out of range for Items");
+  EXPECT_EQ(TypedError("  Nothing = 1"),
+            L"Form definition test.form, line 3: unknown property \"Nothing\" of T (TTyped)");
+}
+
+TEST(FormReader, TypedValuesReadWhatTheyName) {
+  TRoot Root;
+  ReadComponentTree(&Root,
+                    ParseDefinition("object Root: TRoot\n object T: TTyped\n  Count = -5\n"
+                                    "  Flag = True\n  Mode = mdSecond\n  Flags = [flB, flA]\n"
+                                    " end\nend"),
+                    {});
+  auto* T = dynamic_cast<TTyped*>(Root.FindComponent(L"T"));
+  ASSERT_NE(T, nullptr);
+  EXPECT_EQ(T->Count, -5);
+  EXPECT_TRUE(T->Flag);
+  EXPECT_EQ(T->Mode, 1);
+  EXPECT_EQ(T->Flags, 5u);
+}
+
+TEST(FormReader, DefinitionPlaceNamesTheFileWhenKnown) {
+  EXPECT_EQ(DefinitionPlace("un_main.form", 12), L"Form definition un_main.form, line 12: ");
+  EXPECT_EQ(DefinitionPlace("", 1), L"Form definition, line 1: ");
 }

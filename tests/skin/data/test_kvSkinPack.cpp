@@ -214,3 +214,20 @@ TEST(kvSkinPack, NormalizeDirAndExtraction) {
   EXPECT_EQ(ReadWholeFile(Written), Bytes("KVpk-bytes"));
   EXPECT_TRUE(ExtractInternalSkin(Skins, "Meadow", Out).empty());
 }
+
+TEST(kvSkinPack, ExtractionReportsFailuresInsteadOfThrowing) {
+  TTempDir Dir;
+  TsStoredSkins Skins;
+  TsStoredSkin& S = Skins.Add();
+  // A name that leads into a folder that is not there: the file cannot be written.
+  S.SetName("missing/folder/Meadow");
+  S.PackedData().Bytes() = Bytes("KVpk-bytes");
+  std::string Message;
+  EXPECT_NO_THROW(Message = ExtractByIndex(Skins, 0, Dir.Str()));
+  EXPECT_FALSE(Message.empty());
+  EXPECT_NO_THROW(Message = ExtractByIndex(Skins, 5, Dir.Str()));
+  EXPECT_FALSE(Message.empty());
+  std::vector<std::string> Messages;
+  EXPECT_NO_THROW(Messages = ExtractInternalSkin(Skins, "missing/folder/Meadow", Dir.Str()));
+  EXPECT_EQ(Messages.size(), 1u);
+}

@@ -397,3 +397,12 @@ TEST(sSkinModel, SaturationAfterHue) {
   Again.ApplySaturation(0);
   EXPECT_EQ(Section(Again, "FORM").Color, kBlue);
 }
+
+TEST(sSkinModel, CommonSectionLinesLoseBlanksAndEmptyLines) {
+  EXPECT_EQ(TsSkinModel::CleanCommonSections(
+                {"[EDIT]", "", "   ", "\t", "COLOR =\t5", ";  kept as it is ", "[ NEW ]"}),
+            (std::vector<std::string>{"[EDIT]", "COLOR=5", ";  kept as it is ", "[NEW]"}));
+  TsSkinModel M;
+  M.SetCommonSections({"", "[A]", " "});
+  EXPECT_EQ(M.CommonSections(), std::vector<std::string>{"[A]"});
+}

@@ -5,6 +5,8 @@
 
 #include "skin/data/kvSkinMessages.h"
 #include "skin/manager/sSkinManager.h"
+#include "skin/messages/sMessages.h"
+#include "skin/pixels/kvBitmapIO.h"
 #include "skin/pixels/sGraphUtils.h"
 #include "tests/toolkit/GuiTest.h"
 
@@ -319,4 +321,288 @@ TEST_F(SkinManagerTest, SkinDirectoryIsMadeAbsoluteFromTheProgramsFolder) {
   EXPECT_EQ(M->GetFullSkinDirectory(), Parent + L"\\Skins\\");
   M->SetSkinDirectory(L"c:\\Skins");
   EXPECT_EQ(M->GetFullSkinDirectory(), L"c:\\Skins\\");
+}
+
+namespace {
+
+std::string Hex(const std::vector<uint8_t>& Data) {
+  static const char* Digits = "0123456789ABCDEF";
+  std::string Out;
+  for (uint8_t B : Data) {
+    Out += Digits[B >> 4];
+    Out += Digits[B & 15];
+  }
+  return Out;
+}
+
+} // namespace
+
+TEST_F(SkinManagerTest, EveryStoredSettingIsReadFromTheDefinition) {
+  int Changes = 0, SkinListChanges = 0;
+  Host->RegisterMethod("Changed", TNotifyEvent([&](TComponent*) { ++Changes; }));
+  Host->RegisterMethod("ListChanged", TNotifyEvent([&](TComponent*) { ++SkinListChanges; }));
+  Host->RegisterMethod("DlgInit", TkvSysDlgInit([](HWND, bool& Allow) { Allow = false; }));
+  Host->RegisterMethod(
+      "ExtraLine", TkvGetExtraLineData([](TComponent*, std::wstring&, std::wstring& Caption,
+                                          std::unique_ptr<TBitmap32>&, bool&) { Caption = L"x"; }));
+  Host->RegisterMethod("ItemData",
+                       TkvGetPopupItemData([](TComponent*, unsigned, TkvMenuItemData&) {}));
+  TBitmap32 Master(3, 2);
+  Master.Fill(0xFF102030);
+  std::string Text =
+      "object Host: THost\n object Manager: TsSkinManager\n"
+      "  InternalSkins = <\n   item\n    Name = 'Alpha'\n    Shadow1Color = clRed\n"
+      "    Shadow1Blur = 4\n    BorderColor = $00123456\n    Version = 8.41\n"
+      "    Author = 'Me'\n    Description = 'Test skin'\n    MasterBitmap = {" +
+      Hex(EncodeBmp32(Master)) +
+      "}\n    Data = {file:ALPHA}\n   end\n   item\n    Name = 'Beta'\n"
+      "    Shadow1Color = clWindowText\n    Data = {file:BETA}\n   end>\n"
+      "  SkinningRules = [srStdForms, srThirdParty]\n"
+      "  CommonSections.Strings = (\n   '[ COMMON ]'\n   ''\n   'COLOR = 7')\n"
+      "  Effects.AllowGlowing = False\n  Effects.AllowAeroBluring = False\n"
+      "  AnimEffects.Buttons.Events = [beMouseEnter, beMouseUp]\n"
+      "  AnimEffects.BlendOnMoving.Active = True\n  AnimEffects.BlendOnMoving.BlendValue = 200\n"
+      "  AnimEffects.BlendOnMoving.Time = 500\n  AnimEffects.FormShow.Time = 120\n"
+      "  AnimEffects.FormShow.Mode = atFading\n  AnimEffects.DialogHide.Active = False\n"
+      "  AnimEffects.Minimizing.Time = 300\n  AnimEffects.SkinChanging.Mode = atAero\n"
+      "  MenuSupport.IcoLineSkin = 'MYICOLINE'\n  MenuSupport.UseExtraLine = True\n"
+      "  MenuSupport.ExtraLineWidth = 40\n  MenuSupport.AlphaBlend = 230\n"
+      "  MenuSupport.ExtraLineFont.Name = 'Tahoma'\n  MenuSupport.ExtraLineFont.Style = [fsBold]\n"
+      "  SkinDirectory = '" +
+      Folder.string() +
+      "'\n  SkinName = 'Alpha'\n  GroupIndex = 3\n"
+      "  OnBeforeChange = Changed\n  OnDeactivate = Changed\n  OnSkinListChanged = ListChanged\n"
+      "  OnSysDlgInit = DlgInit\n  OnGetMenuExtraLineData = ExtraLine\n"
+      "  OnGetPopupItemData = ItemData\n end\nend\n";
+  ReadComponentTree(
+      Host, ParseDefinition(Text, "host.form"),
+      [](const std::string& File) { return PackedSkin(File == "ALPHA" ? "FROMALPHA" : "B"); },
+      "host.form");
+  TsSkinManager* M = Host->Manager;
+  ASSERT_NE(M, nullptr);
+  EXPECT_TRUE(Errors.empty());
+  const TsStoredSkin& A = M->InternalSkins().Items(0);
+  EXPECT_EQ(A.Shadow1Color(), 0x0000FFu);
+  EXPECT_EQ(A.Shadow1Blur(), 4);
+  EXPECT_EQ(A.BorderColor(), 0x123456u);
+  EXPECT_DOUBLE_EQ(A.Version(), 8.41);
+  EXPECT_EQ(A.Author(), "Me");
+  EXPECT_EQ(A.Description(), "Test skin");
+  ASSERT_EQ(A.MasterBitmap().Width(), 3);
+  EXPECT_EQ(A.MasterBitmap().Height(), 2);
+  EXPECT_EQ(A.MasterBitmap().Pixel(2, 1) & 0xFFFFFF, 0x102030u);
+  EXPECT_EQ(M->InternalSkins().Items(1).Shadow1Color(), clWindowText); // kept as given
+  EXPECT_EQ(M->InternalSkins().Items(1).Shadow1Blur(), -1);
+  EXPECT_EQ(M->SkinningRules(), unsigned(srStdForms | srThirdParty));
+  EXPECT_EQ(M->CommonSections(), (std::vector<std::string>{"[COMMON]", "COLOR=7"}));
+  EXPECT_GE(M->Model().GetSkinIndex("COMMON"), 0); // laid over the skin read before them
+  EXPECT_FALSE(M->Effects.AllowGlowing);
+  EXPECT_FALSE(M->Effects.AllowAeroBluring);
+  EXPECT_EQ(M->AnimEffects.Buttons, unsigned(beMouseEnter | beMouseUp));
+  EXPECT_TRUE(M->AnimEffects.BlendOnMoving.Active);
+  EXPECT_EQ(M->AnimEffects.BlendOnMoving.BlendValue, 200);
+  EXPECT_EQ(M->AnimEffects.BlendOnMoving.Time, 500);
+  EXPECT_EQ(M->AnimEffects.FormShow.Time, 120);
+  EXPECT_EQ(M->AnimEffects.FormShow.Mode, atFading);
+  EXPECT_FALSE(M->AnimEffects.DialogHide.Active);
+  EXPECT_EQ(M->AnimEffects.Minimizing.Time, 300);
+  EXPECT_EQ(M->AnimEffects.SkinChanging.Mode, atAero);
+  EXPECT_EQ(M->AnimEffects.SkinChanging.Time, 100); // untouched values keep their defaults
+  EXPECT_EQ(M->AnimEffects.FormHide.Time, 0);
+  EXPECT_EQ(M->MenuSupport.IcoLineSkin, L"MYICOLINE");
+  EXPECT_TRUE(M->MenuSupport.UseExtraLine);
+  EXPECT_EQ(M->MenuSupport.ExtraLineWidth, 40);
+  EXPECT_EQ(M->MenuSupport.AlphaBlend, 230);
+  EXPECT_EQ(M->MenuSupport.ExtraLineFont.Style(), unsigned(fsBold));
+  EXPECT_EQ(M->GroupIndex, 3);
+  ASSERT_TRUE(M->OnSysDlgInit && M->OnGetMenuExtraLineData && M->OnGetPopupItemData);
+  bool Allow = true;
+  M->OnSysDlgInit(nullptr, Allow);
+  EXPECT_FALSE(Allow);
+  // The events read are the ones called.
+  M->SetSkinName(L"Beta");
+  EXPECT_EQ(Changes, 1);
+  M->SetActive(false);
+  EXPECT_EQ(Changes, 2);
+  int Before = SkinListChanges;
+  M->InternalSkins().Items(1).SetAuthor("Someone");
+  EXPECT_EQ(SkinListChanges, Before + 1);
+}
+
+TEST_F(SkinManagerTest, DefaultsOfTheSettingsNotStored) {
+  TsSkinManager* M = ReadManager();
+  EXPECT_TRUE(M->Effects.AllowGlowing);
+  EXPECT_EQ(M->AnimEffects.Buttons,
+            unsigned(beMouseEnter | beMouseLeave | beMouseDown | beMouseUp));
+  EXPECT_FALSE(M->AnimEffects.BlendOnMoving.Active);
+  EXPECT_EQ(M->AnimEffects.BlendOnMoving.BlendValue, 170);
+  EXPECT_EQ(M->AnimEffects.BlendOnMoving.Time, 1000);
+  EXPECT_EQ(M->AnimEffects.Minimizing.Time, 200);
+  EXPECT_EQ(M->AnimEffects.SkinChanging.Mode, atFading);
+  EXPECT_EQ(M->MenuSupport.IcoLineSkin, L"ICOLINE"); // set when the definition left it empty
+  EXPECT_EQ(M->MenuSupport.ExtraLineWidth, 32);
+  EXPECT_EQ(M->MenuSupport.AlphaBlend, 255);
+}
+
+TEST_F(SkinManagerTest, UnknownOrOutOfRangeStoredSettingsAreErrors) {
+  auto ErrorOf = [this](const std::string& Body) {
+    std::string Text =
+        "object Host: THost\n object Manager: TsSkinManager\n" + Body + "\n end\nend\n";
+    try {
+      ReadComponentTree(Host, ParseDefinition(Text, "host.form"), {}, "host.form");
+    } catch (const Exception& E) {
+      delete Host->Manager;
+      Host->Manager = nullptr;
+      return E.Message();
+    }
+    return std::wstring(L"no error");
+  };
+  EXPECT_EQ(ErrorOf("  InternalSkins = <\n   item\n    Name = 'X'\n    Shadow1Color = clNoSuch\n"
+                    "   end>"),
+            L"Form definition host.form, line 6: unknown identifier \"clNoSuch\" for "
+            L"InternalSkins.Shadow1Color");
+  EXPECT_EQ(ErrorOf("  InternalSkins = <\n   item\n    Painter = 'X'\n   end>"),
+            L"Form definition host.form, line 5: unknown property \"Painter\" of an item for "
+            L"InternalSkins");
+  EXPECT_EQ(ErrorOf("  InternalSkins = <\n   item\n    MasterBitmap = {0102}\n   end>")
+                .rfind(L"Form definition host.form, line 5: ", 0),
+            0u);
+  EXPECT_EQ(ErrorOf("  MenuSupport.ExtraLineFont.Pitch = fpDefault"),
+            L"Form definition host.form, line 3: unknown property "
+            L"\"MenuSupport.ExtraLineFont.Pitch\" of Manager (TsSkinManager)");
+  EXPECT_EQ(ErrorOf("  MenuSupport.Nothing = 1"),
+            L"Form definition host.form, line 3: unknown property \"MenuSupport.Nothing\" of "
+            L"Manager (TsSkinManager)");
+  EXPECT_EQ(ErrorOf("  MenuSupport.AlphaBlend = 256"),
+            L"Form definition host.form, line 3: integer 256 out of range 0..255 for "
+            L"MenuSupport.AlphaBlend");
+  EXPECT_EQ(ErrorOf("  AnimEffects.FormShow.Time = 70000"),
+            L"Form definition host.form, line 3: integer 70000 out of range 0..65535 for "
+            L"AnimEffects.FormShow.Time");
+  EXPECT_EQ(ErrorOf("  AnimEffects.FormShow.Mode = atSliding"),
+            L"Form definition host.form, line 3: unknown identifier \"atSliding\" for "
+            L"AnimEffects.FormShow.Mode");
+  EXPECT_EQ(ErrorOf("  AnimEffects.Buttons.Events = [beMouseWheel]"),
+            L"Form definition host.form, line 3: unknown identifier \"beMouseWheel\" for "
+            L"AnimEffects.Buttons.Events");
+  EXPECT_EQ(ErrorOf("  SkinningRules = [srAll]"),
+            L"Form definition host.form, line 3: unknown identifier \"srAll\" for SkinningRules");
+  EXPECT_EQ(ErrorOf("  Effects.AllowGlowing = Yes"),
+            L"Form definition host.form, line 3: Boolean value (True or False) expected, not "
+            L"\"Yes\" for Effects.AllowGlowing");
+}
+
+TEST_F(SkinManagerTest, SectionChangesCarryTheSectionUpperCased) {
+  TsSkinManager* M = ReadManager();
+  std::vector<std::string> Seen;
+  TWndMethod Previous = Host->WindowProc;
+  Host->WindowProc = [&, Previous](TMessage& Msg) {
+    if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_SECTIONCHANGED)
+      Seen.push_back(M->ChangedSection());
+    Previous(Msg);
+  };
+  M->UpdateSkinSection("Button");
+  M->UpdateSkinSection("edit");
+  Host->WindowProc = Previous;
+  EXPECT_EQ(Seen, (std::vector<std::string>{"BUTTON", "EDIT"}));
+}
+
+TEST_F(SkinManagerTest, CommonSectionsReloadAndAnnounceTheSkin) {
+  TsSkinManager* M = ReadManager();
+  EXPECT_LT(M->Model().GetSkinIndex("COMMONX"), 0);
+  Announced.clear();
+  M->SetCommonSections({"[ COMMONX ]", "", "  ", "COLOR = 5"});
+  EXPECT_EQ(M->CommonSections(), (std::vector<std::string>{"[COMMONX]", "COLOR=5"}));
+  int Index = M->Model().GetSkinIndex("COMMONX");
+  ASSERT_GE(Index, 0);
+  EXPECT_EQ(M->Model().gd[size_t(Index)].Props[0].Color, 5u);
+  EXPECT_EQ(Announced.size(), 1u);
+  EXPECT_GE(M->Model().GetSkinIndex("FROMALPHA"), 0); // the same skin
+}
+
+TEST_F(SkinManagerTest, AnnouncingWithRepaintFreezesTheFormsUntilItIsOver) {
+  TsSkinManager* M = ReadManager();
+  Host->Show();
+  SkinnedForms().push_back(Host);
+  std::vector<std::string> Seen;
+  TWndMethod Previous = Host->WindowProc;
+  Host->WindowProc = [&, Previous](TMessage& Msg) {
+    if (Msg.Msg == WM_SETREDRAW) Seen.push_back(Msg.WParam ? "redraw on" : "redraw off");
+    if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_SKINAPPLIED)
+      Seen.push_back("applied");
+    Previous(Msg);
+  };
+  M->AnnounceNewSkin(false);
+  EXPECT_EQ(std::count(Seen.begin(), Seen.end(), "redraw off"), 0);
+  Seen.clear();
+  M->AnnounceNewSkin(true);
+  // Switched on again: redrawing off had hidden it from IsWindowVisible.
+  EXPECT_TRUE(IsWindowVisible(Host->Handle()));
+  std::vector<std::string> Announcement = Seen;
+  Seen.clear();
+  M->RepaintForms(true);
+  EXPECT_TRUE(IsWindowVisible(Host->Handle()));
+  EXPECT_EQ(std::count(Seen.begin(), Seen.end(), "redraw on"), 1);
+  Seen = Announcement;
+  Host->WindowProc = Previous;
+  std::erase(SkinnedForms(), Host);
+  ASSERT_GE(Seen.size(), 3u);
+  EXPECT_EQ(Seen.front(), "redraw off");
+  EXPECT_EQ(Seen[1], "applied");
+  EXPECT_EQ(Seen.back(), "redraw on");
+  EXPECT_EQ(std::count(Seen.begin(), Seen.end(), "redraw on"), 1);
+}
+
+TEST_F(SkinManagerTest, AControlStillUnderTheMouseKeepsTheTrackingAsItIs) {
+  TsSkinManager* M = ReadManager();
+  auto* Button = new TButton(Host);
+  Button->SetParent(Host);
+  auto* Label = new TLabel(Host);
+  Label->SetParent(Host);
+  Host->HandleNeeded();
+  TsHoverState State;
+  State.FMouseAbove = true;
+  std::vector<std::string> Seen;
+  TWndMethod LabelProc = Label->WindowProc;
+  Label->WindowProc = [&, LabelProc](TMessage& Msg) {
+    if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_QUERYSKINDATA) {
+      Msg.Result = LRESULT(&State);
+      return;
+    }
+    if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_MOUSELEFT)
+      Seen.push_back("label left");
+    LabelProc(Msg);
+  };
+  TWndMethod ButtonProc = Button->WindowProc;
+  Button->WindowProc = [&, ButtonProc](TMessage& Msg) {
+    if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_MOUSEENTERED)
+      Seen.push_back("button entered");
+    ButtonProc(Msg);
+  };
+  M->SetActiveGraphControl(Label);
+  M->SetActiveGraphControl(nullptr); // refused: still under the mouse
+  EXPECT_EQ(M->ActiveGraphControl(), Label);
+  M->SetActiveControl(Button->Handle()); // refused as well: nothing changes
+  EXPECT_EQ(M->ActiveGraphControl(), Label);
+  EXPECT_EQ(M->ActiveControl(), nullptr);
+  EXPECT_TRUE(Seen.empty());
+  State.FMouseAbove = false;
+  M->SetActiveControl(Button->Handle());
+  EXPECT_EQ(M->ActiveGraphControl(), nullptr);
+  EXPECT_EQ(M->ActiveControl(), Button->Handle());
+  EXPECT_EQ(Seen, (std::vector<std::string>{"label left", "button entered"}));
+  M->SetActiveControl(nullptr);
+}
+
+TEST_F(SkinManagerTest, ExtractionProblemsAreShownAsErrors) {
+  TsSkinManager* M = ReadManager();
+  M->ExtractInternalSkin(L"Nowhere", Folder.wstring());
+  M->ExtractByIndex(9, Folder.wstring());
+  EXPECT_TRUE(Messages.empty());
+  ASSERT_EQ(Errors.size(), 2u);
+  EXPECT_EQ(Errors[0], L"Skin does not exists.");
+  EXPECT_FALSE(Errors[1].empty());
+  M->ExtractByIndex(0, Folder.wstring());
+  EXPECT_EQ(Errors.size(), 2u);
+  EXPECT_TRUE(fs::exists(Folder / "Alpha extracted.kvz"));
 }
