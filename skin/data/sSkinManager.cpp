@@ -315,16 +315,18 @@ void TsSkinManager::FreezeForms() {
   if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated() &&
       IsIconic(Application->MainForm()->Handle()))
     return;
-  for (TForm* Form : SkinnedForms())
-    if (Form->HandleAllocated() && IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
-        !Form->Parent())
+  for (const auto& Ref : SkinnedForms())
+    if (TForm* Form = Ref.Get(); Form && Form->HandleAllocated() &&
+                                 IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
+                                 !Form->Parent())
       SendMessageW(Form->Handle(), WM_SETREDRAW, FALSE, 0);
 }
 
 void TsSkinManager::ThawForms() {
-  for (TForm* Form : SkinnedForms())
-    if (Form->HandleAllocated() && IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
-        !Form->Parent()) {
+  for (const auto& Ref : SkinnedForms())
+    if (TForm* Form = Ref.Get(); Form && Form->HandleAllocated() &&
+                                 IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
+                                 !Form->Parent()) {
       SendMessageW(Form->Handle(), WM_SETREDRAW, TRUE, 0);
       RedrawWindow(Form->Handle(), nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -340,19 +342,18 @@ void TsSkinManager::HookMainWindow() {
   auto* Form = dynamic_cast<TForm*>(Owner());
   if (!Form || FHookedForm) return;
   FHookedForm = Form;
-  FMainWindowProc = Form->WindowProc;
-  Form->WindowProc = [this](TMessage& Message) {
-    if (!MainWindowHook(Message)) FMainWindowProc(Message);
-  };
+  FMainWindowHook = Form->AddWindowHook([this](TMessage& Message, const TWndNext& Next) {
+    if (!MainWindowHook(Message, Next)) Next(Message);
+  });
 }
 
 void TsSkinManager::UnhookMainWindow() {
-  // A form that is being destroyed has no message method left to give back.
-  if (FHookedForm && !FHookedForm->IsDestroying()) FHookedForm->WindowProc = FMainWindowProc;
-  FHookedForm = nullptr;
+  // The form frees its components while it is whole, so its hook chain is there to leave.
+  if (TForm* Form = FHookedForm.Get()) Form->RemoveWindowHook(FMainWindowHook);
+  FHookedForm.Reset();
 }
 
-bool TsSkinManager::MainWindowHook(TMessage& Message) {
+bool TsSkinManager::MainWindowHook(TMessage& Message, const TWndNext& Next) {
   switch (Message.Msg) {
   case WM_SYSCOMMAND:
     switch (Message.WParam & 0xFFF0) {
@@ -364,7 +365,7 @@ bool TsSkinManager::MainWindowHook(TMessage& Message) {
   case WM_THEMECHANGED: Message.Result = 0; return true;
   case WM_ACTIVATEAPP: {
     // The application was activated or deactivated: every form repaints its state.
-    FMainWindowProc(Message);
+    Next(Message);
     TMessage Notice = SkinCommand(KV_SYSCOLORSCHANGED);
     if (Screen)
       for (int i = 0; i < Screen->FormCount(); ++i)
@@ -605,9 +606,11 @@ void TsSkinManager::ExtractByIndex(int Index, const std::wstring& DestDir) {
 
 LRESULT CALLBACK TsSkinManager::CBTProc(int Code, WPARAM WParam, LPARAM LParam) {
   // New forms and standard dialogs get their skin providers here once those exist; until
-  // then every window keeps its own look.
+  // then every window keeps its own look. Nothing may unwind through the system's hook call.
   HHOOK Hook = DefaultManager ? DefaultManager->FHook : nullptr;
-  return CallNextHookEx(Hook, Code, WParam, LParam);
+  LRESULT Result = 0;
+  Protected([&] { Result = CallNextHookEx(Hook, Code, WParam, LParam); });
+  return Result;
 }
 
 void TsSkinManager::InstallHook() {
@@ -623,7 +626,7 @@ void TsSkinManager::UnInstallHook() {
 
 void TsSkinManager::SetActiveControl(HWND Value) {
   if (Value == FActiveControl) return;
-  if (FActiveGraphControl) SetActiveGraphControl(nullptr);
+  if (FActiveGraphControl.Get()) SetActiveGraphControl(nullptr);
   HWND Previous = FActiveControl;
   FActiveControl = Value;
   if (Previous && IsWindow(Previous)) SendSkinCommand(Previous, KV_MOUSELEFT, LPARAM(this));
@@ -631,8 +634,9 @@ void TsSkinManager::SetActiveControl(HWND Value) {
 }
 
 void TsSkinManager::SetActiveGraphControl(TControl* Value) {
-  if (Value == FActiveGraphControl) return;
-  TControl* Previous = FActiveGraphControl;
+  // The control belongs to some form and may be gone by now: it is held weakly.
+  TControl* Previous = FActiveGraphControl.Get();
+  if (Value == Previous) return;
   FActiveGraphControl = Value;
   if (Value) FActiveControl = nullptr;
   if (Previous) SendSkinCommandTo(Previous, KV_MOUSELEFT, LPARAM(this));

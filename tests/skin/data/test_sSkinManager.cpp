@@ -53,12 +53,11 @@ protected:
     ShowEngineMessage = [this](const std::wstring& Text) { Messages.push_back(Text); };
     Host = new THost(Application);
     Host->HandleNeeded();
-    TWndMethod Previous = Host->WindowProc;
-    Host->WindowProc = [this, Previous](TMessage& M) {
+    TWndHookToken PreviousHook = Host->AddWindowHook([this](TMessage& M, const TWndNext& Previous) {
       if (M.Msg == KV_SKINMSG && SkinCommandCode(M.WParam) == KV_SKINAPPLIED)
         Announced.push_back(M.LParam);
       Previous(M);
-    };
+    });
   }
   void TearDown() override {
     delete Host;
@@ -262,12 +261,12 @@ TEST_F(SkinManagerTest, MouseTrackingTellsTheWindowsItLeavesAndEnters) {
   B->SetParent(Host);
   Host->HandleNeeded();
   for (TButton* Button : {A, B}) {
-    TWndMethod Previous = Button->WindowProc;
-    Button->WindowProc = [&Seen, Button, Previous, M](TMessage& Msg) {
-      if (Msg.Msg == KV_SKINMSG && Msg.LParam == LPARAM(M))
-        Seen.push_back({Button->Name(), SkinCommandCode(Msg.WParam)});
-      Previous(Msg);
-    };
+    TWndHookToken PreviousHook =
+        Button->AddWindowHook([&Seen, Button, M](TMessage& Msg, const TWndNext& Previous) {
+          if (Msg.Msg == KV_SKINMSG && Msg.LParam == LPARAM(M))
+            Seen.push_back({Button->Name(), SkinCommandCode(Msg.WParam)});
+          Previous(Msg);
+        });
   }
   M->SetActiveControl(A->Handle());
   M->SetActiveControl(B->Handle());
@@ -288,18 +287,17 @@ TEST_F(SkinManagerTest, DialogModeAndTheMainWindowHook) {
   EXPECT_FALSE(UseLatestCommonDialogs);
   // The owner's window: activating the application tells every form to repaint its state.
   int Notices = 0;
-  TWndMethod Hooked = Host->WindowProc;
-  Host->WindowProc = [&](TMessage& Msg) {
+  TWndHookToken HookedHook = Host->AddWindowHook([&](TMessage& Msg, const TWndNext& Hooked) {
     if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_SYSCOLORSCHANGED) ++Notices;
     Hooked(Msg);
-  };
+  });
   SendMessageW(Host->Handle(), WM_ACTIVATEAPP, TRUE, 0);
   EXPECT_EQ(Notices, 1);
   SendMessageW(Host->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_EQ(M->ShowState(), TsSkinManager::ssMinimising);
   SendMessageW(Host->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_EQ(M->ShowState(), TsSkinManager::ssRestoring);
-  Host->WindowProc = Hooked;
+  Host->RemoveWindowHook(HookedHook);
   M->SetActive(false);
   EXPECT_TRUE(UseLatestCommonDialogs);
   EXPECT_FALSE(M->Model().SkinData.Active);
