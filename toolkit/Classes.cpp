@@ -28,13 +28,37 @@ TComponent::TComponent(TComponent* AOwner) : FOwner(AOwner) {
 }
 
 TComponent::~TComponent() {
+  // A component that was not freed with delete (a member or a local) gets the first step
+  // here, without its derived parts.
+  RunBeforeDestruction();
+  DestroyComponents();
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::operator delete(TComponent* Self, std::destroying_delete_t) {
+  void* Memory = dynamic_cast<void*>(Self);
+  Self->RunBeforeDestruction();
+  Self->~TComponent();
+  ::operator delete(Memory);
+}
+
+void TComponent::RunBeforeDestruction() {
+  if (FDestructionStarted) return;
+  FDestructionStarted = true;
   BeginDestroy();
-  // Owned components go first, newest first, each telling the others it is gone.
+  BeforeDestruction();
+}
+
+void TComponent::BeforeDestruction() {
+  DestroyComponents();
+}
+
+void TComponent::DestroyComponents() {
+  // Newest first, each telling the others it is gone.
   while (!FComponents.empty()) {
     TComponent* Child = FComponents.back();
     delete Child; // removes itself from FComponents
   }
-  if (FOwner) FOwner->RemoveComponent(this);
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {

@@ -4,9 +4,10 @@
 #include <any>
 #include <cstdint>
 #include <exception>
-#include <map>
 #include <functional>
+#include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,22 @@ enum TComponentStateFlag : unsigned {
 
 // A component has an owner, which frees it, a name and a tag; it is told when it has been read
 // from a stored definition (Loaded) and when components it knows of come and go.
+//
+// Freeing runs in two steps. `delete` first calls BeforeDestruction while the most derived
+// object is still whole, so that a window is destroyed and the owned components are freed
+// while every class of the object can still see its own messages and members; only then do
+// the destructors run. A component that is not on the heap gets the same first step from its
+// destructor, without the derived parts.
 class TComponent {
 public:
   explicit TComponent(TComponent* AOwner);
   virtual ~TComponent();
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
+  void operator delete(TComponent* Self, std::destroying_delete_t);
+
+  // Shared by the weak references to this component; expires when the object is gone.
+  std::weak_ptr<const void> LifeToken() const { return FLife; }
 
   // The C++ class name; windowed controls register their window class under it.
   virtual const wchar_t* ClassName() const { return L"TComponent"; }
@@ -93,17 +104,49 @@ public:
   // Marks the component and every owned one as being read or done with reading.
   void SetLoading(bool Loading);
   void BeginDestroy();
+  // Frees the owned components, newest first.
+  void DestroyComponents();
+
+protected:
+  // The first step of freeing, run once with the whole object alive: the component is marked
+  // as being destroyed, then this runs. Overrides release what they hold and call the base
+  // last; the base frees the owned components.
+  virtual void BeforeDestruction();
 
 private:
   void InsertComponent(TComponent* AComponent);
   void RemoveComponent(TComponent* AComponent);
+  void RunBeforeDestruction();
 
+  std::shared_ptr<const int> FLife = std::make_shared<const int>(0);
+  bool FDestructionStarted = false;
   TComponent* FOwner;
   std::wstring FName;
   std::vector<TComponent*> FComponents;
   unsigned FComponentState = 0;
   std::map<std::string, std::any> FMethods;
   std::map<std::string, std::function<bool(TComponent*)>> FFields;
+};
+
+// A reference to a component that knows when the component is gone: Get() answers null
+// after the object was freed. For pointers to objects of other windows, which may be freed
+// by any message.
+template <class T>
+class TWeakRef {
+public:
+  TWeakRef() = default;
+  TWeakRef(T* Object) : FObject(Object) {
+    if (Object) FLife = Object->LifeToken();
+  }
+  T* Get() const { return FLife.expired() ? nullptr : FObject; }
+  T* operator->() const { return Get(); }
+  explicit operator bool() const { return Get() != nullptr; }
+  bool operator==(const T* Other) const { return Get() == Other; }
+  void Reset() { *this = TWeakRef(); }
+
+private:
+  T* FObject = nullptr;
+  std::weak_ptr<const void> FLife;
 };
 
 // Makes a class name from the definition into a component, for the definition reader.

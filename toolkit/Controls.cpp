@@ -42,8 +42,18 @@ bool AlignFromIdent(const std::string& Ident, TAlign& Align) {
 // ---------------------------------------------------------------------------------------------
 // TControl
 
+struct TWndNext::TNode {
+  uint64_t Id;
+  TWndHook Hook;
+  std::shared_ptr<TNode> Below;
+  bool Removed = false;
+};
+
+void TWndNext::operator()(TMessage& Message) const {
+  FControl->CallChain(FNode->Below, Message);
+}
+
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
-  WindowProc = [this](TMessage& Message) { WndProc(Message); };
   FFont.OnChange = [this] { FontChanged(); };
 }
 
@@ -53,6 +63,46 @@ TControl::~TControl() {
 
 void TControl::WndProc(TMessage&) {}
 
+void TControl::WindowProc(TMessage& Message) {
+  CallChain(FHooks, Message);
+}
+
+// Node is held by value: it stays alive while its hook runs, even when the hook removes
+// itself. The control may be freed by a hook, so nothing of it is read after the call.
+void TControl::CallChain(std::shared_ptr<TWndNext::TNode> Node, TMessage& Message) {
+  // A hook removed while a message is on its way down is passed over.
+  while (Node && Node->Removed)
+    Node = Node->Below;
+  if (!Node) {
+    WndProc(Message);
+    return;
+  }
+  Node->Hook(Message, TWndNext(this, Node.get()));
+}
+
+TWndHookToken TControl::AddWindowHook(TWndHook Hook) {
+  auto Node = std::make_shared<TWndNext::TNode>();
+  Node->Id = FNextHookId++;
+  Node->Hook = std::move(Hook);
+  Node->Below = FHooks;
+  FHooks = Node;
+  return TWndHookToken(Node->Id);
+}
+
+bool TControl::RemoveWindowHook(TWndHookToken& Token) {
+  uint64_t Id = Token.FId;
+  Token = TWndHookToken();
+  if (Id == 0) return false;
+  std::shared_ptr<TWndNext::TNode>* Link = &FHooks;
+  while (*Link && (*Link)->Id != Id)
+    Link = &(*Link)->Below;
+  if (!*Link) return false;
+  std::shared_ptr<TWndNext::TNode> Node = *Link;
+  Node->Removed = true;
+  *Link = Node->Below; // Node keeps its Below: a call running in it still reaches the rest
+  return true;
+}
+
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
   TMessage Message{Msg, WParam, LParam, 0};
   WindowProc(Message);
@@ -61,12 +111,14 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == FParent) return;
+  bool WasShowing = Showing();
   if (FParent) FParent->RemoveControl(this);
   FParent = AParent;
   if (FParent) {
     FParent->InsertControl(this);
     ParentFontChanged();
   }
+  if (Showing() != WasShowing) ShowingChanged();
 }
 
 void TControl::SetParentComponent(TComponent* AParent) {
@@ -102,16 +154,29 @@ void TControl::RequestAlign() {
 
 void TControl::SetVisible(bool Value) {
   if (Value == FVisible) return;
+  bool WasShowing = Showing();
+  TWeakRef<TControl> Self(this);
   FVisible = Value;
+  ApplyVisible();
   Perform(CM_VISIBLECHANGED, Value);
-  Invalidate();
+  if (!Self) return; // a handler freed the control
+  // The place it leaves or takes is repainted, also when it is hidden.
+  if (FParent && FParent->HandleAllocated()) {
+    RECT R{FLeft, FTop, FLeft + FWidth, FTop + FHeight};
+    InvalidateRect(FParent->Handle(), &R, TRUE);
+  }
   if (FParent && FAlign != alNone) FParent->Realign();
+  if (Showing() != WasShowing) ShowingChanged();
 }
 
 bool TControl::Showing() const {
   if (!FVisible) return false;
   if (!FParent) return true;
   return FParent->Showing();
+}
+
+void TControl::ShowingChanged() {
+  Perform(CM_SHOWINGCHANGED, Showing());
 }
 
 void TControl::SetEnabled(bool Value) {
@@ -274,10 +339,18 @@ void TGraphicControl::WndProc(TMessage& Message) {
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
-  // Children that outlive this control (owned elsewhere) lose their parent first.
+  // Children that outlive this control (owned elsewhere) lose their parent.
   while (!FControls.empty())
     FControls.back()->SetParent(nullptr);
   DestroyHandle();
+}
+
+void TWinControl::BeforeDestruction() {
+  // The window goes while the whole object is alive, so that every class of it sees
+  // WM_DESTROY and WM_NCDESTROY; the owned components follow.
+  SetMouseControl(nullptr);
+  DestroyHandle();
+  TControl::BeforeDestruction();
 }
 
 TWinControl* TWinControl::FromHandle(HWND Wnd) {
@@ -295,6 +368,7 @@ void TWinControl::RemoveControl(TControl* Control) {
   auto It = std::find(FControls.begin(), FControls.end(), Control);
   if (It == FControls.end()) return;
   FControls.erase(It);
+  if (FMouseControl == Control) FMouseControl.Reset();
   if (auto* W = dynamic_cast<TWinControl*>(Control)) W->DestroyHandle();
   if (Control->Align() != alNone && !IsDestroying()) Realign();
 }
@@ -381,6 +455,8 @@ void TWinControl::AttachHandle(HWND Wnd) {
 void TWinControl::DestroyHandle() {
   if (!FHandle) return;
   HWND Wnd = FHandle;
+  // A window made again later shows the same text.
+  if (!IsDestroying()) FText = Text();
   DestroyWindow(Wnd); // WM_NCDESTROY clears FHandle
   if (FHandle == Wnd) {
     RemovePropW(Wnd, kObjectProp);
@@ -400,11 +476,14 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPAR
     Protected([&] { delete Control; });
     return 0;
   }
+  // A handler may free the control (a form closed from its own button): after the call the
+  // control is read only through the weak reference.
+  TWeakRef<TWinControl> Alive(Control);
   TMessage Message{Msg, WParam, LParam, 0};
   Protected([&] { Control->WindowProc(Message); });
-  if (Msg == WM_NCDESTROY && Control->FHandle == Wnd) {
+  if (Msg == WM_NCDESTROY) {
     RemovePropW(Wnd, kObjectProp);
-    Control->FHandle = nullptr;
+    if (TWinControl* Still = Alive.Get(); Still && Still->FHandle == Wnd) Still->FHandle = nullptr;
   }
   return Message.Result;
 }
@@ -431,15 +510,48 @@ bool TWinControl::ReflectToChild(TMessage& Message) {
 }
 
 void TWinControl::HandleMouseTracking(TMessage& Message) {
-  if (Message.Msg == WM_MOUSEMOVE && !FMouseInControl) {
-    FMouseInControl = true;
-    TRACKMOUSEEVENT Track{sizeof(Track), TME_LEAVE, FHandle, 0};
-    TrackMouseEvent(&Track);
-    Perform(CM_MOUSEENTER);
+  TWeakRef<TWinControl> Self(this);
+  if (Message.Msg == WM_MOUSEMOVE) {
+    if (!FMouseInControl) {
+      FMouseInControl = true;
+      TRACKMOUSEEVENT Track{sizeof(Track), TME_LEAVE, FHandle, 0};
+      TrackMouseEvent(&Track);
+      Perform(CM_MOUSEENTER);
+      if (!Self) return;
+    }
+    SetMouseControl(ControlAtPos(msg::TMouse(Message).Pos));
   } else if (Message.Msg == WM_MOUSELEAVE && FMouseInControl) {
+    SetMouseControl(nullptr);
+    if (!Self) return;
     FMouseInControl = false;
     Perform(CM_MOUSELEAVE);
   }
+}
+
+void TWinControl::SetMouseControl(TControl* Control) {
+  TControl* Previous = FMouseControl.Get();
+  if (Control == Previous) return;
+  FMouseControl = Control;
+  TWeakRef<TControl> Next(Control);
+  if (Previous) {
+    Previous->FMouseInControl = false;
+    Previous->Perform(CM_MOUSELEAVE);
+  }
+  if (TControl* C = Next.Get(); C && FMouseControl == C) {
+    C->FMouseInControl = true;
+    C->Perform(CM_MOUSEENTER);
+  }
+}
+
+TControl* TWinControl::ControlAtPos(TPoint P, bool AllowDisabled, bool AllowWinControls) const {
+  // Later children are painted over earlier ones.
+  for (auto It = FControls.rbegin(); It != FControls.rend(); ++It) {
+    TControl* C = *It;
+    if (!C->Visible() || (!AllowDisabled && !C->Enabled())) continue;
+    if (!AllowWinControls && dynamic_cast<TWinControl*>(C)) continue;
+    if (C->ContainsParentPoint(P)) return C;
+  }
+  return nullptr;
 }
 
 void TWinControl::WndProc(TMessage& Message) {
@@ -455,64 +567,24 @@ void TWinControl::WndProc(TMessage& Message) {
     break;
   case CN_CTLCOLOREDIT:
   case CN_CTLCOLORSTATIC:
-  case CN_CTLCOLORBTN: {
-    HDC DC = reinterpret_cast<HDC>(Message.WParam);
-    SetTextColor(DC, ToColorRef(Font().Color()));
-    SetBkColor(DC, ToColorRef(Color()));
-    Message.Result = LRESULT(GetSysColorBrush(COLOR_WINDOW));
-    if ((ColorToRGB(Color()) & 0xFFFFFF) != (GetSysColor(COLOR_WINDOW) & 0xFFFFFF)) {
-      static std::map<COLORREF, HBRUSH> Brushes; // a few colours, kept for the program's life
-      COLORREF Key = ToColorRef(Color());
-      HBRUSH& Brush = Brushes[Key];
-      if (!Brush) Brush = CreateSolidBrush(Key);
-      Message.Result = LRESULT(Brush);
-    }
-    return;
-  }
+  case CN_CTLCOLORBTN: HandleCtlColor(Message); return;
   case WM_ERASEBKGND:
+    // The paint of the framework's own windows covers the whole client area.
     if (IsOwnClass()) {
-      RECT R;
-      GetClientRect(FHandle, &R);
-      HBRUSH Brush = CreateSolidBrush(ToColorRef(Color()));
-      FillRect(reinterpret_cast<HDC>(Message.WParam), &R, Brush);
-      DeleteObject(Brush);
-      Message.Result = 1;
+      msg::TEraseBkgnd::SetErased(Message);
       return;
     }
     break;
   case WM_PAINT:
-    if (IsOwnClass()) {
-      if (Message.WParam) {
-        PaintWindow(reinterpret_cast<HDC>(Message.WParam));
-      } else {
-        PAINTSTRUCT PS;
-        HDC DC = BeginPaint(FHandle, &PS);
-        PaintWindow(DC);
-        EndPaint(FHandle, &PS);
-      }
-      return;
-    }
-    break;
   case WM_PRINTCLIENT:
     if (IsOwnClass()) {
-      PaintWindow(reinterpret_cast<HDC>(Message.WParam));
+      HandlePaint(Message);
       return;
     }
     break;
   case WM_SIZE:
-  case WM_MOVE: {
-    DefaultHandler(Message);
-    RECT R;
-    GetWindowRect(FHandle, &R);
-    if (HWND P = GetParent(FHandle); P && (GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD))
-      MapWindowPoints(nullptr, P, reinterpret_cast<POINT*>(&R), 2);
-    FLeft = R.left;
-    FTop = R.top;
-    FWidth = R.right - R.left;
-    FHeight = R.bottom - R.top;
-    if (Message.Msg == WM_SIZE) Realign();
-    return;
-  }
+  case WM_MOVE: HandleMoveSize(Message); return;
+  case WM_SETTEXT: HandleSetText(Message); return;
   case WM_MOUSEMOVE:
   case WM_MOUSELEAVE: HandleMouseTracking(Message); break;
   default:
@@ -522,25 +594,72 @@ void TWinControl::WndProc(TMessage& Message) {
   DefaultHandler(Message);
 }
 
+void TWinControl::HandleCtlColor(TMessage& Message) {
+  msg::TCtlColor Args(Message);
+  SetTextColor(Args.DC, ToColorRef(Font().Color()));
+  SetBkColor(Args.DC, ToColorRef(Color()));
+  if (ToColorRef(Color()) == (GetSysColor(COLOR_WINDOW) & 0xFFFFFF))
+    msg::TCtlColor::SetBrush(Message, GetSysColorBrush(COLOR_WINDOW));
+  else
+    msg::TCtlColor::SetBrush(Message, ColorBrush());
+}
+
+HBRUSH TWinControl::ColorBrush() {
+  COLORREF Wanted = ToColorRef(Color());
+  if (!FColorBrush || FColorBrushColor != Wanted) {
+    FColorBrush = SolidBrush(Wanted);
+    FColorBrushColor = Wanted;
+  }
+  return FColorBrush;
+}
+
+void TWinControl::HandlePaint(TMessage& Message) {
+  // WM_PRINTCLIENT, and WM_PAINT with a DC, paint into the given DC.
+  if (HDC DC = msg::TPaint(Message).DC) {
+    PaintWindow(DC);
+    return;
+  }
+  TPaintDC DC(FHandle);
+  PaintWindow(DC);
+}
+
+void TWinControl::HandleMoveSize(TMessage& Message) {
+  DefaultHandler(Message);
+  RECT R;
+  GetWindowRect(FHandle, &R);
+  if (HWND P = GetParent(FHandle); P && (GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD))
+    MapWindowPoints(nullptr, P, reinterpret_cast<POINT*>(&R), 2);
+  FLeft = R.left;
+  FTop = R.top;
+  FWidth = R.right - R.left;
+  FHeight = R.bottom - R.top;
+  if (Message.Msg == WM_SIZE) Realign();
+}
+
+void TWinControl::HandleSetText(TMessage& Message) {
+  // Whoever sets the text (the framework, the system, another program), the control hears
+  // of it once the window holds it.
+  // (While the window exists it holds the text; FText keeps it only while there is none.)
+  DefaultHandler(Message);
+  Perform(CM_TEXTCHANGED);
+}
+
 void TWinControl::PaintWindow(HDC DC) {
   RECT R;
   GetClientRect(FHandle, &R);
-  HBRUSH Brush = CreateSolidBrush(ToColorRef(Color()));
-  FillRect(DC, &R, Brush);
-  DeleteObject(Brush);
+  FillRect(DC, &R, ColorBrush());
   PaintControls(DC);
 }
 
 void TWinControl::PaintControls(HDC DC) {
   for (TControl* C : FControls) {
     if (dynamic_cast<TWinControl*>(C) || !C->Visible()) continue;
-    int Saved = SaveDC(DC);
+    TSavedDC Saved(DC);
     POINT Org;
     GetViewportOrgEx(DC, &Org);
     SetViewportOrgEx(DC, Org.x + C->Left(), Org.y + C->Top(), nullptr);
     IntersectClipRect(DC, 0, 0, C->Width(), C->Height());
     C->Perform(WM_PAINT, WPARAM(DC), 0);
-    RestoreDC(DC, Saved);
   }
 }
 
@@ -623,10 +742,14 @@ void TWinControl::Realign() {
   FAligning = false;
 }
 
-void TWinControl::SetVisible(bool Value) {
-  if (Value == Visible()) return;
-  TControl::SetVisible(Value);
-  if (FHandle) ShowWindow(FHandle, Value ? SW_SHOWNA : SW_HIDE);
+void TWinControl::ApplyVisible() {
+  if (FHandle) ShowWindow(FHandle, Visible() ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWinControl::ShowingChanged() {
+  TControl::ShowingChanged();
+  for (TControl* C : std::vector<TControl*>(FControls))
+    if (C->Visible()) C->ShowingChanged();
 }
 
 void TWinControl::SetEnabled(bool Value) {
@@ -645,10 +768,8 @@ std::wstring TWinControl::Text() const {
 
 void TWinControl::SetText(const std::wstring& Value) {
   if (FHandle) {
-    if (Text() == Value) return;
-    SetWindowTextW(FHandle, Value.c_str());
-    FText = Value;
-    Perform(CM_TEXTCHANGED);
+    // WM_SETTEXT keeps the copy and sends CM_TEXTCHANGED.
+    if (Text() != Value) SetWindowTextW(FHandle, Value.c_str());
     return;
   }
   TControl::SetText(Value);

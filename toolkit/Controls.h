@@ -4,13 +4,17 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "toolkit/Classes.h"
 #include "toolkit/FormReader.h"
+#include "base/GdiObjects.h"
 #include "toolkit/Graphics.h"
+#include "toolkit/Messages.h"
 
 // The framework's own notifications travel through the same message method as window
 // messages, so that a replaced WindowProc sees both.
@@ -32,14 +36,38 @@ constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
 constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
 
-struct TMessage {
-  UINT Msg;
-  WPARAM WParam;
-  LPARAM LParam;
-  LRESULT Result;
+using TWndMethod = std::function<void(TMessage&)>;
+
+class TControl;
+
+// The rest of a control's message chain below one hook: calling it passes the message on.
+class TWndNext {
+public:
+  void operator()(TMessage& Message) const;
+
+private:
+  struct TNode;
+  TWndNext(TControl* Control, TNode* Node) : FControl(Control), FNode(Node) {}
+  TControl* FControl;
+  TNode* FNode;
+  friend class TControl;
 };
 
-using TWndMethod = std::function<void(TMessage&)>;
+// A hook on a control's messages: it sees each message before the control does and passes it
+// on through Next (or does not, to take it).
+using TWndHook = std::function<void(TMessage& Message, const TWndNext& Next)>;
+
+// Names one installed hook, for removing it.
+class TWndHookToken {
+public:
+  TWndHookToken() = default;
+  explicit operator bool() const { return FId != 0; }
+
+private:
+  explicit TWndHookToken(uint64_t Id) : FId(Id) {}
+  uint64_t FId = 0;
+  friend class TControl;
+};
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
@@ -58,9 +86,14 @@ public:
   ~TControl() override;
   const wchar_t* ClassName() const override { return L"TControl"; }
 
-  // Every message, window message or framework notification, goes through WindowProc. It
-  // starts as WndProc; the skin engine may replace it and call the previous one.
-  TWndMethod WindowProc;
+  // Every message, window message or framework notification, goes through WindowProc: the
+  // installed hooks, newest first, and then WndProc. Hooks are removed by their token in any
+  // order, also from inside a message; a hook that is running when it is removed finishes its
+  // call, and its Next still reaches the rest of the chain.
+  void WindowProc(TMessage& Message);
+  TWndHookToken AddWindowHook(TWndHook Hook);
+  // Removes the hook and clears the token; false when it was not installed here.
+  bool RemoveWindowHook(TWndHookToken& Token);
   virtual void WndProc(TMessage& Message);
   LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
 
@@ -73,6 +106,10 @@ public:
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
   TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+  // Whether the point, in the parent's client coordinates, lies on this control.
+  bool ContainsParentPoint(TPoint P) const {
+    return P.X >= FLeft && P.Y >= FTop && P.X < FLeft + FWidth && P.Y < FTop + FHeight;
+  }
   virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   virtual TRect ClientRect() const { return {0, 0, FWidth, FHeight}; }
 
@@ -84,7 +121,8 @@ public:
 
   bool Visible() const { return FVisible; }
   virtual void SetVisible(bool Value);
-  // Visible itself and every parent up to a shown window.
+  // Visible itself and every parent up to a shown window. Each control whose Showing changes
+  // gets CM_SHOWINGCHANGED (WParam: the new value).
   bool Showing() const;
   bool Enabled() const { return FEnabled; }
   virtual void SetEnabled(bool Value);
@@ -119,13 +157,22 @@ public:
   // The point of this control's client area in its parent's client coordinates, and back.
   TPoint ClientToParent(TPoint P) const { return {P.X + FLeft, P.Y + FTop}; }
 
+  bool MouseInControl() const { return FMouseInControl; }
+
 protected:
   virtual void FontChanged();
   void ParentFontChanged();
   void RequestAlign();
+  // Makes the window follow Visible; runs before CM_VISIBLECHANGED is sent.
+  virtual void ApplyVisible() {}
+  // Sends CM_SHOWINGCHANGED to this control and the descendants whose Showing changed.
+  virtual void ShowingChanged();
   bool FMouseInControl = false;
 
 private:
+  void CallChain(std::shared_ptr<TWndNext::TNode> Node, TMessage& Message);
+  void SetParentKeepingShowing(TWinControl* AParent);
+
   TWinControl* FParent = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = alNone;
@@ -138,8 +185,11 @@ private:
   bool FParentFont = true;
   TColor FColor = clBtnFace;
   bool FParentColor = false;
+  std::shared_ptr<TWndNext::TNode> FHooks; // the newest hook; each holds the one below
+  uint64_t FNextHookId = 1;
 
   friend class TWinControl;
+  friend class TWndNext;
 };
 
 // A control without a window of its own: its parent paints it by sending WM_PAINT with the
@@ -189,7 +239,6 @@ public:
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   TRect ClientRect() const override;
-  void SetVisible(bool Value) override;
   void SetEnabled(bool Value) override;
   std::wstring Text() const override;
   void SetText(const std::wstring& Value) override;
@@ -197,6 +246,12 @@ public:
   void Update() override;
   void SetFocus();
   bool Focused() const;
+
+  // The topmost visible window-less child at P (client coordinates), or null. Disabled ones
+  // only with AllowDisabled; windowed children too with AllowWinControls.
+  TControl* ControlAtPos(TPoint P, bool AllowDisabled = false, bool AllowWinControls = false) const;
+  // The window-less child that the mouse is over now (it had CM_MOUSEENTER), or null.
+  TControl* MouseControl() const { return FMouseControl.Get(); }
 
   // Lays out the aligned children in the client area (less AdjustClientRect).
   void Realign();
@@ -209,6 +264,9 @@ public:
   static TWinControl* FromHandle(HWND Wnd);
 
 protected:
+  void BeforeDestruction() override;
+  void ApplyVisible() override;
+  void ShowingChanged() override;
   virtual void CreateParams(TCreateParams& Params);
   virtual void CreateWnd();
   // Runs after the window exists and its children have theirs.
@@ -219,6 +277,8 @@ protected:
   void FontChanged() override;
   // Whether the framework paints this window itself (own class) or a system class does.
   bool IsOwnClass() const { return FDefWndProc == nullptr; }
+  // A brush of the control's colour, kept until the colour changes.
+  HBRUSH ColorBrush();
 
 private:
   static LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
@@ -227,7 +287,12 @@ private:
   void RemoveControl(TControl* Control);
   void AttachHandle(HWND Wnd);
   void HandleMouseTracking(TMessage& Message);
+  void SetMouseControl(TControl* Control);
   bool ReflectToChild(TMessage& Message);
+  void HandleCtlColor(TMessage& Message);
+  void HandlePaint(TMessage& Message);
+  void HandleMoveSize(TMessage& Message);
+  void HandleSetText(TMessage& Message);
 
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
@@ -236,12 +301,16 @@ private:
   bool FTabStop = false;
   bool FAligning = false;
   bool FRealignPending = false;
+  TWeakRef<TControl> FMouseControl;
+  TBrush FColorBrush;
+  COLORREF FColorBrushColor = 0;
 
   friend class TControl;
 };
 
 // Runs a message method with every exception handed to the application's error report, so
-// that nothing unwinds through the system's code.
+// that nothing unwinds through the system's code. Every window procedure, hook procedure,
+// timer and dialog callback of the framework and the engine runs its body through it.
 template <class F>
 void Protected(F&& Body);
 void HandleFrameworkException();

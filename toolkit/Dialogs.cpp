@@ -69,27 +69,29 @@ void ShowMessage(const std::wstring& Message) {
 // TOpenDialog
 
 UINT_PTR CALLBACK TOpenDialog::HookProc(HWND Dlg, UINT Msg, WPARAM, LPARAM LParam) {
-  if (Msg == WM_INITDIALOG) {
-    auto* OFN = reinterpret_cast<OPENFILENAMEW*>(LParam);
-    auto* Self = reinterpret_cast<TOpenDialog*>(OFN->lCustData);
-    SetPropW(Dlg, L"TextovrtDialog", Self);
-    // The hook's window is a child of the dialog's outer window, which takes the CDM_ messages.
-    Self->FHandle = GetParent(Dlg);
-    return 0;
-  }
-  auto* Self = static_cast<TOpenDialog*>(GetPropW(Dlg, L"TextovrtDialog"));
-  if (!Self) return 0;
-  if (Msg == WM_NOTIFY) {
-    auto* Notify = reinterpret_cast<OFNOTIFYW*>(LParam);
-    if (Notify->hdr.code == CDN_TYPECHANGE) {
-      Self->FilterIndex = int(Notify->lpOFN->nFilterIndex);
-      Protected([&] {
-        if (Self->OnTypeChange) Self->OnTypeChange(Self);
-      });
+  // Like every callback of the system, nothing may unwind through it.
+  Protected([&] {
+    if (Msg == WM_INITDIALOG) {
+      auto* OFN = reinterpret_cast<OPENFILENAMEW*>(LParam);
+      auto* Self = reinterpret_cast<TOpenDialog*>(OFN->lCustData);
+      SetPropW(Dlg, L"TextovrtDialog", Self);
+      // The hook's window is a child of the dialog's outer window, which takes the CDM_
+      // messages.
+      Self->FHandle = GetParent(Dlg);
+      return;
     }
-  } else if (Msg == WM_DESTROY) {
-    RemovePropW(Dlg, L"TextovrtDialog");
-  }
+    auto* Self = static_cast<TOpenDialog*>(GetPropW(Dlg, L"TextovrtDialog"));
+    if (!Self) return;
+    if (Msg == WM_NOTIFY) {
+      auto* Notify = reinterpret_cast<OFNOTIFYW*>(LParam);
+      if (Notify->hdr.code == CDN_TYPECHANGE) {
+        Self->FilterIndex = int(Notify->lpOFN->nFilterIndex);
+        if (Self->OnTypeChange) Self->OnTypeChange(Self);
+      }
+    } else if (Msg == WM_DESTROY) {
+      RemovePropW(Dlg, L"TextovrtDialog");
+    }
+  });
   return 0;
 }
 

@@ -12,7 +12,9 @@ std::map<UINT_PTR, TTimer*>& Timers() {
 LRESULT CALLBACK UtilWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   if (Msg == WM_TIMER) {
     auto It = Timers().find(WParam);
-    if (It != Timers().end()) {
+    // A tick still queued after the timer was switched off or freed is dropped; the timer
+    // may free itself in its handler, so it is not read after the call.
+    if (It != Timers().end() && It->second->Enabled()) {
       TTimer* Timer = It->second;
       Protected([&] { Timer->Timer(); });
     }
@@ -65,8 +67,7 @@ void TTimer::SetInterval(unsigned Value) {
 
 void TTimer::UpdateTimer() {
   KillTimer(UtilWindow(), FId);
-  if (FEnabled && FInterval > 0 && OnTimer && !IsLoading())
-    SetTimer(UtilWindow(), FId, FInterval, nullptr);
+  if (FEnabled && FInterval > 0 && !IsLoading()) SetTimer(UtilWindow(), FId, FInterval, nullptr);
 }
 
 void TTimer::Loaded() {
@@ -75,7 +76,7 @@ void TTimer::Loaded() {
 }
 
 void TTimer::Timer() {
-  if (FEnabled && OnTimer) OnTimer(this);
+  if (OnTimer) OnTimer(this);
 }
 
 bool TTimer::ReadProperty(const std::string& Name, const TDefValue& Value) {

@@ -15,8 +15,9 @@ public:
   TNotifyEvent OnTimer;
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
   void Loaded() override;
-  // Runs the handler as a tick would.
-  void Timer();
+  // One tick: runs OnTimer. The window timer runs while Enabled, with or without a handler,
+  // so that a derived timer can do its work here.
+  virtual void Timer();
 
 private:
   void UpdateTimer();

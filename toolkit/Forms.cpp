@@ -37,6 +37,17 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
 }
 
 TForm::~TForm() {
+  Unlist();
+  DestroyHandle();
+}
+
+void TForm::BeforeDestruction() {
+  // Out of the forms list first, so that no broadcast reaches a form on its way out.
+  Unlist();
+  TWinControl::BeforeDestruction();
+}
+
+void TForm::Unlist() {
   if (Screen) {
     auto& Forms = Screen->FForms;
     Forms.erase(std::remove(Forms.begin(), Forms.end(), this), Forms.end());
@@ -45,7 +56,6 @@ TForm::~TForm() {
     Application->FMainForm = nullptr;
     Application->Terminate();
   }
-  DestroyHandle();
 }
 
 void TForm::InitInheritedComponent(const std::wstring& ResourceName,
@@ -55,8 +65,7 @@ void TForm::InitInheritedComponent(const std::wstring& ResourceName,
   TDefNode Root = ParseDefinition(std::string(Bytes.begin(), Bytes.end()), FileName);
   ReadComponentTree(
       this, Root,
-      [](const std::string& Name) { return ResourceBytes(UpperCase(Utf8ToWide(Name))); },
-      FileName);
+      [](const std::string& Name) { return ResourceBytes(UpperCase(Utf8ToWide(Name))); }, FileName);
 }
 
 bool TForm::ReadProperty(const std::string& Name, const TDefValue& Value) {
@@ -172,15 +181,20 @@ int TForm::ClientHeight() const {
 
 void TForm::Show() {
   HandleNeeded();
-  TControl::SetVisible(true);
-  ShowWindow(Handle(), SW_SHOW);
+  if (Visible())
+    ShowWindow(Handle(), SW_SHOW);
+  else
+    SetVisible(true); // shows the window, then tells the form
   UpdateWindow(Handle());
   DoShow();
 }
 
 void TForm::Hide() {
-  TControl::SetVisible(false);
-  if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+  SetVisible(false);
+}
+
+void TForm::ApplyVisible() {
+  if (HandleAllocated()) ShowWindow(Handle(), Visible() ? SW_SHOW : SW_HIDE);
 }
 
 void TForm::DoShow() {

@@ -59,11 +59,15 @@ public:
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
 
 protected:
+  void BeforeDestruction() override;
+  void ApplyVisible() override;
   void CreateParams(TCreateParams& Params) override;
   void CreateWindowHandle() override;
   virtual void DoShow();
 
 private:
+  void Unlist();
+
   TBorderStyle FBorderStyle = bsSizeable;
   unsigned FBorderIcons = biSystemMenu | biMinimize | biMaximize;
   TPosition FPosition = poDesigned;

@@ -3,10 +3,6 @@
 
 #include <map>
 
-TFont::~TFont() {
-  if (FHandle) DeleteObject(FHandle);
-}
-
 void TFont::Assign(const TFont& Source) {
   FName = Source.FName;
   FHeight = Source.FHeight;
@@ -48,10 +44,7 @@ void TFont::SetStyle(unsigned Value) {
 }
 
 void TFont::Changed() {
-  if (FHandle) {
-    DeleteObject(FHandle);
-    FHandle = nullptr;
-  }
+  FHandle.Reset();
   if (OnChange) OnChange();
 }
 
@@ -66,7 +59,7 @@ HFONT TFont::Handle() const {
     LF.lfCharSet = BYTE(FCharset);
     LF.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(LF.lfFaceName, FName.c_str(), LF_FACESIZE);
-    FHandle = CreateFontIndirectW(&LF);
+    FHandle.Attach(CreateFontIndirectW(&LF));
   }
   return FHandle;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "base/GdiObjects.h"
 #include "base/kvTypes.h"
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
@@ -15,7 +16,6 @@ enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrike
 class TFont {
 public:
   TFont() = default;
-  ~TFont();
   TFont(const TFont&) = delete;
   TFont& operator=(const TFont&) = delete;
 
@@ -43,27 +43,7 @@ private:
   TColor FColor = clWindowText;
   int FCharset = DEFAULT_CHARSET;
   unsigned FStyle = 0;
-  mutable HFONT FHandle = nullptr;
-};
-
-// Owns a GDI object; a borrowed handle is never put in one.
-template <class H>
-class TGdiObject {
-public:
-  TGdiObject() = default;
-  explicit TGdiObject(H Handle) : FHandle(Handle) {}
-  ~TGdiObject() { Reset(); }
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-  void Reset(H Handle = nullptr) {
-    if (FHandle) DeleteObject(FHandle);
-    FHandle = Handle;
-  }
-  H Get() const { return FHandle; }
-  explicit operator bool() const { return FHandle != nullptr; }
-
-private:
-  H FHandle = nullptr;
+  mutable TFontHandle FHandle;
 };
 
 inline COLORREF ToColorRef(TColor Color) {

@@ -95,14 +95,14 @@ void TLabel::Loaded() {
 void TLabel::AdjustBounds() {
   if (!FAutoSize || IsLoading() || Align() == alTop || Align() == alBottom || Align() == alClient)
     return;
-  HDC DC = GetDC(nullptr);
-  HGDIOBJ Old = SelectObject(DC, Font().Handle());
   std::wstring Text = DrawableText(Caption());
   if (Text.empty()) Text = L" ";
   RECT R{0, 0, 0, 0};
-  DrawTextW(DC, Text.c_str(), int(Text.size()), &R, DT_CALCRECT | DT_NOPREFIX);
-  SelectObject(DC, Old);
-  ReleaseDC(nullptr, DC);
+  {
+    TClientDC DC(nullptr);
+    TSelectObject Font(DC, this->Font().Handle());
+    DrawTextW(DC, Text.c_str(), int(Text.size()), &R, DT_CALCRECT | DT_NOPREFIX);
+  }
   SetBounds(Left(), Top(), R.right, R.bottom);
 }
 
@@ -113,12 +113,8 @@ void TLabel::WndProc(TMessage& Message) {
 
 void TLabel::Paint(HDC DC) {
   RECT R{0, 0, Width(), Height()};
-  if (!FTransparent) {
-    HBRUSH Brush = CreateSolidBrush(ToColorRef(Color()));
-    FillRect(DC, &R, Brush);
-    DeleteObject(Brush);
-  }
-  HGDIOBJ Old = SelectObject(DC, Font().Handle());
+  if (!FTransparent) FillRect(DC, &R, SolidBrush(ToColorRef(Color())));
+  TSelectObject SelectedFont(DC, Font().Handle());
   SetBkMode(DC, TRANSPARENT);
   SetTextColor(DC, Enabled() ? ToColorRef(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
   UINT Flags = DT_NOPREFIX | (FAlignment == taCenter         ? DT_CENTER
@@ -126,7 +122,6 @@ void TLabel::Paint(HDC DC) {
                                                              : DT_LEFT);
   std::wstring Text = DrawableText(Caption());
   DrawTextW(DC, Text.c_str(), int(Text.size()), &R, Flags);
-  SelectObject(DC, Old);
 }
 
 bool TLabel::ReadProperty(const std::string& Name, const TDefValue& Value) {
@@ -405,19 +400,16 @@ void TPanel::AdjustClientRect(TRect& Rect) const {
 void TPanel::PaintWindow(HDC DC) {
   RECT R;
   GetClientRect(Handle(), &R);
-  HBRUSH Brush = CreateSolidBrush(ToColorRef(Color()));
-  FillRect(DC, &R, Brush);
-  DeleteObject(Brush);
+  FillRect(DC, &R, ColorBrush());
   if (BevelOuter != bvNone)
     DrawEdge(DC, &R, BevelOuter == bvRaised ? BDR_RAISEDOUTER : BDR_SUNKENOUTER, BF_RECT);
   if (ShowCaption && !Caption().empty()) {
-    HGDIOBJ Old = SelectObject(DC, Font().Handle());
+    TSelectObject SelectedFont(DC, Font().Handle());
     SetBkMode(DC, TRANSPARENT);
     SetTextColor(DC, ToColorRef(Font().Color()));
     std::wstring Text = Caption();
     DrawTextW(DC, Text.c_str(), int(Text.size()), &R,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(DC, Old);
   }
   PaintControls(DC);
 }

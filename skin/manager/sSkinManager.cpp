@@ -300,24 +300,28 @@ void TsSkinManager::FreezeForms() {
   if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated() &&
       IsIconic(Application->MainForm()->Handle()))
     return;
-  for (TForm* Form : SkinnedForms())
-    if (Form->HandleAllocated() && IsWindowVisible(Form->Handle()) && !IsIconic(Form->Handle()) &&
-        !Form->Parent() &&
+  for (const auto& Ref : SkinnedForms()) {
+    TForm* Form = Ref.Get();
+    if (Form && Form->HandleAllocated() && IsWindowVisible(Form->Handle()) &&
+        !IsIconic(Form->Handle()) && !Form->Parent() &&
         std::find(FFrozenForms.begin(), FFrozenForms.end(), Form) == FFrozenForms.end()) {
       SendMessageW(Form->Handle(), WM_SETREDRAW, FALSE, 0);
       FFrozenForms.push_back(Form);
     }
+  }
 }
 
 void TsSkinManager::ThawForms() {
   // The forms frozen before: switching redrawing off hides a window from IsWindowVisible, so
-  // they cannot be found by their visibility again.
-  std::vector<TForm*> Frozen = std::move(FFrozenForms);
+  // they cannot be found by their visibility again. Each is held weakly, as any form may be
+  // freed meanwhile.
+  std::vector<TWeakRef<TForm>> Frozen = std::move(FFrozenForms);
   FFrozenForms.clear();
-  const std::vector<TForm*>& Skinned = SkinnedForms();
-  for (TForm* Form : Frozen)
-    if (std::find(Skinned.begin(), Skinned.end(), Form) != Skinned.end() &&
-        Form->HandleAllocated()) {
+  const std::vector<TWeakRef<TForm>>& Skinned = SkinnedForms();
+  for (const auto& Ref : Frozen)
+    if (TForm* Form = Ref.Get(); Form &&
+                                 std::find(Skinned.begin(), Skinned.end(), Form) != Skinned.end() &&
+                                 Form->HandleAllocated()) {
       SendMessageW(Form->Handle(), WM_SETREDRAW, TRUE, 0);
       RedrawWindow(Form->Handle(), nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -333,19 +337,18 @@ void TsSkinManager::HookMainWindow() {
   auto* Form = dynamic_cast<TForm*>(Owner());
   if (!Form || FHookedForm) return;
   FHookedForm = Form;
-  FMainWindowProc = Form->WindowProc;
-  Form->WindowProc = [this](TMessage& Message) {
-    if (!MainWindowHook(Message)) FMainWindowProc(Message);
-  };
+  FMainWindowHook = Form->AddWindowHook([this](TMessage& Message, const TWndNext& Next) {
+    if (!MainWindowHook(Message, Next)) Next(Message);
+  });
 }
 
 void TsSkinManager::UnhookMainWindow() {
-  // A form that is being destroyed has no message method left to give back.
-  if (FHookedForm && !FHookedForm->IsDestroying()) FHookedForm->WindowProc = FMainWindowProc;
-  FHookedForm = nullptr;
+  // The form frees its components while it is whole, so its hook chain is there to leave.
+  if (TForm* Form = FHookedForm.Get()) Form->RemoveWindowHook(FMainWindowHook);
+  FHookedForm.Reset();
 }
 
-bool TsSkinManager::MainWindowHook(TMessage& Message) {
+bool TsSkinManager::MainWindowHook(TMessage& Message, const TWndNext& Next) {
   switch (Message.Msg) {
   case WM_SYSCOMMAND:
     switch (Message.WParam & 0xFFF0) {
@@ -357,7 +360,7 @@ bool TsSkinManager::MainWindowHook(TMessage& Message) {
   case WM_THEMECHANGED: Message.Result = 0; return true;
   case WM_ACTIVATEAPP: {
     // The application was activated or deactivated: every form repaints its state.
-    FMainWindowProc(Message);
+    Next(Message);
     TMessage Notice = SkinCommand(KV_SYSCOLORSCHANGED);
     if (Screen)
       for (int i = 0; i < Screen->FormCount(); ++i)
@@ -628,9 +631,11 @@ void TsSkinManager::ExtractByIndex(int Index, const std::wstring& DestDir) {
 
 LRESULT CALLBACK TsSkinManager::CBTProc(int Code, WPARAM WParam, LPARAM LParam) {
   // New forms and standard dialogs get their skin providers here once those exist; until
-  // then every window keeps its own look.
+  // then every window keeps its own look. Nothing may unwind through the system's hook call.
   HHOOK Hook = DefaultManager ? DefaultManager->FHook : nullptr;
-  return CallNextHookEx(Hook, Code, WParam, LParam);
+  LRESULT Result = 0;
+  Protected([&] { Result = CallNextHookEx(Hook, Code, WParam, LParam); });
+  return Result;
 }
 
 void TsSkinManager::InstallHook() {
@@ -646,16 +651,16 @@ void TsSkinManager::UnInstallHook() {
 
 bool TsSkinManager::GraphControlKeepsMouse() const {
   auto* State = reinterpret_cast<const TsHoverState*>(
-      SendSkinCommandTo(FActiveGraphControl, KV_QUERYSKINDATA, 0));
+      SendSkinCommandTo(FActiveGraphControl.Get(), KV_QUERYSKINDATA, 0));
   return State && State->FMouseAbove;
 }
 
 void TsSkinManager::SetActiveControl(HWND Value) {
   if (Value == FActiveControl) return;
-  if (FActiveGraphControl) {
+  if (FActiveGraphControl.Get()) {
     SetActiveGraphControl(nullptr);
     // The window-less control is still under the mouse: everything stays as it is.
-    if (FActiveGraphControl) return;
+    if (FActiveGraphControl.Get()) return;
   }
   HWND Previous = FActiveControl;
   FActiveControl = Value;
@@ -664,9 +669,10 @@ void TsSkinManager::SetActiveControl(HWND Value) {
 }
 
 void TsSkinManager::SetActiveGraphControl(TControl* Value) {
-  if (Value == FActiveGraphControl) return;
+  // The control belongs to some form and may be gone by now: it is held weakly.
+  TControl* Previous = FActiveGraphControl.Get();
+  if (Value == Previous) return;
   if (!Value && GraphControlKeepsMouse()) return;
-  TControl* Previous = FActiveGraphControl;
   FActiveGraphControl = Value;
   if (Value) FActiveControl = nullptr;
   if (Previous) SendSkinCommandTo(Previous, KV_MOUSELEFT, LPARAM(this));

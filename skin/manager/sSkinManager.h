@@ -188,7 +188,7 @@ public:
   // Mouse-over tracking: the window and the window-less control under the mouse.
   HWND ActiveControl() const { return FActiveControl; }
   void SetActiveControl(HWND Value);
-  TControl* ActiveGraphControl() const { return FActiveGraphControl; }
+  TControl* ActiveGraphControl() const { return FActiveGraphControl.Get(); }
   void SetActiveGraphControl(TControl* Value);
 
   // The preview link of an external skin editor: takes the skin options from a WM_COPYDATA
@@ -209,7 +209,7 @@ private:
   std::unique_ptr<TsSkinModel> NewModel() const;
   // Handles the messages of the application's main window that concern the skin; true when
   // the message is done.
-  bool MainWindowHook(TMessage& Message);
+  bool MainWindowHook(TMessage& Message, const TWndNext& Next);
   void HookMainWindow();
   void UnhookMainWindow();
   void LoadInto(TsSkinModel& Target, bool Packed);
@@ -232,7 +232,7 @@ private:
   unsigned FSkinningRules = srStdForms | srStdDialogs | srThirdParty;
   std::vector<std::string> FCommonSections;
   std::string FChangedSection;
-  std::vector<TForm*> FFrozenForms; // switched off by FreezeForms, for ThawForms
+  std::vector<TWeakRef<TForm>> FFrozenForms; // switched off by FreezeForms, for ThawForms
   std::array<std::wstring, ThirdPartyCount> FThirdParty;
   std::array<std::vector<std::wstring>, ThirdPartyCount> FThirdPartyClasses;
   bool FNonAutoUpdate = false;
@@ -241,10 +241,10 @@ private:
   HHOOK FHook = nullptr;
   TRect FFormShadowSize{};
   TShowState FShowState = ssNoneState;
-  TForm* FHookedForm = nullptr;
-  TWndMethod FMainWindowProc;
+  TWeakRef<TForm> FHookedForm;
+  TWndHookToken FMainWindowHook;
   HWND FActiveControl = nullptr;
-  TControl* FActiveGraphControl = nullptr;
+  TWeakRef<TControl> FActiveGraphControl;
 };
 
 // The toolkit's switch for the newest system dialogs: when false, messages appear as the

@@ -5,8 +5,8 @@
 
 std::function<bool(TWinControl*)> BroadcastFilter;
 
-std::vector<TForm*>& SkinnedForms() {
-  static std::vector<TForm*> Forms;
+std::vector<TWeakRef<TForm>>& SkinnedForms() {
+  static std::vector<TWeakRef<TForm>> Forms;
   return Forms;
 }
 
@@ -39,7 +39,9 @@ void BroadcastToChildren(TWinControl* Parent, TMessage& Message) {
   std::vector<TControl*> Children;
   for (int i = 0; i < Parent->ControlCount(); ++i)
     Children.push_back(Parent->Controls(i));
+  TWeakRef<TWinControl> ParentAlive(Parent);
   for (TControl* Child : Children) {
+    if (!ParentAlive) return; // a receiver freed the whole parent
     bool StillThere = false;
     for (int i = 0; i < Parent->ControlCount() && !StillThere; ++i)
       StillThere = Parent->Controls(i) == Child;
@@ -77,21 +79,25 @@ void BroadcastToForm(TForm* Form, TMessage& Message) {
 } // namespace
 
 void BroadcastToAllForms(TMessage& Message) {
+  // A receiver may free forms (its own or others): each is held weakly while the walk goes on.
   if (Screen) {
-    std::vector<TForm*> Forms;
+    std::vector<TWeakRef<TForm>> Forms;
     for (int i = Screen->FormCount() - 1; i >= 0; --i)
-      Forms.push_back(Screen->Forms(i));
-    for (TForm* Form : Forms) {
-      if (Form->IsDestroying() || Form->IsLoading()) continue;
+      Forms.emplace_back(Screen->Forms(i));
+    for (const auto& Ref : Forms) {
+      TForm* Form = Ref.Get();
+      if (!Form || Form->IsDestroying() || Form->IsLoading()) continue;
       if (Form->HandleAllocated() && WindowAnswers(Form->Handle(), KV_ISSKINNED)) continue;
       BroadcastToForm(Form, Message);
     }
   }
-  std::vector<TForm*> Skinned = SkinnedForms();
-  for (TForm* Form : Skinned)
-    if (std::find(SkinnedForms().begin(), SkinnedForms().end(), Form) != SkinnedForms().end() &&
-        !Form->IsDestroying())
+  std::vector<TWeakRef<TForm>> Skinned = SkinnedForms();
+  for (const auto& Ref : Skinned) {
+    TForm* Form = Ref.Get();
+    if (Form && !Form->IsDestroying() &&
+        std::find(SkinnedForms().begin(), SkinnedForms().end(), Form) != SkinnedForms().end())
       BroadcastToForm(Form, Message);
+  }
   std::vector<HWND> Foreign = ForeignProviderWindows();
   for (HWND Wnd : Foreign)
     if (IsWindow(Wnd) && IsWindowVisible(Wnd))

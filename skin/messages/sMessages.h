@@ -33,8 +33,9 @@ void BroadcastToAllForms(TMessage& Message);
 // An application-wide filter: a child for which it returns false is not walked into.
 extern std::function<bool(TWinControl*)> BroadcastFilter;
 
-// The forms that have a skin provider, in the order they got one.
-std::vector<TForm*>& SkinnedForms();
+// The forms that have a skin provider, in the order they got one; a form freed without
+// leaving the list reads as null.
+std::vector<TWeakRef<TForm>>& SkinnedForms();
 // Foreign windows that the hook gave a provider.
 std::vector<HWND>& ForeignProviderWindows();
 

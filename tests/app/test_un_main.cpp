@@ -204,14 +204,14 @@ TEST_F(MainWindowTest, EditorChangesArePaintedBeforeTheHandlerReturns) {
   ShowAndDismissNotice();
   PumpFor(50);
   int Paints = 0;
-  TWndMethod Previous = Form->Memo1->WindowProc;
-  Form->Memo1->WindowProc = [&](TMessage& M) {
-    Paints += M.Msg == WM_PAINT;
-    Previous(M);
-  };
+  TWndHookToken PreviousHook =
+      Form->Memo1->AddWindowHook([&](TMessage& M, const TWndNext& Previous) {
+        Paints += M.Msg == WM_PAINT;
+        Previous(M);
+      });
   Form->Memo1->SetText(L"nový text");
   EXPECT_GE(Paints, 1); // no message was pumped in between
-  Form->Memo1->WindowProc = Previous;
+  Form->Memo1->RemoveWindowHook(PreviousHook);
 }
 
 TEST(BuiltinShadows, AreDecodedFromTheProgramsResources) {

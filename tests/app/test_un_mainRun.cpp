@@ -18,9 +18,8 @@ protected:
     InstallSkinPictureReaders();
     Form = new Tfrm_main(Application);
     Form->HandleNeeded();
-    TWndMethod Previous = Form->sLabel2->WindowProc;
     // Every write of the counter store during a rewrite comes right after the live count.
-    Form->sLabel2->WindowProc = [this, Previous](TMessage& M) {
+    Form->sLabel2->AddWindowHook([this](TMessage& M, const TWndNext& Previous) {
       Previous(M);
       if (M.Msg == CM_TEXTCHANGED && Form->Rewriting()) {
         if (frm_animate) {
@@ -30,7 +29,7 @@ protected:
         EditorDisabledThroughout &= !IsWindowEnabled(Form->Memo1->Handle());
         if (OnCounter) OnCounter();
       }
-    };
+    });
     auto Tick = Form->Timer1->OnTimer;
     Form->Timer1->OnTimer = [this, Tick](TComponent* S) {
       ++Ticks;

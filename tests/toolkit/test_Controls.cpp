@@ -50,13 +50,12 @@ TEST_F(ControlsTest, ReplacedWindowProcSeesMessagesAndNotificationsAndCanChain) 
   Button->SetCaption(L"Go");
   Form->Show();
   int Enabled = 0, Entered = 0, Painted = 0;
-  TWndMethod Previous = Button->WindowProc;
-  Button->WindowProc = [&](TMessage& M) {
+  Button->AddWindowHook([&](TMessage& M, const TWndNext& Previous) {
     Enabled += M.Msg == CM_ENABLEDCHANGED;
     Entered += M.Msg == CM_MOUSEENTER;
     Painted += M.Msg == WM_PAINT;
     Previous(M);
-  };
+  });
   Button->SetEnabled(false);
   EXPECT_EQ(Enabled, 1);
   EXPECT_FALSE(IsWindowEnabled(Button->Handle()));

@@ -55,12 +55,11 @@ protected:
     ShowEngineMessage = [this](const std::wstring& Text) { Messages.push_back(Text); };
     Host = new THost(Application);
     Host->HandleNeeded();
-    TWndMethod Previous = Host->WindowProc;
-    Host->WindowProc = [this, Previous](TMessage& M) {
+    TWndHookToken PreviousHook = Host->AddWindowHook([this](TMessage& M, const TWndNext& Previous) {
       if (M.Msg == KV_SKINMSG && SkinCommandCode(M.WParam) == KV_SKINAPPLIED)
         Announced.push_back(M.LParam);
       Previous(M);
-    };
+    });
   }
   void TearDown() override {
     delete Host;
@@ -264,12 +263,12 @@ TEST_F(SkinManagerTest, MouseTrackingTellsTheWindowsItLeavesAndEnters) {
   B->SetParent(Host);
   Host->HandleNeeded();
   for (TButton* Button : {A, B}) {
-    TWndMethod Previous = Button->WindowProc;
-    Button->WindowProc = [&Seen, Button, Previous, M](TMessage& Msg) {
-      if (Msg.Msg == KV_SKINMSG && Msg.LParam == LPARAM(M))
-        Seen.push_back({Button->Name(), SkinCommandCode(Msg.WParam)});
-      Previous(Msg);
-    };
+    TWndHookToken PreviousHook =
+        Button->AddWindowHook([&Seen, Button, M](TMessage& Msg, const TWndNext& Previous) {
+          if (Msg.Msg == KV_SKINMSG && Msg.LParam == LPARAM(M))
+            Seen.push_back({Button->Name(), SkinCommandCode(Msg.WParam)});
+          Previous(Msg);
+        });
   }
   M->SetActiveControl(A->Handle());
   M->SetActiveControl(B->Handle());
@@ -290,18 +289,17 @@ TEST_F(SkinManagerTest, DialogModeAndTheMainWindowHook) {
   EXPECT_FALSE(UseLatestCommonDialogs);
   // The owner's window: activating the application tells every form to repaint its state.
   int Notices = 0;
-  TWndMethod Hooked = Host->WindowProc;
-  Host->WindowProc = [&](TMessage& Msg) {
+  TWndHookToken HookedHook = Host->AddWindowHook([&](TMessage& Msg, const TWndNext& Hooked) {
     if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_SYSCOLORSCHANGED) ++Notices;
     Hooked(Msg);
-  };
+  });
   SendMessageW(Host->Handle(), WM_ACTIVATEAPP, TRUE, 0);
   EXPECT_EQ(Notices, 1);
   SendMessageW(Host->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_EQ(M->ShowState(), TsSkinManager::ssMinimising);
   SendMessageW(Host->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_EQ(M->ShowState(), TsSkinManager::ssRestoring);
-  Host->WindowProc = Hooked;
+  Host->RemoveWindowHook(HookedHook);
   M->SetActive(false);
   EXPECT_TRUE(UseLatestCommonDialogs);
   EXPECT_FALSE(M->Model().SkinData.Active);
@@ -495,15 +493,14 @@ TEST_F(SkinManagerTest, UnknownOrOutOfRangeStoredSettingsAreErrors) {
 TEST_F(SkinManagerTest, SectionChangesCarryTheSectionUpperCased) {
   TsSkinManager* M = ReadManager();
   std::vector<std::string> Seen;
-  TWndMethod Previous = Host->WindowProc;
-  Host->WindowProc = [&, Previous](TMessage& Msg) {
+  TWndHookToken PreviousHook = Host->AddWindowHook([&](TMessage& Msg, const TWndNext& Previous) {
     if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_SECTIONCHANGED)
       Seen.push_back(M->ChangedSection());
     Previous(Msg);
-  };
+  });
   M->UpdateSkinSection("Button");
   M->UpdateSkinSection("edit");
-  Host->WindowProc = Previous;
+  Host->RemoveWindowHook(PreviousHook);
   EXPECT_EQ(Seen, (std::vector<std::string>{"BUTTON", "EDIT"}));
 }
 
@@ -525,13 +522,12 @@ TEST_F(SkinManagerTest, AnnouncingWithRepaintFreezesTheFormsUntilItIsOver) {
   Host->Show();
   SkinnedForms().push_back(Host);
   std::vector<std::string> Seen;
-  TWndMethod Previous = Host->WindowProc;
-  Host->WindowProc = [&, Previous](TMessage& Msg) {
+  TWndHookToken PreviousHook = Host->AddWindowHook([&](TMessage& Msg, const TWndNext& Previous) {
     if (Msg.Msg == WM_SETREDRAW) Seen.push_back(Msg.WParam ? "redraw on" : "redraw off");
     if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_SKINAPPLIED)
       Seen.push_back("applied");
     Previous(Msg);
-  };
+  });
   M->AnnounceNewSkin(false);
   EXPECT_EQ(std::count(Seen.begin(), Seen.end(), "redraw off"), 0);
   Seen.clear();
@@ -544,7 +540,7 @@ TEST_F(SkinManagerTest, AnnouncingWithRepaintFreezesTheFormsUntilItIsOver) {
   EXPECT_TRUE(IsWindowVisible(Host->Handle()));
   EXPECT_EQ(std::count(Seen.begin(), Seen.end(), "redraw on"), 1);
   Seen = Announcement;
-  Host->WindowProc = Previous;
+  Host->RemoveWindowHook(PreviousHook);
   std::erase(SkinnedForms(), Host);
   ASSERT_GE(Seen.size(), 3u);
   EXPECT_EQ(Seen.front(), "redraw off");
@@ -563,8 +559,7 @@ TEST_F(SkinManagerTest, AControlStillUnderTheMouseKeepsTheTrackingAsItIs) {
   TsHoverState State;
   State.FMouseAbove = true;
   std::vector<std::string> Seen;
-  TWndMethod LabelProc = Label->WindowProc;
-  Label->WindowProc = [&, LabelProc](TMessage& Msg) {
+  Label->AddWindowHook([&](TMessage& Msg, const TWndNext& LabelProc) {
     if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_QUERYSKINDATA) {
       Msg.Result = LRESULT(&State);
       return;
@@ -572,13 +567,12 @@ TEST_F(SkinManagerTest, AControlStillUnderTheMouseKeepsTheTrackingAsItIs) {
     if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_MOUSELEFT)
       Seen.push_back("label left");
     LabelProc(Msg);
-  };
-  TWndMethod ButtonProc = Button->WindowProc;
-  Button->WindowProc = [&, ButtonProc](TMessage& Msg) {
+  });
+  Button->AddWindowHook([&](TMessage& Msg, const TWndNext& ButtonProc) {
     if (Msg.Msg == KV_SKINMSG && SkinCommandCode(Msg.WParam) == KV_MOUSEENTERED)
       Seen.push_back("button entered");
     ButtonProc(Msg);
-  };
+  });
   M->SetActiveGraphControl(Label);
   M->SetActiveGraphControl(nullptr); // refused: still under the mouse
   EXPECT_EQ(M->ActiveGraphControl(), Label);

@@ -10,8 +10,7 @@ namespace {
 struct TRecorder {
   std::vector<std::wstring> Log;
   void Attach(TControl* Control, bool Skinned) {
-    TWndMethod Previous = Control->WindowProc;
-    Control->WindowProc = [this, Control, Skinned, Previous](TMessage& M) {
+    Control->AddWindowHook([this, Control, Skinned](TMessage& M, const TWndNext& Previous) {
       if (M.Msg == KV_SKINMSG) {
         uint16_t Code = SkinCommandCode(M.WParam);
         if (Code == KV_ISSKINNED) {
@@ -27,7 +26,7 @@ struct TRecorder {
         return;
       }
       Previous(M);
-    };
+    });
   }
 };
 
