@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/Bitmap32.h"
+#include "base/GdiObjects.h"
 
 void TBitmap32::Allocate(int Width, int Height) {
   FWidth = Width;
@@ -22,6 +23,8 @@ void TBitmap32::Allocate(int Width, int Height) {
     FWidth = FHeight = 0;
     throw std::bad_alloc();
   }
+  // The bitmap owns its DIB section and memory DC; they count among the live GDI objects.
+  gdi_detail::CountCreated();
   FDib = Dib;
   FBits = static_cast<uint32_t*>(Bits); // a new DIB section is zero-filled
 }
@@ -30,10 +33,14 @@ void TBitmap32::Release() {
   if (FDC) {
     SelectObject(static_cast<HDC>(FDC), static_cast<HGDIOBJ>(FOldBitmap));
     DeleteDC(static_cast<HDC>(FDC));
+    gdi_detail::CountDeleted();
     FDC = nullptr;
     FOldBitmap = nullptr;
   }
-  if (FDib) DeleteObject(static_cast<HGDIOBJ>(FDib));
+  if (FDib) {
+    DeleteObject(static_cast<HGDIOBJ>(FDib));
+    gdi_detail::CountDeleted();
+  }
   FDib = nullptr;
   FBits = nullptr;
   FWidth = FHeight = 0;
@@ -43,6 +50,7 @@ void* TBitmap32::NativeDC() const {
   if (!FDC && FDib) {
     HDC DC = CreateCompatibleDC(nullptr);
     if (!DC) return nullptr;
+    gdi_detail::CountCreated();
     FOldBitmap = SelectObject(DC, static_cast<HGDIOBJ>(FDib));
     FDC = DC;
   }

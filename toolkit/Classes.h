@@ -140,6 +140,7 @@ public:
   }
   T* Get() const { return FLife.expired() ? nullptr : FObject; }
   T* operator->() const { return Get(); }
+  T& operator*() const { return *Get(); }
   explicit operator bool() const { return Get() != nullptr; }
   bool operator==(const T* Other) const { return Get() == Other; }
   void Reset() { *this = TWeakRef(); }

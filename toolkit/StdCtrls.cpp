@@ -143,8 +143,8 @@ bool TLabel::ReadProperty(const std::string& Name, const TDefValue& Value) {
 void TBoundLabel::SetActive(bool Value) {
   if (Value == Active()) return;
   if (!Value) {
-    delete FLabel;
-    FLabel = nullptr;
+    delete FLabel.Get();
+    FLabel.Reset();
     return;
   }
   FLabel = new TLabel(FEdit);

@@ -67,7 +67,7 @@ class TEdit;
 class TBoundLabel {
 public:
   explicit TBoundLabel(TWinControl* AEdit) : FEdit(AEdit) {}
-  bool Active() const { return FLabel != nullptr; }
+  bool Active() const { return FLabel.Get() != nullptr; }
   void SetActive(bool Value);
   const std::wstring& Caption() const { return FCaption; }
   void SetCaption(const std::wstring& Value);
@@ -75,13 +75,14 @@ public:
   void SetLayout(TCaptionLayout Value);
   int Indent() const { return FIndent; }
   void SetIndent(int Value);
-  TLabel* Label() const { return FLabel; }
+  TLabel* Label() const { return FLabel.Get(); }
   void AlignLabel();
   bool ReadProperty(const std::string& Name, const TDefValue& Value);
 
 private:
   TWinControl* FEdit;
-  TLabel* FLabel = nullptr;
+  // Owned by the edit, so freed with its components: held weakly.
+  TWeakRef<TLabel> FLabel;
   std::wstring FCaption;
   TCaptionLayout FLayout = sclLeft;
   int FIndent = 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/GdiObjects.h"
 #include "base/TextUtils.h"
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvTinyJPG.h"
@@ -38,9 +39,8 @@ TOleLoadPicture FindLoader() {
 
 // HIMETRIC (0.01 mm) to pixels of the screen, as the picture itself converts.
 int HimetricToPixels(long Himetric, int Axis) {
-  HDC Screen = GetDC(nullptr);
-  const int Dpi = Screen ? GetDeviceCaps(Screen, Axis) : 96;
-  if (Screen) ReleaseDC(nullptr, Screen);
+  TClientDC Screen(nullptr);
+  const int Dpi = Screen.Get() ? GetDeviceCaps(Screen, Axis) : 96;
   return MulDiv(int(Himetric), Dpi, 2540);
 }
 

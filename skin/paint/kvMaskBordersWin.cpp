@@ -1,6 +1,7 @@
 // The window-region side of border masks (Windows build).
 #include <windows.h>
 
+#include "base/GdiObjects.h"
 #include "skin/paint/kvMaskBorders.h"
 
 void PaintMaskBordersWithRegion(const TsSkinModel& Sm, TBitmap32& Bmp, void* Region,
@@ -10,9 +11,7 @@ void PaintMaskBordersWithRegion(const TsSkinModel& Sm, TBitmap32& Bmp, void* Reg
   if (!Region) return;
   HRGN Rgn = static_cast<HRGN>(Region);
   for (const TRect& R : Cut) {
-    HRGN Run = CreateRectRgn(R.Left, R.Top, R.Right, R.Bottom);
-    if (!Run) continue;
-    CombineRgn(Rgn, Rgn, Run, RGN_DIFF);
-    DeleteObject(Run);
+    TRegion Run = RectRegion(RECT{R.Left, R.Top, R.Right, R.Bottom});
+    if (Run) CombineRgn(Rgn, Rgn, Run, RGN_DIFF);
   }
 }

@@ -3,42 +3,13 @@
 
 #include <algorithm>
 
+#include "base/GdiObjects.h"
 #include "skin/pixels/sGraphUtils.h"
 
 namespace {
 RECT ToRECT(const TRect& R) {
   return RECT{R.Left, R.Top, R.Right, R.Bottom};
 }
-
-// A GDI object owned for one scope.
-class TGdiObject {
-public:
-  explicit TGdiObject(HGDIOBJ Handle) : FHandle(Handle) {}
-  ~TGdiObject() {
-    if (FHandle) DeleteObject(FHandle);
-  }
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-  HGDIOBJ Get() const { return FHandle; }
-
-private:
-  HGDIOBJ FHandle;
-};
-
-// Saves the DC's state for one scope and restores it on every path.
-class TSavedDC {
-public:
-  explicit TSavedDC(HDC DC) : FDC(DC), FState(SaveDC(DC)) {}
-  ~TSavedDC() {
-    if (FState) RestoreDC(FDC, FState);
-  }
-  TSavedDC(const TSavedDC&) = delete;
-  TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-  HDC FDC;
-  int FState;
-};
 
 void FillWithBrush(HDC DC, const TRect& R, HBRUSH Brush) {
   if (R.IsEmpty()) return;
@@ -51,37 +22,38 @@ void FillSolid(void* DC0, const TRect& R, TColor Color) {
   HDC DC = static_cast<HDC>(DC0);
   if (!DC) return;
   TSavedDC Saved(DC);
-  TGdiObject Brush(CreateSolidBrush(ColorToRGB(Color)));
-  if (!Brush.Get()) return;
-  HGDIOBJ Old = SelectObject(DC, Brush.Get());
-  FillWithBrush(DC, R, static_cast<HBRUSH>(Brush.Get()));
-  SelectObject(DC, Old);
+  TBrush Brush = SolidBrush(ColorToRGB(Color));
+  if (!Brush) return;
+  {
+    TSelectObject Selected(DC, Brush);
+    FillWithBrush(DC, R, Brush);
+  }
   GdiFlush();
 }
 
 void FillFrameSolid(void* DC0, const TRect& R, int WL, int WT, int WR, int WB, TColor Color) {
   HDC DC = static_cast<HDC>(DC0);
   if (!DC) return;
-  TGdiObject Brush(CreateSolidBrush(ColorToRGB(Color)));
-  if (!Brush.Get()) return;
+  TBrush Brush = SolidBrush(ColorToRGB(Color));
+  if (!Brush) return;
   TRect Strips[4];
   FrameStrips(R, WL, WT, WR, WB, Strips);
   for (const TRect& S : Strips)
-    FillWithBrush(DC, S, static_cast<HBRUSH>(Brush.Get()));
+    FillWithBrush(DC, S, Brush);
   GdiFlush();
 }
 
 void Draw3DFrame(void* DC0, TRect R, TColor LightColor, int Count, TColor DarkColor) {
   HDC DC = static_cast<HDC>(DC0);
   if (!DC) return;
+  TPen Light(CreatePen(PS_SOLID, 1, ColorToRGB(LightColor)));
+  TPen Dark(CreatePen(PS_SOLID, 1, ColorToRGB(DarkColor)));
+  if (!Light || !Dark) return;
+  // Made after the pens, so that it selects the DC's own pen back before they are deleted.
   TSavedDC Saved(DC);
-  TGdiObject Light(CreatePen(PS_SOLID, 1, ColorToRGB(LightColor)));
-  TGdiObject Dark(CreatePen(PS_SOLID, 1, ColorToRGB(DarkColor)));
-  if (!Light.Get() || !Dark.Get()) return;
   // The lines fall inside R: its right and bottom edges become the last column and row.
   --R.Right;
   --R.Bottom;
-  HGDIOBJ Old = SelectObject(DC, Light.Get());
   for (int i = 0; i < Count; ++i) {
     POINT TopLeft[3] = {{R.Left, R.Bottom}, {R.Left, R.Top}, {R.Right, R.Top}};
     SelectObject(DC, Light.Get());
@@ -93,7 +65,6 @@ void Draw3DFrame(void* DC0, TRect R, TColor LightColor, int Count, TColor DarkCo
     Polyline(DC, BottomRight, 3);
     R.Inflate(-1, -1);
   }
-  SelectObject(DC, Old);
   GdiFlush();
 }
 
@@ -111,8 +82,8 @@ void PaintRoundShadow(TBitmap32& Bmp, const TRect& R0, int Strength, int Radius,
     TSavedDC Saved(DC);
     for (int i = 0; i < Depth && 2 * i < std::min(W, H); ++i) {
       int Level = std::clamp(255 - (i + 1) * Step, 0, 255);
-      TGdiObject Brush(CreateSolidBrush(RGB(Level, Level, Level)));
-      TGdiObject Pen(CreatePen(PS_SOLID, 1, RGB(Level, Level, Level)));
+      TBrush Brush = SolidBrush(RGB(Level, Level, Level));
+      TPen Pen(CreatePen(PS_SOLID, 1, RGB(Level, Level, Level)));
       SelectObject(DC, Brush.Get());
       SelectObject(DC, Pen.Get());
       RoundRect(DC, i, i, W - i, H - i, Radius, Radius);

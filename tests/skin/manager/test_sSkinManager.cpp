@@ -55,7 +55,7 @@ protected:
     ShowEngineMessage = [this](const std::wstring& Text) { Messages.push_back(Text); };
     Host = new THost(Application);
     Host->HandleNeeded();
-    TWndHookToken PreviousHook = Host->AddWindowHook([this](TMessage& M, const TWndNext& Previous) {
+    Host->AddWindowHook([this](TMessage& M, const TWndNext& Previous) {
       if (M.Msg == KV_SKINMSG && SkinCommandCode(M.WParam) == KV_SKINAPPLIED)
         Announced.push_back(M.LParam);
       Previous(M);
@@ -263,12 +263,11 @@ TEST_F(SkinManagerTest, MouseTrackingTellsTheWindowsItLeavesAndEnters) {
   B->SetParent(Host);
   Host->HandleNeeded();
   for (TButton* Button : {A, B}) {
-    TWndHookToken PreviousHook =
-        Button->AddWindowHook([&Seen, Button, M](TMessage& Msg, const TWndNext& Previous) {
-          if (Msg.Msg == KV_SKINMSG && Msg.LParam == LPARAM(M))
-            Seen.push_back({Button->Name(), SkinCommandCode(Msg.WParam)});
-          Previous(Msg);
-        });
+    Button->AddWindowHook([&Seen, Button, M](TMessage& Msg, const TWndNext& Previous) {
+      if (Msg.Msg == KV_SKINMSG && Msg.LParam == LPARAM(M))
+        Seen.push_back({Button->Name(), SkinCommandCode(Msg.WParam)});
+      Previous(Msg);
+    });
   }
   M->SetActiveControl(A->Handle());
   M->SetActiveControl(B->Handle());
