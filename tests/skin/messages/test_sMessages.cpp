@@ -119,3 +119,37 @@ TEST(SkinMessages, SendersAnswerZeroWithoutAWindowAndAskPlainWindows) {
   EXPECT_EQ(AskSkinCommand(Button, KV_ISSKINNED), 1);
   delete Form;
 }
+
+TEST(SkinMessages, ReceiverThatFreesFormsDoesNotStopOrBreakTheBroadcast) {
+  TestApplication();
+  TRecorder R;
+  auto* First = new TNamedForm(Application, L"First");   // reached last (newest first)
+  auto* Victim = new TNamedForm(Application, L"Victim"); // freed by the next one
+  auto* Killer = new TNamedForm(Application, L"Killer");
+  auto* Skinned = new TNamedForm(Application, L"Skinned");
+  for (TForm* F : {First, Victim, Killer, Skinned})
+    F->HandleNeeded();
+  R.Attach(First, false);
+  R.Attach(Victim, false);
+  R.Attach(Skinned, true);
+  bool Killed = false;
+  Killer->AddWindowHook([&](TMessage& M, const TWndNext& Next) {
+    if (M.Msg == KV_SKINMSG && SkinCommandCode(M.WParam) == KV_SKINAPPLIED && !Killed) {
+      Killed = true;
+      delete Victim;  // another form of the walk
+      delete Skinned; // a form of the skinned list, without leaving it
+      R.Log.push_back(L"Killer");
+    }
+    Next(M);
+  });
+  SkinnedForms().push_back(Skinned);
+  TMessage M = SkinCommand(KV_SKINAPPLIED, 1);
+  BroadcastToAllForms(M);
+  EXPECT_EQ(R.Log, (std::vector<std::wstring>{L"Killer", L"First"}));
+  // A freed form left in the list reads as null and is passed over.
+  ASSERT_EQ(SkinnedForms().size(), 1u);
+  EXPECT_EQ(SkinnedForms()[0].Get(), nullptr);
+  SkinnedForms().clear();
+  delete Killer;
+  delete First;
+}
