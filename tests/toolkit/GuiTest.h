@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "toolkit/Dialogs.h"
 #include "toolkit/Forms.h"
@@ -69,3 +72,36 @@ inline TMessageForm* FindMessageForm() {
     if (auto* F = dynamic_cast<TMessageForm*>(Screen->Forms(i))) return F;
   return nullptr;
 }
+
+// A plain form of 400 x 300 for the framework's tests.
+class TTestForm : public TForm {
+public:
+  explicit TTestForm(TComponent* AOwner) : TForm(AOwner) {
+    SetClientSize(400, 300);
+    SetCaption(L"Test form");
+  }
+  const wchar_t* ClassName() const override { return L"TTestForm"; }
+};
+
+// Each test gets a fresh form, freed afterwards.
+class FormTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TestApplication(L"Test - www.example.cz");
+    Form = new TTestForm(Application);
+  }
+  void TearDown() override { delete Form; }
+  TTestForm* Form;
+};
+
+// A button that records the messages of its own windows and WM_USER, in its own WndProc.
+class TRecordingControl : public TButton {
+public:
+  using TButton::TButton;
+  std::vector<UINT>* Seen = nullptr;
+  void WndProc(TMessage& M) override {
+    if (Seen && (M.Msg == WM_USER || M.Msg == WM_DESTROY || M.Msg == WM_NCDESTROY))
+      Seen->push_back(M.Msg);
+    TButton::WndProc(M);
+  }
+};

@@ -1,38 +1,27 @@
+// The control framework: window classes, the hook chain, alignment, lifetimes of windows,
+// the notifications, window-less hit-testing and painting.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <stdexcept>
+#include <vector>
 
 #include "tests/toolkit/GuiTest.h"
-
-#include <commctrl.h>
-#include "toolkit/ComCtrls.h"
 #include "toolkit/ExtCtrls.h"
 
 namespace {
-
-class TTestForm : public TForm {
-public:
-  explicit TTestForm(TComponent* AOwner) : TForm(AOwner) {
-    SetClientSize(400, 300);
-    SetCaption(L"Test form");
+// A control that only records which of its hooks saw a message, and whether it reached it.
+struct THookOrder {
+  std::vector<int> Calls;
+  TWndHookToken Add(TControl* C, int Id) {
+    return C->AddWindowHook([this, Id](TMessage& M, const TWndNext& Next) {
+      if (M.Msg == WM_USER) Calls.push_back(Id);
+      Next(M);
+    });
   }
-  const wchar_t* ClassName() const override { return L"TTestForm"; }
 };
-
-class ControlsTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    TestApplication(L"Test - www.example.cz");
-    Form = new TTestForm(Application);
-  }
-  void TearDown() override { delete Form; }
-  TTestForm* Form;
-};
-
 } // namespace
 
-TEST_F(ControlsTest, WindowClassesAreNamedAfterTheirClasses) {
+TEST_F(FormTest, WindowClassesAreNamedAfterTheirClasses) {
   auto* Button = new TButton(Form);
   Button->SetParent(Form);
   auto* Panel = new TPanel(Form);
@@ -45,7 +34,7 @@ TEST_F(ControlsTest, WindowClassesAreNamedAfterTheirClasses) {
   EXPECT_EQ(GetParent(Button->Handle()), Form->Handle());
 }
 
-TEST_F(ControlsTest, ReplacedWindowProcSeesMessagesAndNotificationsAndCanChain) {
+TEST_F(FormTest, ReplacedWindowProcSeesMessagesAndNotificationsAndCanChain) {
   auto* Button = new TButton(Form);
   Button->SetParent(Form);
   Button->SetCaption(L"Go");
@@ -70,7 +59,7 @@ TEST_F(ControlsTest, ReplacedWindowProcSeesMessagesAndNotificationsAndCanChain) 
   EXPECT_EQ(Button->Text(), L"Go");
 }
 
-TEST_F(ControlsTest, AlignsWithMarginsInsidePanelBevel) {
+TEST_F(FormTest, AlignsWithMarginsInsidePanelBevel) {
   auto* Panel = new TPanel(Form);
   Panel->SetParent(Form);
   Panel->SetAlign(alBottom);
@@ -106,155 +95,7 @@ TEST_F(ControlsTest, AlignsWithMarginsInsidePanelBevel) {
   EXPECT_EQ(Right->Left(), 494 - 1 - 3 - 169);
 }
 
-TEST_F(ControlsTest, WindowlessLabelIsPaintedByItsParent) {
-  auto* Label = new TLabel(Form);
-  Label->SetParent(Form);
-  Label->SetBounds(10, 10, 100, 20);
-  Label->SetAutoSize(false);
-  Label->Font().SetHeight(-16);
-  Label->Font().SetColor(0x0000FF); // red
-  Label->SetCaption(L"MMMM");
-  Form->Show();
-  PumpFor(50);
-  HDC DC = GetDC(Form->Handle());
-  int Red = 0, RedOutside = 0;
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 140; ++x) {
-      COLORREF C = GetPixel(DC, x, y);
-      bool IsRed = GetRValue(C) > 200 && GetGValue(C) < 80 && GetBValue(C) < 80;
-      if (IsRed && x >= 10 && x < 110 && y >= 10 && y < 30) ++Red;
-      if (IsRed && !(x >= 10 && x < 110 && y >= 10 && y < 30)) ++RedOutside;
-    }
-  ReleaseDC(Form->Handle(), DC);
-  EXPECT_GT(Red, 20);
-  EXPECT_EQ(RedOutside, 0);
-}
-
-TEST_F(ControlsTest, TimerTicksOnlyWhileEnabled) {
-  auto* Timer = new TTimer(Form);
-  int Ticks = 0;
-  Timer->OnTimer = [&](TComponent*) { ++Ticks; };
-  Timer->SetInterval(10);
-  Timer->SetEnabled(false);
-  Timer->SetEnabled(true);
-  EXPECT_TRUE(PumpUntil([&] { return Ticks >= 3; }, 2000));
-  Timer->SetEnabled(false);
-  int Seen = Ticks;
-  PumpFor(100);
-  EXPECT_EQ(Ticks, Seen);
-}
-
-TEST_F(ControlsTest, ProgressBarKeepsValuesOutsideItsRange) {
-  auto* Bar = new TProgressBar(Form);
-  Bar->SetParent(Form);
-  Form->HandleNeeded();
-  Bar->SetMax(7);
-  Bar->SetPosition(30);
-  EXPECT_EQ(Bar->Position(), 30);
-  Bar->SetPosition(Bar->Max() - 2);
-  EXPECT_EQ(SendMessageW(Bar->Handle(), PBM_GETPOS, 0, 0), 5);
-}
-
-TEST_F(ControlsTest, RichEditUsesCrLfAndReplacesRanges) {
-  auto* Edit = new TRichEdit(Form);
-  Edit->SetParent(Form);
-  Edit->SetBounds(0, 0, 300, 200);
-  int Changes = 0;
-  Edit->OnChange = [&](TComponent*) { ++Changes; };
-  Form->HandleNeeded();
-  Edit->SetText(L"ab\r\ncd\nef\r");
-  EXPECT_EQ(Edit->Text(), L"ab\r\ncd\r\nef\r\n");
-  EXPECT_GE(Changes, 1);
-  Changes = 0;
-  Edit->ReplaceRange(4, 5, L"X\r\nY"); // "cd\r\ne" -> "X\r\nY"
-  EXPECT_EQ(Edit->Text(), L"ab\r\nX\r\nYf\r\n");
-  EXPECT_EQ(Changes, 1);
-  std::wstring Long(100000, L'x');
-  Edit->SetText(Long);
-  EXPECT_EQ(Edit->Text().size(), Long.size()); // no 32 K limit
-}
-
-TEST_F(ControlsTest, ShowMessageIsModalWithTitleCaption) {
-  auto* Button = new TButton(Form);
-  Button->SetParent(Form);
-  Form->Show();
-  bool Checked = false;
-  RunLater(100, [&] {
-    TMessageForm* Message = FindMessageForm();
-    ASSERT_NE(Message, nullptr);
-    EXPECT_EQ(Message->Text(), L"Test - www.example.cz");
-    EXPECT_EQ(Message->Message()->Caption(), L"line 1\rline 2");
-    EXPECT_FALSE(IsWindowEnabled(Form->Handle()));
-    EXPECT_EQ(WindowClassName(Message->Handle()), L"TMessageForm");
-    Checked = true;
-    SendMessageW(Message->OkButton()->Handle(), BM_CLICK, 0, 0);
-  });
-  ShowMessage(L"line 1\rline 2");
-  EXPECT_TRUE(Checked);
-  EXPECT_TRUE(IsWindowEnabled(Form->Handle()));
-  EXPECT_EQ(FindMessageForm(), nullptr);
-}
-
-TEST(ErrorReport, AddsFullStopOnlyAfterCharactersAboveIt) {
-  EXPECT_EQ(ErrorReportText(L"Soubor nelze otevřít"), L"Soubor nelze otevřít.");
-  EXPECT_EQ(ErrorReportText(L"Hotovo."), L"Hotovo.");
-  EXPECT_EQ(ErrorReportText(L"Chyba!"), L"Chyba!");
-  EXPECT_EQ(ErrorReportText(L"(x)"), L"(x)");
-  EXPECT_EQ(ErrorReportText(L"kód 1"), L"kód 1.");
-  EXPECT_EQ(ErrorReportText(L""), L"");
-}
-
-TEST_F(ControlsTest, ExceptionsInHandlersReachTheErrorReportNotUser32) {
-  auto* Button = new TButton(Form);
-  Button->SetParent(Form);
-  Button->OnClick = [](TComponent*) { throw std::runtime_error("Cannot open file \"x\""); };
-  std::wstring Reported;
-  Application->OnException = [&](const std::wstring& M) { Reported = M; };
-  Form->Show();
-  SendMessageW(Button->Handle(), BM_CLICK, 0, 0);
-  Application->OnException = nullptr;
-  EXPECT_EQ(Reported, L"Cannot open file \"x\"");
-}
-
-TEST_F(ControlsTest, ReleasedFormIsFreedAfterItsMessages) {
-  auto* Second = new TTestForm(Application);
-  Second->OnClose = [](TComponent*, TCloseAction& Action) { Action = caFree; };
-  Second->Show();
-  HWND Wnd = Second->Handle();
-  int Before = Screen->FormCount();
-  PostMessageW(Wnd, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(Wnd); }));
-  EXPECT_EQ(Screen->FormCount(), Before - 1);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Hooks on the message method
-
-namespace {
-// A control that only records which of its hooks saw a message, and whether it reached it.
-struct THookOrder {
-  std::vector<int> Calls;
-  TWndHookToken Add(TControl* C, int Id) {
-    return C->AddWindowHook([this, Id](TMessage& M, const TWndNext& Next) {
-      if (M.Msg == WM_USER) Calls.push_back(Id);
-      Next(M);
-    });
-  }
-};
-
-class TRecordingControl : public TButton {
-public:
-  using TButton::TButton;
-  std::vector<UINT>* Seen = nullptr;
-  void WndProc(TMessage& M) override {
-    if (Seen && (M.Msg == WM_USER || M.Msg == WM_DESTROY || M.Msg == WM_NCDESTROY))
-      Seen->push_back(M.Msg);
-    TButton::WndProc(M);
-  }
-};
-} // namespace
-
-TEST_F(ControlsTest, HooksAreRemovedInAnyOrderAndTheRestStaysChained) {
+TEST_F(FormTest, HooksAreRemovedInAnyOrderAndTheRestStaysChained) {
   std::vector<int> Order{0, 1, 2};
   do {
     auto* C = new TRecordingControl(Form);
@@ -278,7 +119,7 @@ TEST_F(ControlsTest, HooksAreRemovedInAnyOrderAndTheRestStaysChained) {
   } while (std::next_permutation(Order.begin(), Order.end()));
 }
 
-TEST_F(ControlsTest, HookRemovedFromInsideItsOwnMessageFinishesAndPassesItOn) {
+TEST_F(FormTest, HookRemovedFromInsideItsOwnMessageFinishesAndPassesItOn) {
   auto* C = new TRecordingControl(Form);
   std::vector<UINT> Reached;
   C->Seen = &Reached;
@@ -303,10 +144,7 @@ TEST_F(ControlsTest, HookRemovedFromInsideItsOwnMessageFinishesAndPassesItOn) {
   EXPECT_EQ(Log.Calls, (std::vector<int>{9, 0}));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Lifetimes
-
-TEST_F(ControlsTest, DerivedControlSeesItsOwnWindowDestroyed) {
+TEST_F(FormTest, DerivedControlSeesItsOwnWindowDestroyed) {
   auto* C = new TRecordingControl(Form);
   std::vector<UINT> Seen;
   C->Seen = &Seen;
@@ -318,35 +156,7 @@ TEST_F(ControlsTest, DerivedControlSeesItsOwnWindowDestroyed) {
   EXPECT_EQ(Form->ControlCount(), 0);
 }
 
-TEST_F(ControlsTest, FormFreedFromItsOwnButtonHandler) {
-  auto* Other = new TTestForm(Application);
-  auto* Button = new TButton(Other);
-  Button->SetParent(Other);
-  Button->OnClick = [Other](TComponent*) { delete Other; };
-  Other->Show();
-  TWeakRef<TForm> Alive(Other);
-  HWND Wnd = Other->Handle(), ButtonWnd = Button->Handle();
-  SendMessageW(ButtonWnd, BM_CLICK, 0, 0);
-  EXPECT_FALSE(Alive);
-  EXPECT_FALSE(IsWindow(Wnd));
-  PumpFor(30);
-}
-
-TEST_F(ControlsTest, ChildWindowsOfAFreedFormGoWithTheirObjectsStillAlive) {
-  auto* Other = new TTestForm(Application);
-  auto* C = new TRecordingControl(Other);
-  std::vector<UINT> Seen;
-  C->Seen = &Seen;
-  C->SetParent(Other);
-  Other->HandleNeeded();
-  delete Other;
-  EXPECT_EQ(Seen, (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Notifications
-
-TEST_F(ControlsTest, ShowingChangesReachTheControlAndItsShownDescendants) {
+TEST_F(FormTest, ShowingChangesReachTheControlAndItsShownDescendants) {
   auto* Panel = new TPanel(Form);
   Panel->SetParent(Form);
   auto* Inner = new TButton(Form);
@@ -370,7 +180,7 @@ TEST_F(ControlsTest, ShowingChangesReachTheControlAndItsShownDescendants) {
   EXPECT_EQ(Log, (std::vector<std::pair<TControl*, bool>>{{Inner, true}}));
 }
 
-TEST_F(ControlsTest, VisibleChangedComesAfterTheWindowAndTextChangedForForeignSetText) {
+TEST_F(FormTest, VisibleChangedComesAfterTheWindowAndTextChangedForForeignSetText) {
   auto* Button = new TButton(Form);
   Button->SetParent(Form);
   Form->Show();
@@ -394,7 +204,7 @@ TEST_F(ControlsTest, VisibleChangedComesAfterTheWindowAndTextChangedForForeignSe
   EXPECT_EQ(TextChanges, 2);
 }
 
-TEST_F(ControlsTest, WindowlessControlsAreHitAndHearTheMouseComeAndGo) {
+TEST_F(FormTest, WindowlessControlsAreHitAndHearTheMouseComeAndGo) {
   auto* Back = new TLabel(Form);
   Back->SetParent(Form);
   Back->SetAutoSize(false);
@@ -442,31 +252,7 @@ TEST_F(ControlsTest, WindowlessControlsAreHitAndHearTheMouseComeAndGo) {
   SendMessageW(Form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(21, 15));
 }
 
-namespace {
-class TCountingTimer : public TTimer {
-public:
-  using TTimer::TTimer;
-  int Ticks = 0;
-  void Timer() override { ++Ticks; }
-};
-} // namespace
-
-TEST_F(ControlsTest, DerivedTimerTicksWithoutAHandler) {
-  auto* Timer = new TCountingTimer(Form);
-  Timer->SetInterval(10);
-  Timer->SetEnabled(false);
-  Timer->SetEnabled(true);
-  EXPECT_TRUE(PumpUntil([&] { return Timer->Ticks >= 2; }, 2000));
-  Timer->SetEnabled(false);
-  int Seen = Timer->Ticks;
-  PumpFor(60);
-  EXPECT_EQ(Timer->Ticks, Seen);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Painting
-
-TEST_F(ControlsTest, OwnWindowsAnswerEraseWithoutFillingAndPaintsGiveBackTheirGdiObjects) {
+TEST_F(FormTest, OwnWindowsAnswerEraseWithoutFillingAndPaintsGiveBackTheirGdiObjects) {
   auto* Panel = new TPanel(Form);
   Panel->SetParent(Form);
   Panel->SetCaption(L"Panel");
