@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/un_main.h"
+#include "skin/controls/sSkinControls.h"
 #include "skin/images/kvShadows.h"
 #include "skin/images/kvSkinPictures.h"
 
@@ -9,6 +10,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   TApplication App;
   RegisterToolkitClasses();
   RegisterSkinClasses();
+  RegisterSkinControls();
   InstallSkinPictureReaders();
   try {
     Application->Initialize();

@@ -393,7 +393,7 @@ TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner) {
 }
 
 void TPanel::AdjustClientRect(TRect& Rect) const {
-  int Inset = (BevelOuter != bvNone ? BevelWidth : 0) + (BevelInner != bvNone ? BevelWidth : 0);
+  int Inset = FrameInset();
   Rect.Inflate(-Inset, -Inset);
 }
 
@@ -416,7 +416,7 @@ void TPanel::PaintWindow(HDC DC) {
 
 bool TPanel::ReadProperty(const std::string& Name, const TDefValue& Value) {
   auto Bevel = [](const TDefValue& V) {
-    return TBevelCut(V.AsIdentIndex({"bvNone", "bvLowered", "bvRaised"}));
+    return TBevelCut(V.AsIdentIndex({"bvNone", "bvLowered", "bvRaised", "bvSpace"}));
   };
   if (Name == "BevelOuter") {
     BevelOuter = Bevel(Value);
@@ -426,6 +426,15 @@ bool TPanel::ReadProperty(const std::string& Name, const TDefValue& Value) {
     BevelWidth = Value.AsInt();
   } else if (Name == "ShowCaption") {
     ShowCaption = Value.AsBool();
+  } else if (Name == "BorderWidth") {
+    BorderWidth = Value.AsInt();
+  } else if (Name == "Alignment") {
+    Alignment = TAlignment(Value.AsIdentIndex({"taLeftJustify", "taRightJustify", "taCenter"}));
+  } else if (Name == "VerticalAlignment") {
+    VerticalAlignment =
+        TVerticalAlignment(Value.AsIdentIndex({"taAlignTop", "taAlignBottom", "taVerticalCenter"}));
+  } else if (Name == "ParentBackground") {
+    ParentBackground = Value.AsBool();
   } else {
     return TWinControl::ReadProperty(Name, Value);
   }

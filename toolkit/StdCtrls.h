@@ -140,7 +140,8 @@ protected:
   void CreateWindowHandle() override;
 };
 
-enum TBevelCut { bvNone, bvLowered, bvRaised };
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 
 class TPanel : public TWinControl {
 public:
@@ -149,7 +150,16 @@ public:
   TBevelCut BevelOuter = bvRaised;
   TBevelCut BevelInner = bvNone;
   int BevelWidth = 1;
+  int BorderWidth = 0;
   bool ShowCaption = true;
+  TAlignment Alignment = taCenter;
+  TVerticalAlignment VerticalAlignment = taVerticalCenter;
+  bool ParentBackground = true;
+  // The width of the bevels and the border inside the panel's edge.
+  int FrameInset() const {
+    return (BevelOuter != bvNone ? BevelWidth : 0) + (BevelInner != bvNone ? BevelWidth : 0) +
+           BorderWidth;
+  }
   void AdjustClientRect(TRect& Rect) const override;
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "skin/controls/sSkinControls.h"
 #include "app/un_main.h"
 #include "skin/images/kvShadows.h"
 #include "skin/images/kvSkinPictures.h"
@@ -16,6 +17,7 @@ protected:
   void SetUp() override {
     TestApplication(ProgramTitle);
     RegisterSkinClasses();
+    RegisterSkinControls();
     InstallSkinPictureReaders();
     Form = new Tfrm_main(Application);
     Form->HandleNeeded();

@@ -1,0 +1,4 @@
+// Makes the skinned controls known to the definition reader.
+#pragma once
+
+void RegisterSkinControls();
