@@ -13,6 +13,14 @@
 #include "skin/pixels/kvCacheInfo.h"
 #include "toolkit/Controls.h"
 
+// The answer to the section query (KV_QUERYSECTIONINDEX), and the record that carries a
+// section name to assign (KV_ASSIGNSECTION).
+struct TkvSectionInfo {
+  int SkinIndex = -1;
+  std::string Name;
+  bool RepaintNeeded = false;
+};
+
 class TsCommonData : public TsHoverState {
 public:
   // AOwner is the control (or the form provider) the state belongs to. With CreateCacheBmp
@@ -143,8 +151,8 @@ public:
 
 // A hook that shows and removes hover glows (installed by the form effects): it returns the
 // new glow's id, or -1.
-using TGlowMaker = std::function<int(TsCommonData& Data, HWND Target, const TRect& R,
-                                     const TRect& Visible)>;
+using TGlowMaker =
+    std::function<int(TsCommonData& Data, HWND Target, const TRect& R, const TRect& Visible)>;
 using TGlowRemover = std::function<void(int GlowID)>;
 extern TGlowMaker ShowControlGlow;
 extern TGlowRemover HideControlGlow;

@@ -28,8 +28,16 @@ const char* DefaultSectionOf(int COC) {
     const char* Section;
   };
   static const TEntry Table[] = {
-      {{{2, 8}, {10, 10}, {41, 41}, {76, 76}, {78, 78}, {83, 85}, {96, 96}, {131, 131},
-        {140, 140}, {230, 230}},
+      {{{2, 8},
+        {10, 10},
+        {41, 41},
+        {76, 76},
+        {78, 78},
+        {83, 85},
+        {96, 96},
+        {131, 131},
+        {140, 140},
+        {230, 230}},
        "EDIT"},
       {{{11, 18}, {81, 82}}, "COMBOBOX"},
       {{{19, 19}}, "BAR"},
@@ -64,8 +72,18 @@ bool IsContainerKind(int COC) {
 }
 
 bool IsNoGlowKind(int COC) {
-  return InRanges(COC, {{51, 52}, {54, 54}, {56, 60}, {68, 68}, {73, 74}, {92, 94}, {110, 110},
-                        {141, 141}, {143, 143}, {151, 151}, {161, 161}, {226, 226}});
+  return InRanges(COC, {{51, 52},
+                        {54, 54},
+                        {56, 60},
+                        {68, 68},
+                        {73, 74},
+                        {92, 94},
+                        {110, 110},
+                        {141, 141},
+                        {143, 143},
+                        {151, 151},
+                        {161, 161},
+                        {226, 226}});
 }
 
 bool IsLabelKind(int COC) {
@@ -91,7 +109,7 @@ uint16_t ComputeBGType(const TsGeneralData& Section) {
   return Result;
 }
 
-int PlainStateOf(const TsSkinModel* Sm, int SkinIndex,
+int PlainStateOf(const TsSkinModel* Sm, int SkinIndex, bool ExtendedBorder,
                  const std::function<TPlainParent()>& Parent) {
   if (!ValidSection(Sm, SkinIndex)) return 1;
   const TsGeneralData& S = Sm->gd[size_t(SkinIndex)];
@@ -107,9 +125,7 @@ int PlainStateOf(const TsSkinModel* Sm, int SkinIndex,
   if (S.Transparency > 0) return 0;
   if (S.ImagePercent != 0 || S.GradientPercent != 0) return 0;
   bool Corners = S.ImgTL >= 0 || S.ImgTR >= 0 || S.ImgBL >= 0 || S.ImgBR >= 0;
-  if (Corners) return 0;
-  if (Parent && Parent().ProviderExtendedBorder) return 0;
-  return 1;
+  return Corners || ExtendedBorder ? 0 : 1;
 }
 
 TColor ColorForStateOf(const TsGeneralData* Section, int State, bool CustomColor, TColor OwnColour,
@@ -128,7 +144,9 @@ TColor ColorForStateOf(const TsGeneralData* Section, int State, bool CustomColor
 TColor MixQueryColor(TColor Section, TColor Parent, int Transparency) {
   Section = ColorToRGB(Section);
   Parent = ColorToRGB(Parent);
-  auto Mix = [Transparency](int S, int P) { return ClampByte(S + ((Transparency * (P - S)) >> 8)); };
+  auto Mix = [Transparency](int S, int P) {
+    return ClampByte(S + ((Transparency * (P - S)) >> 8));
+  };
   return RGBColor(Mix(RValue(Section), RValue(Parent)), Mix(GValue(Section), GValue(Parent)),
                   Mix(BValue(Section), BValue(Parent)));
 }

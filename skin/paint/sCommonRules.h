@@ -10,12 +10,12 @@
 #include "skin/data/sSkinModel.h"
 
 // CtrlSkinState bits.
-constexpr uint16_t cssPlainFace = 1;     // the face is a plain colour
-constexpr uint16_t cssUndecided = 2;     // the plain-face state must be asked again
-constexpr uint16_t cssPlainMask = 3;     // the two bits above
-constexpr uint16_t cssPrintDC = 0x200;   // painting goes to PrintDC
-constexpr uint16_t cssProvider = 0x400;  // used by form providers
-constexpr uint16_t cssUpdating = 0x800;  // inside BeginUpdate ... EndUpdate
+constexpr uint16_t cssPlainFace = 1;    // the face is a plain colour
+constexpr uint16_t cssUndecided = 2;    // the plain-face state must be asked again
+constexpr uint16_t cssPlainMask = 3;    // the two bits above
+constexpr uint16_t cssPrintDC = 0x200;  // painting goes to PrintDC
+constexpr uint16_t cssProvider = 0x400; // used by form providers
+constexpr uint16_t cssUpdating = 0x800; // inside BeginUpdate ... EndUpdate
 
 // BGType bits.
 constexpr uint16_t bgtWidth = 1;   // the face depends on the width
@@ -51,14 +51,15 @@ struct TPlainParent {
   bool HasOwner = true;
   bool HasParent = false;
   bool ParentHasHandle = false;
-  bool ParentSkinned = false;       // the parent answers KV_ISSKINNED with 1
-  uint16_t ParentSkinState = 0;     // its answer to KV_QUERYSKINSTATE
-  bool ProviderExtendedBorder = false; // a form provider whose form has extended borders
+  bool ParentSkinned = false;   // the parent answers KV_ISSKINNED with 1
+  uint16_t ParentSkinState = 0; // its answer to KV_QUERYSKINSTATE
 };
 
 // 1: the face is plain; 0: it is not; 2: cannot tell yet (the parent has no window). Parent is
-// called only for a fully transparent section.
-int PlainStateOf(const TsSkinModel* Sm, int SkinIndex, const std::function<TPlainParent()>& Parent);
+// called only for a fully transparent section. ExtendedBorder: the state is a form provider's
+// whose form has extended borders.
+int PlainStateOf(const TsSkinModel* Sm, int SkinIndex, bool ExtendedBorder,
+                 const std::function<TPlainParent()>& Parent);
 
 // The colour that stands for a control's background in State. Section null: not skinned.
 // ParentColour is asked only when the section lets the parent show through.
@@ -68,7 +69,8 @@ TColor ColorForStateOf(const TsGeneralData* Section, int State, bool CustomColor
 // The answer to the colour query: Own (RGB) without a section; the section colour for an
 // opaque section, the parent's for a transparent one, otherwise per channel
 // s + (T * (p - s) >> 8) with the shift rounding toward minus infinity.
-TColor QueryColorOf(const TsGeneralData* Section, TColor Own, const std::function<TColor()>& Parent);
+TColor QueryColorOf(const TsGeneralData* Section, TColor Own,
+                    const std::function<TColor()>& Parent);
 TColor MixQueryColor(TColor Section, TColor Parent, int Transparency);
 
 // The ways the background query is answered (FillBackgroundInfo).
@@ -85,10 +87,10 @@ enum TBackgroundStep : uint8_t {
 struct TBackgroundFacts {
   bool Skinned = false;
   bool CustomColor = false;
-  bool HasCache = false;        // a cache bitmap exists
-  bool CacheEmpty = true;       // it has no pixels
-  bool CacheFitsOwner = false;  // it has the owner's size
-  bool PlainFace = false;       // CtrlSkinState bit 0
+  bool HasCache = false;       // a cache bitmap exists
+  bool CacheEmpty = true;      // it has no pixels
+  bool CacheFitsOwner = false; // it has the owner's size
+  bool PlainFace = false;      // CtrlSkinState bit 0
 };
 
 TBackgroundStep BackgroundStepOf(const TsGeneralData* Section, int State,
