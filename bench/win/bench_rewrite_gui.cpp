@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/un_main.h"
+#include "skin/controls/sSkinControls.h"
 #include "skin/images/kvSkinPictures.h"
 
 namespace {
@@ -100,6 +101,7 @@ int main() {
   TApplication App;
   RegisterToolkitClasses();
   RegisterSkinClasses();
+  RegisterSkinControls();
   InstallSkinPictureReaders();
   Application->Initialize();
   Application->SetTitle(ProgramTitle);

@@ -157,11 +157,16 @@ void TsPanel::PaintFast(HDC DC) {
     int T = S.Transparency;
     // The border bands from the cache, rendered over the parent's background at the panel's
     // current size.
+    // The bands are rendered again only when the face is out of date or the size changed.
     auto RenderBorder = [&]() -> HDC {
-      D.PrepareCacheBmp();
-      TRect ClientR;
-      PaintBorderFrame(nullptr, All, 0, ClientR, 0, D);
-      GdiFlush();
+      TBitmap32* Cache = D.CacheBmp();
+      bool Fits = Cache && Cache->Width() == Width() && Cache->Height() == Height();
+      if (!Fits || D.BGChanged) {
+        D.PrepareCacheBmp();
+        TRect ClientR;
+        PaintBorderFrame(nullptr, All, 0, ClientR, 0, D);
+        GdiFlush();
+      }
       return static_cast<HDC>(D.CacheBmp()->NativeDC());
     };
     auto CopyBands = [&](HDC Cache) {

@@ -385,7 +385,9 @@ void PaintGraphicChildren(HDC DC, TWinControl* Parent, bool OnlyIfVisible, TPoin
   TRect ClipR{Clip.left, Clip.top, Clip.right, Clip.bottom};
   TBackgroundInfo BG;
   QueryParentBackground(BG, Parent, false);
-  std::unique_ptr<TBitmap32> Off;
+  // One off-screen bitmap serves every call; it only grows.
+  static std::unique_ptr<TBitmap32> Scratch;
+  TBitmap32* Off = nullptr;
   std::vector<TControl*> Painted;
   for (int i = 0; i < Parent->ControlCount(); ++i) {
     TControl* C = Parent->Controls(i);
@@ -396,14 +398,18 @@ void PaintGraphicChildren(HDC DC, TWinControl* Parent, bool OnlyIfVisible, TPoin
     if (B.Intersected(ClipR).IsEmpty() && !RectVisible(DC, reinterpret_cast<const RECT*>(&B)))
       continue;
     if (!Off) {
+      int W = std::max(Parent->Width(), 1), H = std::max(Parent->Height(), 1);
       try {
-        Off = NewBitmap32(std::max(Parent->Width(), 1), std::max(Parent->Height(), 1));
+        if (!Scratch || Scratch->Width() < W || Scratch->Height() < H)
+          Scratch = NewBitmap32(std::max(W, Scratch ? Scratch->Width() : 0),
+                                std::max(H, Scratch ? Scratch->Height() : 0));
       } catch (...) {
         return;
       }
+      Off = Scratch.get();
     }
     // The background under the child.
-    TRect Under = C->BoundsRect().Intersected(Off->BoundsRect());
+    TRect Under = C->BoundsRect().Intersected({0, 0, Parent->Width(), Parent->Height()});
     if (BG.Kind == bkImage && BG.Bmp) {
       TRect From = Under.Offsetted(BG.Offset.X, BG.Offset.Y).Intersected(BG.Bmp->BoundsRect());
       CopyPixels(*Off, From.Left - BG.Offset.X, From.Top - BG.Offset.Y, *BG.Bmp, From);

@@ -2,6 +2,7 @@
 
 #include "skin/controls/sSkinControls.h"
 #include "app/un_main.h"
+#include "skin/data/kvSkinMessages.h"
 #include "skin/images/kvShadows.h"
 #include "skin/images/kvSkinPictures.h"
 #include "tests/toolkit/GuiTest.h"
@@ -239,6 +240,18 @@ TEST_F(MainWindowTest, TheInternalSkinIsAppliedWhileTheWindowIsCreated) {
       EXPECT_EQ(M->ThirdParty(i), L" ") << ThirdPartyNames[i];
     }
   }
+}
+
+TEST_F(MainWindowTest, PanelsAndLabelsAreTheSkinnedKinds) {
+  ShowAndDismissNotice();
+  for (TPanel* P : {Form->sPanel1, Form->sPanel2}) {
+    EXPECT_EQ(WindowClassName(P->Handle()), L"TsPanel");
+    EXPECT_EQ(SendMessageW(P->Handle(), KV_SKINMSG, WPARAM(KV_ISSKINNED) << 16, 0), 1);
+    EXPECT_EQ(SendMessageW(P->Handle(), KV_SKINMSG, WPARAM(KV_QUERYCOLOR) << 16, 0xFF00FF),
+              15529972);
+  }
+  EXPECT_STREQ(Form->sLabel1->ClassName(), L"TsLabel");
+  EXPECT_STREQ(Form->sLabel2->ClassName(), L"TsLabel");
 }
 
 TEST(Environment, TheEightBitCodePageIsTheCzechOne) {

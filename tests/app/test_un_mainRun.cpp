@@ -117,6 +117,31 @@ TEST_F(RunTest, HelpTextRunCountsFourEntriesAndRewritesThem) {
   EXPECT_TRUE(GetWindowLongW(Progress, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_FALSE(GetWindowLongW(Progress, GWL_STYLE) & WS_CAPTION);
   EXPECT_EQ(frm_animate->ClientRect(), Rect(0, 0, 644, 68));
+  // "HOTOVO" in the skin's ink, not the lime of the definition, centred on the skin's ground.
+  {
+    HWND Panel = frm_animate->sPanel1->Handle();
+    TBitmap32 Shot(644, 68);
+    TClientDC DC(Panel);
+    BitBlt(static_cast<HDC>(Shot.NativeDC()), 0, 0, 644, 68, DC, 0, 0, SRCCOPY);
+    GdiFlush();
+    int Ink = 0, Lime = 0, MinX = 644, MaxX = -1;
+    for (int y = 0; y < 68; ++y)
+      for (int x = 0; x < 644; ++x) {
+        uint32_t P = Shot.Pixel(x, y) & 0xFFFFFF;
+        Lime += P == 0x00FF00;
+        if (P == 0x1F2A18) {
+          ++Ink;
+          MinX = std::min(MinX, x);
+          MaxX = std::max(MaxX, x);
+        }
+      }
+    EXPECT_GT(Ink, 300);
+    EXPECT_EQ(Lime, 0);
+    EXPECT_NEAR((MinX + MaxX) / 2.0, 322, 3);
+    EXPECT_EQ(Shot.Pixel(0, 0) & 0xFFFFFF, 0xD2E1C3u);
+    EXPECT_EQ(Shot.Pixel(1, 1) & 0xFFFFFF, 0xF3F6EBu);
+    EXPECT_EQ(Shot.Pixel(10, 60) & 0xFFFFFF, 0xF4F7ECu);
+  }
   EXPECT_TRUE(PumpUntil([] { return frm_animate == nullptr; }, 2600));
   EXPECT_FALSE(IsWindow(Progress));
   (void)Before;

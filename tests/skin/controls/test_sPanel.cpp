@@ -19,6 +19,17 @@ public:
   }
 };
 
+// A window-less child that fills itself with one colour.
+class TSwatch : public TGraphicControl {
+public:
+  TSwatch(TComponent* Owner, COLORREF C) : TGraphicControl(Owner), Colour(C) {}
+  const wchar_t* ClassName() const override { return L"TSwatch"; }
+  COLORREF Colour;
+
+protected:
+  void Paint(HDC DC) override { FillSolid(DC, {0, 0, Width(), Height()}, Colour); }
+};
+
 class PanelTest : public SkinnedFormTest {
 protected:
   TCountingPanel* NewPanel(TWinControl* Parent, TRect B) {
@@ -266,6 +277,26 @@ TEST_F(PanelTest, PaintingGraphicChildrenIntoAnEmptyClipOnlyMarksTheParentHalfVi
   EXPECT_TRUE(P->SkinData().HalfVisible);
   EXPECT_EQ(Bmp.Pixel(2, 2), 0x123456u);
   SelectClipRgn(DC, nullptr);
+}
+
+TEST_F(PanelTest, GraphicChildrenLandAtTheirPlacePlusTheOffsetAndFuchsiaFacesAreLeftOut) {
+  UseMeadowStyle();
+  TsPanel* P = NewPanel(Form, {0, 0, 100, 50});
+  auto* A = new TSwatch(Form, RGB(10, 20, 30));
+  A->SetParent(P);
+  A->SetBounds(10, 10, 8, 8);
+  auto* B = new TSwatch(Form, RGB(255, 0, 255));
+  B->SetParent(P);
+  B->SetBounds(40, 10, 8, 8);
+  ShowForm();
+  TBitmap32 Bmp(120, 70);
+  Bmp.Fill(0x123456);
+  PaintGraphicChildren(static_cast<HDC>(Bmp.NativeDC()), P, true, {5, 7});
+  GdiFlush();
+  EXPECT_EQ(Bmp.Pixel(15, 17) & 0xFFFFFF, 0x0A141Eu);
+  EXPECT_EQ(Bmp.Pixel(22, 24) & 0xFFFFFF, 0x0A141Eu);
+  EXPECT_EQ(Bmp.Pixel(14, 17), 0x123456u);
+  EXPECT_EQ(Bmp.Pixel(45, 17), 0x123456u) << "a fuchsia face is not copied";
 }
 
 } // namespace
