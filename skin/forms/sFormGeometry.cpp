@@ -1,0 +1,147 @@
+// The non-client geometry of a skinned form.
+#include "skin/forms/sFormGeometry.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+bool BigButtons(const TFormGeometryInput& In) {
+  return In.Border == fbSingle || In.Border == fbSizeable;
+}
+
+TSize ButtonSizeOf(const TFormGeometryInput& In, TCaptionButtonKind Kind) {
+  TSize S = In.ButtonSize[Kind];
+  return {S.cx > 0 ? S.cx : 21, S.cy > 0 ? S.cy : 21};
+}
+
+} // namespace
+
+bool HaveBorder(const TFormGeometryInput& In) {
+  return In.Border != fbNone || In.IsChild;
+}
+
+int FrameWidthOf(const TFormGeometryInput& In) {
+  if (In.ThickFrame) return In.CXFrame;
+  if (In.HasBorder) return In.CXDlgFrame;
+  return 0;
+}
+
+int CaptionHeightOf(const TFormGeometryInput& In) {
+  if (!((HaveBorder(In) && In.HasCaption) || In.Iconic)) return 0;
+  bool Tool = In.Border == fbToolWindow || In.Border == fbSizeToolWin;
+  return Tool && !In.Iconic ? In.CYSmCaption : In.CYCaption;
+}
+
+TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
+  TFormLayout L;
+  L.Frame = FrameWidthOf(In);
+  L.BorderWidth = L.Frame + In.FormBorderWidth;
+  L.BorderHeight = L.Frame + In.FormBorderWidth;
+  L.CaptionHeight = CaptionHeightOf(In);
+  L.CaptionWidth = In.Width;
+  L.HeaderHeight = std::max(0, L.Frame + L.CaptionHeight + In.FormBorderWidth);
+  L.Client = {L.BorderWidth, L.HeaderHeight, std::max(L.BorderWidth, In.Width - L.BorderWidth),
+              std::max(L.HeaderHeight, In.Height - L.BorderHeight)};
+  L.VCenter = L.CaptionHeight / 2 + L.Frame / 2 + (In.Zoomed ? 2 : 0);
+
+  // The title icon.
+  if (In.IconAllowed && L.CaptionHeight > 0) {
+    int Size = L.CaptionHeight <= 8 ? 1 : L.CaptionHeight <= 16 ? 8 : 16;
+    int W = In.IconWidth > 0 ? In.IconWidth : Size;
+    int H = In.IconHeight > 0 ? In.IconHeight : Size;
+    int Left = L.Frame + In.BILeftMargin;
+    L.IconRect = Bounds(Left, L.VCenter - H / 2, W, H);
+  }
+
+  // Caption buttons, right to left.
+  if (L.CaptionHeight > 0) {
+    int Spacing = BigButtons(In) ? In.BISpacing : 0;
+    int H = ButtonSizeOf(In, cbClose).cy;
+    int CaptionTop = In.Zoomed ? In.CXFrame - 1 : 0;
+    int X = L.CaptionWidth - (In.BIRightMargin + L.Frame);
+    auto Place = [&](TCaptionButtonKind Kind) {
+      int W = ButtonSizeOf(In, Kind).cx;
+      int Top = In.ButtonAligned[Kind] && In.BIVAlign == 1 ? CaptionTop : L.VCenter - H / 2;
+      L.Buttons[Kind] = {X - W, Top, X, Top + H};
+      L.Shown[Kind] = true;
+      X = X - W - Spacing;
+    };
+    if (In.HasSystemMenu) {
+      Place(cbClose);
+      L.ButtonsWidth = In.BIRightMargin + ButtonSizeOf(In, cbClose).cx;
+      if (In.ShowMax) {
+        Place(cbMax);
+        L.ButtonsWidth += ButtonSizeOf(In, cbMax).cx + Spacing;
+      }
+      if (In.ShowMin) {
+        Place(cbMin);
+        L.ButtonsWidth += ButtonSizeOf(In, cbMin).cx + Spacing;
+      }
+      if (In.ShowHelp) {
+        X -= 6;
+        Place(cbHelp);
+        L.ButtonsWidth += ButtonSizeOf(In, cbHelp).cx + Spacing;
+      }
+    }
+    int Left = L.Frame + (L.IconRect.IsEmpty() ? 0 : L.IconRect.Width()) + In.BILeftMargin +
+               (In.HasCaptionSection ? 2 : 0) + 4;
+    int Right = L.CaptionWidth - L.ButtonsWidth - 12;
+    int Top = L.VCenter - L.CaptionHeight / 2;
+    L.TextRect = {Left, Top, std::max(Left, Right), Top + L.CaptionHeight};
+  }
+
+  // What a non-client paint copies from the window image: top rows, left column, bottom rows,
+  // right column. Every strip lies inside the image.
+  int T = In.HasCaption ? L.HeaderHeight : L.BorderHeight;
+  int W = L.BorderWidth, B = L.BorderHeight;
+  int S = L.Frame + L.CaptionHeight + In.FormBorderWidth;
+  int ImgH = In.Height, ImgW = L.CaptionWidth;
+  int SideH = std::max(0, std::min(ImgH - T, ImgH - S));
+  L.Strips[0] = {{0, 0, ImgW, std::min(T, ImgH)}, {0, 0}};
+  L.Strips[1] = {Bounds(0, T, std::min(W, ImgW), SideH), {0, S}};
+  L.Strips[2] = {Bounds(W, ImgH - B, std::max(0, ImgW - W), B), {L.Frame + In.FormBorderWidth, ImgH - B}};
+  L.Strips[3] = {Bounds(std::max(0, ImgW - W), T, std::min(W, ImgW), SideH), {std::max(0, ImgW - W), S}};
+  return L;
+}
+
+int FormHitTest(const TFormLayout& L, const TFormGeometryInput& In, TPoint P) {
+  auto In_ = [&P](const TRect& R) { return R.Contains(P.X, P.Y); };
+  // The caption elements, in the order close, maximize, minimize, help.
+  if (L.Shown[cbClose] && In_(L.Buttons[cbClose])) return htCloseCode;
+  if (L.Shown[cbMax] && In_(L.Buttons[cbMax])) return htMaxButtonCode;
+  if (L.Shown[cbMin] && In_(L.Buttons[cbMin])) return htMinButtonCode;
+  if (L.Shown[cbHelp] && In_(L.Buttons[cbHelp])) return htHelpCode;
+  // The sizing border.
+  if (!In.Zoomed && In.ThickFrame) {
+    int B = L.Frame;
+    int Code = 0;
+    if (P.Y > In.Height - B)
+      Code = htBottomCode;
+    else if (P.Y < B)
+      Code = htTopCode;
+    if (P.X < B)
+      Code = Code == htBottomCode ? htBottomLeftCode : Code == htTopCode ? htTopLeftCode : htLeftCode;
+    else if (P.X > In.Width - B)
+      Code = Code == htBottomCode ? htBottomRightCode
+             : Code == htTopCode  ? htTopRightCode
+                                  : htRightCode;
+    if (Code) return Code;
+  }
+  // The caption rows.
+  if (L.CaptionHeight > 0 && P.Y >= 0 && P.Y < In.CYCaption + L.Frame) {
+    if (!L.IconRect.IsEmpty() && In_(L.IconRect)) return htSysMenuCode;
+    return htCaptionCode;
+  }
+  return htClientCode;
+}
+
+TRect SnapToWorkArea(TRect Window, const TRect& WorkArea, int Buffer) {
+  if (std::abs(Window.Right - WorkArea.Right) < Buffer)
+    Window.Offset(WorkArea.Right - Window.Right, 0);
+  if (std::abs(Window.Bottom - WorkArea.Bottom) < Buffer)
+    Window.Offset(0, WorkArea.Bottom - Window.Bottom);
+  if (std::abs(Window.Left - WorkArea.Left) < Buffer) Window.Offset(WorkArea.Left - Window.Left, 0);
+  if (std::abs(Window.Top - WorkArea.Top) < Buffer) Window.Offset(0, WorkArea.Top - Window.Top);
+  return Window;
+}

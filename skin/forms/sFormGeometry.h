@@ -1,0 +1,98 @@
+// The non-client geometry of a skinned form: frame, title band, icon, caption buttons and
+// caption text, the client offset, the strips a non-client paint copies, and the hit test. One
+// layout serves calculating the client area, painting and hit-testing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "base/kvTypes.h"
+
+enum TFormBorderKind { fbNone, fbSingle, fbSizeable, fbDialog, fbToolWindow, fbSizeToolWin };
+
+// Caption buttons, in the order they are laid out from the right.
+enum TCaptionButtonKind { cbClose, cbMax, cbMin, cbHelp, cbCount };
+
+// Hit codes of the title band.
+constexpr int htClientCode = 1;
+constexpr int htCaptionCode = 2;
+constexpr int htSysMenuCode = 3;
+constexpr int htMinButtonCode = 8;
+constexpr int htMaxButtonCode = 9;
+constexpr int htLeftCode = 10;
+constexpr int htRightCode = 11;
+constexpr int htTopCode = 12;
+constexpr int htTopLeftCode = 13;
+constexpr int htTopRightCode = 14;
+constexpr int htBottomCode = 15;
+constexpr int htBottomLeftCode = 16;
+constexpr int htBottomRightCode = 17;
+constexpr int htCloseCode = 20;
+constexpr int htHelpCode = 21;
+
+struct TFormGeometryInput {
+  int Width = 0, Height = 0; // the window
+  TFormBorderKind Border = fbSizeable;
+  bool ThickFrame = true; // WS_THICKFRAME
+  bool HasBorder = true;  // WS_BORDER
+  bool HasCaption = true; // both bits of WS_CAPTION
+  bool IsChild = false;   // WS_CHILD
+  bool Iconic = false, Zoomed = false;
+  int FormBorderWidth = 0; // the form's own border inside the frame
+  // System metrics.
+  int CXFrame = 4, CXDlgFrame = 3, CYCaption = 19, CYSmCaption = 16;
+  // The skin's title values.
+  int BILeftMargin = 0, BIRightMargin = 0, BITopMargin = 0, BISpacing = 0, BIVAlign = 0;
+  bool HasCaptionSection = false;
+  // Caption elements: which are shown, their image frame sizes (0: no image; 21 is used).
+  bool HasSystemMenu = true; // biSystemMenu and the system menu exists
+  bool ShowMax = false, ShowMin = false, ShowHelp = false;
+  std::array<TSize, cbCount> ButtonSize{};
+  bool ButtonAligned[cbCount] = {}; // may be top-aligned by the skin
+  // The title icon: shown at all (border style, ShowAppIcon, a system menu), and its size
+  // (0: from the caption height).
+  bool IconAllowed = true;
+  int IconWidth = 0, IconHeight = 0;
+};
+
+struct TFormLayout {
+  int Frame = 0;         // frame(True)
+  int BorderWidth = 0;   // frame + the form's border, sideways
+  int BorderHeight = 0;  // frame + the form's border, top and bottom
+  int CaptionHeight = 0; // 0 without a caption
+  int HeaderHeight = 0;  // the rows above the client area
+  int CaptionWidth = 0;  // the width of the window image
+  int VCenter = 0;       // the centre line of the title
+  TRect Client;          // the client area in window coordinates
+  TRect IconRect;        // empty without an icon
+  std::array<TRect, cbCount> Buttons{}; // empty when not shown
+  std::array<bool, cbCount> Shown{};
+  int ButtonsWidth = 0;
+  TRect TextRect; // the caption text
+  // The non-client copies from the window image: destination rectangle and source point.
+  struct TStrip {
+    TRect Dst;
+    TPoint Src;
+  };
+  std::array<TStrip, 4> Strips{};
+};
+
+// frame(CheckSkin) without an extended border window.
+int FrameWidthOf(const TFormGeometryInput& In);
+int CaptionHeightOf(const TFormGeometryInput& In);
+bool HaveBorder(const TFormGeometryInput& In);
+TFormLayout ComputeFormLayout(const TFormGeometryInput& In);
+
+// The provider's classification of a point in window coordinates, in the order painting lays
+// the layers: caption elements, the sizing border, the caption rows (icon, caption), the client.
+int FormHitTest(const TFormLayout& L, const TFormGeometryInput& In, TPoint P);
+// Whether the provider's own answer stands (caption elements and the icon); for the other codes
+// the system's hit test answers, with the same frame and caption sizes.
+inline bool OwnHitCode(int Code) {
+  return Code == htSysMenuCode || Code == htMinButtonCode || Code == htMaxButtonCode ||
+         Code == htCloseCode || Code == htHelpCode || Code >= 1000;
+}
+
+// Where a moved window lands when an edge comes within Buffer pixels of the work area's edge
+// (right, bottom, left, top, in that order).
+TRect SnapToWorkArea(TRect Window, const TRect& WorkArea, int Buffer);

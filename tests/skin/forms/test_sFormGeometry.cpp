@@ -1,0 +1,148 @@
+#include "skin/forms/sFormGeometry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The program's main window under Wine's metrics with the program's skin: sizeable, only the
+// close button (27 x 21), an icon, a CAPTION section.
+TFormGeometryInput MainWindow() {
+  TFormGeometryInput In;
+  In.Width = 783;
+  In.Height = 650;
+  In.BILeftMargin = 3;
+  In.BIRightMargin = 1;
+  In.HasCaptionSection = true;
+  In.ButtonSize[cbClose] = {27, 21};
+  In.ButtonAligned[cbClose] = true;
+  return In;
+}
+
+// The start-up notice: a dialog frame, the small close button, no icon.
+TFormGeometryInput Notice() {
+  TFormGeometryInput In;
+  In.Width = 300;
+  In.Height = 120;
+  In.Border = fbDialog;
+  In.ThickFrame = false;
+  In.BILeftMargin = 3;
+  In.BIRightMargin = 1;
+  In.HasCaptionSection = true;
+  In.ButtonSize[cbClose] = {16, 16};
+  In.IconAllowed = false;
+  return In;
+}
+
+TEST(FormLayout, MainWindowFrameTitleAndElements) {
+  TFormLayout L = ComputeFormLayout(MainWindow());
+  EXPECT_EQ(L.Frame, 4);
+  EXPECT_EQ(L.CaptionHeight, 19);
+  EXPECT_EQ(L.HeaderHeight, 23);
+  EXPECT_EQ(L.Client, Rect(4, 23, 779, 646));
+  EXPECT_EQ(L.Client.Width(), 775);
+  EXPECT_EQ(L.Client.Height(), 623);
+  EXPECT_EQ(L.VCenter, 11);
+  EXPECT_EQ(L.IconRect, Rect(7, 3, 23, 19));
+  EXPECT_EQ(L.Buttons[cbClose], Rect(751, 1, 778, 22));
+  EXPECT_FALSE(L.Shown[cbMax] || L.Shown[cbMin] || L.Shown[cbHelp]);
+  EXPECT_EQ(L.ButtonsWidth, 28);
+  EXPECT_EQ(L.TextRect.Left, 29);
+  EXPECT_EQ(L.TextRect.Right, 743);
+}
+
+TEST(FormLayout, TopAlignedButtonsAndSpacingOfBigButtons) {
+  TFormGeometryInput In = MainWindow();
+  In.BIVAlign = 1;
+  In.BISpacing = 2;
+  In.ShowMax = In.ShowMin = true;
+  In.ButtonSize[cbMax] = In.ButtonSize[cbMin] = {21, 21};
+  In.ButtonAligned[cbMax] = In.ButtonAligned[cbMin] = true;
+  TFormLayout L = ComputeFormLayout(In);
+  EXPECT_EQ(L.Buttons[cbClose], Rect(751, 0, 778, 21));
+  EXPECT_EQ(L.Buttons[cbMax], Rect(728, 0, 749, 21));
+  EXPECT_EQ(L.Buttons[cbMin], Rect(705, 0, 726, 21));
+  EXPECT_EQ(L.ButtonsWidth, 1 + 27 + 23 + 23);
+  In.ShowHelp = true;
+  In.ButtonSize[cbHelp] = {0, 0}; // no image: 21 wide
+  L = ComputeFormLayout(In);
+  EXPECT_EQ(L.Buttons[cbHelp], Rect(703 - 6 - 21, 1, 703 - 6, 22)) << "help is never top-aligned";
+}
+
+TEST(FormLayout, NoticeHasTheDialogFrameAndTheSmallClose) {
+  TFormLayout L = ComputeFormLayout(Notice());
+  EXPECT_EQ(L.Frame, 3);
+  EXPECT_EQ(L.HeaderHeight, 22);
+  EXPECT_TRUE(L.IconRect.IsEmpty());
+  EXPECT_EQ(L.Buttons[cbClose], Rect(280, 2, 296, 18));
+  EXPECT_EQ(L.TextRect.Left, 3 + 3 + 2 + 4);
+}
+
+TEST(FormLayout, IconSizeFollowsTheCaptionHeight) {
+  TFormGeometryInput In = MainWindow();
+  In.CYCaption = 16;
+  EXPECT_EQ(ComputeFormLayout(In).IconRect.Width(), 8);
+  In.CYCaption = 8;
+  EXPECT_EQ(ComputeFormLayout(In).IconRect.Width(), 1);
+  In.CYCaption = 19;
+  In.IconWidth = 12;
+  In.IconHeight = 10;
+  EXPECT_EQ(ComputeFormLayout(In).IconRect, Rect(7, 6, 19, 16));
+}
+
+TEST(FormLayout, StripsCoverTheFrameAndStayInsideTheImage) {
+  TFormLayout L = ComputeFormLayout(MainWindow());
+  EXPECT_EQ(L.Strips[0].Dst, Rect(0, 0, 783, 23));
+  EXPECT_EQ(L.Strips[1].Dst, Rect(0, 23, 4, 650));
+  EXPECT_EQ(L.Strips[2].Dst, Rect(4, 646, 783, 650));
+  EXPECT_EQ(L.Strips[3].Dst, Rect(779, 23, 783, 650)) << "the right column is as wide as the frame";
+  for (const auto& S : L.Strips) {
+    EXPECT_GE(S.Src.X, 0);
+    EXPECT_LE(S.Src.X + S.Dst.Width(), 783);
+    EXPECT_LE(S.Src.Y + S.Dst.Height(), 650);
+  }
+  // A window smaller than its frame gives empty strips, never ones that leave the image.
+  TFormGeometryInput Tiny = MainWindow();
+  Tiny.Width = 6;
+  Tiny.Height = 10;
+  L = ComputeFormLayout(Tiny);
+  for (const auto& S : L.Strips) {
+    if (S.Dst.IsEmpty()) continue;
+    EXPECT_LE(S.Src.Y + S.Dst.Height(), 10);
+    EXPECT_LE(S.Src.X + S.Dst.Width(), 6);
+  }
+}
+
+TEST(FormHitTest, MainWindowCodes) {
+  TFormGeometryInput In = MainWindow();
+  TFormLayout L = ComputeFormLayout(In);
+  EXPECT_EQ(FormHitTest(L, In, {764, 11}), htCloseCode);
+  EXPECT_EQ(FormHitTest(L, In, {750, 11}), htCaptionCode);
+  EXPECT_EQ(FormHitTest(L, In, {14, 10}), htSysMenuCode);
+  EXPECT_EQ(FormHitTest(L, In, {300, 10}), htCaptionCode);
+  EXPECT_EQ(FormHitTest(L, In, {1, 300}), htLeftCode);
+  EXPECT_EQ(FormHitTest(L, In, {781, 2}), htTopRightCode);
+  EXPECT_EQ(FormHitTest(L, In, {300, 648}), htBottomCode);
+  EXPECT_EQ(FormHitTest(L, In, {300, 300}), htClientCode);
+  EXPECT_EQ(FormHitTest(L, In, {1, 648}), htBottomLeftCode);
+  EXPECT_EQ(FormHitTest(L, In, {780, 300}), htRightCode);
+  // The border tests are strict: the frame's last inner row belongs to the system's answer.
+  EXPECT_EQ(FormHitTest(L, In, {300, 646}), htClientCode);
+  EXPECT_TRUE(OwnHitCode(htCloseCode) && OwnHitCode(htSysMenuCode));
+  EXPECT_FALSE(OwnHitCode(htCaptionCode) || OwnHitCode(htLeftCode) || OwnHitCode(htClientCode));
+  // A maximized window has no sizing border.
+  In.Zoomed = true;
+  L = ComputeFormLayout(In);
+  EXPECT_EQ(FormHitTest(L, In, {1, 300}), htClientCode);
+}
+
+TEST(SnapToWorkArea, EdgesWithinTheBufferLandOnTheWorkArea) {
+  TRect Work{0, 0, 1280, 1000};
+  EXPECT_EQ(SnapToWorkArea({5, 9, 305, 209}, Work, 10), Rect(0, 0, 300, 200));
+  EXPECT_EQ(SnapToWorkArea({10, 10, 310, 210}, Work, 10), Rect(10, 10, 310, 210))
+      << "ten pixels away does not snap";
+  EXPECT_EQ(SnapToWorkArea({975, 795, 1275, 995}, Work, 10), Rect(980, 800, 1280, 1000));
+  // Left wins over right for a window as wide as the work area.
+  EXPECT_EQ(SnapToWorkArea({3, 100, 1278, 200}, Work, 10), Rect(0, 100, 1275, 200));
+}
+
+} // namespace
