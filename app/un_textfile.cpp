@@ -1,7 +1,9 @@
 // Text files: byte-order marks, the 8-bit code page, UTF-8 and UTF-16, loading and saving.
 #include "app/un_textfile.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -130,26 +132,23 @@ bool CheckUtf8(std::string_view Bytes, bool* High) {
   const size_t n = Bytes.size();
   bool high = false;
   size_t i = 0;
-  while (i < n) {
-#ifdef __SSE2__
-    // Runs of ASCII sixteen bytes at a time.
-    while (i + 16 <= n &&
-           _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i))) == 0)
-      i += 16;
-    if (i >= n) break;
-#endif
+  // Checks the character at i and moves past it; false when it is malformed.
+  auto character = [&]() {
     const unsigned c = p[i];
     if (c < 0x80) {
       ++i;
-      continue;
+      return true;
     }
     high = true;
     // RFC 3629, table 3-7 of the Unicode standard: the second byte's range depends on the first.
+    if (c >= 0xC2 && c <= 0xDF) {
+      if (n - i < 2 || (p[i + 1] & 0xC0) != 0x80) return false;
+      i += 2;
+      return true;
+    }
     size_t more;
     unsigned lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-      more = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
+    if (c >= 0xE0 && c <= 0xEF) {
       more = 2;
       if (c == 0xE0) lo = 0xA0;
       if (c == 0xED) hi = 0x9F;
@@ -165,7 +164,30 @@ bool CheckUtf8(std::string_view Bytes, bool* High) {
     for (size_t k = 2; k <= more; ++k)
       if ((p[i + k] & 0xC0) != 0x80) return false;
     i += more + 1;
+    return true;
+  };
+#ifdef __SSE2__
+  // Sixteen bytes at a time: the ASCII bytes of a block are passed over by the mask of its high
+  // bytes, and only the characters that begin at a high byte are checked (the last one may
+  // reach into the next block).
+  while (i + 16 <= n) {
+    const size_t base = i;
+    const uint32_t mask = static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base))));
+    for (;;) {
+      const size_t done = i - base;
+      const uint32_t left = done >= 16 ? 0 : mask & (~uint32_t(0) << done);
+      if (left == 0) {
+        i = std::max(i, base + 16);
+        break;
+      }
+      i = base + static_cast<size_t>(std::countr_zero(left));
+      if (!character()) return false;
+    }
   }
+#endif
+  while (i < n)
+    if (!character()) return false;
   *High = high;
   return true;
 }
