@@ -8,8 +8,9 @@
 // for the positions of the edits.
 //
 // The piece table (TPieceTableRun) takes over for good, from the text of that moment, when the
-// first other replacement comes. Every character has a fixed id, its index in a store that
-// holds the text followed by every replacement ever written. Pieces (runs of consecutive ids)
+// first other replacement comes. Every character has a fixed id: its index in the text, or for
+// the characters of a replacement written a number counted on from there (a step's replacement
+// text is held once for all the places it writes it). Pieces (runs of consecutive ids)
 // sit in a treap ordered by text position, with subtree lengths for position lookups and parent
 // links for the way back from a piece to its position. A map from first id to piece finds the
 // piece holding an id, or tells that the character is gone.

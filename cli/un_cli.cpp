@@ -206,6 +206,12 @@ TLineBreaks<C> LineBreaksOf(std::basic_string_view<C> Text) {
     if (Text.find(C('\n')) != Text.npos) found.First = {C('\r'), C('\n')};
     return found;
   }
+  // Not all CR LF: without a CR they are all LF, without an LF all CR.
+  const bool hasCr = Text.find(C('\r')) != Text.npos, hasLf = Text.find(C('\n')) != Text.npos;
+  if (!hasCr || !hasLf) {
+    found.First = std::basic_string<C>(1, hasCr ? C('\r') : C('\n'));
+    return found;
+  }
   const C* p = Text.data();
   const size_t n = Text.size();
   int kind = 0; // 1 CR LF, 2 CR, 3 LF
