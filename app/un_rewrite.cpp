@@ -160,6 +160,10 @@ struct TStartOccurrences {
   }
 };
 
+// Thrown by the piece table, which has then undone the step, when an entry's cascade of
+// replacements grows past what is worth making one by one.
+struct ELongCascade {};
+
 // One way of applying the entries: Step applies one entry of pattern Pattern (already counted
 // off Remaining by the caller), Length and Text tell the text as the entries so far left it.
 class TRunStrategy {
@@ -741,6 +745,9 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
   // step is reported as one edit of the whole text.
   const uint64_t lengthBefore = SubtreeLength(FRoot);
   constexpr size_t kMaxEdits = size_t(1) << 16;
+  // Past this many replacements beyond the text's length the step is a cascade, which
+  // ReplaceItem makes much faster without keeping ids and occurrences for every replacement.
+  constexpr uint64_t kLongCascade = uint64_t(1) << 16;
   uint64_t insertedTotal = 0;
   bool wholeText = false;
   // A replacement shorter than the item always ends; a longer or equal one is stopped at the
@@ -782,6 +789,7 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
       const uint64_t at = next(from);
       if (at == UINT64_MAX) break;
       ++count;
+      if (count > kLongCascade + lengthBefore) throw ELongCascade();
       if (limited && count > limits.MaxReplacements)
         throw ERewriteLimit(item, ERewriteLimit::rlTooManyReplacements, limits);
       if (limited &&
@@ -886,7 +894,11 @@ struct TRewriteRun::TImpl {
     --Entries.Remaining[p];
     size_t count;
     try {
-      count = Pieces->Step(p, Replacement, Edits);
+      try {
+        count = Pieces->Step(p, Replacement, Edits);
+      } catch (const ELongCascade&) {
+        count = StepLongCascade(p, Replacement, Edits);
+      }
     } catch (...) {
       ++Entries.Remaining[p];
       Failed = true;
@@ -894,6 +906,20 @@ struct TRewriteRun::TImpl {
     }
     ++DoneCount;
     return count;
+  }
+
+  // A cascade of more replacements than the piece table should make one by one (it has undone
+  // them): the entry is rewritten by ReplaceItem, whose result is the same, and the piece table
+  // starts again from that text. The step is one edit of the whole text.
+  size_t StepLongCascade(uint32_t Pattern, std::u16string_view Replacement,
+                         std::vector<TTextEdit>* Edits) {
+    const std::u16string before = Pieces->Text();
+    std::u16string after =
+        ReplaceItem(before, Entries.Pattern(Pattern), Replacement, Entries.Limits);
+    if (Edits) Edits->push_back({0, before.size(), after});
+    Pieces = std::make_unique<TPieceTableRun>(std::move(after), Entries);
+    Active = Pieces.get();
+    return 1;
   }
 };
 

@@ -53,8 +53,9 @@ public:
   void SetLimits(const TRewriteLimits& Limits);
 
   // Applies entry Done() with Replacement (which may differ from step to step) and appends its
-  // edits, in the order made, to *Edits when given. Returns the number of edits. When the entry
-  // would make the text longer than the limit, or its replacements keep forming new
+  // edits, in the order made, to *Edits when given (a step of very many replacements, a long
+  // cascade above all, gives one edit of the whole text instead). Returns the number of edits. When
+  // the entry would make the text longer than the limit, or its replacements keep forming new
   // occurrences past the limit (see ReplaceItem), it throws ERewriteLimit: that entry is then
   // undone, nothing is appended, and the run cannot go on (later calls throw
   // std::logic_error), so Text() is the text as the entries before it left it.

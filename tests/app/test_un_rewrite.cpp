@@ -150,6 +150,20 @@ TEST(TRewriteRun, CascadesEndExactlyOrAreRefused) {
     EXPECT_EQ(run.Text(), u"y" + b + a);
   }
   {
+    // The entries after a long cascade go on from its text, and the edits still rebuild it.
+    const std::u16string start = a + b;
+    TRewriteRun run(start, {u"ab", u"ba", u"bx", u"ab"});
+    std::u16string mirrored = start;
+    for (const std::u16string_view repl : {u"ba", u"x", u"y", u"z"}) {
+      std::vector<TTextEdit> edits;
+      run.Step(repl, &edits);
+      Mirror(mirrored, edits);
+    }
+    const std::u16string expected = b.substr(2) + u"y" + a.substr(1);
+    EXPECT_EQ(run.Text(), expected);
+    EXPECT_EQ(mirrored, expected);
+  }
+  {
     TRewriteRun run(u"xabb", {u"x", u"ab", u"b"});
     run.Step(u"y");
     try {
