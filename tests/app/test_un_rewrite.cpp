@@ -184,6 +184,20 @@ TEST(TRewriteRun, CascadesEndExactlyOrAreRefused) {
     EXPECT_THROW(run.Step(u"ba"), ERewriteLimit);
     EXPECT_EQ(run.Text(), a.substr(0, 50) + b.substr(0, 50));
   }
+  {
+    // More places than an editor takes one by one: one edit of the whole text.
+    TRewriteRun run(std::u16string(70000, u'a'), {u"a"});
+    std::vector<TTextEdit> edits;
+    run.Step(u"ab", &edits);
+    std::u16string expected;
+    for (int i = 0; i < 70000; ++i)
+      expected += u"ab";
+    ASSERT_EQ(edits.size(), 1u);
+    EXPECT_EQ(edits[0].Position, 0u);
+    EXPECT_EQ(edits[0].RemovedLength, 70000u);
+    EXPECT_EQ(edits[0].Inserted, expected);
+    EXPECT_EQ(run.Text(), expected);
+  }
   // The replacements of an entry that cannot form occurrences grow the text too.
   {
     TRewriteRun run(u"[1] [2] [3]", {u"[1]", u"[2]"});
