@@ -15,6 +15,7 @@
 namespace textovrt {
 struct TTextEdit;
 class TCodePage;
+enum class TTextEncoding;
 } // namespace textovrt
 
 // The texts of the start-up notice and the application title.
@@ -73,6 +74,9 @@ private:
   void ApplyEdits(const std::vector<textovrt::TTextEdit>& Edits);
 
   bool FRewriting = false;
+  // The encoding of the file last loaded, in which the text is saved; the 8-bit code page
+  // (the value 0) for a text never loaded from a file.
+  textovrt::TTextEncoding FEncoding{};
   // Set when a file replaced the editor's text; a running rewrite then continues on it.
   bool FEditorReplaced = false;
   // While one entry's edits go into the editor, it repaints once at the end.

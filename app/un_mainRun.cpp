@@ -199,13 +199,16 @@ void Tfrm_main::sButton1Click(TComponent*) {
   if (!opd->Execute()) return;
   std::filesystem::path Path(opd->FileName);
   std::u16string Text;
-  if (textovrt::TTextFileError Error = textovrt::LoadTextFile(Path, *CodePage(), Text))
+  textovrt::TTextEncoding Encoding;
+  // A file that cannot be read, or that is not a text file, leaves the editor as it was.
+  if (textovrt::TTextFileError Error = textovrt::LoadTextFile(Path, *CodePage(), Text, &Encoding))
     throw Exception(Utf8ToWide(textovrt::TextFileErrorMessage(Error, Path)));
   try {
     Memo1->SetText(ToWide(Text));
   } catch (const std::bad_alloc&) {
     throw Exception(L"Failed to Load Stream");
   }
+  FEncoding = Encoding;
   // A rewrite that is running goes on with the new text.
   if (FRewriting) FEditorReplaced = true;
 }
@@ -220,7 +223,8 @@ void Tfrm_main::sButton3Click(TComponent*) {
   } catch (const std::bad_alloc&) {
     throw Exception(L"Failed to Save Stream");
   }
-  if (textovrt::TTextFileError Error = textovrt::SaveTextFile(Path, Text, *CodePage()))
+  // Saved in the encoding it was loaded in; a text that the code page cannot hold as UTF-8.
+  if (textovrt::TTextFileError Error = textovrt::SaveTextFile(Path, Text, *CodePage(), FEncoding))
     throw Exception(Utf8ToWide(textovrt::TextFileErrorMessage(Error, Path)));
 }
 

@@ -1,6 +1,8 @@
 // Text functions of the main window: the marker search and the replacement of one item.
 #include "app/un_mainText.h"
 
+#include "base/TextUtils.h"
+
 #include <algorithm>
 #include <bit>
 
@@ -10,8 +12,33 @@
 
 namespace textovrt {
 
-ERewriteLimit::ERewriteLimit()
-    : std::runtime_error("Přepis nekončí: náhrada stále vytváří nové výskyty položky.") {}
+namespace {
+
+// The item as a message shows it: quoted, and shortened when long.
+std::string QuotedItem(std::u16string_view Item) {
+  constexpr size_t kShown = 60;
+  std::u16string shown(Item.substr(0, kShown));
+  if (Item.size() > kShown) {
+    // Not in the middle of a surrogate pair.
+    if (shown.back() >= 0xD800 && shown.back() <= 0xDBFF) shown.pop_back();
+    shown += u"…";
+  }
+  return "„" + Utf16ToUtf8(shown) + "“";
+}
+
+std::string RewriteLimitMessage(std::u16string_view Item, ERewriteLimit::TReason Reason,
+                                const TRewriteLimits& Limits) {
+  if (Reason == ERewriteLimit::rlTextTooLong)
+    return "Přepis položky " + QuotedItem(Item) + " by prodloužil text přes " +
+           std::to_string(Limits.MaxTextLength) + " znaků.";
+  return "Přepis nekončí: náhrada stále vytváří nové výskyty položky " + QuotedItem(Item) +
+         " (přes " + std::to_string(Limits.MaxReplacements) + " náhrad).";
+}
+
+} // namespace
+
+ERewriteLimit::ERewriteLimit(std::u16string_view Item, TReason Reason, const TRewriteLimits& Limits)
+    : std::runtime_error(RewriteLimitMessage(Item, Reason, Limits)), FReason(Reason), FItem(Item) {}
 
 namespace {
 
@@ -163,16 +190,26 @@ namespace {
 
 // One pass from left to right over the leftmost non-overlapping occurrences.
 std::u16string ReplaceSinglePass(std::u16string_view Text, std::u16string_view Item,
-                                 std::u16string_view Replacement) {
-  std::u16string out;
-  out.reserve(Text.size());
-  size_t done = 0;
+                                 std::u16string_view Replacement, const TRewriteLimits& Limits) {
+  std::vector<size_t> found;
   size_t next = 0; // occurrences that start before this overlap the last one replaced
   for (const size_t a : FindAll(Text, Item)) {
     if (a < next) continue;
+    found.push_back(a);
+    next = a + Item.size();
+  }
+  // The replacement contains the item, so it is at least as long: the text never shrinks.
+  const uint64_t length =
+      Text.size() + static_cast<uint64_t>(found.size()) * (Replacement.size() - Item.size());
+  if (length > Limits.MaxTextLength)
+    throw ERewriteLimit(Item, ERewriteLimit::rlTextTooLong, Limits);
+  std::u16string out;
+  out.reserve(length);
+  size_t done = 0;
+  for (const size_t a : found) {
     out.append(Text.substr(done, a - done));
     out.append(Replacement);
-    done = next = a + Item.size();
+    done = a + Item.size();
   }
   out.append(Text.substr(done));
   return out;
@@ -181,10 +218,10 @@ std::u16string ReplaceSinglePass(std::u16string_view Text, std::u16string_view I
 } // namespace
 
 std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
-                           std::u16string_view Replacement) {
+                           std::u16string_view Replacement, const TRewriteLimits& Limits) {
   if (Item.empty() || Item.size() > Text.size()) return std::u16string(Text);
   if (Replacement.find(Item) != std::u16string_view::npos)
-    return ReplaceSinglePass(Text, Item, Replacement);
+    return ReplaceSinglePass(Text, Item, Replacement, Limits);
 
   // The result is built as a stack of characters that hold no occurrence. Whenever its top
   // ends with the item, the item is popped and the replacement is fed in front of the rest of
@@ -201,15 +238,19 @@ std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
       k = pi[k - 1];
     if (c == Item[k]) ++k;
   };
-  size_t replacements = 0;
+  // A replacement shorter than the item shortens the text each time, so it ends by itself;
+  // otherwise the text's length after each replacement is known before anything grows.
+  const bool limited = Replacement.size() >= m;
+  const uint64_t growth = limited ? Replacement.size() - m : 0;
+  uint64_t replacements = 0;
   // Replacements still to be fed, as positions in Replacement: one fed in the middle of
   // another interrupts it.
-  std::vector<size_t> pending;
+  std::vector<uint32_t> pending;
   size_t input = 0;
   for (;;) {
     char16_t c;
     if (!pending.empty()) {
-      size_t& at = pending.back();
+      uint32_t& at = pending.back();
       c = Replacement[at];
       if (++at == Replacement.size()) pending.pop_back();
     } else if (input < Text.size()) {
@@ -220,7 +261,13 @@ std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
     step(c);
     out.push_back(c);
     if (k < m) continue;
-    if (++replacements > Text.size()) throw ERewriteLimit();
+    ++replacements;
+    if (limited) {
+      if (replacements > Limits.MaxReplacements)
+        throw ERewriteLimit(Item, ERewriteLimit::rlTooManyReplacements, Limits);
+      if (Text.size() + replacements * growth > Limits.MaxTextLength)
+        throw ERewriteLimit(Item, ERewriteLimit::rlTextTooLong, Limits);
+    }
     out.resize(out.size() - m);
     k = 0;
     for (size_t j = out.size() - std::min(out.size(), m - 1); j < out.size(); ++j)

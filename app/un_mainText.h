@@ -12,11 +12,28 @@
 
 namespace textovrt {
 
-// Thrown when a replacement keeps forming new occurrences of the item it replaces, so that the
-// rewriting would not come to an end (see ReplaceItem).
+// How far a cascade of replacements may go (see ReplaceItem): the longest text the editor holds,
+// and the most replacements one item may make. Tests pass smaller ones.
+struct TRewriteLimits {
+  static constexpr uint64_t kMaxTextLength = 2147483632;
+  static constexpr uint64_t kMaxReplacements = 1000000000;
+  uint64_t MaxTextLength = kMaxTextLength;
+  uint64_t MaxReplacements = kMaxReplacements;
+};
+
+// Thrown when rewriting an item would make the text longer than the limit, or when its
+// replacements keep forming new occurrences past the limit of replacements. The message names
+// the item (UTF-8).
 class ERewriteLimit : public std::runtime_error {
 public:
-  ERewriteLimit();
+  enum TReason { rlTextTooLong, rlTooManyReplacements };
+  ERewriteLimit(std::u16string_view Item, TReason Reason, const TRewriteLimits& Limits);
+  TReason Reason() const { return FReason; }
+  const std::u16string& Item() const { return FItem; }
+
+private:
+  TReason FReason;
+  std::u16string FItem;
 };
 
 // Finds the occurrences of one pattern in a text one after the other, overlapping ones
@@ -92,13 +109,17 @@ void ForEachMarkedSpan(std::basic_string_view<C> Text, std::basic_string_view<C>
 // Two rules make it end for every input:
 // - When Replacement contains Item, rescanning would never end; the text is then rewritten in
 //   one pass from left to right, at the leftmost non-overlapping occurrences of the given text.
-// - Otherwise a replacement at least as long as the item can still keep forming occurrences
-//   (the item "ab" with the replacement "baaa" multiplies "abbbb..." without bound). Without
-//   such cascades there are never more replacements than characters in Text, so more than
-//   Text.size() replacements throw ERewriteLimit; the input is left as it was.
+// - A replacement shorter than the item shortens the text every time, so it always ends. One at
+//   least as long can keep forming occurrences (the item "ab" with the replacement "baaa"
+//   multiplies "abbbb..." without bound), and cascades that do end may need far more
+//   replacements than the text has characters ("aaaabbbb", "ab", "ba" needs 16). Such a
+//   cascade runs to its exact end, unless it would make the text longer than
+//   Limits.MaxTextLength (checked before the text grows) or make more than
+//   Limits.MaxReplacements replacements: then it throws ERewriteLimit and the input is left as
+//   it was. The one-pass rule only has the length limit.
 // Runs in time linear in the text plus, per replacement, the item and replacement lengths.
 std::u16string ReplaceItem(std::u16string_view Text, std::u16string_view Item,
-                           std::u16string_view Replacement);
+                           std::u16string_view Replacement, const TRewriteLimits& Limits = {});
 
 // The longest proper prefix of Pattern that is also its suffix, for every prefix length
 // (Knuth-Morris-Pratt failure function): Result[i] belongs to Pattern[0..i].

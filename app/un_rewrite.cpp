@@ -8,8 +8,9 @@
 // for the positions of the edits.
 //
 // The piece table (TPieceTableRun) takes over for good, from the text of that moment, when the
-// first other replacement comes. Every character has a fixed id, its index in a store that
-// holds the text followed by every replacement ever written. Pieces (runs of consecutive ids)
+// first other replacement comes. Every character has a fixed id: its index in the text, or for
+// the characters of a replacement written a number counted on from there (a step's replacement
+// text is held once for all the places it writes it). Pieces (runs of consecutive ids)
 // sit in a treap ordered by text position, with subtree lengths for position lookups and parent
 // links for the way back from a piece to its position. A map from first id to piece finds the
 // piece holding an id, or tells that the character is gone.
@@ -141,6 +142,7 @@ struct TRunEntries {
   TTextSet Distinct;                     // the distinct entries: the patterns
   std::vector<uint32_t> Remaining;       // entries still to come per pattern
   TCharSet Chars;                        // characters that occur in some entry
+  TRewriteLimits Limits;
 
   std::u16string_view Pattern(uint32_t P) const { return Distinct[P]; }
 };
@@ -157,6 +159,10 @@ struct TStartOccurrences {
     return Found.Of(Pattern);
   }
 };
+
+// Thrown by the piece table, which has then undone the step, when an entry's cascade of
+// replacements grows past what is worth making one by one.
+struct ELongCascade {};
 
 // One way of applying the entries: Step applies one entry of pattern Pattern (already counted
 // off Remaining by the caller), Length and Text tell the text as the entries so far left it.
@@ -328,6 +334,19 @@ size_t TSweepRun::Step(uint32_t Pattern, std::u16string_view Replacement,
   size_t count = 0;
   // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
   const std::span<const size_t> starts = FStart.Take(Pattern);
+  if (shift > 0) {
+    // The text grows: the length it would reach is checked before anything changes.
+    uint64_t replaced = 0, end = 0;
+    for (const size_t start : starts) {
+      if (start < end || AnyBitSet(FTaken, start, start + length)) continue;
+      ++replaced;
+      end = start + length;
+    }
+    if (Length() + replaced * static_cast<uint64_t>(shift) > FEntries.Limits.MaxTextLength) {
+      FStart.Taken[Pattern] = false;
+      throw ERewriteLimit(FEntries.Pattern(Pattern), ERewriteLimit::rlTextTooLong, FEntries.Limits);
+    }
+  }
   for (size_t k = 0; k < starts.size(); ++k) {
     const uint64_t start = starts[k];
     // The occurrences of a line that many items share lie all over the text: the bits of one
@@ -362,22 +381,24 @@ public:
   std::u16string Text() const override { return Extract(0, Length()); }
 
 private:
-  // A piece: Length consecutive characters of the store from FirstId on, a treap node.
+  // A piece: Length consecutive characters with the ids FirstId on, held at Data; a treap node.
   struct TPiece {
     uint64_t FirstId = 0, Length = 0, SubtreeLength = 0;
+    const char16_t* Data = nullptr;
     uint32_t Priority = 0;
     int32_t Left = -1, Right = -1, Parent = -1;
   };
 
   uint64_t SubtreeLength(int32_t Node) const { return Node < 0 ? 0 : FPieces[Node].SubtreeLength; }
   void Recount(int32_t Node);
-  int32_t NewPiece(uint64_t FirstId, uint64_t Length);
+  int32_t NewPiece(uint64_t FirstId, uint64_t Length, const char16_t* Data);
   int32_t Merge(int32_t Head, int32_t Tail);
   void Split(int32_t Node, uint64_t Count, int32_t& Head, int32_t& Tail);
   void Forget(int32_t Node);
   void Remember(int32_t Node);
   void Release(int32_t Node);
-  int32_t Replace(uint64_t Pos, uint64_t Removed, uint64_t FirstId, uint64_t Length);
+  int32_t Replace(uint64_t Pos, uint64_t Removed, uint64_t FirstId, uint64_t Length,
+                  const char16_t* Data);
   void Undo(uint64_t Pos, uint64_t InsertedLength, int32_t Removed);
   uint64_t PiecePosition(int32_t Node) const;
   int32_t PieceOf(uint64_t Id) const;
@@ -395,10 +416,20 @@ private:
     return FWindow;
   }
   uint64_t OccurrenceAt(uint64_t Id, std::u16string_view Pattern) const;
-  void NoteFormed(uint64_t Pos, uint64_t InsertedLength, uint32_t Current, bool KeepCurrent);
+  void NoteFormed(uint64_t Pos, std::u16string_view Inserted, uint64_t FirstId, uint32_t Current,
+                  bool KeepCurrent);
+  void NoteFormedIn(uint64_t From, uint64_t To, uint64_t After, uint64_t Before, uint32_t Current,
+                    bool KeepCurrent);
 
   const TRunEntries& FEntries;
-  std::u16string FStore; // the text of the start, then every replacement written
+  // The text of the start, and each replacement text written (once for all the places a step
+  // writes it). Ids are numbered on from the text's, one per character written.
+  std::u16string FText;
+  std::vector<std::unique_ptr<std::u16string>> FWritten;
+  uint64_t FNextId = 0;
+  // Occurrences of the entries inside the present step's replacement: (pattern, offset).
+  std::vector<std::pair<uint32_t, uint64_t>> FInner;
+  uint64_t FInnerStep = UINT64_MAX, FSteps = 0;
   std::vector<TPiece> FPieces;
   std::vector<int32_t> FFreePieces;
   int32_t FRoot = -1;
@@ -411,13 +442,13 @@ private:
 };
 
 TPieceTableRun::TPieceTableRun(std::u16string Text, const TRunEntries& Entries)
-    : FEntries(Entries), FStore(std::move(Text)) {
-  FRoot = FStore.empty() ? -1 : NewPiece(0, FStore.size());
+    : FEntries(Entries), FText(std::move(Text)), FNextId(FText.size()) {
+  FRoot = FText.empty() ? -1 : NewPiece(0, FText.size(), FText.data());
   const size_t count = Entries.Distinct.Size();
   std::vector<bool> wanted(count);
   for (uint32_t p = 0; p < count; ++p)
     wanted[p] = Entries.Remaining[p] > 0;
-  FStart.Found = FindOccurrences<char16_t>(FStore, Entries.Distinct, wanted,
+  FStart.Found = FindOccurrences<char16_t>(FText, Entries.Distinct, wanted,
                                            {Entries.StartMarker, Entries.EndMarker});
   FStart.Taken.assign(count, false);
   FFormed.resize(count);
@@ -431,7 +462,7 @@ void TPieceTableRun::Recount(int32_t Node) {
   if (n.Right >= 0) FPieces[n.Right].Parent = Node;
 }
 
-int32_t TPieceTableRun::NewPiece(uint64_t FirstId, uint64_t Length) {
+int32_t TPieceTableRun::NewPiece(uint64_t FirstId, uint64_t Length, const char16_t* Data) {
   FSeed ^= FSeed << 13;
   FSeed ^= FSeed >> 17;
   FSeed ^= FSeed << 5;
@@ -443,7 +474,7 @@ int32_t TPieceTableRun::NewPiece(uint64_t FirstId, uint64_t Length) {
     node = static_cast<int32_t>(FPieces.size());
     FPieces.emplace_back();
   }
-  FPieces[node] = TPiece{FirstId, Length, Length, FSeed, -1, -1, -1};
+  FPieces[node] = TPiece{FirstId, Length, Length, Data, FSeed, -1, -1, -1};
   FPieceByFirstId[FirstId] = node;
   return node;
 }
@@ -488,7 +519,7 @@ void TPieceTableRun::Split(int32_t Node, uint64_t Count, int32_t& Head, int32_t&
     Tail = tail;
   } else {
     const uint64_t offset = Count - leftLength;
-    const int32_t rest = NewPiece(n.FirstId + offset, n.Length - offset);
+    const int32_t rest = NewPiece(n.FirstId + offset, n.Length - offset, n.Data + offset);
     TPiece& cut = FPieces[Node]; // NewPiece may have moved the pieces
     cut.Length = offset;
     const int32_t right = cut.Right;
@@ -523,14 +554,15 @@ void TPieceTableRun::Release(int32_t Node) {
   FFreePieces.push_back(Node);
 }
 
-// Replaces Removed characters at Pos by the store's characters FirstId .. FirstId + Length - 1
+// Replaces Removed characters at Pos by the Length characters at Data, with the ids FirstId on,
 // and returns the detached pieces that held the removed characters.
-int32_t TPieceTableRun::Replace(uint64_t Pos, uint64_t Removed, uint64_t FirstId, uint64_t Length) {
+int32_t TPieceTableRun::Replace(uint64_t Pos, uint64_t Removed, uint64_t FirstId, uint64_t Length,
+                                const char16_t* Data) {
   int32_t before, rest, removed, after;
   Split(FRoot, Pos, before, rest);
   Split(rest, Removed, removed, after);
   Forget(removed);
-  const int32_t inserted = Length ? NewPiece(FirstId, Length) : -1;
+  const int32_t inserted = Length ? NewPiece(FirstId, Length, Data) : -1;
   FRoot = Merge(Merge(before, inserted), after);
   if (FRoot >= 0) FPieces[FRoot].Parent = -1;
   return removed;
@@ -586,7 +618,7 @@ void TPieceTableRun::Collect(int32_t Node, uint64_t From, uint64_t To, uint64_t 
   const uint64_t start = Base + SubtreeLength(n.Left), end = start + n.Length;
   if (From < start) Collect(n.Left, From, To, Base, Out);
   const uint64_t a = std::max(From, start), b = std::min(To, end);
-  if (a < b) Out.append(FStore, n.FirstId + (a - start), b - a);
+  if (a < b) Out.append(n.Data + (a - start), b - a);
   if (To > end) Collect(n.Right, From, To, end, Out);
 }
 
@@ -602,32 +634,61 @@ uint64_t TPieceTableRun::OccurrenceAt(uint64_t Id, std::u16string_view Pattern) 
   return Extract(pos, pos + Pattern.size()) == Pattern ? pos : UINT64_MAX;
 }
 
-// Scans the window around a replacement of InsertedLength characters at Pos for occurrences of
-// entries still to come that overlap it, and keeps them.
-void TPieceTableRun::NoteFormed(uint64_t Pos, uint64_t InsertedLength, uint32_t Current,
-                                bool KeepCurrent) {
-  const uint64_t reach = FAutomaton->MaxLength() - 1;
-  const uint64_t from = Pos > reach ? Pos - reach : 0;
-  const uint64_t to = std::min(SubtreeLength(FRoot), Pos + InsertedLength + reach);
-  if (from >= to) return;
-  const std::u16string& window = ExtractWindow(from, to);
-  // An occurrence overlaps the inserted text when it ends after Pos and begins before its
-  // end; when nothing was inserted it must hold characters on both sides of Pos.
-  const uint64_t startLimit = InsertedLength ? Pos + InsertedLength : Pos;
+// Keeps the occurrences of entries still to come that the text From .. To holds, that end after
+// After and begin before Before.
+void TPieceTableRun::NoteFormedIn(uint64_t From, uint64_t To, uint64_t After, uint64_t Before,
+                                  uint32_t Current, bool KeepCurrent) {
+  if (From >= To) return;
+  const std::u16string& window = ExtractWindow(From, To);
   const std::vector<std::u16string_view>& patterns = FEntries.Distinct.Texts();
   const std::vector<uint32_t>& remaining = FEntries.Remaining;
   FAutomaton->Scan(window, [&](uint32_t p, size_t end) {
-    const uint64_t endPos = from + end;
-    if (endPos <= Pos) return false;
+    const uint64_t endPos = From + end;
+    if (endPos <= After) return false;
     const uint64_t start = endPos - patterns[p].size();
-    if (start >= startLimit) return false; // shorter patterns begin later still
+    if (start >= Before) return false; // shorter patterns begin later still
     if (remaining[p] > 0 && (p != Current || KeepCurrent)) FFormed[p].push_back(IdAt(start));
     return true;
   });
 }
 
+// Keeps the occurrences of entries still to come that overlap the text Inserted just written at
+// Pos with the ids FirstId on.
+void TPieceTableRun::NoteFormed(uint64_t Pos, std::u16string_view Inserted, uint64_t FirstId,
+                                uint32_t Current, bool KeepCurrent) {
+  const uint64_t reach = FAutomaton->MaxLength() - 1;
+  const uint64_t length = SubtreeLength(FRoot), n = Inserted.size();
+  const uint64_t from = Pos > reach ? Pos - reach : 0;
+  if (n <= 2 * reach + 1) {
+    // An occurrence overlaps the inserted text when it ends after Pos and begins before its
+    // end; when nothing was inserted it must hold characters on both sides of Pos.
+    NoteFormedIn(from, std::min(length, Pos + n + reach), Pos, n ? Pos + n : Pos, Current,
+                 KeepCurrent);
+    return;
+  }
+  // A long replacement: only the places across its two ends are scanned, and the occurrences
+  // inside it, the same for every place the step writes it, are found once per step.
+  NoteFormedIn(from, Pos + reach, Pos, Pos, Current, KeepCurrent);
+  NoteFormedIn(Pos + n - reach, std::min(length, Pos + n + reach), Pos + n, Pos + n, Current,
+               KeepCurrent);
+  if (FInnerStep != FSteps) {
+    FInnerStep = FSteps;
+    FInner.clear();
+    const std::vector<std::u16string_view>& patterns = FEntries.Distinct.Texts();
+    const std::vector<uint32_t>& remaining = FEntries.Remaining;
+    FAutomaton->Scan(Inserted, [&](uint32_t p, size_t end) {
+      if (remaining[p] > 0 && (p != Current || KeepCurrent))
+        FInner.emplace_back(p, end - patterns[p].size());
+      return true;
+    });
+  }
+  for (const auto& [p, offset] : FInner)
+    FFormed[p].push_back(FirstId + offset);
+}
+
 size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
                             std::vector<TTextEdit>* Edits) {
+  ++FSteps;
   const std::u16string_view item = FEntries.Pattern(Pattern);
   const uint64_t itemLength = item.size();
   const std::vector<size_t> prefix = PrefixFunction(item);
@@ -680,7 +741,19 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
   };
   std::vector<TUndo> undo;
   const size_t editsBefore = Edits ? Edits->size() : 0;
-  const uint64_t limit = SubtreeLength(FRoot);
+  // A cascade may make far more edits than an editor can take one by one: past a budget the
+  // step is reported as one edit of the whole text.
+  const uint64_t lengthBefore = SubtreeLength(FRoot);
+  constexpr size_t kMaxEdits = size_t(1) << 16;
+  // Past this many replacements beyond the text's length the step is a cascade, which
+  // ReplaceItem makes much faster without keeping ids and occurrences for every replacement.
+  constexpr uint64_t kLongCascade = uint64_t(1) << 16;
+  uint64_t insertedTotal = 0;
+  bool wholeText = false;
+  // A replacement shorter than the item always ends; a longer or equal one is stopped at the
+  // limits, the length checked before the text grows.
+  const bool limited = Replacement.size() >= itemLength;
+  const TRewriteLimits& limits = FEntries.Limits;
   size_t nextOriginal = 0, nextFormed = 0;
   auto firstFrom = [&](const auto& List, size_t& I, uint64_t From) {
     for (; I < List.size(); ++I) {
@@ -715,14 +788,32 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
     for (;;) {
       const uint64_t at = next(from);
       if (at == UINT64_MAX) break;
-      if (++count > limit) throw ERewriteLimit();
-      const uint64_t id = FStore.size();
-      FStore.append(Replacement);
-      const int32_t removed = Replace(at, itemLength, id, Replacement.size());
+      ++count;
+      if (count > kLongCascade + lengthBefore) throw ELongCascade();
+      if (limited && count > limits.MaxReplacements)
+        throw ERewriteLimit(item, ERewriteLimit::rlTooManyReplacements, limits);
+      if (limited &&
+          SubtreeLength(FRoot) + (Replacement.size() - itemLength) > limits.MaxTextLength)
+        throw ERewriteLimit(item, ERewriteLimit::rlTextTooLong, limits);
+      const uint64_t id = FNextId;
+      FNextId += Replacement.size();
+      if (!Replacement.empty() && (FWritten.empty() || *FWritten.back() != Replacement))
+        FWritten.push_back(std::make_unique<std::u16string>(Replacement));
+      const char16_t* data = Replacement.empty() ? nullptr : FWritten.back()->data();
+      const int32_t removed = Replace(at, itemLength, id, Replacement.size(), data);
       undo.push_back({at, Replacement.size(), removed});
-      if (Edits) Edits->push_back({at, itemLength, std::u16string(Replacement)});
+      if (Edits && !wholeText) {
+        insertedTotal += Replacement.size();
+        if (Edits->size() - editsBefore >= kMaxEdits ||
+            insertedTotal > lengthBefore + (uint64_t(1) << 20)) {
+          wholeText = true;
+          Edits->resize(editsBefore);
+        } else {
+          Edits->push_back({at, itemLength, std::u16string(Replacement)});
+        }
+      }
       shift += static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(itemLength);
-      if (mayFormAny) NoteFormed(at, Replacement.size(), Pattern, singlePass);
+      if (mayFormAny) NoteFormed(at, Replacement, id, Pattern, singlePass);
       if (singlePass || !mayFormOwn) {
         from = at + Replacement.size();
         continue;
@@ -731,10 +822,18 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
       // the earliest; those overlapping the replacement are found in the window around it.
       from = at > itemLength - 1 ? at - (itemLength - 1) : 0;
       const uint64_t to = std::min(SubtreeLength(FRoot), at + Replacement.size() + itemLength - 1);
-      if (from < to) {
-        findAll(ExtractWindow(from, to), [&](size_t start) {
-          own.push({static_cast<int64_t>(from + start) - shift, IdAt(from + start)});
+      auto findIn = [&](uint64_t From, uint64_t To) {
+        if (From >= To) return;
+        findAll(ExtractWindow(From, To), [&](size_t start) {
+          own.push({static_cast<int64_t>(From + start) - shift, IdAt(From + start)});
         });
+      };
+      // The replacement does not hold the item, so a long one is only scanned across its ends.
+      if (Replacement.size() > 2 * itemLength) {
+        findIn(from, at + itemLength - 1);
+        findIn(at + Replacement.size() - (itemLength - 1), to);
+      } else {
+        findIn(from, to);
       }
     }
   } catch (...) {
@@ -747,6 +846,7 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
   }
   for (const TUndo& u : undo)
     Release(u.Removed);
+  if (wholeText) Edits->push_back({0, lengthBefore, Text()});
   return count;
 }
 
@@ -772,11 +872,18 @@ struct TRewriteRun::TImpl {
     }
     if (Sweep) {
       if (Sweep->CanTake(Replacement)) {
+        if (DoneCount + 9 < Entries.EntryPattern.size())
+          Sweep->PrefetchFor(Entries.EntryPattern[DoneCount + 9]);
+        size_t count;
+        try {
+          count = Sweep->Step(p, Replacement, Edits);
+        } catch (...) {
+          Failed = true;
+          throw;
+        }
         --Entries.Remaining[p];
         ++DoneCount;
-        if (DoneCount + 8 < Entries.EntryPattern.size())
-          Sweep->PrefetchFor(Entries.EntryPattern[DoneCount + 8]);
-        return Sweep->Step(p, Replacement, Edits);
+        return count;
       }
       // The piece table starts from the present text; its occurrences are found anew.
       std::u16string text = Sweep->Text();
@@ -787,7 +894,11 @@ struct TRewriteRun::TImpl {
     --Entries.Remaining[p];
     size_t count;
     try {
-      count = Pieces->Step(p, Replacement, Edits);
+      try {
+        count = Pieces->Step(p, Replacement, Edits);
+      } catch (const ELongCascade&) {
+        count = StepLongCascade(p, Replacement, Edits);
+      }
     } catch (...) {
       ++Entries.Remaining[p];
       Failed = true;
@@ -795,6 +906,20 @@ struct TRewriteRun::TImpl {
     }
     ++DoneCount;
     return count;
+  }
+
+  // A cascade of more replacements than the piece table should make one by one (it has undone
+  // them): the entry is rewritten by ReplaceItem, whose result is the same, and the piece table
+  // starts again from that text. The step is one edit of the whole text.
+  size_t StepLongCascade(uint32_t Pattern, std::u16string_view Replacement,
+                         std::vector<TTextEdit>* Edits) {
+    const std::u16string before = Pieces->Text();
+    std::u16string after =
+        ReplaceItem(before, Entries.Pattern(Pattern), Replacement, Entries.Limits);
+    if (Edits) Edits->push_back({0, before.size(), after});
+    Pieces = std::make_unique<TPieceTableRun>(std::move(after), Entries);
+    Active = Pieces.get();
+    return 1;
   }
 };
 
@@ -844,6 +969,10 @@ size_t TRewriteRun::Length() const {
 }
 std::u16string TRewriteRun::Text() const {
   return FImpl->Active->Text();
+}
+
+void TRewriteRun::SetLimits(const TRewriteLimits& Limits) {
+  FImpl->Entries.Limits = Limits;
 }
 
 size_t TRewriteRun::Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits) {
@@ -961,13 +1090,14 @@ std::basic_string<C> Replaced(std::basic_string_view<C> Text, const std::vector<
 }
 
 std::u16string RunSteps(std::u16string Text, const TEntryPlan<char16_t>& Plan,
-                        std::u16string_view Replacement, std::u16string_view StartMarker = {},
-                        std::u16string_view EndMarker = {}) {
+                        std::u16string_view Replacement, const TRewriteLimits& Limits,
+                        std::u16string_view StartMarker = {}, std::u16string_view EndMarker = {}) {
   std::vector<std::u16string> entries;
   entries.reserve(Plan.Entry.size());
   for (const uint32_t p : Plan.Entry)
     entries.emplace_back(p == kNone ? std::u16string_view() : Plan.Distinct[p]);
   TRewriteRun run(std::move(Text), std::move(entries), StartMarker, EndMarker);
+  run.SetLimits(Limits);
   while (!run.Finished())
     run.Step(Replacement);
   return run.Text();
@@ -1021,11 +1151,11 @@ void PlanMarkedItems(std::basic_string_view<C> Text, std::basic_string_view<C> S
 } // namespace
 
 std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
-                          std::u16string_view Replacement) {
+                          std::u16string_view Replacement, const TRewriteLimits& Limits) {
   TEntryPlan<char16_t> plan(Entries.size());
   for (const auto& e : Entries)
     plan.Add(e);
-  if (!plan.CannotForm(Replacement)) return RunSteps(std::move(Text), plan, Replacement);
+  if (!plan.CannotForm(Replacement)) return RunSteps(std::move(Text), plan, Replacement, Limits);
   const std::u16string_view text(Text);
   return Replaced(text, ChooseReplaced(plan.Distinct, FindOccurrencesInOrder(text, plan.Distinct)),
                   Replacement);
@@ -1033,13 +1163,13 @@ std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entri
 
 std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
                                   std::u16string_view EndMarker, std::u16string_view Replacement,
-                                  size_t* EntryCount) {
+                                  size_t* EntryCount, const TRewriteLimits& Limits) {
   TEntryPlan<char16_t> plan(std::max<size_t>(1024, Text.size() / 64));
   TOccurrenceHints hints;
   PlanMarkedItems(Text, StartMarker, EndMarker, plan, hints);
   if (EntryCount) *EntryCount = plan.Entry.size();
   if (!plan.CannotForm(Replacement))
-    return RunSteps(std::u16string(Text), plan, Replacement, StartMarker, EndMarker);
+    return RunSteps(std::u16string(Text), plan, Replacement, Limits, StartMarker, EndMarker);
   return Replaced(
       Text,
       ChooseReplaced(plan.Distinct, FindOccurrencesInOrder(Text, plan.Distinct, std::move(hints))),

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/un_mainText.h"
+
 namespace textovrt {
 
 // The entries of the item list: the items joined, each followed by a line break, and split into
@@ -47,10 +49,15 @@ public:
   size_t Done() const;  // entries applied so far
   bool Finished() const { return Done() == Count(); }
 
+  // The limits of ReplaceItem that every later step keeps to.
+  void SetLimits(const TRewriteLimits& Limits);
+
   // Applies entry Done() with Replacement (which may differ from step to step) and appends its
-  // edits, in the order made, to *Edits when given. Returns the number of edits. When the
-  // replacement keeps forming new occurrences (see ReplaceItem) it throws ERewriteLimit: that
-  // entry is then undone, nothing is appended, and the run cannot go on (later calls throw
+  // edits, in the order made, to *Edits when given (a step of very many replacements, a long
+  // cascade above all, gives one edit of the whole text instead). Returns the number of edits. When
+  // the entry would make the text longer than the limit, or its replacements keep forming new
+  // occurrences past the limit (see ReplaceItem), it throws ERewriteLimit: that entry is then
+  // undone, nothing is appended, and the run cannot go on (later calls throw
   // std::logic_error), so Text() is the text as the entries before it left it.
   size_t Step(std::u16string_view Replacement, std::vector<TTextEdit>* Edits = nullptr);
 
@@ -67,7 +74,7 @@ private:
 // the occurrences of the text are found once and the entries choose among them in one sweep,
 // which gives the same text without the run's bookkeeping.
 std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entries,
-                          std::u16string_view Replacement);
+                          std::u16string_view Replacement, const TRewriteLimits& Limits = {});
 
 // The command's whole run on one text: the items of FindMarkedItems, their entries and every
 // entry rewritten with Replacement, as RewriteAll does; *EntryCount receives the number of
@@ -75,7 +82,7 @@ std::u16string RewriteAll(std::u16string Text, std::vector<std::u16string> Entri
 // of single-line items come from the search itself and only the other entries are looked for.
 std::u16string RewriteMarkedItems(std::u16string_view Text, std::u16string_view StartMarker,
                                   std::u16string_view EndMarker, std::u16string_view Replacement,
-                                  size_t* EntryCount = nullptr);
+                                  size_t* EntryCount = nullptr, const TRewriteLimits& Limits = {});
 
 // The same run on the bytes of a text in a single-byte code page that maps every byte to a
 // character of its own and back, with CR and LF as bytes 13 and 10: the markers and the

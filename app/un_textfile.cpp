@@ -1,7 +1,9 @@
 // Text files: byte-order marks, the 8-bit code page, UTF-8 and UTF-16, loading and saving.
 #include "app/un_textfile.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -122,46 +124,196 @@ unsigned SystemCodePage() {
   return os::DefaultCodePage();
 }
 
-std::u16string DecodeText(std::string_view Bytes, const TCodePage& CodePage, TTextEncoding* Found) {
-  TTextEncoding found = TTextEncoding::teCodePage;
-  std::u16string text;
-  if (StartsWith(Bytes, kUtf16LEBom)) {
-    found = TTextEncoding::teUtf16LE;
-    text = DecodeUtf16(Bytes.substr(2), false);
-  } else if (StartsWith(Bytes, kUtf16BEBom)) {
-    found = TTextEncoding::teUtf16BE;
-    text = DecodeUtf16(Bytes.substr(2), true);
-  } else if (StartsWith(Bytes, kUtf8Bom)) {
-    found = TTextEncoding::teUtf8;
-    text = Utf8ToUtf16(Bytes.substr(3));
-  } else {
-    text = CodePage.Decode(Bytes);
+namespace {
+
+// Checks UTF-8; *High tells whether a byte above 0x7F was seen.
+bool CheckUtf8(std::string_view Bytes, bool* High) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(Bytes.data());
+  const size_t n = Bytes.size();
+  bool high = false;
+  size_t i = 0;
+  // Checks the character at i and moves past it; false when it is malformed.
+  auto character = [&]() {
+    const unsigned c = p[i];
+    if (c < 0x80) {
+      ++i;
+      return true;
+    }
+    high = true;
+    // RFC 3629, table 3-7 of the Unicode standard: the second byte's range depends on the first.
+    if (c >= 0xC2 && c <= 0xDF) {
+      if (n - i < 2 || (p[i + 1] & 0xC0) != 0x80) return false;
+      i += 2;
+      return true;
+    }
+    size_t more;
+    unsigned lo = 0x80, hi = 0xBF;
+    if (c >= 0xE0 && c <= 0xEF) {
+      more = 2;
+      if (c == 0xE0) lo = 0xA0;
+      if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3;
+      if (c == 0xF0) lo = 0x90;
+      if (c == 0xF4) hi = 0x8F;
+    } else {
+      return false;
+    }
+    if (n - i <= more) return false;
+    if (p[i + 1] < lo || p[i + 1] > hi) return false;
+    for (size_t k = 2; k <= more; ++k)
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+    i += more + 1;
+    return true;
+  };
+#ifdef __SSE2__
+  // Sixteen bytes at a time: the ASCII bytes of a block are passed over by the mask of its high
+  // bytes, and only the characters that begin at a high byte are checked (the last one may
+  // reach into the next block).
+  while (i + 16 <= n) {
+    const size_t base = i;
+    const uint32_t mask = static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base))));
+    for (;;) {
+      const size_t done = i - base;
+      const uint32_t left = done >= 16 ? 0 : mask & (~uint32_t(0) << done);
+      if (left == 0) {
+        i = std::max(i, base + 16);
+        break;
+      }
+      i = base + static_cast<size_t>(std::countr_zero(left));
+      if (!character()) return false;
+    }
   }
-  if (Found) *Found = found;
-  return text;
+#endif
+  while (i < n)
+    if (!character()) return false;
+  *High = high;
+  return true;
 }
 
-std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTextEncoding* Used) {
-  std::string bytes;
-  // The code page's bytes must read back as this very text: no character may be missing, and
-  // the bytes must not begin like a byte-order mark ("ď»ż" in Windows-1250 is EF BB BF).
-  if (CodePage.Encode(Text, bytes) && !StartsWith(bytes, kUtf8Bom) &&
-      !StartsWith(bytes, kUtf16LEBom) && !StartsWith(bytes, kUtf16BEBom) &&
-      (CodePage.IsBijective() || CodePage.Decode(bytes) == Text)) {
-    if (Used) *Used = TTextEncoding::teCodePage;
-    return bytes;
+} // namespace
+
+bool IsUtf8Text(std::string_view Bytes) {
+  bool high = false;
+  return CheckUtf8(Bytes, &high) && high;
+}
+
+bool IsWellFormedUtf8(std::string_view Bytes) {
+  bool high = false;
+  return CheckUtf8(Bytes, &high);
+}
+
+TTextEncoding DetectEncoding(std::string_view Bytes, size_t* MarkLength, bool DetectUtf8) {
+  TTextEncoding found = TTextEncoding::teCodePage;
+  size_t mark = 0;
+  if (StartsWith(Bytes, kUtf16LEBom)) {
+    found = TTextEncoding::teUtf16LE;
+    mark = 2;
+  } else if (StartsWith(Bytes, kUtf16BEBom)) {
+    found = TTextEncoding::teUtf16BE;
+    mark = 2;
+  } else if (StartsWith(Bytes, kUtf8Bom)) {
+    found = TTextEncoding::teUtf8;
+    mark = 3;
+  } else if (DetectUtf8 && IsUtf8Text(Bytes)) {
+    found = TTextEncoding::teUtf8NoMark;
   }
-  if (!HasLoneSurrogate(Text)) {
-    if (Used) *Used = TTextEncoding::teUtf8;
-    return std::string(kUtf8Bom) + Utf16ToUtf8(Text);
+  if (MarkLength) *MarkLength = mark;
+  return found;
+}
+
+std::u16string DecodeText(std::string_view Bytes, const TCodePage& CodePage, TTextEncoding* Found,
+                          bool DetectUtf8) {
+  size_t mark = 0;
+  const TTextEncoding found = DetectEncoding(Bytes, &mark, DetectUtf8);
+  if (Found) *Found = found;
+  const std::string_view body = Bytes.substr(mark);
+  switch (found) {
+  case TTextEncoding::teUtf16LE: return DecodeUtf16(body, false);
+  case TTextEncoding::teUtf16BE: return DecodeUtf16(body, true);
+  case TTextEncoding::teUtf8:
+  case TTextEncoding::teUtf8NoMark: return Utf8ToUtf16(body);
+  case TTextEncoding::teCodePage: break;
   }
-  if (Used) *Used = TTextEncoding::teUtf16LE;
-  bytes.assign(kUtf16LEBom);
+  return CodePage.Decode(body);
+}
+
+namespace {
+
+std::string EncodeUtf16(std::u16string_view Text, bool BigEndian) {
+  std::string bytes(BigEndian ? kUtf16BEBom : kUtf16LEBom);
+  bytes.reserve(2 + 2 * Text.size());
   for (const char16_t c : Text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
+    const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+    bytes.push_back(BigEndian ? hi : lo);
+    bytes.push_back(BigEndian ? lo : hi);
   }
   return bytes;
+}
+
+} // namespace
+
+std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTextEncoding* Used) {
+  return EncodeText(Text, CodePage, TTextEncoding::teCodePage, Used);
+}
+
+std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTextEncoding Wanted,
+                       TTextEncoding* Used) {
+  auto used = [&](TTextEncoding E) {
+    if (Used) *Used = E;
+  };
+  switch (Wanted) {
+  case TTextEncoding::teUtf16LE:
+  case TTextEncoding::teUtf16BE:
+    used(Wanted);
+    return EncodeUtf16(Text, Wanted == TTextEncoding::teUtf16BE);
+  case TTextEncoding::teUtf8NoMark:
+    // A first U+FEFF would read back as a mark; a text without a byte above 0x7F reads back the
+    // same in the code page.
+    if (!HasLoneSurrogate(Text) && !(!Text.empty() && Text[0] == 0xFEFF)) {
+      used(Wanted);
+      return Utf16ToUtf8(Text);
+    }
+    break;
+  case TTextEncoding::teUtf8: break;
+  case TTextEncoding::teCodePage: {
+    std::string bytes;
+    // The code page's bytes must read back as this very text: no character may be missing, the
+    // bytes must not begin like a byte-order mark ("ď»ż" in Windows-1250 is EF BB BF) nor read
+    // as UTF-8.
+    if (CodePage.Encode(Text, bytes) && !HasByteOrderMark(bytes) &&
+        (CodePage.IsBijective() || CodePage.Decode(bytes) == Text) && !IsUtf8Text(bytes)) {
+      used(Wanted);
+      return bytes;
+    }
+    break;
+  }
+  }
+  if (!HasLoneSurrogate(Text)) {
+    used(TTextEncoding::teUtf8);
+    return std::string(kUtf8Bom) + Utf16ToUtf8(Text);
+  }
+  used(TTextEncoding::teUtf16LE);
+  return EncodeUtf16(Text, false);
+}
+
+size_t FindNulCharacter(std::string_view Bytes, TTextEncoding Encoding) {
+  if (Encoding != TTextEncoding::teUtf16LE && Encoding != TTextEncoding::teUtf16BE)
+    return Bytes.find('\0');
+  for (size_t i = 2; i + 1 < Bytes.size(); i += 2)
+    if (Bytes[i] == 0 && Bytes[i + 1] == 0) return i;
+  return std::string_view::npos;
+}
+
+TTextFileError CheckIsText(std::string_view Bytes, TTextEncoding Encoding) {
+  TTextFileError error;
+  const size_t nul = FindNulCharacter(Bytes, Encoding);
+  if (nul != std::string_view::npos) {
+    error.Kind = TTextFileErrorKind::tfeNotText;
+    error.NulOffset = nul;
+  }
+  return error;
 }
 
 namespace {
@@ -226,6 +378,9 @@ bool HasByteOrderMark(std::string_view Bytes) {
 std::string TextFileErrorMessage(const TTextFileError& Error, const std::filesystem::path& Path) {
   const std::u8string path = Path.u8string();
   const std::string name(path.begin(), path.end());
+  if (Error.Kind == TTextFileErrorKind::tfeNotText)
+    return "\"" + name + "\" is not a text file: it holds a NUL character at byte offset " +
+           std::to_string(Error.NulOffset) + ".";
   const char* what = Error.Kind == TTextFileErrorKind::tfeCannotOpen ? "Cannot open file \""
                                                                      : "Cannot create file \"";
   return what + name + "\". " + Error.SystemMessage;
@@ -234,16 +389,26 @@ std::string TextFileErrorMessage(const TTextFileError& Error, const std::filesys
 TTextFileError LoadTextFile(const std::filesystem::path& Path, const TCodePage& CodePage,
                             std::u16string& Text, TTextEncoding* Found) {
   std::string bytes;
-  const TTextFileError error = LoadFileBytes(Path, bytes);
-  if (!error) Text = DecodeText(bytes, CodePage, Found);
+  TTextFileError error = LoadFileBytes(Path, bytes);
+  if (error) return error;
+  const TTextEncoding encoding = DetectEncoding(bytes);
+  error = CheckIsText(bytes, encoding);
+  if (error) return error;
+  Text = DecodeText(bytes, CodePage, Found);
   return error;
 }
 
 TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_view Text,
                             const TCodePage& CodePage, TTextEncoding* Used) {
-  return SaveEncodedText(Path, HasOnlyCrLf(Text)
-                                   ? EncodeText(Text, CodePage, Used)
-                                   : EncodeText(NormalizeLineBreaks(Text), CodePage, Used));
+  return SaveTextFile(Path, Text, CodePage, TTextEncoding::teCodePage, Used);
+}
+
+TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_view Text,
+                            const TCodePage& CodePage, TTextEncoding Encoding,
+                            TTextEncoding* Used) {
+  return SaveEncodedText(
+      Path, HasOnlyCrLf(Text) ? EncodeText(Text, CodePage, Encoding, Used)
+                              : EncodeText(NormalizeLineBreaks(Text), CodePage, Encoding, Used));
 }
 
 TTextFileError LoadFileBytes(const std::filesystem::path& Path, std::string& Bytes) {

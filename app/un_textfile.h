@@ -1,6 +1,7 @@
-// Text files of the program and the command: loading by byte-order mark or the 8-bit code
-// page, saving in the code page when the text fits it exactly (UTF-8 with a mark otherwise),
-// always through a temporary file in the same folder so that a failed save loses nothing.
+// Text files of the program and the command: loading by byte-order mark, as UTF-8 when the bytes
+// are UTF-8, or in the 8-bit code page; saving in the encoding a text was loaded in (in the code
+// page when the text fits it exactly, UTF-8 with a mark otherwise), through a temporary file in
+// the same folder so that a failed save loses nothing.
 #pragma once
 
 #include <filesystem>
@@ -41,19 +42,39 @@ std::unique_ptr<TCodePage> BuiltInCodePage1250();
 // The system's 8-bit (ANSI) code page: GetACP() on Windows, 1250 elsewhere.
 unsigned SystemCodePage();
 
-enum class TTextEncoding { teCodePage, teUtf8, teUtf16LE, teUtf16BE };
+// teUtf8 carries a byte-order mark, teUtf8NoMark none; both UTF-16 kinds carry one.
+enum class TTextEncoding { teCodePage, teUtf8, teUtf16LE, teUtf16BE, teUtf8NoMark };
 
-// Decodes a file's bytes: FF FE gives UTF-16 little-endian, FE FF big-endian, EF BB BF UTF-8
-// (the mark is not part of the text); anything else is read in CodePage. Malformed UTF-8 and a
-// lone last byte of UTF-16 become U+FFFD.
+// True when Bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
+// U+10FFFF) and hold at least one byte above 0x7F: a text in an 8-bit code page practically
+// never is, so such bytes are read as UTF-8.
+bool IsUtf8Text(std::string_view Bytes);
+// True when Bytes are well-formed UTF-8, plain ASCII included.
+bool IsWellFormedUtf8(std::string_view Bytes);
+
+// The encoding of a file's bytes and the length of its mark: FF FE gives UTF-16 little-endian,
+// FE FF big-endian, EF BB BF UTF-8; without a mark, bytes that IsUtf8Text accepts are UTF-8
+// (unless DetectUtf8 is false), anything else is in the 8-bit code page.
+TTextEncoding DetectEncoding(std::string_view Bytes, size_t* MarkLength = nullptr,
+                             bool DetectUtf8 = true);
+// Decodes a file's bytes in the encoding DetectEncoding finds (the mark is not part of the
+// text). Malformed UTF-8 and a lone last byte of UTF-16 become U+FFFD.
 std::u16string DecodeText(std::string_view Bytes, const TCodePage& CodePage,
-                          TTextEncoding* Found = nullptr);
-// Encodes a text for saving: in CodePage without a mark when the bytes read back as exactly
-// this text, otherwise UTF-8 with a mark; a text holding a lone surrogate, which UTF-8 cannot
-// carry, goes out as UTF-16 little-endian with a mark. Loading gives the text back unchanged in
-// every case.
+                          TTextEncoding* Found = nullptr, bool DetectUtf8 = true);
+// Encodes a text for saving in the 8-bit code page: without a mark when the bytes read back as
+// exactly this text, otherwise UTF-8 with a mark; a text holding a lone surrogate, which UTF-8
+// cannot carry, goes out as UTF-16 little-endian with a mark. Loading gives the text back
+// unchanged in every case.
 std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage,
                        TTextEncoding* Used = nullptr);
+// The same in the encoding Wanted: UTF-16 with its mark, UTF-8 with or without one (with one
+// when the text begins with U+FEFF, which would read back as a mark), the code page as above.
+// Loading gives the text back unchanged in every case.
+std::string EncodeText(std::u16string_view Text, const TCodePage& CodePage, TTextEncoding Wanted,
+                       TTextEncoding* Used = nullptr);
+// The byte offset of the first NUL character of a file's bytes in the encoding DetectEncoding
+// finds (a unit of two zero bytes in UTF-16), or npos.
+size_t FindNulCharacter(std::string_view Bytes, TTextEncoding Encoding);
 
 // CR, LF and CR LF all become CR LF, the line break that the editor holds.
 std::u16string NormalizeLineBreaks(std::u16string_view Text);
@@ -71,29 +92,43 @@ bool HasByteOrderMark(std::string_view Bytes);
 using ::Utf16ToUtf8;
 using ::Utf8ToUtf16;
 
-enum class TTextFileErrorKind { tfeNone, tfeCannotOpen, tfeCannotCreate };
+enum class TTextFileErrorKind { tfeNone, tfeCannotOpen, tfeCannotCreate, tfeNotText };
 
 // What went wrong with a file: the kind chooses the program's message, SystemMessage is the
-// system's description of the cause (UTF-8).
+// system's description of the cause (UTF-8); NulOffset is where a file that is not a text file
+// holds its first NUL character.
 struct TTextFileError {
   TTextFileErrorKind Kind = TTextFileErrorKind::tfeNone;
   std::string SystemMessage;
+  uint64_t NulOffset = 0;
   explicit operator bool() const { return Kind != TTextFileErrorKind::tfeNone; }
 };
 
-// "Cannot open file "PATH". REASON" or "Cannot create file "PATH". REASON" (UTF-8).
+// "Cannot open file "PATH". REASON" or "Cannot create file "PATH". REASON", and for a file
+// holding a NUL character ""PATH" is not a text file: ..." naming its offset (UTF-8).
 std::string TextFileErrorMessage(const TTextFileError& Error, const std::filesystem::path& Path);
 
 // Reads and decodes a whole file; other programs may read it meanwhile but not write it (on
-// Windows; elsewhere nothing is locked). On error Text is left as it was.
+// Windows; elsewhere nothing is locked). A file holding a NUL character is no text file: it is
+// refused (tfeNotText), as a text cut short there would lose the rest when saved. On error Text
+// is left as it was.
 TTextFileError LoadTextFile(const std::filesystem::path& Path, const TCodePage& CodePage,
                             std::u16string& Text, TTextEncoding* Found = nullptr);
+// The tfeNotText error for bytes holding a NUL character in Encoding, or no error.
+TTextFileError CheckIsText(std::string_view Bytes, TTextEncoding Encoding);
 
-// Saves Text with CR LF line breaks, encoded by EncodeText. The bytes go to a temporary file in
-// the same folder, which replaces the target only once it is completely written; after any
-// failure the old file is as it was and no temporary file is left.
+// Saves Text with CR LF line breaks, encoded by EncodeText in Encoding (the 8-bit code page rule
+// when none is given). The bytes go to a temporary file in the same folder, which replaces the
+// target only once it is completely written (keeping the old file's attributes, security and
+// permissions); a read-only target is refused. Where the folder lets no new file be made but the
+// target can be written, the whole content is made first and then written over the target.
+// After any failure before that last write the old file is as it was and no temporary file is
+// left.
 TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_view Text,
                             const TCodePage& CodePage, TTextEncoding* Used = nullptr);
+TTextFileError SaveTextFile(const std::filesystem::path& Path, std::u16string_view Text,
+                            const TCodePage& CodePage, TTextEncoding Encoding,
+                            TTextEncoding* Used = nullptr);
 
 namespace os {
 // The platform layer under the functions above (one source file per platform).

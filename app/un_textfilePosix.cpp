@@ -201,6 +201,45 @@ bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::s
                    });
 }
 
+namespace {
+
+// Writes Bytes whole to Fd; 0 or the error.
+int WriteAll(int Fd, std::string_view Bytes) {
+  const char* p = Bytes.data();
+  size_t left = Bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(Fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+// For a folder that lets no new file be made: the whole content is made first, then written
+// over the target, which keeps its inode, permissions and owner.
+bool WriteInPlace(const std::string& Target, const TByteProducer& Produce, std::string& Error) {
+  std::string bytes;
+  Produce([&](std::string_view Piece) {
+    bytes.append(Piece);
+    return true;
+  });
+  TFd fd(::open(Target.c_str(), O_WRONLY | O_CLOEXEC));
+  if (fd.Get() < 0) {
+    Error = Reason(errno);
+    return false;
+  }
+  int err = WriteAll(fd.Get(), bytes);
+  if (err == 0 && ::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0) err = errno;
+  if (err == 0 && ::fsync(fd.Get()) != 0) err = errno;
+  if (::close(fd.Release()) != 0 && err == 0) err = errno;
+  if (err != 0) Error = Reason(err);
+  return err == 0;
+}
+
+} // namespace
+
 bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Produce,
                      std::string& Error) {
   // A link is followed, so that the file it points to gets the new text and the link stays.
@@ -209,6 +248,17 @@ bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Pro
   if (std::filesystem::is_symlink(target, ec)) {
     const auto resolved = std::filesystem::weakly_canonical(target, ec);
     if (!ec) target = resolved;
+  }
+  struct stat st;
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) {
+    Error = Reason(EISDIR);
+    return false;
+  }
+  // A read-only file is refused, also where the superuser could write it anyway.
+  if (exists && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+    Error = Reason(EACCES);
+    return false;
   }
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
@@ -220,7 +270,10 @@ bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Pro
   std::string temp = (folder / name).string();
   TFd fd(::mkstemp(temp.data()));
   if (fd.Get() < 0) {
-    Error = Reason(errno);
+    const int err = errno;
+    if (exists && (err == EACCES || err == EPERM))
+      return WriteInPlace(target.string(), Produce, Error);
+    Error = Reason(err);
     return false;
   }
   auto fail = [&](int Errno) {
@@ -229,11 +282,15 @@ bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Pro
     ::unlink(temp.c_str());
     return false;
   };
-  // The new file keeps the permissions of the one it replaces; a new one gets the usual ones.
-  struct stat st;
+  // The new file keeps the permissions and, where allowed, the owner of the one it replaces; a
+  // new one gets the usual permissions.
   mode_t mode;
-  if (::stat(target.c_str(), &st) == 0) {
+  if (exists) {
     mode = st.st_mode & 07777;
+    if (::fchown(fd.Get(), st.st_uid, st.st_gid) != 0) {
+      // Only the superuser may give a file away; the group may still be kept.
+      if (::fchown(fd.Get(), static_cast<uid_t>(-1), st.st_gid) != 0) mode &= 0777;
+    }
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -243,18 +300,7 @@ bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Pro
   int writeError = 0;
   try {
     Produce([&](std::string_view Bytes) {
-      const char* p = Bytes.data();
-      size_t left = Bytes.size();
-      while (writeError == 0 && left > 0) {
-        const ssize_t n = ::write(fd.Get(), p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-          writeError = errno;
-          break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-      }
+      if (writeError == 0) writeError = WriteAll(fd.Get(), Bytes);
       return writeError == 0;
     });
   } catch (...) {

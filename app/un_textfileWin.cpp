@@ -3,6 +3,7 @@
 #include "app/un_textfile.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include <windows.h>
 
@@ -111,6 +112,52 @@ private:
   bool FSingleByte = false;
 };
 
+// The path as Win32 takes it at any length: absolute, with the \\?\ prefix once it is longer
+// than the classic limit (less the room a folder needs for a file name of 8.3 characters).
+std::wstring LongPath(const std::filesystem::path& Path) {
+  const std::wstring path = Path.wstring();
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return path;
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return path;
+  full.resize(n);
+  if (full.size() < MAX_PATH - 12) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+// Writes Bytes whole; ERROR_SUCCESS or the error.
+DWORD WriteAll(HANDLE File, std::string_view Bytes) {
+  size_t at = 0;
+  while (at < Bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(Bytes.size() - at, 1u << 24));
+    DWORD written = 0;
+    if (!WriteFile(File, Bytes.data() + at, chunk, &written, nullptr)) return GetLastError();
+    at += written;
+  }
+  return ERROR_SUCCESS;
+}
+
+// For a folder that lets no new file be made: the whole content is made first, then written
+// over the target, which keeps everything but its bytes.
+bool WriteInPlace(const std::wstring& Target, const TByteProducer& Produce, std::string& Error) {
+  std::string bytes;
+  Produce([&](std::string_view Piece) {
+    bytes.append(Piece);
+    return true;
+  });
+  THandle file(CreateFileW(Target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD code = file.Valid() ? WriteAll(file.Get(), bytes) : GetLastError();
+  if (code == ERROR_SUCCESS && (!SetEndOfFile(file.Get()) || !FlushFileBuffers(file.Get())))
+    code = GetLastError();
+  if (file.Valid() && !file.Close() && code == ERROR_SUCCESS) code = GetLastError();
+  if (code != ERROR_SUCCESS) Error = Reason(code);
+  return code == ERROR_SUCCESS;
+}
+
 } // namespace
 
 std::unique_ptr<TCodePage> OpenSystemCodePage(unsigned Number, std::string& Error) {
@@ -127,8 +174,9 @@ unsigned DefaultCodePage() {
 
 bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error) {
   // Others may read the file while it is open, but not write it.
-  THandle file(CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  THandle file(CreateFileW(LongPath(Path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                           nullptr));
   if (!file.Valid()) {
     Error = Reason(GetLastError());
     return false;
@@ -152,38 +200,51 @@ bool ReadWholeFile(const std::filesystem::path& Path, std::string& Bytes, std::s
 
 bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Produce,
                      std::string& Error) {
-  std::filesystem::path folder = Path.parent_path();
-  if (folder.empty()) folder = L".";
-  wchar_t temp[MAX_PATH + 16];
-  if (!GetTempFileNameW(folder.c_str(), L"tvt", 0, temp)) {
-    Error = Reason(GetLastError());
+  const std::wstring target = LongPath(Path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    Error = Reason(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  // The temporary file beside the target, under a name of its own at any path length.
+  const size_t slash = target.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
+  static unsigned counter = 0;
+  std::wstring temp;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  DWORD createError = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
+    wchar_t name[64];
+    swprintf(name, 64, L"\\~tvt%08lx%04x.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
+             (GetTickCount() + ++counter * 7919u) & 0xFFFFu);
+    temp = folder + name;
+    created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    createError = created == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (createError != ERROR_FILE_EXISTS && createError != ERROR_ALREADY_EXISTS) break;
+  }
+  if (created == INVALID_HANDLE_VALUE) {
+    if (exists && createError == ERROR_ACCESS_DENIED) return WriteInPlace(target, Produce, Error);
+    Error = Reason(createError);
     return false;
   }
   auto fail = [&](DWORD Code) {
     Error = Reason(Code);
-    DeleteFileW(temp);
+    DeleteFileW(temp.c_str());
     return false;
   };
   {
-    THandle file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             nullptr));
-    if (!file.Valid()) return fail(GetLastError());
+    THandle file(created);
     DWORD writeError = ERROR_SUCCESS;
     try {
       Produce([&](std::string_view Bytes) {
-        size_t at = 0;
-        while (writeError == ERROR_SUCCESS && at < Bytes.size()) {
-          const DWORD chunk = static_cast<DWORD>(std::min<size_t>(Bytes.size() - at, 1u << 24));
-          DWORD written = 0;
-          if (!WriteFile(file.Get(), Bytes.data() + at, chunk, &written, nullptr))
-            writeError = GetLastError();
-          at += written;
-        }
+        if (writeError == ERROR_SUCCESS) writeError = WriteAll(file.Get(), Bytes);
         return writeError == ERROR_SUCCESS;
       });
     } catch (...) {
       file.Close();
-      DeleteFileW(temp);
+      DeleteFileW(temp.c_str());
       throw;
     }
     if (writeError != ERROR_SUCCESS) {
@@ -196,8 +257,23 @@ bool WriteFileSafely(const std::filesystem::path& Path, const TByteProducer& Pro
       return fail(code);
     }
   }
-  if (!MoveFileExW(temp, Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!exists) {
+    if (!MoveFileExW(temp.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return fail(GetLastError());
+    return true;
+  }
+  // The old file's attributes, creation time and security stay with the name.
+  if (!ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                    REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                    nullptr))
     return fail(GetLastError());
+  // Where the system's replacement forgets the plain attributes, they are put back.
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD now = GetFileAttributesW(target.c_str());
+  if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (attributes & kKept))
+    SetFileAttributesW(target.c_str(), (now & ~kKept) | (attributes & kKept));
   return true;
 }
 

@@ -1,10 +1,12 @@
 // The rewrite run engine and textovrt-cli, each as a ratio to a baseline timed in the same run:
 // time per MB over growing texts, the literal entry-by-entry ReplaceItem, and perl doing the
-// equivalent single-pass substitution of the same file.
+// equivalent single-pass substitution of the same file, in the 8-bit code page, in UTF-8 and in
+// UTF-8 with LF line breaks.
 #include "app/un_mainText.h"
 #include "app/un_rewrite.h"
 #include "app/un_textfile.h"
 #include "bench/textgen.h"
+#include "base/TextUtils.h"
 
 #include <cstdlib>
 #ifdef __GLIBC__
@@ -120,28 +122,37 @@ int main() {
         entries.size(), slow, slow / step, slow / whole, same ? "" : " (RESULTS DIFFER)");
   }
 
-  // The command on a 50 MB file against perl's single-pass substitution of the same file.
+  // The command against perl's single-pass substitution of the same file, for a file in the
+  // 8-bit code page, one in UTF-8 without a mark and one in UTF-8 with LF line breaks.
   const fs::path dir = fs::temp_directory_path() / "textovrt-bench";
   fs::create_directories(dir / "out");
-  const fs::path input = dir / "big.txt";
+  struct TFile {
+    const char* What;
+    std::string Name;
+  };
+  const TFile files[] = {{"8-bit code page, CR LF", "cp1250.txt"},
+                         {"UTF-8 without a mark, CR LF", "utf8.txt"},
+                         {"UTF-8 without a mark, LF", "utf8-lf.txt"}};
   {
     const std::u16string text = GenerateText(50'000'000, 100, 50);
+    std::printf("textovrt-cli on files of %zu M characters with %zu items, against perl "
+                "(ratios of the same run)\n",
+                text.size() / 1'000'000, FindMarkedItems(text, u"<<", u">>").size());
     const auto cp = OpenCodePage(1250);
     std::string bytes;
     cp->Encode(text, bytes);
-    std::ofstream(input, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    std::printf("textovrt-cli on a %.0f MB file with %zu items\n", bytes.size() / 1e6,
-                FindMarkedItems(text, u"<<", u">>").size());
+    std::ofstream(dir / files[0].Name, std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size()));
+    bytes = Utf16ToUtf8(text);
+    std::ofstream(dir / files[1].Name, std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size()));
+    bytes = ReplacedLineBreaks(bytes, "\n");
+    std::ofstream(dir / files[2].Name, std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size()));
   }
-  const std::string cli = std::string(TEXTOVRT_CLI) +
-                          " --start '<<' --end '>>' --replace '*' --quiet --output-dir '" +
-                          (dir / "out").string() + "' '" + input.string() + "'";
-  const std::string perl = "perl -0777 -pe 's/<<.*?>>/*/gs' '" + input.string() + "' > '" +
-                           (dir / "perl.txt").string() + "'";
   int status = 0;
-  // Each command runs five times, in turns; the figures are the best and the middle run. The
-  // processor time counts too: the command waits for its output to reach the disk before it
-  // replaces anything, which perl does not.
+  // The processor time counts too: the command waits for its output to reach the disk before
+  // it replaces anything, which perl does not.
   auto childCpu = [] {
     rusage u{};
     getrusage(RUSAGE_CHILDREN, &u);
@@ -149,7 +160,7 @@ int main() {
   };
   struct TTimes {
     std::vector<double> Wall, Cpu;
-  } perlTimes, cliTimes;
+  };
   auto run = [&](const std::string& Command, TTimes& Times) {
     const double cpu = childCpu();
     const auto t = std::chrono::steady_clock::now();
@@ -157,16 +168,29 @@ int main() {
     Times.Wall.push_back(Seconds(t));
     Times.Cpu.push_back(childCpu() - cpu);
   };
-  for (int i = 0; i < 5; ++i) {
-    run(perl, perlTimes);
-    run(cli, cliTimes);
+  for (const TFile& file : files) {
+    const fs::path input = dir / file.Name;
+    const std::string cli = std::string(TEXTOVRT_CLI) +
+                            " --start '<<' --end '>>' --replace '*' --quiet --output-dir '" +
+                            (dir / "out").string() + "' '" + input.string() + "'";
+    const std::string perl = "perl -0777 -pe 's/<<.*?>>/*/gs' '" + input.string() + "' > '" +
+                             (dir / "perl.txt").string() + "'";
+    // Each command runs five times, in turns; the figures are the best and the middle run.
+    TTimes perlTimes, cliTimes;
+    for (int i = 0; i < 5; ++i) {
+      run(perl, perlTimes);
+      run(cli, cliTimes);
+    }
+    std::printf("  %s, %.0f MB:\n", file.What, double(fs::file_size(input)) / 1e6);
+    std::printf("    time: perl %.2f s, textovrt-cli %.2f s: %.2fx (middle runs %.2fx)\n",
+                best(perlTimes.Wall), best(cliTimes.Wall),
+                best(cliTimes.Wall) / best(perlTimes.Wall),
+                middle(cliTimes.Wall) / middle(perlTimes.Wall));
+    std::printf("    processor time: perl %.2f s, textovrt-cli %.2f s: %.2fx (middle runs "
+                "%.2fx)%s\n",
+                best(perlTimes.Cpu), best(cliTimes.Cpu), best(cliTimes.Cpu) / best(perlTimes.Cpu),
+                middle(cliTimes.Cpu) / middle(perlTimes.Cpu), status ? " (A COMMAND FAILED)" : "");
   }
-  std::printf("  time: perl %.2f s, textovrt-cli %.2f s: %.2fx (middle runs %.2fx)\n",
-              best(perlTimes.Wall), best(cliTimes.Wall), best(cliTimes.Wall) / best(perlTimes.Wall),
-              middle(cliTimes.Wall) / middle(perlTimes.Wall));
-  std::printf("  processor time: perl %.2f s, textovrt-cli %.2f s: %.2fx (middle runs %.2fx)%s\n",
-              best(perlTimes.Cpu), best(cliTimes.Cpu), best(cliTimes.Cpu) / best(perlTimes.Cpu),
-              middle(cliTimes.Cpu) / middle(perlTimes.Cpu), status ? " (A COMMAND FAILED)" : "");
   fs::remove_all(dir);
   return status ? 1 : 0;
 }

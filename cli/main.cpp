@@ -2,6 +2,7 @@
 #include "cli/un_cli.h"
 
 #include <iostream>
+#include <unistd.h>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
 #endif
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const int status = textovrt::RunCli(args, std::cout, std::cerr);
+  // Progress only for a person watching: scripts and pipes see the per-file lines alone.
+  const int status = textovrt::RunCli(args, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
   std::cout.flush();
   return status;
 }

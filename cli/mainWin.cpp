@@ -16,7 +16,10 @@ int main() {
   for (int i = 1; argv && i < argc; ++i)
     args.push_back(textovrt::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
   if (argv) LocalFree(argv);
-  const int status = textovrt::RunCli(args, std::cout, std::cerr);
+  // Progress only on a console: scripts and pipes see the per-file lines alone.
+  DWORD mode = 0;
+  const bool console = GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+  const int status = textovrt::RunCli(args, std::cout, std::cerr, console);
   std::cout.flush();
   return status;
 }

@@ -120,6 +120,10 @@ std::wstring TRichEdit::Text() const {
 }
 
 void TRichEdit::SetText(const std::wstring& Value) {
+  // The control ends its text at a NUL character and would silently drop the rest.
+  if (const size_t Nul = Value.find(L'\0'); Nul != std::wstring::npos)
+    throw Exception(L"The text holds a NUL character at position " + std::to_wstring(Nul + 1) +
+                    L", which the editor cannot hold.");
   if (!HandleAllocated()) {
     TControl::SetText(Value);
     return;

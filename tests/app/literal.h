@@ -39,31 +39,44 @@ inline std::vector<std::u16string> FindMarkedItems(const std::u16string& Text,
 }
 
 // The rescanning replacement, with the two rules that make it end: one pass when the
-// replacement contains the item, and at most Text.size() replacements otherwise.
+// replacement contains the item; otherwise a replacement shorter than the item always ends,
+// and a cascade of longer or equal ones is refused when the text would grow past
+// Limits.MaxTextLength or the replacements run past Limits.MaxReplacements. *Count receives the
+// replacements made.
 inline std::u16string ReplaceItem(std::u16string Text, const std::u16string& Item,
-                                  const std::u16string& Replacement) {
+                                  const std::u16string& Replacement,
+                                  const TRewriteLimits& Limits = {}, size_t* Count = nullptr) {
   if (!Item.empty() && Replacement.find(Item) != std::u16string::npos) {
     std::u16string out;
-    size_t i = 0;
+    size_t i = 0, count = 0;
     while (i < Text.size()) {
       if (Text.compare(i, Item.size(), Item) == 0) {
         out += Replacement;
         i += Item.size();
+        ++count;
+        if (out.size() + (Text.size() - i) > Limits.MaxTextLength)
+          throw ERewriteLimit(Item, ERewriteLimit::rlTextTooLong, Limits);
       } else {
         out += Text[i++];
       }
     }
+    if (Count) *Count = count;
     return out;
   }
-  const size_t limit = Text.size();
+  const bool limited = Replacement.size() >= Item.size();
   size_t count = 0;
   long a = Pos(Item, Text);
   while (a > 0) {
-    if (++count > limit) throw ERewriteLimit();
+    ++count;
+    if (limited && count > Limits.MaxReplacements)
+      throw ERewriteLimit(Item, ERewriteLimit::rlTooManyReplacements, Limits);
+    if (limited && Text.size() - Item.size() + Replacement.size() > Limits.MaxTextLength)
+      throw ERewriteLimit(Item, ERewriteLimit::rlTextTooLong, Limits);
     Text.erase(a - 1, Item.size());
     Text.insert(a - 1, Replacement);
     a = Pos(Item, Text);
   }
+  if (Count) *Count = count;
   return Text;
 }
 

@@ -351,6 +351,53 @@ TEST_F(FilesTest, SavesInTheCodePageAndKeepsTheOldFileWhenTheSaveFails) {
   EXPECT_EQ(ReadBytes(Path), "\xF8\xE1\x64\x65k 1\r\n\xF8\xE1\x64\x65k 2\r\n");
 }
 
+// A file holding a NUL character would load cut short there: it is refused, naming the offset,
+// and the editor keeps its text.
+TEST_F(FilesTest, FileWithNulIsRefusedAndTheEditorKeepsItsText) {
+  std::wstring Path = Folder + L"\\binarni.txt";
+  WriteBytes(Path, std::string("abc\0def", 7));
+  Form->Memo1->SetText(L"původní");
+  AnswerDialog(Form->opd, Path);
+  Press(Form->sButton1);
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_EQ(Errors[0],
+            L"\"" + Path + L"\" is not a text file: it holds a NUL character at byte offset 3.");
+  EXPECT_EQ(Form->Memo1->Text(), L"původní");
+  // The editor itself refuses such a text rather than cutting it short.
+  EXPECT_THROW(Form->Memo1->SetText(std::wstring(L"a\0b", 3)), Exception);
+  EXPECT_EQ(Form->Memo1->Text(), L"původní");
+}
+
+// A text is saved in the encoding its file was loaded in, byte for byte when nothing changed.
+TEST_F(FilesTest, SavesInTheEncodingTheFileWasLoadedIn) {
+  std::wstring In = Folder + L"\\vstup.txt", Out = Folder + L"\\vystup.txt";
+  const std::string Files[] = {
+      "<meta charset=utf-8>\r\nP\xC5\x99\x65ps\xC3\xA1no \xE2\x86\x92\r\n", // UTF-8, no mark
+      "\xEF\xBB\xBFk\xC3\xB3\x64\r\n",                                      // UTF-8 with a mark
+      std::string("\xFE\xFF\0k\0\xF3\0d", 8),                               // UTF-16 BE
+      std::string("\xFF\xFEk\0\xF3\0d\0", 8),                               // UTF-16 LE
+      "\xF8\xE1\x64\x65k\r\n",                                              // Windows-1250
+  };
+  for (const std::string& Bytes : Files) {
+    WriteBytes(In, Bytes);
+    AnswerDialog(Form->opd, In);
+    Press(Form->sButton1);
+    AnswerDialog(Form->sd, Out);
+    Press(Form->sButton3);
+    EXPECT_EQ(ReadBytes(Out), Bytes);
+  }
+  EXPECT_TRUE(Errors.empty());
+  // After a file in the code page, a text that the code page cannot hold goes out as UTF-8
+  // with a mark.
+  WriteBytes(In, "\xF8");
+  AnswerDialog(Form->opd, In);
+  Press(Form->sButton1);
+  Form->Memo1->SetText(L"řádek → x");
+  AnswerDialog(Form->sd, Out);
+  Press(Form->sButton3);
+  EXPECT_EQ(ReadBytes(Out), "\xEF\xBB\xBF\xC5\x99\xC3\xA1\x64\x65k \xE2\x86\x92 x");
+}
+
 TEST_F(FilesTest, TypeChangeRewritesTheExtensionInTheNameBox) {
   std::vector<std::wstring> Seen;
   RunLater(300, [&] {

@@ -52,10 +52,62 @@ TEST(ReplaceItem, EndsForEveryInput) {
   EXPECT_EQ(ReplaceItem(u"ab ab", u"ab", u"ab"), u"ab ab");
   EXPECT_EQ(ReplaceItem(u"aaa", u"aa", u"xaay"), u"xaaya");
   EXPECT_EQ(ReplaceItem(u"kód", u"kód", u"[kód]"), u"[kód]");
-  // A replacement that keeps forming occurrences without containing the item.
-  EXPECT_THROW(ReplaceItem(u"abbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb", u"ab", u"baaa"), ERewriteLimit);
+  // A replacement that keeps forming occurrences without containing the item: every "a" of the
+  // long replacement meets the last "b" in turn, and each replacement adds a million characters,
+  // so the text would pass the editor's limit after some 2,148 replacements. It is refused then,
+  // before the text grows, while only the first replacement's characters are held.
+  const std::u16string multiplying = u"b" + std::u16string(1000000, u'a');
+  try {
+    ReplaceItem(u"abb", u"ab", multiplying);
+    ADD_FAILURE() << "a cascade past the length limit was not refused";
+  } catch (const ERewriteLimit& e) {
+    EXPECT_EQ(e.Reason(), ERewriteLimit::rlTextTooLong);
+    EXPECT_EQ(e.Item(), u"ab");
+    EXPECT_NE(std::string(e.what()).find("„ab“"), std::string::npos) << e.what();
+  }
   // Cascades that end stay exact.
   EXPECT_EQ(ReplaceItem(u"aab", u"ab", u"bba"), u"bbbbaa");
+}
+
+// Cascades that need far more replacements than the text has characters end exactly.
+TEST(ReplaceItem, LongCascadesEndExactly) {
+  EXPECT_EQ(ReplaceItem(u"aaaabbbb", u"ab", u"ba"), u"bbbbaaaa"); // 16 replacements
+  const std::u16string a(500, u'a'), b(500, u'b');
+  size_t count = 0;
+  EXPECT_EQ(literal::ReplaceItem(a + b, u"ab", u"ba", {}, &count), b + a);
+  EXPECT_EQ(count, 250000u);
+  EXPECT_EQ(ReplaceItem(a + b, u"ab", u"ba"), b + a);
+  // A growing cascade: each "a" doubles the "b"s it passes.
+  EXPECT_EQ(ReplaceItem(u"aaaaaaaaaab", u"ab", u"bba"), std::u16string(1024, u'b') + u"aaaaaaaaaa");
+}
+
+TEST(ReplaceItem, LimitsOfACascade) {
+  const std::u16string text = std::u16string(50, u'a') + std::u16string(50, u'b'); // 2,500 needed
+  TRewriteLimits limits;
+  limits.MaxReplacements = 2500;
+  EXPECT_EQ(ReplaceItem(text, u"ab", u"ba", limits),
+            std::u16string(50, u'b') + std::u16string(50, u'a'));
+  limits.MaxReplacements = 2499;
+  try {
+    ReplaceItem(text, u"ab", u"ba", limits);
+    ADD_FAILURE() << "a cascade past the replacement limit was not refused";
+  } catch (const ERewriteLimit& e) {
+    EXPECT_EQ(e.Reason(), ERewriteLimit::rlTooManyReplacements);
+  }
+  // The length: "aab" with "bba" ends at 6 characters.
+  limits = {};
+  limits.MaxTextLength = 6;
+  EXPECT_EQ(ReplaceItem(u"aab", u"ab", u"bba", limits), u"bbbbaa");
+  limits.MaxTextLength = 5;
+  EXPECT_THROW(ReplaceItem(u"aab", u"ab", u"bba", limits), ERewriteLimit);
+  // The one-pass rule grows the text too.
+  EXPECT_THROW(ReplaceItem(u"aaa", u"a", u"[a]", limits), ERewriteLimit);
+  // A replacement shorter than the item ends by itself: no limit applies.
+  limits = {};
+  limits.MaxReplacements = 1;
+  limits.MaxTextLength = 1;
+  EXPECT_EQ(ReplaceItem(text, u"ab", u"", limits), u"");
+  EXPECT_EQ(ReplaceItem(u"aaabbb", u"aab", u"a", limits), u"ab");
 }
 
 // Alphabets small enough that markers overlap, nest and form new occurrences often.
@@ -73,7 +125,11 @@ TEST(FindMarkedItems, MatchesLiteralSearch) {
 
 TEST(ReplaceItem, MatchesLiteralReplacement) {
   std::mt19937 rng(99);
-  int limits = 0;
+  // Small limits keep self-multiplying cascades short; the rules are the same at any size.
+  TRewriteLimits small;
+  small.MaxTextLength = 300;
+  small.MaxReplacements = 4000;
+  int limits = 0, longCascades = 0;
   for (int round = 0; round < 40000; ++round) {
     const std::u16string alphabet = round % 3 ? u"ab" : u"abc";
     const std::u16string text = literal::RandomText(rng, alphabet, 12);
@@ -82,18 +138,21 @@ TEST(ReplaceItem, MatchesLiteralReplacement) {
     std::u16string expected;
     bool expectedLimit = false;
     try {
-      expected = literal::ReplaceItem(text, item, repl);
+      size_t count = 0;
+      expected = literal::ReplaceItem(text, item, repl, small, &count);
+      if (count > text.size()) ++longCascades;
     } catch (const ERewriteLimit&) {
       expectedLimit = true;
       ++limits;
     }
     if (expectedLimit) {
-      ASSERT_THROW(ReplaceItem(text, item, repl), ERewriteLimit) << "round " << round;
+      ASSERT_THROW(ReplaceItem(text, item, repl, small), ERewriteLimit) << "round " << round;
     } else {
-      ASSERT_EQ(ReplaceItem(text, item, repl), expected) << "round " << round;
+      ASSERT_EQ(ReplaceItem(text, item, repl, small), expected) << "round " << round;
     }
   }
-  EXPECT_GT(limits, 0); // the guard was exercised
+  EXPECT_GT(limits, 0);       // the guard was exercised
+  EXPECT_GT(longCascades, 0); // and cascades longer than the text ended exactly
 }
 
 // The finder against a plain search at every place: texts around the block size, patterns

@@ -45,18 +45,31 @@ void Mirror(std::u16string& Text, const std::vector<TTextEdit>& Edits) {
     Text.replace(e.Position, e.RemovedLength, e.Inserted);
 }
 
+// Small limits keep self-multiplying cascades short; the rules are the same at any size.
+TRewriteLimits SmallLimits() {
+  TRewriteLimits limits;
+  limits.MaxTextLength = 3000;
+  limits.MaxReplacements = 5000;
+  return limits;
+}
+
 // Runs the engine and the literal replacement side by side; the edits of every step, applied
 // to a plain copy, must give the same text too. The markers only guide the engine's search.
+// *LongCascades counts the entries that needed more replacements than the text had characters.
 void CheckRun(const std::u16string& Text, const Lines& Entries, const Lines& Replacements,
               const std::string& What, std::u16string_view StartMarker = {},
-              std::u16string_view EndMarker = {}) {
+              std::u16string_view EndMarker = {}, int* LongCascades = nullptr) {
   TRewriteRun run(Text, Entries, StartMarker, EndMarker);
+  run.SetLimits(SmallLimits());
   std::u16string expected = Text, mirrored = Text;
   for (size_t i = 0; i < Entries.size(); ++i) {
     const std::u16string& repl = Replacements[i % Replacements.size()];
     bool limit = false;
     try {
-      expected = literal::ReplaceItem(expected, Entries[i], repl);
+      size_t count = 0;
+      const size_t before = expected.size();
+      expected = literal::ReplaceItem(expected, Entries[i], repl, SmallLimits(), &count);
+      if (LongCascades && count > before) ++*LongCascades;
     } catch (const ERewriteLimit&) {
       limit = true;
     }
@@ -82,6 +95,7 @@ void CheckRun(const std::u16string& Text, const Lines& Entries, const Lines& Rep
 
 TEST(TRewriteRun, MatchesLiteralEntryByEntry) {
   std::mt19937 rng(7);
+  int longCascades = 0;
   for (int round = 0; round < 6000; ++round) {
     const std::u16string alphabet = round % 3 == 0 ? u"abc" : round % 3 == 1 ? u"ab" : u"ab\r\n";
     const std::u16string text = literal::RandomText(rng, alphabet, 40);
@@ -113,9 +127,88 @@ TEST(TRewriteRun, MatchesLiteralEntryByEntry) {
     // Markers unrelated to the entries must not change the run.
     static const std::u16string markers[] = {u"", u"a", u"ab", u"b", u"\r\n"};
     CheckRun(text, entries, repls, "round " + std::to_string(round), markers[round % 5],
-             markers[round / 5 % 5]);
+             markers[round / 5 % 5], &longCascades);
     if (HasFatalFailure()) return;
   }
+  EXPECT_GT(longCascades, 0);
+}
+
+// Cascades that end give their exact result however many replacements they need; one that
+// would pass the editor's limit is refused before the text grows, and leaves the run's text as
+// the entries before it left it.
+TEST(TRewriteRun, CascadesEndExactlyOrAreRefused) {
+  const std::u16string a(500, u'a'), b(500, u'b');
+  {
+    TRewriteRun run(u"aaaabbbb", {u"ab"});
+    run.Step(u"ba");
+    EXPECT_EQ(run.Text(), u"bbbbaaaa");
+  }
+  {
+    TRewriteRun run(u"x" + a + b, {u"x", u"ab"}); // 250,000 replacements
+    run.Step(u"y");
+    run.Step(u"ba");
+    EXPECT_EQ(run.Text(), u"y" + b + a);
+  }
+  {
+    // The entries after a long cascade go on from its text, and the edits still rebuild it.
+    const std::u16string start = a + b;
+    TRewriteRun run(start, {u"ab", u"ba", u"bx", u"ab"});
+    std::u16string mirrored = start;
+    for (const std::u16string_view repl : {u"ba", u"x", u"y", u"z"}) {
+      std::vector<TTextEdit> edits;
+      run.Step(repl, &edits);
+      Mirror(mirrored, edits);
+    }
+    const std::u16string expected = b.substr(2) + u"y" + a.substr(1);
+    EXPECT_EQ(run.Text(), expected);
+    EXPECT_EQ(mirrored, expected);
+  }
+  {
+    TRewriteRun run(u"xabb", {u"x", u"ab", u"b"});
+    run.Step(u"y");
+    try {
+      run.Step(u"b" + std::u16string(1000000, u'a'));
+      ADD_FAILURE() << "a cascade past the length limit was not refused";
+    } catch (const ERewriteLimit& e) {
+      EXPECT_EQ(e.Reason(), ERewriteLimit::rlTextTooLong);
+      EXPECT_EQ(e.Item(), u"ab");
+    }
+    EXPECT_EQ(run.Text(), u"yabb");
+    EXPECT_EQ(run.Done(), 1u);
+  }
+  {
+    TRewriteRun run(a.substr(0, 50) + b.substr(0, 50), {u"ab"});
+    TRewriteLimits limits;
+    limits.MaxReplacements = 2499;
+    run.SetLimits(limits);
+    EXPECT_THROW(run.Step(u"ba"), ERewriteLimit);
+    EXPECT_EQ(run.Text(), a.substr(0, 50) + b.substr(0, 50));
+  }
+  {
+    // More places than an editor takes one by one: one edit of the whole text.
+    TRewriteRun run(std::u16string(70000, u'a'), {u"a"});
+    std::vector<TTextEdit> edits;
+    run.Step(u"ab", &edits);
+    std::u16string expected;
+    for (int i = 0; i < 70000; ++i)
+      expected += u"ab";
+    ASSERT_EQ(edits.size(), 1u);
+    EXPECT_EQ(edits[0].Position, 0u);
+    EXPECT_EQ(edits[0].RemovedLength, 70000u);
+    EXPECT_EQ(edits[0].Inserted, expected);
+    EXPECT_EQ(run.Text(), expected);
+  }
+  // The replacements of an entry that cannot form occurrences grow the text too.
+  {
+    TRewriteRun run(u"[1] [2] [3]", {u"[1]", u"[2]"});
+    TRewriteLimits limits;
+    limits.MaxTextLength = 14;
+    run.SetLimits(limits);
+    run.Step(u"#####"); // 13 characters
+    EXPECT_THROW(run.Step(u"#####"), ERewriteLimit);
+    EXPECT_EQ(run.Text(), u"##### [2] [3]");
+  }
+  EXPECT_EQ(RewriteAll(a + b, {u"ab"}, u"ba"), b + a);
 }
 
 TEST(TRewriteRun, FindMarkedItemsRunsMatchLiteral) {
@@ -201,13 +294,13 @@ TEST(RewriteMarkedItems, MatchesLiteralRun) {
     bool limit = false;
     try {
       for (const auto& e : entries)
-        expected = literal::ReplaceItem(expected, e, repl);
+        expected = literal::ReplaceItem(expected, e, repl, SmallLimits());
     } catch (const ERewriteLimit&) {
       limit = true;
     }
     size_t count = 0;
     if (limit) {
-      EXPECT_THROW(RewriteMarkedItems(text, sm, em, repl, &count), ERewriteLimit);
+      EXPECT_THROW(RewriteMarkedItems(text, sm, em, repl, &count, SmallLimits()), ERewriteLimit);
       continue;
     }
     ASSERT_EQ(RewriteMarkedItems(text, sm, em, repl, &count), expected) << "round " << round;

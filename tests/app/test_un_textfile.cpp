@@ -7,9 +7,12 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -74,9 +77,15 @@ TEST(TextDecoding, ByteOrderMarksAndCodePage) {
   EXPECT_EQ(found, TTextEncoding::teUtf8);
   EXPECT_EQ(DecodeText("k\xF3\x64 \xF8\xE1\x64\x65k", *cp, &found), u"kód řádek");
   EXPECT_EQ(found, TTextEncoding::teCodePage);
-  // UTF-8 without a mark is read in the code page: "Ř" (C5 98) becomes two characters, one of
-  // them a byte that Windows-1250 leaves undefined.
-  EXPECT_EQ(DecodeText("\xC5\x98", *cp), u"\u0139\u0098");
+  // UTF-8 without a mark is read as UTF-8; only when the code page is forced does "Ř" (C5 98)
+  // become two characters, one of them a byte that Windows-1250 leaves undefined.
+  EXPECT_EQ(DecodeText("\xC5\x98", *cp, &found), u"Ř");
+  EXPECT_EQ(found, TTextEncoding::teUtf8NoMark);
+  EXPECT_EQ(DecodeText("\xC5\x98", *cp, &found, false), u"\u0139\u0098");
+  EXPECT_EQ(found, TTextEncoding::teCodePage);
+  // Plain ASCII is read in the code page (the same text either way).
+  EXPECT_EQ(DecodeText("abc", *cp, &found), u"abc");
+  EXPECT_EQ(found, TTextEncoding::teCodePage);
   // A lone last byte of UTF-16 and malformed UTF-8 are marked, not dropped silently.
   EXPECT_EQ(DecodeText("\xFF\xFE"
                        "a\0b"sv,
@@ -334,11 +343,12 @@ TEST(TextFile, FailedSaveLeavesTheOldFile) {
   EXPECT_EQ(ReadBytes(target), old);
   EXPECT_EQ(dir.Count(), 1u);
 
-  // A folder that cannot be written (permissions do not bind the superuser).
+  // A folder that cannot be written (permissions do not bind the superuser) takes no new file;
+  // a file already there is written in place (see WritesInPlaceWhereNoNewFileCanBeMade).
   if (geteuid() != 0) {
     fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     auto cp = Cp1250();
-    const TTextFileError error = SaveTextFile(target, u"new", *cp);
+    const TTextFileError error = SaveTextFile(dir / "new.txt", u"new", *cp);
     EXPECT_EQ(error.Kind, TTextFileErrorKind::tfeCannotCreate);
     fs::permissions(dir.Path(), fs::perms::owner_all);
     EXPECT_EQ(ReadBytes(target), old);
@@ -353,5 +363,229 @@ TEST(TextFile, SavingThroughALinkKeepsTheLink) {
   ASSERT_FALSE(SaveTextFile(dir / "link.txt", u"new", *cp));
   EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
   EXPECT_EQ(ReadBytes(dir / "real.txt"), "new");
+}
+#endif
+
+TEST(TextDecoding, Utf8WithoutAMark) {
+  EXPECT_TRUE(IsUtf8Text("k\xC3\xB3\x64 \xC5\x98"));
+  EXPECT_TRUE(IsUtf8Text("\xF0\x9F\x98\x80 \xEF\xBF\xBD \xF4\x8F\xBF\xBF"));
+  EXPECT_FALSE(IsUtf8Text("plain ascii")); // the code page reads it the same
+  EXPECT_FALSE(IsUtf8Text(""));
+  EXPECT_FALSE(IsUtf8Text("\xC0\x80"));         // overlong
+  EXPECT_FALSE(IsUtf8Text("\xE0\x80\x80"));     // overlong
+  EXPECT_FALSE(IsUtf8Text("\xED\xA0\x80"));     // a surrogate
+  EXPECT_FALSE(IsUtf8Text("\xF4\x90\x80\x80")); // past U+10FFFF
+  EXPECT_FALSE(IsUtf8Text("ok \xC5"));          // cut short
+  EXPECT_FALSE(IsUtf8Text("\xC5\x98\x80"));     // a stray continuation byte
+  // A Czech text in Windows-1250, whatever its length, around the sixteen-byte blocks.
+  auto cp = Cp1250();
+  std::string czech;
+  cp->Encode(u"Příliš žluťoučký kůň úpěl ďábelské ódy. ", czech);
+  std::string long_ascii(40, 'x');
+  EXPECT_FALSE(IsUtf8Text(czech));
+  EXPECT_FALSE(IsUtf8Text(long_ascii + czech));
+  EXPECT_TRUE(IsUtf8Text(long_ascii + Utf16ToUtf8(u"Příliš žluťoučký kůň") + long_ascii));
+}
+
+// A file loaded and saved with nothing changed comes back byte for byte in every encoding
+// (with CR LF line breaks, which the editor holds).
+TEST(TextFile, LoadAndSaveGiveTheSameBytes) {
+  TempDir dir;
+  auto cp = Cp1250();
+  std::mt19937 rng(5);
+  const std::u16string czech = u"aábcčdďeéěfghiíjklmnňoópqrřsštťuúůvwxyýzž ,.\t€„“";
+  const std::u16string wide = czech + u"→日本\U0001F600";
+  auto random = [&](const std::u16string& Alphabet) {
+    std::u16string text;
+    for (int i = 0; i < 300; ++i) {
+      if (rng() % 20 == 0) {
+        text += u"\r\n";
+        continue;
+      }
+      text += Alphabet[rng() % Alphabet.size()];
+      if (text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back(); // half a pair
+    }
+    return text;
+  };
+  for (int round = 0; round < 20; ++round) {
+    const std::u16string text = random(czech), other = random(wide);
+    std::string cpBytes;
+    ASSERT_TRUE(cp->Encode(text, cpBytes));
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (const char16_t c : other) {
+      le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+      be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+    }
+    const std::pair<TTextEncoding, std::string> files[] = {
+        {TTextEncoding::teCodePage, cpBytes},
+        {TTextEncoding::teUtf8, "\xEF\xBB\xBF" + Utf16ToUtf8(other)},
+        {TTextEncoding::teUtf8NoMark, Utf16ToUtf8(other)},
+        {TTextEncoding::teUtf16LE, le},
+        {TTextEncoding::teUtf16BE, be},
+    };
+    for (const auto& [encoding, bytes] : files) {
+      WriteBytes(dir / "f.txt", bytes);
+      std::u16string loaded;
+      TTextEncoding found, used;
+      ASSERT_FALSE(LoadTextFile(dir / "f.txt", *cp, loaded, &found));
+      EXPECT_EQ(found, encoding);
+      ASSERT_FALSE(SaveTextFile(dir / "f.txt", loaded, *cp, found, &used));
+      EXPECT_EQ(used, encoding);
+      ASSERT_EQ(ReadBytes(dir / "f.txt"), bytes) << static_cast<int>(encoding);
+    }
+  }
+  // A text that the code page cannot hold becomes UTF-8 with a mark, and a text beginning with
+  // U+FEFF keeps it as UTF-8 with a mark too.
+  TTextEncoding used;
+  EXPECT_EQ(EncodeText(u"→", *cp, TTextEncoding::teCodePage, &used), "\xEF\xBB\xBF\xE2\x86\x92");
+  EXPECT_EQ(used, TTextEncoding::teUtf8);
+  EXPECT_EQ(EncodeText(u"\uFEFFa", *cp, TTextEncoding::teUtf8NoMark, &used),
+            "\xEF\xBB\xBF\xEF\xBB\xBF"
+            "a");
+  EXPECT_EQ(used, TTextEncoding::teUtf8);
+  // Bytes of the code page that would read back as UTF-8 ("Ĺ™" is C5 99) are not written so.
+  EXPECT_EQ(EncodeText(u"Ĺ™", *cp, &used), "\xEF\xBB\xBF" + Utf16ToUtf8(u"Ĺ™"));
+  EXPECT_EQ(used, TTextEncoding::teUtf8);
+  // Bare line breaks go out as CR LF in every encoding.
+  ASSERT_FALSE(SaveTextFile(dir / "lf.txt", u"a\nř", *cp, TTextEncoding::teUtf8NoMark));
+  EXPECT_EQ(ReadBytes(dir / "lf.txt"), "a\r\n\xC5\x99");
+}
+
+// A NUL character would cut the editor's text short there: the file is refused, with the offset
+// of the first NUL, and the text is left as it was.
+TEST(TextFile, FileWithNulIsRefused) {
+  TempDir dir;
+  auto cp = Cp1250();
+  WriteBytes(dir / "bin.txt", "abc\0def\0"sv);
+  std::u16string text = u"kept";
+  const TTextFileError error = LoadTextFile(dir / "bin.txt", *cp, text);
+  EXPECT_EQ(error.Kind, TTextFileErrorKind::tfeNotText);
+  EXPECT_EQ(error.NulOffset, 3u);
+  EXPECT_EQ(text, u"kept");
+  EXPECT_EQ(TextFileErrorMessage(error, "bin.txt"),
+            "\"bin.txt\" is not a text file: it holds a NUL character at byte offset 3.");
+  // UTF-16 holds zero bytes in every ASCII character; only a whole zero unit counts.
+  WriteBytes(dir / "le.txt", "\xFF\xFE"
+                             "a\0b\0\0\0c\0"sv);
+  EXPECT_EQ(LoadTextFile(dir / "le.txt", *cp, text).NulOffset, 6u);
+  WriteBytes(dir / "be.txt", "\xFE\xFF\0a\0b"sv);
+  EXPECT_FALSE(LoadTextFile(dir / "be.txt", *cp, text));
+  EXPECT_EQ(text, u"ab");
+  WriteBytes(dir / "u8.txt", "\xEF\xBB\xBF\xC5\x99\0"sv);
+  EXPECT_EQ(LoadTextFile(dir / "u8.txt", *cp, text).NulOffset, 5u);
+}
+
+// Saving keeps what the file was: its permissions (or attributes), a path of any length, and a
+// read-only file is refused and left alone.
+TEST(TextFile, SavingKeepsTheFileWhatItWas) {
+  TempDir dir;
+  auto cp = Cp1250();
+  // A path longer than 260 characters.
+  fs::path deep = dir.Path();
+  while (deep.native().size() < 300)
+    deep /= std::string(40, 'd');
+#ifdef _WIN32
+  const fs::path deepFolder = L"\\\\?\\" + fs::absolute(deep).native();
+#else
+  const fs::path deepFolder = deep;
+#endif
+  fs::create_directories(deepFolder);
+  ASSERT_FALSE(SaveTextFile(deep / "long.txt", u"dlouhá cesta", *cp));
+  std::u16string loaded;
+  ASSERT_FALSE(LoadTextFile(deep / "long.txt", *cp, loaded));
+  EXPECT_EQ(loaded, u"dlouhá cesta");
+  ASSERT_FALSE(SaveTextFile(deep / "long.txt", u"znovu", *cp));
+  ASSERT_FALSE(LoadTextFile(deep / "long.txt", *cp, loaded));
+  EXPECT_EQ(loaded, u"znovu");
+  // Nothing but the file is left there.
+#ifdef _WIN32
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((deepFolder / L"*").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  std::vector<std::wstring> names;
+  do {
+    if (found.cFileName != L"."s && found.cFileName != L".."s) names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  EXPECT_EQ(names, std::vector<std::wstring>{L"long.txt"});
+#else
+  EXPECT_EQ(std::distance(fs::directory_iterator(deepFolder), fs::directory_iterator()), 1);
+#endif
+
+  // A read-only file: refused with the usual text, and untouched.
+  const fs::path locked = dir / "locked.txt";
+  WriteBytes(locked, "old");
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const TTextFileError error = SaveTextFile(locked, u"new", *cp);
+  EXPECT_EQ(error.Kind, TTextFileErrorKind::tfeCannotCreate);
+  EXPECT_EQ(
+      TextFileErrorMessage(error, "locked.txt").rfind("Cannot create file \"locked.txt\". ", 0),
+      0u);
+  fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(ReadBytes(locked), "old");
+}
+
+#ifdef _WIN32
+TEST(TextFile, SavingKeepsTheAttributes) {
+  TempDir dir;
+  auto cp = Cp1250();
+  const std::wstring hidden = (dir / "hidden.txt").wstring();
+  WriteBytes(hidden, "old");
+  ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  ASSERT_FALSE(SaveTextFile(hidden, u"new", *cp));
+  EXPECT_EQ(ReadBytes(hidden), "new");
+  EXPECT_TRUE(GetFileAttributesW(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(dir.Count(), 1u);
+}
+#else
+TEST(TextFile, SavingKeepsThePermissions) {
+  TempDir dir;
+  auto cp = Cp1250();
+  const fs::path file = dir / "mode.txt";
+  WriteBytes(file, "old");
+  ::chmod(file.c_str(), 0640);
+  ASSERT_FALSE(SaveTextFile(file, u"new", *cp));
+  struct stat st;
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(ReadBytes(file), "new");
+  // Through a link: the link stays a link, its target gets the text and keeps its mode.
+  fs::create_symlink("mode.txt", dir / "link.txt");
+  ASSERT_FALSE(SaveTextFile(dir / "link.txt", u"through", *cp));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(ReadBytes(file), "through");
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+// A folder in which no new file can be made, holding a file that can be written: the file is
+// written in place. Run as an unprivileged user, whom the folder's permissions bind.
+TEST(TextFile, WritesInPlaceWhereNoNewFileCanBeMade) {
+  TempDir dir;
+  const fs::path file = dir / "in-place.txt";
+  WriteBytes(file, std::string(5000, 'x'));
+  ::chmod(file.c_str(), 0666);
+  ::chmod(dir.Path().c_str(), 0555);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    auto cp = OpenCodePage(1250);
+    // The folder refuses a new file, so this is no test of the fallback unless that holds.
+    if (::access(dir.Path().c_str(), W_OK) == 0) _exit(3);
+    const TTextFileError error = SaveTextFile(file, u"nový obsah", *cp);
+    const TTextFileError created = SaveTextFile(dir / "new.txt", u"x", *cp);
+    _exit(!error && created.Kind == TTextFileErrorKind::tfeCannotCreate ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ::chmod(dir.Path().c_str(), 0755);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  auto cp = Cp1250();
+  std::string expected;
+  cp->Encode(u"nový obsah", expected);
+  EXPECT_EQ(ReadBytes(file), expected);
+  EXPECT_EQ(dir.Count(), 1u);
 }
 #endif

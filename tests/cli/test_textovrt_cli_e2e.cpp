@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/app/HelpText.h"
+#include "tests/app/literal.h"
 
 #include <filesystem>
 #include <fstream>
@@ -108,16 +109,35 @@ TEST_F(CliE2E, EveryInputEncoding) {
   }
   Write(Dir / "cp.txt", Cp1250(text));
   Write(Dir / "utf8.txt", "\xEF\xBB\xBF" + Utf16ToUtf8(text));
+  Write(Dir / "bare.txt", Utf16ToUtf8(text));
   Write(Dir / "le.txt", le);
   Write(Dir / "be.txt", be);
-  // Bare LF and CR line breaks are read as the editor holds them and saved as CR LF.
+  // Bare LF and CR line breaks stay as they are.
   Write(Dir / "lf.txt", Cp1250(u"a [kód] b\n[ř]\r"));
-  const TResult r = Run({"--start", "[", "--end", "]", "--replace", "#", "--output-dir", P("out"),
-                         P("cp.txt"), P("utf8.txt"), P("le.txt"), P("be.txt"), P("lf.txt")});
+  const TResult r =
+      Run({"--start", "[", "--end", "]", "--replace", "#", "--output-dir", P("out"), P("cp.txt"),
+           P("utf8.txt"), P("bare.txt"), P("le.txt"), P("be.txt"), P("lf.txt")});
   EXPECT_EQ(r.Status, 0) << r.Err;
-  for (const char* name : {"cp.txt", "utf8.txt", "le.txt", "be.txt", "lf.txt"})
-    EXPECT_EQ(Read(Dir / "out" / name), Cp1250(u"a # b\r\n#\r\n")) << name;
+  EXPECT_EQ(r.Err, ""); // no progress where standard error is no terminal
+  const std::u16string result = u"a # b\r\n#\r\n";
+  std::string leOut = "\xFF\xFE", beOut = "\xFE\xFF";
+  for (const char16_t c : result) {
+    leOut += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    beOut += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+  }
+  EXPECT_EQ(Read(Dir / "out" / "cp.txt"), Cp1250(result));
+  EXPECT_EQ(Read(Dir / "out" / "utf8.txt"), "\xEF\xBB\xBF" + Utf16ToUtf8(result));
+  EXPECT_EQ(Read(Dir / "out" / "bare.txt"), Utf16ToUtf8(result));
+  EXPECT_EQ(Read(Dir / "out" / "le.txt"), leOut);
+  EXPECT_EQ(Read(Dir / "out" / "be.txt"), beOut);
+  EXPECT_EQ(Read(Dir / "out" / "lf.txt"), Cp1250(u"a # b\n#\r"));
   EXPECT_EQ(Read(Dir / "le.txt"), le); // inputs untouched
+  // As the program saves: the encoding kept, CR LF line breaks.
+  const TResult like = Run({"--start", "[", "--end", "]", "--replace", "#", "--like-program",
+                            "--output-dir", P("like"), P("bare.txt"), P("lf.txt")});
+  EXPECT_EQ(like.Status, 0) << like.Err;
+  EXPECT_EQ(Read(Dir / "like" / "bare.txt"), Utf16ToUtf8(result));
+  EXPECT_EQ(Read(Dir / "like" / "lf.txt"), Cp1250(result));
 }
 
 TEST_F(CliE2E, TextOutsideTheCodePageIsSavedAsUtf8) {
@@ -181,7 +201,7 @@ TEST_F(CliE2E, EscapesAndCodePage) {
                          "1252", "--quiet", "--in-place", P("a.txt")});
   EXPECT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out, "");
-  EXPECT_EQ(Read(Dir / "a.txt"), "caf\xE9 <1\t2\\\r\n1\t2\\\r\n");
+  EXPECT_EQ(Read(Dir / "a.txt"), "caf\xE9 <1\t2\\\r\n1\t2\\\n");
 }
 
 TEST_F(CliE2E, UsageErrorExitsWithTwo) {
@@ -191,7 +211,8 @@ TEST_F(CliE2E, UsageErrorExitsWithTwo) {
 }
 
 // A file in a single-byte code page is rewritten in its bytes: the result must be the run's on
-// the decoded text, byte for byte, also for bare LF and CR breaks and for bytes above 127.
+// the decoded text, byte for byte, also for bare LF and CR breaks (which stay as they are) and
+// for bytes above 127.
 TEST_F(CliE2E, BytesAndTextGiveTheSameFile) {
   std::mt19937 rng(8);
   const std::u16string alphabet = u"[]aě š\r\nřŽ";
@@ -210,9 +231,13 @@ TEST_F(CliE2E, BytesAndTextGiveTheSameFile) {
   const TResult r = Run(args);
   EXPECT_EQ(r.Status, 0) << r.Err;
   for (int i = 0; i < 20; ++i) {
-    const std::u16string text = NormalizeLineBreaks(texts[i]);
-    size_t count = 0;
-    const std::u16string expected = RewriteMarkedItems(text, u"[", u"]", u"*ů", &count);
+    // The entries are found as the editor holds the text and rewritten in it as it is.
+    const std::vector<std::u16string> entries =
+        SplitEntries(FindMarkedItems(NormalizeLineBreaks(texts[i]), u"[", u"]"));
+    const size_t count = entries.size();
+    std::u16string expected = texts[i];
+    for (const auto& entry : entries)
+      expected = literal::ReplaceItem(expected, entry, u"*ů");
     const fs::path out = Dir / "out" / NumberedFile(i);
     if (count == 0) {
       EXPECT_FALSE(fs::exists(out));
@@ -229,4 +254,131 @@ TEST_F(CliE2E, BytesThatLookLikeAMarkAreSavedAsUtf8) {
   const TResult r = Run({"--start", "[", "--end", "]", "--replace", "ď", "--in-place", P("a.txt")});
   EXPECT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(Read(Dir / "a.txt"), "\xEF\xBB\xBF" + Utf16ToUtf8(u"ď»ż"));
+}
+
+namespace {
+
+enum TFileEncoding { feCodePage, feUtf8, feUtf8NoMark, feUtf16LE, feUtf16BE };
+
+std::string Encoded(TFileEncoding Encoding, std::u16string_view Text) {
+  std::string bytes;
+  switch (Encoding) {
+  case feCodePage: return Cp1250(Text);
+  case feUtf8: return "\xEF\xBB\xBF" + Utf16ToUtf8(Text);
+  case feUtf8NoMark: return Utf16ToUtf8(Text);
+  case feUtf16LE:
+  case feUtf16BE:
+    bytes = Encoding == feUtf16LE ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t c : Text) {
+      const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+      bytes += Encoding == feUtf16LE ? std::string{lo, hi} : std::string{hi, lo};
+    }
+    return bytes;
+  }
+  return bytes;
+}
+
+} // namespace
+
+// Every byte outside the rewritten pieces stays as it was: for random texts in every encoding
+// and every kind of line break (LF, CR LF, CR, mixed), the output is the input with each piece
+// replaced and nothing else changed.
+TEST_F(CliE2E, KeepsEveryByteOutsideTheRewrittenPieces) {
+  std::mt19937 rng(12);
+  auto pick = [&](std::u16string_view From) { return From[rng() % From.size()]; };
+  const std::vector<std::vector<std::u16string>> breakKinds = {
+      {u"\n"}, {u"\r\n"}, {u"\r"}, {u"\n", u"\r\n", u"\r"}};
+  const std::u16string replacement = u"*ř";
+  std::vector<std::string> args{"--start",   "[",  "--end",        "]",
+                                "--replace", "*ř", "--output-dir", P("out")};
+  std::vector<std::pair<std::string, std::string>> expected; // file name, bytes
+  int n = 0;
+  for (const TFileEncoding encoding : {feCodePage, feUtf8, feUtf8NoMark, feUtf16LE, feUtf16BE}) {
+    for (const auto& breaks : breakKinds) {
+      for (int k = 0; k < 3; ++k) {
+        std::u16string in, out;
+        for (int piece = 0; piece < 80; ++piece) {
+          const unsigned kind = rng() % 5;
+          if (kind == 0) {
+            std::u16string item = u"[";
+            for (unsigned i = rng() % 6; i > 0; --i)
+              item += pick(u"kódřá €x");
+            item += u"]";
+            in += item;
+            out += replacement;
+          } else if (kind == 1) {
+            const std::u16string& lineBreak = breaks[rng() % breaks.size()];
+            in += lineBreak;
+            out += lineBreak;
+          } else {
+            const char16_t c = pick(u"ažluťoučký kůň ěšč ");
+            in += c;
+            out += c;
+          }
+        }
+        const std::string name = NumberedFile(n++);
+        Write(Dir / name, Encoded(encoding, in));
+        args.push_back(P(name.c_str()));
+        expected.emplace_back(name, Encoded(encoding, out));
+      }
+    }
+  }
+  const TResult r = Run(args);
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  for (const auto& [name, bytes] : expected)
+    EXPECT_EQ(Read(Dir / "out" / name), bytes) << name;
+}
+
+// A marker's line break matches any line break; a replacement's is written as the file's first
+// line break, CR LF when the file has none.
+TEST_F(CliE2E, ReplacementLineBreaksAreTheFilesOwn) {
+  Write(Dir / "lf.txt", "a <x\ny> b\n");
+  Write(Dir / "cr.txt", "a <x\ry> b\r");
+  Write(Dir / "mixed.txt", "<x>\r<y>\n\r\n");
+  Write(Dir / "none.txt", "a <x> b");
+  const TResult r = Run({"--start", "<", "--end", ">", "--replace", "1\\n2", "--in-place",
+                         P("lf.txt"), P("cr.txt"), P("mixed.txt"), P("none.txt")});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Read(Dir / "lf.txt"), "a 1\n2\n1\n2 b\n");
+  EXPECT_EQ(Read(Dir / "cr.txt"), "a 1\r2\r1\r2 b\r");
+  EXPECT_EQ(Read(Dir / "mixed.txt"), "1\r2\r1\r2\n\r\n");
+  EXPECT_EQ(Read(Dir / "none.txt"), "a 1\r\n2 b");
+  // A marker spanning a line break matches it whatever its kind.
+  Write(Dir / "lf.txt", "x\ny! x\r\ny!");
+  const TResult span =
+      Run({"--start", "x\\ny", "--end", "!", "--replace", "#", "--in-place", P("lf.txt")});
+  EXPECT_EQ(span.Status, 0) << span.Err;
+  EXPECT_EQ(Read(Dir / "lf.txt"), "#\n# #\r\n#");
+}
+
+// A file holding a NUL character is no text file: that file's error, and the others go on.
+TEST_F(CliE2E, FileWithNulIsThatFilesError) {
+  Write(Dir / "a.txt", "[1]");
+  Write(Dir / "bin.txt", std::string("[2]\0[3]", 7));
+  Write(Dir / "c.txt", "[4]");
+  const TResult r = Run({"--start", "[", "--end", "]", "--replace", "*", "--in-place", P("a.txt"),
+                         P("bin.txt"), P("c.txt")});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("\"" + P("bin.txt") +
+                       "\" is not a text file: it holds a NUL character at byte offset 3."),
+            std::string::npos)
+      << r.Err;
+  EXPECT_EQ(Read(Dir / "a.txt"), "*");
+  EXPECT_EQ(Read(Dir / "bin.txt"), std::string("[2]\0[3]", 7));
+  EXPECT_EQ(Read(Dir / "c.txt"), "*");
+}
+
+// UTF-8 without a mark is read as UTF-8, unless --codepage forces the 8-bit reading.
+TEST_F(CliE2E, Utf8WithoutAMarkAndTheForcedCodePage) {
+  Write(Dir / "a.txt", Utf16ToUtf8(u"<meta charset=utf-8> [ř] ř\n"));
+  const TResult dry = Run({"--start", "[", "--end", "]", "--replace", "", "--dry-run", P("a.txt")});
+  EXPECT_EQ(dry.Out, P("a.txt") + ": Vyhledáno položek: 1\n\"[ř]\"\n");
+  const TResult forced = Run({"--start", "[", "--end", "]", "--replace", "", "--dry-run",
+                              "--codepage", "1250", P("a.txt")});
+  EXPECT_EQ(forced.Out, P("a.txt") + ": Vyhledáno položek: 1\n\"[Ĺ™]\"\n");
+  // A marker typed in Czech finds its text; the file stays UTF-8 without a mark.
+  const TResult r =
+      Run({"--start", "ř]", "--end", "ř", "--replace", "ž", "--in-place", P("a.txt")});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(Read(Dir / "a.txt"), Utf16ToUtf8(u"<meta charset=utf-8> [ž\n"));
 }

@@ -67,7 +67,7 @@ TEST(Cli, MissingFileFailsTheRun) {
 
 // A whole run in-process on files of the system's code page (in both builds): a file without a
 // mark is rewritten in its bytes, one with a mark through its text, and both come out as the
-// program would save them.
+// program would save them (in the encoding they were read in, with CR LF line breaks).
 TEST(Cli, RewritesFilesInPlace) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / "textovrt-cli-inprocess";
@@ -88,14 +88,81 @@ TEST(Cli, RewritesFilesInPlace) {
   write(dir / "marked.txt", "\xEF\xBB\xBF" + Utf16ToUtf8(u"[kód] ř"));
   std::string out, err;
   EXPECT_EQ(RunArgs({"--start", "[", "--end", "]", "--replace", "*", "--codepage", "1250",
-                     "--in-place", (dir / "plain.txt").string(), (dir / "marked.txt").string()},
+                     "--like-program", "--in-place", (dir / "plain.txt").string(),
+                     (dir / "marked.txt").string()},
                     &out, &err),
             0)
       << err;
   EXPECT_EQ(read(dir / "plain.txt"), expected);
-  std::string markedExpected;
-  cp->Encode(u"* ř", markedExpected);
-  EXPECT_EQ(read(dir / "marked.txt"), markedExpected);
+  EXPECT_EQ(read(dir / "marked.txt"), "\xEF\xBB\xBF" + Utf16ToUtf8(u"* ř"));
   EXPECT_NE(out.find("plain.txt: Přepsáno: 4 položek z 4"), std::string::npos) << out;
   fs::remove_all(dir);
 }
+
+// Progress goes to standard error only where that is a terminal, and is cleared before every
+// report, so that the per-file lines stand alone.
+TEST(Cli, ProgressOnlyWhenShown) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "textovrt-cli-progress";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "a.txt") << "[1]";
+  std::ofstream(dir / "b.txt") << "[2]";
+  const std::vector<std::string> args{"--start",
+                                      "[",
+                                      "--end",
+                                      "]",
+                                      "--replace",
+                                      "*",
+                                      "--dry-run",
+                                      (dir / "a.txt").string(),
+                                      (dir / "b.txt").string()};
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCli(args, out, err, true), 0);
+  const std::string shown = err.str();
+  EXPECT_NE(shown.find("textovrt-cli: 0/2 " + (dir / "a.txt").string()), std::string::npos)
+      << shown;
+  EXPECT_NE(shown.find("textovrt-cli: 1/2 " + (dir / "b.txt").string()), std::string::npos);
+  // The line ends cleared: a carriage return, blanks, a carriage return.
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back(), '\r');
+  EXPECT_EQ(shown.find_last_not_of(" \r"), shown.rfind(".txt") + 3);
+  EXPECT_EQ(out.str().find('\r'), std::string::npos);
+  std::string quietErr;
+  EXPECT_EQ(RunArgs(args, nullptr, &quietErr), 0);
+  EXPECT_EQ(quietErr, "");
+  fs::remove_all(dir);
+}
+
+#ifdef _WIN32
+// cmd.exe hands wildcards over as they are: the program expands them in file arguments.
+TEST(Cli, ExpandsWildcards) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "textovrt-cli-wildcards";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "sub.txt");
+  for (const char* name : {"b2.txt", "a1.txt", "c.log"})
+    std::ofstream(dir / name) << "[x]";
+  const std::string folder = dir.string() + "\\";
+  EXPECT_EQ(ExpandFileArgument(folder + "*.txt"),
+            (std::vector<std::string>{folder + "a1.txt", folder + "b2.txt"}));
+  EXPECT_EQ(ExpandFileArgument(folder + "?1.*"), (std::vector<std::string>{folder + "a1.txt"}));
+  EXPECT_EQ(ExpandFileArgument(folder + "a1.txt"), (std::vector<std::string>{folder + "a1.txt"}));
+  EXPECT_TRUE(ExpandFileArgument(folder + "*.none").empty());
+  std::string out, err;
+  EXPECT_EQ(RunArgs({"--start", "[", "--end", "]", "--replace", "*", "--dry-run", folder + "*.txt",
+                     folder + "*.none"},
+                    &out, &err),
+            1);
+  EXPECT_NE(out.find(folder + "a1.txt: Vyhledáno položek: 1"), std::string::npos) << out;
+  EXPECT_NE(out.find(folder + "b2.txt: Vyhledáno položek: 1"), std::string::npos) << out;
+  EXPECT_EQ(out.find("c.log"), std::string::npos);
+  EXPECT_NE(err.find("no file matches \"" + folder + "*.none\""), std::string::npos) << err;
+  fs::remove_all(dir);
+}
+#else
+// Elsewhere the shell expands wildcards; an argument is the name it gives.
+TEST(Cli, LeavesWildcardsToTheShell) {
+  EXPECT_EQ(ExpandFileArgument("*.txt"), std::vector<std::string>{"*.txt"});
+}
+#endif
