@@ -1,0 +1,131 @@
+// The auxiliary windows around a skinned window: the extended border window (a layered window
+// that shows the frame and its shadow outside the window), the caption cover (hides the
+// system's own caption while it repaints), and the outline drag of the border resize mode.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "base/Bitmap32.h"
+#include "base/kvTypes.h"
+#include "skin/controls/sCommonData.h"
+
+// FormState bits of a skinned window.
+constexpr unsigned fsResizingBorder = 0x1;    // the border window is resized with the form
+constexpr unsigned fsBlending = 0x80;         // blend-on-moving in progress
+constexpr unsigned fsMinimizing = 0x100;      // minimize animation started
+constexpr unsigned fsHideCaptured = 0x200;    // the window image was taken for a hide animation
+constexpr unsigned fsRestoring = 0x400;       // restore animation started
+constexpr unsigned fsThumbnail = 0x800;       // a task-bar thumbnail is rendered
+constexpr unsigned fsRestoringAnim = 0x1000;  // the border window's cut is left out meanwhile
+constexpr unsigned fsStretchedV = 0x2000;     // stretched to the work-area height
+constexpr unsigned fsStretchedH = 0x4000;     // stretched to the work-area width
+constexpr unsigned fsInActivation = 0x8000;   // inside WM_NCACTIVATE
+constexpr unsigned fsRebuildingScroll = 0x20000;
+
+// What the auxiliary windows need of the skinned window they serve (a form provider or a dialog
+// adapter). Coordinates "in the image" are those of the owner's cache image: the whole window
+// plus the shadow margins.
+class TkvBorderOwner {
+public:
+  virtual ~TkvBorderOwner() = default;
+  virtual HWND OwnerHandle() const = 0;
+  // The owner's skin state; its cache bitmap is the window image.
+  virtual TsCommonData& OwnerSkinData() = 0;
+  // Renders the window image when it is out of date.
+  virtual void PaintAll() = 0;
+  // The client area's place in the image.
+  virtual int OffsetX() const = 0;
+  virtual int OffsetY() const = 0;
+  // The shadow margins around the window in the image (left, top, right, bottom).
+  virtual TRect ShadowSize() const = 0;
+  virtual int CaptionHeight() const = 0; // with the extended title
+  virtual int MenuHeight() const = 0;
+  virtual int SysFrame() const = 0;      // the system's frame width of the window
+  virtual TRect IconRect() const = 0;    // in the image
+  // The owner's hit code for a point of its image (caption elements, title, borders, client).
+  virtual int HitTestImage(TPoint P) = 0;
+  // Makes Code the hot caption element (0: none).
+  virtual void SetHotHT(int Code, bool Repaint) = 0;
+  virtual unsigned& FormState() = 0;
+  // The owner draws its frame, and its painting is not suspended.
+  virtual bool DrawsFrame() const = 0;
+  virtual bool PaintingSuspended() const = 0;
+  // Stops the caption buttons' state fades.
+  virtual void KillAnimations() = 0;
+  // The smallest size the window may take (0: none).
+  virtual TSize MinSize() const = 0;
+  // The part of the image a caption cover shows: the header rows, or with WholeHeight the
+  // whole window.
+  virtual int HeaderHeight() const = 0;
+  // Blend value of an alpha-blended window, 255 otherwise.
+  virtual uint8_t AlphaBlendValue() const = 0;
+};
+
+// The extended border window: a layered, tool, no-activate window of tag -98, owned by the
+// skinned window, directly below it in z-order, showing the frame and shadow of the owner's
+// image with per-pixel alpha; the owner's own region is its client part.
+class TkvBorderForm {
+public:
+  explicit TkvBorderForm(TkvBorderOwner& Owner);
+  ~TkvBorderForm();
+  TkvBorderForm(const TkvBorderForm&) = delete;
+  TkvBorderForm& operator=(const TkvBorderForm&) = delete;
+
+  // The auxiliary window, made on demand; null while there is none.
+  HWND Handle() const;
+  void CreateNewForm();
+  // Places the border window around the owner and gives it the owner's image (Blend: constant
+  // alpha, 255 opaque). Does nothing when it cannot (see the implementation).
+  void UpdateExBordersPos(bool Redraw = true, uint8_t Blend = 255);
+  // The region of the border window: all of it except where the owner's client lies.
+  void MakeRgn(int NewWidth = 0, int NewHeight = 0);
+  void UpdateRgn();
+  // Frees the auxiliary window (it is made again when needed).
+  void FreeForm();
+  bool ResetRgn = false;
+
+private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
+// The caption cover: while the system repaints its own caption (default handling of WM_SETTEXT
+// and WM_NCACTIVATE), a borderless no-activate window of tag -98 shows the owner's image over
+// the title.
+class TkvCaptionCover {
+public:
+  explicit TkvCaptionCover(TkvBorderOwner& Owner);
+  ~TkvCaptionCover();
+  // Shows the cover over the header rows (or the whole window); false when it is not used.
+  bool CoverCaption(bool WholeHeight = false);
+  void UncoverCaption();
+  HWND Handle() const;
+
+private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
+// The outline drag of the border resize mode: from a press on the caption or a sizing border
+// until the release, an inverted outline follows the mouse; the window is moved once at the
+// end.
+class TkvOutlineDrag {
+public:
+  explicit TkvOutlineDrag(TkvBorderOwner& Owner);
+  ~TkvOutlineDrag();
+  // Starts for hit code HitCode (HTCAPTION moves, a border code sizes) at screen point P.
+  bool Start(int HitCode, TPoint P);
+  // Follows the mouse (screen point).
+  void Move(TPoint P);
+  // Ends the drag and moves the window; false when no drag ran.
+  bool Finish();
+  bool Dragging() const;
+  // The outline for a grabbed code, start rectangle and mouse delta (never below MinSize).
+  static TRect OutlineRect(int HitCode, const TRect& Start, TPoint Delta, TSize MinSize);
+
+private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
