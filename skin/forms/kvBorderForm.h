@@ -12,16 +12,16 @@
 #include "skin/controls/sCommonData.h"
 
 // FormState bits of a skinned window.
-constexpr unsigned fsResizingBorder = 0x1;    // the border window is resized with the form
-constexpr unsigned fsBlending = 0x80;         // blend-on-moving in progress
-constexpr unsigned fsMinimizing = 0x100;      // minimize animation started
-constexpr unsigned fsHideCaptured = 0x200;    // the window image was taken for a hide animation
-constexpr unsigned fsRestoring = 0x400;       // restore animation started
-constexpr unsigned fsThumbnail = 0x800;       // a task-bar thumbnail is rendered
-constexpr unsigned fsRestoringAnim = 0x1000;  // the border window's cut is left out meanwhile
-constexpr unsigned fsStretchedV = 0x2000;     // stretched to the work-area height
-constexpr unsigned fsStretchedH = 0x4000;     // stretched to the work-area width
-constexpr unsigned fsInActivation = 0x8000;   // inside WM_NCACTIVATE
+constexpr unsigned fsResizingBorder = 0x1;   // the border window is resized with the form
+constexpr unsigned fsBlending = 0x80;        // blend-on-moving in progress
+constexpr unsigned fsMinimizing = 0x100;     // minimize animation started
+constexpr unsigned fsHideCaptured = 0x200;   // the window image was taken for a hide animation
+constexpr unsigned fsRestoring = 0x400;      // restore animation started
+constexpr unsigned fsThumbnail = 0x800;      // a task-bar thumbnail is rendered
+constexpr unsigned fsRestoringAnim = 0x1000; // the border window's cut is left out meanwhile
+constexpr unsigned fsStretchedV = 0x2000;    // stretched to the work-area height
+constexpr unsigned fsStretchedH = 0x4000;    // stretched to the work-area width
+constexpr unsigned fsInActivation = 0x8000;  // inside WM_NCACTIVATE
 constexpr unsigned fsRebuildingScroll = 0x20000;
 
 // What the auxiliary windows need of the skinned window they serve (a form provider or a dialog
@@ -42,8 +42,8 @@ public:
   virtual TRect ShadowSize() const = 0;
   virtual int CaptionHeight() const = 0; // with the extended title
   virtual int MenuHeight() const = 0;
-  virtual int SysFrame() const = 0;      // the system's frame width of the window
-  virtual TRect IconRect() const = 0;    // in the image
+  virtual int SysFrame() const = 0;   // the system's frame width of the window
+  virtual TRect IconRect() const = 0; // in the image
   // The owner's hit code for a point of its image (caption elements, title, borders, client).
   virtual int HitTestImage(TPoint P) = 0;
   // Makes Code the hot caption element (0: none).
