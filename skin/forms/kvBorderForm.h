@@ -11,17 +11,33 @@
 #include "base/kvTypes.h"
 #include "skin/controls/sCommonData.h"
 
+// The tag of the engine's own auxiliary windows: a form whose tag has all these bits is never
+// skinned. The border window and the caption cover are plain windows (classes
+// "TkvBorderForm" and "TkvCaptForm") that carry the tag as the window property "KVTAG".
+constexpr int AuxWindowTag = -98;
+extern const wchar_t* const AuxWindowTagProp; // "KVTAG"
+// Whether Wnd is one of the engine's auxiliary windows (it carries the tag property).
+bool IsEngineAuxWindow(HWND Wnd);
+
+// Lays the shadow template of the current skin under the frame of a window image (straight
+// alpha; the frame's pixels keep what is opaque): the skin's extended-border image (the frame
+// of its second state for an active window, of its first for an inactive one) with its band
+// widths less the content offset as nine-slice margins, else the built-in shadow of the
+// window's state with 9-pixel margins. Shadows of skins older than 7.51 are re-weighted where a
+// 32-bit process on 64-bit Windows without desktop composition blends them too faintly.
+void ComposeFormShadow(TBitmap32& Image, const TsSkinModel& Sm, bool Active);
+
 // FormState bits of a skinned window.
-constexpr unsigned fsResizingBorder = 0x1;    // the border window is resized with the form
-constexpr unsigned fsBlending = 0x80;         // blend-on-moving in progress
-constexpr unsigned fsMinimizing = 0x100;      // minimize animation started
-constexpr unsigned fsHideCaptured = 0x200;    // the window image was taken for a hide animation
-constexpr unsigned fsRestoring = 0x400;       // restore animation started
-constexpr unsigned fsThumbnail = 0x800;       // a task-bar thumbnail is rendered
-constexpr unsigned fsRestoringAnim = 0x1000;  // the border window's cut is left out meanwhile
-constexpr unsigned fsStretchedV = 0x2000;     // stretched to the work-area height
-constexpr unsigned fsStretchedH = 0x4000;     // stretched to the work-area width
-constexpr unsigned fsInActivation = 0x8000;   // inside WM_NCACTIVATE
+constexpr unsigned fsResizingBorder = 0x1;   // the border window is resized with the form
+constexpr unsigned fsBlending = 0x80;        // blend-on-moving in progress
+constexpr unsigned fsMinimizing = 0x100;     // minimize animation started
+constexpr unsigned fsHideCaptured = 0x200;   // the window image was taken for a hide animation
+constexpr unsigned fsRestoring = 0x400;      // restore animation started
+constexpr unsigned fsThumbnail = 0x800;      // a task-bar thumbnail is rendered
+constexpr unsigned fsRestoringAnim = 0x1000; // the border window's cut is left out meanwhile
+constexpr unsigned fsStretchedV = 0x2000;    // stretched to the work-area height
+constexpr unsigned fsStretchedH = 0x4000;    // stretched to the work-area width
+constexpr unsigned fsInActivation = 0x8000;  // inside WM_NCACTIVATE
 constexpr unsigned fsRebuildingScroll = 0x20000;
 
 // What the auxiliary windows need of the skinned window they serve (a form provider or a dialog
@@ -42,8 +58,8 @@ public:
   virtual TRect ShadowSize() const = 0;
   virtual int CaptionHeight() const = 0; // with the extended title
   virtual int MenuHeight() const = 0;
-  virtual int SysFrame() const = 0;      // the system's frame width of the window
-  virtual TRect IconRect() const = 0;    // in the image
+  virtual int SysFrame() const = 0;   // the system's frame width of the window
+  virtual TRect IconRect() const = 0; // in the image
   // The owner's hit code for a point of its image (caption elements, title, borders, client).
   virtual int HitTestImage(TPoint P) = 0;
   // Makes Code the hot caption element (0: none).
@@ -86,6 +102,19 @@ public:
   void FreeForm();
   bool ResetRgn = false;
 
+  // The owner's hit code for a screen point over the border window (HTNOWHERE over the
+  // shadow): how the owner resolves the mouse messages the border window forwards to it with
+  // wParam -1.
+  int Ex_WMNCHitTest(TPoint ScreenPoint);
+  bool MouseAboveTheShadow(TPoint ScreenPoint) const;
+  // The owner's bounds before a border double click stretched it (fsStretchedH/V).
+  TRect NormalBounds() const;
+  // For the owner's WM_WINDOWPOSCHANGING: a stretched owner that is moved gets its previous
+  // width or height back.
+  void OwnerMoving(WINDOWPOS& Pos);
+  // The premultiplied image last given to the layered window (empty before the first one).
+  const TBitmap32& ShownImage() const;
+
 private:
   struct TImpl;
   std::unique_ptr<TImpl> FImpl;
@@ -122,6 +151,14 @@ public:
   // Ends the drag and moves the window; false when no drag ran.
   bool Finish();
   bool Dragging() const;
+  // Ends the drag without moving the window.
+  void Cancel();
+  // The whole drag in one call, from the press at P to the release: Start, then a local
+  // message loop that follows the mouse until a button release (true, the window moved),
+  // Escape, a lost capture or the end of the application (false, nothing moved).
+  bool Run(int HitCode, TPoint P);
+  // The outline as drawn now (screen coordinates).
+  TRect Outline() const;
   // The outline for a grabbed code, start rectangle and mouse delta (never below MinSize).
   static TRect OutlineRect(int HitCode, const TRect& Start, TPoint Delta, TSize MinSize);
 
