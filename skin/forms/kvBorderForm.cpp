@@ -436,9 +436,10 @@ void TkvBorderForm::UpdateExBordersPos(bool Redraw, uint8_t Blend) {
 
   const TsSkinModel* Sm = Sd.Model();
   int ExBorderWidth = Sm ? Sm->SkinData.ExBorderWidth : 0;
-  TRect Place = ExBorderPlacement(Taken, Owner.ShadowSize(), ExBorderWidth, Owner.CaptionHeight(),
-                                  Owner.SysFrame(), GetSystemMetrics(SM_CYCAPTION),
-                                  {Cache->Width(), Cache->Height()});
+  bool Tool = GetWindowLongPtrW(O, GWL_EXSTYLE) & WS_EX_TOOLWINDOW;
+  TRect Place = ExBorderPlacement(
+      Taken, Owner.ShadowSize(), ExBorderWidth, Owner.CaptionHeight(), Owner.SysFrame(),
+      GetSystemMetrics(Tool ? SM_CYSMCAPTION : SM_CYCAPTION), {Cache->Width(), Cache->Height()});
   if (Redraw || !I.Shown.SameSize(*Cache) || Place != I.LastPlace) {
     PremultipliedCopy(I.Shown, *Cache);
     uint8_t Alpha = Blend != 255 ? Blend : Owner.AlphaBlendValue();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "base/GdiObjects.h"
@@ -30,6 +31,7 @@ public:
   TsCommonData& OwnerSkinData() override { return Data; }
   void PaintAll() override {
     ++Paints;
+    if (DuringPaint) DuringPaint();
     RECT W{};
     GetWindowRect(OwnerHandle(), &W);
     int Width = W.right - W.left + Shadow.Left + Shadow.Right + 2 * (ExBorder - SysFrame());
@@ -98,6 +100,7 @@ public:
   int Paints = 0;
   int Moves = 0;
   std::vector<TMessage> Forwarded;
+  std::function<void()> DuringPaint;
 };
 
 std::vector<HWND> ThreadWindowsOfClass(const wchar_t* Class) {
@@ -139,7 +142,7 @@ protected:
     GdiBefore = LiveGdiObjects();
   }
   void TearDown() override {
-    delete Owner;
+    delete Owner; // null when a test freed it
     SkinnedFormTest::TearDown();
   }
   TRect Expected() const {
@@ -356,6 +359,89 @@ TEST_F(BorderFormTest, MaximizedOwnerKeepsOnlyTheVisibleFrame) {
   ShowWindow(Owner->Handle(), SW_RESTORE);
 }
 
+TEST_F(BorderFormTest, PositioningIsNotReenteredAndWaitsForAStillOwner) {
+  TkvBorderForm Border(*Owner);
+  int Inner = 0;
+  Owner->DuringPaint = [&] {
+    ++Inner;
+    Border.UpdateExBordersPos(); // the owner's painting asks again: ignored
+  };
+  Border.UpdateExBordersPos();
+  EXPECT_EQ(Inner, 1);
+  EXPECT_FALSE(Border.ShownImage().IsEmpty());
+
+  // The owner moves while its image is rendered: nothing is placed this time.
+  TkvBorderForm Other(*Owner);
+  bool Moved = false;
+  Owner->DuringPaint = [&] {
+    if (!Moved) Owner->SetBounds(200, 120, 400, 300);
+    Moved = true;
+  };
+  Other.UpdateExBordersPos();
+  EXPECT_TRUE(Other.ShownImage().IsEmpty());
+  Other.UpdateExBordersPos();
+  EXPECT_FALSE(Other.ShownImage().IsEmpty());
+  EXPECT_EQ(WindowRectOf(Other.Handle()), Expected());
+  Owner->DuringPaint = nullptr;
+}
+
+TEST_F(BorderFormTest, AnimationShowsTheLiveClientPixels) {
+  TkvBorderForm Border(*Owner);
+  Owner->State = fsMinimizing;
+  Border.UpdateExBordersPos();
+  ASSERT_FALSE(Border.ShownImage().IsEmpty());
+  COLORREF OnScreen;
+  {
+    TClientDC Dc(Owner->Handle());
+    OnScreen = GetPixel(Dc, 5, 5);
+  }
+  ASSERT_NE(OnScreen, CLR_INVALID);
+  uint32_t P = Owner->Data.CacheBmp()->Pixel(Owner->OffsetX() + 5, Owner->OffsetY() + 5);
+  EXPECT_EQ(P, 0xFF000000u | ColorToPixel(OnScreen));
+  EXPECT_NE(P, ClientPixel);
+  // The frame is still the owner's image.
+  EXPECT_EQ(Owner->Data.CacheBmp()->Pixel(10, 40), FramePixel);
+  Owner->State = 0;
+}
+
+TEST_F(BorderFormTest, OwnerDestroyedFirstTakesTheBorderWindowAlong) {
+  auto* Border = new TkvBorderForm(*Owner);
+  Border->UpdateExBordersPos();
+  HWND B = Border->Handle();
+  ASSERT_NE(B, nullptr);
+  delete Owner;
+  Owner = nullptr;
+  EXPECT_FALSE(IsWindow(B));
+  EXPECT_EQ(Border->Handle(), nullptr);
+  delete Border;
+  EXPECT_TRUE(ThreadWindowsOfClass(L"TkvBorderForm").empty());
+}
+
+TEST(ComposeFormShadow, ExtendedBorderImageOfTheWindowsState) {
+  // Two frames of 12 x 12 side by side: the first blue, the second red, half transparent.
+  auto Bmp = std::make_shared<TBitmap32>(24, 12);
+  for (int Y = 0; Y < 12; ++Y)
+    for (int X = 0; X < 24; ++X)
+      Bmp->Pixel(X, Y) = X < 12 ? Pix(255, 0, 0, 100) : Pix(0, 0, 255, 100);
+  TsSkinModel Sm;
+  Sm.SkinData.Version = 8;
+  Sm.SkinData.ExContentOffs = 2;
+  TsMaskData M;
+  M.Bmp = Bmp;
+  M.Manager = &Sm;
+  M.R = Rect(0, 0, 24, 12);
+  M.ImageCount = 2;
+  M.WL = M.WT = M.WR = M.WB = 5;
+  Sm.ma.push_back(M);
+  Sm.ConstData.ExBorder = 0;
+  TBitmap32 Active(40, 30), Inactive(40, 30);
+  ComposeFormShadow(Active, Sm, true);
+  ComposeFormShadow(Inactive, Sm, false);
+  EXPECT_EQ(Active.Pixel(1, 1), Pix(0, 0, 255, 100));
+  EXPECT_EQ(Active.Pixel(39, 29), Pix(0, 0, 255, 100));
+  EXPECT_EQ(Inactive.Pixel(20, 1), Pix(255, 0, 0, 100));
+}
+
 TEST(ComposeFormShadow, BuiltinShadowUnderTheFrame) {
   TestApplication();
   TsSkinModel Sm; // no extended-border image: the built-in shadow
@@ -490,6 +576,23 @@ TEST_F(OutlineDragTest, MovesTheWindowByTheMouseDeltaOnceAtTheEnd) {
   EXPECT_EQ(WindowRectOf(Owner->Handle()), Start.Offsetted(Delta.X, Delta.Y));
   EXPECT_EQ(Owner->Moves, 1);
   EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(LiveGdiObjects(), GdiBefore);
+}
+
+TEST_F(OutlineDragTest, EscapeEndsTheDragWithoutMoving) {
+  TkvOutlineDrag D(*Owner);
+  TRect Start = WindowRectOf(Owner->Handle());
+  HWND O = Owner->Handle();
+  RunLater(30, [O] { PostMessageW(O, WM_KEYDOWN, VK_ESCAPE, 0); });
+  EXPECT_FALSE(D.Run(HTCAPTION, {Start.Left + 50, Start.Top + 10}));
+  EXPECT_FALSE(D.Dragging());
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(WindowRectOf(O), Start);
+  // Losing the capture ends it as well.
+  RunLater(30, [] { ReleaseCapture(); });
+  RunLater(60, [O] { PostMessageW(O, WM_NULL, 0, 0); });
+  EXPECT_FALSE(D.Run(HTLEFT, {Start.Left, Start.Top + 50}));
+  EXPECT_EQ(WindowRectOf(O), Start);
   EXPECT_EQ(LiveGdiObjects(), GdiBefore);
 }
 
