@@ -177,7 +177,6 @@ struct TkvBorderForm::TImpl {
   explicit TImpl(TkvBorderOwner& AOwner) : Owner(AOwner) {}
   TkvBorderOwner& Owner;
   HWND AForm = nullptr;
-  HWND ParentHandle = nullptr; // the border window's owner before it was given the form
   bool ExBorderShowing = false;
   bool Stretching = false;
   TRect NormalBounds{};
@@ -392,7 +391,6 @@ void TkvBorderForm::CreateNewForm() {
                              GetModuleHandleW(nullptr), FImpl.get());
   if (!Wnd) return;
   FImpl->AForm = Wnd;
-  FImpl->ParentHandle = nullptr;
   FImpl->RgnSet = false;
   MarkAuxWindow(Wnd);
   if (!IsWindowEnabled(O)) EnableWindow(Wnd, FALSE);

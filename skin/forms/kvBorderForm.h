@@ -80,8 +80,10 @@ public:
 };
 
 // The extended border window: a layered, tool, no-activate window of tag -98, owned by the
-// skinned window, directly below it in z-order, showing the frame and shadow of the owner's
-// image with per-pixel alpha; the owner's own region is its client part.
+// skinned window and so kept next to it in z-order (an owned window stays just above its owner;
+// the two do not overlap, as the owner's own region is its client part and the border window's
+// region leaves that part out), showing the frame and shadow of the owner's image with
+// per-pixel alpha.
 class TkvBorderForm {
 public:
   explicit TkvBorderForm(TkvBorderOwner& Owner);
@@ -93,7 +95,11 @@ public:
   HWND Handle() const;
   void CreateNewForm();
   // Places the border window around the owner and gives it the owner's image (Blend: constant
-  // alpha, 255 opaque). Does nothing when it cannot (see the implementation).
+  // alpha; 255 takes the owner's AlphaBlendValue). Without Redraw the image is given again only
+  // when the place or size changed. Gives up silently (the next call retries) while the
+  // application terminates, while positioning is under way, without an owner window, while
+  // printing or an animation captures windows, and when the owner moved meanwhile; a hidden
+  // owner frees the window.
   void UpdateExBordersPos(bool Redraw = true, uint8_t Blend = 255);
   // The region of the border window: all of it except where the owner's client lies.
   void MakeRgn(int NewWidth = 0, int NewHeight = 0);
