@@ -11,6 +11,22 @@
 #include "base/kvTypes.h"
 #include "skin/controls/sCommonData.h"
 
+// The tag of the engine's own auxiliary windows: a form whose tag has all these bits is never
+// skinned. The border window and the caption cover are plain windows (classes
+// "TkvBorderForm" and "TkvCaptForm") that carry the tag as the window property "KVTAG".
+constexpr int AuxWindowTag = -98;
+extern const wchar_t* const AuxWindowTagProp; // "KVTAG"
+// Whether Wnd is one of the engine's auxiliary windows (it carries the tag property).
+bool IsEngineAuxWindow(HWND Wnd);
+
+// Lays the shadow template of the current skin under the frame of a window image (straight
+// alpha; the frame's pixels keep what is opaque): the skin's extended-border image (the frame
+// of its second state for an active window, of its first for an inactive one) with its band
+// widths less the content offset as nine-slice margins, else the built-in shadow of the
+// window's state with 9-pixel margins. Shadows of skins older than 7.51 are re-weighted where a
+// 32-bit process on 64-bit Windows without desktop composition blends them too faintly.
+void ComposeFormShadow(TBitmap32& Image, const TsSkinModel& Sm, bool Active);
+
 // FormState bits of a skinned window.
 constexpr unsigned fsResizingBorder = 0x1;   // the border window is resized with the form
 constexpr unsigned fsBlending = 0x80;        // blend-on-moving in progress
@@ -64,8 +80,10 @@ public:
 };
 
 // The extended border window: a layered, tool, no-activate window of tag -98, owned by the
-// skinned window, directly below it in z-order, showing the frame and shadow of the owner's
-// image with per-pixel alpha; the owner's own region is its client part.
+// skinned window and so kept next to it in z-order (an owned window stays just above its owner;
+// the two do not overlap, as the owner's own region is its client part and the border window's
+// region leaves that part out), showing the frame and shadow of the owner's image with
+// per-pixel alpha.
 class TkvBorderForm {
 public:
   explicit TkvBorderForm(TkvBorderOwner& Owner);
@@ -77,7 +95,11 @@ public:
   HWND Handle() const;
   void CreateNewForm();
   // Places the border window around the owner and gives it the owner's image (Blend: constant
-  // alpha, 255 opaque). Does nothing when it cannot (see the implementation).
+  // alpha; 255 takes the owner's AlphaBlendValue). Without Redraw the image is given again only
+  // when the place or size changed. Gives up silently (the next call retries) while the
+  // application terminates, while positioning is under way, without an owner window, while
+  // printing or an animation captures windows, and when the owner moved meanwhile; a hidden
+  // owner frees the window.
   void UpdateExBordersPos(bool Redraw = true, uint8_t Blend = 255);
   // The region of the border window: all of it except where the owner's client lies.
   void MakeRgn(int NewWidth = 0, int NewHeight = 0);
@@ -85,6 +107,19 @@ public:
   // Frees the auxiliary window (it is made again when needed).
   void FreeForm();
   bool ResetRgn = false;
+
+  // The owner's hit code for a screen point over the border window (HTNOWHERE over the
+  // shadow): how the owner resolves the mouse messages the border window forwards to it with
+  // wParam -1.
+  int Ex_WMNCHitTest(TPoint ScreenPoint);
+  bool MouseAboveTheShadow(TPoint ScreenPoint) const;
+  // The owner's bounds before a border double click stretched it (fsStretchedH/V).
+  TRect NormalBounds() const;
+  // For the owner's WM_WINDOWPOSCHANGING: a stretched owner that is moved gets its previous
+  // width or height back.
+  void OwnerMoving(WINDOWPOS& Pos);
+  // The premultiplied image last given to the layered window (empty before the first one).
+  const TBitmap32& ShownImage() const;
 
 private:
   struct TImpl;
@@ -122,6 +157,14 @@ public:
   // Ends the drag and moves the window; false when no drag ran.
   bool Finish();
   bool Dragging() const;
+  // Ends the drag without moving the window.
+  void Cancel();
+  // The whole drag in one call, from the press at P to the release: Start, then a local
+  // message loop that follows the mouse until a button release (true, the window moved),
+  // Escape, a lost capture or the end of the application (false, nothing moved).
+  bool Run(int HitCode, TPoint P);
+  // The outline as drawn now (screen coordinates).
+  TRect Outline() const;
   // The outline for a grabbed code, start rectangle and mouse delta (never below MinSize).
   static TRect OutlineRect(int HitCode, const TRect& Start, TPoint Delta, TSize MinSize);
 
