@@ -1061,13 +1061,35 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     return;
   }
   case WM_NCACTIVATE: WMNCActivate(Message, Default); return;
-  case WM_SETTEXT:
-    Default(Message);
+  case WM_SETTEXT: {
+    // The system repaints its own caption in the default handling: a cover hides it.
+    bool Visible = IsWindowVisible(W) && DrawNonClientArea;
     FGlow1 = TGlowMask{};
     FGlow2 = TGlowMask{};
     FCommonData->BGChanged = true;
-    if (IsWindowVisible(W)) RepaintNonClient();
+    TkvCaptionCover Cover(*this);
+    bool Covered = Visible && LockCount == 0 && FFirstInitialized && Cover.CoverCaption();
+    Default(Message);
+    FCommonData->BGChanged = true;
+    if (Visible) RepaintNonClient();
+    if (Covered) Cover.UncoverCaption();
     return;
+  }
+  case WM_NCLBUTTONDOWN: {
+    // The border resize mode drags an outline (never with full-window dragging off).
+    BOOL FullDrag = FALSE;
+    SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &FullDrag, 0);
+    int Code = int(Message.WParam);
+    bool Sizing = Code >= HTLEFT && Code <= HTBOTTOMRIGHT;
+    if (ResizeMode == rmBorder && FullDrag && F->Enabled() && !IsZoomed(W) &&
+        (Code == HTCAPTION || Sizing)) {
+      TkvOutlineDrag Drag(*this);
+      Drag.Run(Code, msg::TNCMouse(Message).ScreenPos);
+      Message.Result = 0;
+      return;
+    }
+    break;
+  }
   case WM_SETICON:
     Default(Message);
     if (Message.LParam) {

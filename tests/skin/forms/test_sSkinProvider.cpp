@@ -111,6 +111,7 @@ TEST_F(ProviderTest, TitleChangesAndResizingRenderTheFrameAgain) {
   PumpFor(50);
   int Before = CaptionInk(W(), RGB(255, 255, 255));
   Form->SetCaption(L"Textovrt – dlouhý nový název okna");
+  EXPECT_EQ(FindWindowW(L"TkvCaptForm", nullptr), nullptr) << "the caption cover is gone";
   PumpFor(50);
   EXPECT_GT(CaptionInk(W(), RGB(255, 255, 255)), Before + 20);
   Form->SetBounds(Form->Left(), Form->Top(), 600, 400);
