@@ -3,6 +3,7 @@
 
 #include "app/un_main.h"
 #include "skin/controls/sSkinControls.h"
+#include "skin/forms/kvDials.h"
 #include "skin/images/kvShadows.h"
 #include "skin/images/kvSkinPictures.h"
 
@@ -11,6 +12,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   RegisterToolkitClasses();
   RegisterSkinClasses();
   RegisterSkinControls();
+  RegisterSkinForms();
   InstallSkinPictureReaders();
   try {
     Application->Initialize();

@@ -13,6 +13,7 @@
 #include "base/GdiObjects.h"
 #include "skin/controls/sPanel.h"
 #include "skin/controls/sSkinControls.h"
+#include "skin/forms/kvDials.h"
 #include "skin/images/kvSkinPictures.h"
 
 namespace {
@@ -41,6 +42,7 @@ int main() {
   RegisterToolkitClasses();
   RegisterSkinClasses();
   RegisterSkinControls();
+  RegisterSkinForms();
   InstallSkinPictureReaders();
   Application->Initialize();
   Application->SetTitle(ProgramTitle);

@@ -11,6 +11,7 @@
 
 #include "app/un_main.h"
 #include "skin/controls/sSkinControls.h"
+#include "skin/forms/kvDials.h"
 #include "skin/images/kvSkinPictures.h"
 
 namespace {
@@ -102,6 +103,7 @@ int main() {
   RegisterToolkitClasses();
   RegisterSkinClasses();
   RegisterSkinControls();
+  RegisterSkinForms();
   InstallSkinPictureReaders();
   Application->Initialize();
   Application->SetTitle(ProgramTitle);

@@ -14,6 +14,17 @@
 bool AnimationCapturing = false;
 bool HideCacheOnHide = false;
 bool GraphicChildrenPainting = false;
+std::function<void()> EndAllFades;
+
+bool& FadesForbidden() {
+  static bool Forbidden = false;
+  return Forbidden;
+}
+
+int& RunningFades() {
+  static int Count = 0;
+  return Count;
+}
 
 namespace {
 

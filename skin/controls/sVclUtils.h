@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "skin/controls/sCommonData.h"
 #include "skin/messages/sMessages.h"
 
@@ -56,3 +58,10 @@ extern bool AnimationCapturing;
 extern bool HideCacheOnHide;
 // Set while PaintGraphicChildren runs.
 extern bool GraphicChildrenPainting;
+
+// Set at log-off and shut-down: state fades end at once and no new one starts.
+bool& FadesForbidden();
+// The number of state fades running; the fades keep it.
+int& RunningFades();
+// Ends and frees every running state fade (installed by the fades).
+extern std::function<void()> EndAllFades;

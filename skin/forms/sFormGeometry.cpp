@@ -100,8 +100,10 @@ TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
   int SideH = std::max(0, std::min(ImgH - T, ImgH - S));
   L.Strips[0] = {{0, 0, ImgW, std::min(T, ImgH)}, {0, 0}};
   L.Strips[1] = {Bounds(0, T, std::min(W, ImgW), SideH), {0, S}};
-  L.Strips[2] = {Bounds(W, ImgH - B, std::max(0, ImgW - W), B), {L.Frame + In.FormBorderWidth, ImgH - B}};
-  L.Strips[3] = {Bounds(std::max(0, ImgW - W), T, std::min(W, ImgW), SideH), {std::max(0, ImgW - W), S}};
+  L.Strips[2] = {Bounds(W, ImgH - B, std::max(0, ImgW - W), B),
+                 {L.Frame + In.FormBorderWidth, ImgH - B}};
+  L.Strips[3] = {Bounds(std::max(0, ImgW - W), T, std::min(W, ImgW), SideH),
+                 {std::max(0, ImgW - W), S}};
   return L;
 }
 
@@ -121,7 +123,9 @@ int FormHitTest(const TFormLayout& L, const TFormGeometryInput& In, TPoint P) {
     else if (P.Y < B)
       Code = htTopCode;
     if (P.X < B)
-      Code = Code == htBottomCode ? htBottomLeftCode : Code == htTopCode ? htTopLeftCode : htLeftCode;
+      Code = Code == htBottomCode ? htBottomLeftCode
+             : Code == htTopCode  ? htTopLeftCode
+                                  : htLeftCode;
     else if (P.X > In.Width - B)
       Code = Code == htBottomCode ? htBottomRightCode
              : Code == htTopCode  ? htTopRightCode

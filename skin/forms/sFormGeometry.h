@@ -56,15 +56,15 @@ struct TFormGeometryInput {
 };
 
 struct TFormLayout {
-  int Frame = 0;         // frame(True)
-  int BorderWidth = 0;   // frame + the form's border, sideways
-  int BorderHeight = 0;  // frame + the form's border, top and bottom
-  int CaptionHeight = 0; // 0 without a caption
-  int HeaderHeight = 0;  // the rows above the client area
-  int CaptionWidth = 0;  // the width of the window image
-  int VCenter = 0;       // the centre line of the title
-  TRect Client;          // the client area in window coordinates
-  TRect IconRect;        // empty without an icon
+  int Frame = 0;                        // frame(True)
+  int BorderWidth = 0;                  // frame + the form's border, sideways
+  int BorderHeight = 0;                 // frame + the form's border, top and bottom
+  int CaptionHeight = 0;                // 0 without a caption
+  int HeaderHeight = 0;                 // the rows above the client area
+  int CaptionWidth = 0;                 // the width of the window image
+  int VCenter = 0;                      // the centre line of the title
+  TRect Client;                         // the client area in window coordinates
+  TRect IconRect;                       // empty without an icon
   std::array<TRect, cbCount> Buttons{}; // empty when not shown
   std::array<bool, cbCount> Shown{};
   int ButtonsWidth = 0;

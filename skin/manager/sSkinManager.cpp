@@ -27,6 +27,7 @@ const char* const ThirdPartyNames[ThirdPartyCount] = {
 const wchar_t* const EngineVersion = L"Orvane v8.41";
 
 TsSkinManager* DefaultManager = nullptr;
+std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
 bool UseLatestCommonDialogs = true;
 bool SkinLoading = false;
 bool SkinAnnouncing = false;
@@ -630,11 +631,15 @@ void TsSkinManager::ExtractByIndex(int Index, const std::wstring& DestDir) {
 // The window hook and mouse-over tracking
 
 LRESULT CALLBACK TsSkinManager::CBTProc(int Code, WPARAM WParam, LPARAM LParam) {
-  // New forms and standard dialogs get their skin providers here once those exist; until
-  // then every window keeps its own look. Nothing may unwind through the system's hook call.
+  // New forms and standard dialogs get their skin providers through the handler. Nothing may
+  // unwind through the system's hook call.
   HHOOK Hook = DefaultManager ? DefaultManager->FHook : nullptr;
   LRESULT Result = 0;
-  Protected([&] { Result = CallNextHookEx(Hook, Code, WParam, LParam); });
+  Protected([&] {
+    Result = CallNextHookEx(Hook, Code, WParam, LParam);
+    if (WindowHookHandler && DefaultManager && Application && !Application->IsDestroying())
+      WindowHookHandler(Code, WParam, LParam);
+  });
   return Result;
 }
 

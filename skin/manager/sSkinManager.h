@@ -251,6 +251,10 @@ private:
 // toolkit's own message form (which the skin engine can skin).
 extern bool UseLatestCommonDialogs;
 
+// What the skin engine does with the events of its window hook (activation, creation and
+// destruction of windows); installed by the form skinning. Runs after the next hook.
+extern std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
+
 // The first manager created in the application; controls without their own use it.
 extern TsSkinManager* DefaultManager;
 // Set while a skin loads and while it is announced; painters skip work meanwhile.

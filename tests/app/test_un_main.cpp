@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/controls/sSkinControls.h"
+#include "skin/forms/kvDials.h"
 #include "app/un_main.h"
 #include "skin/data/kvSkinMessages.h"
 #include "skin/images/kvShadows.h"
@@ -19,6 +20,7 @@ protected:
     TestApplication(ProgramTitle);
     RegisterSkinClasses();
     RegisterSkinControls();
+    RegisterSkinForms();
     InstallSkinPictureReaders();
     Form = new Tfrm_main(Application);
     Form->HandleNeeded();

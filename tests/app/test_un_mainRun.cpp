@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/controls/sSkinControls.h"
+#include "skin/forms/kvDials.h"
 #include "app/un_info.h"
 #include "app/un_main.h"
 #include "skin/images/kvSkinPictures.h"
@@ -17,6 +18,7 @@ protected:
     TestApplication(ProgramTitle);
     RegisterSkinClasses();
     RegisterSkinControls();
+    RegisterSkinForms();
     InstallSkinPictureReaders();
     Form = new Tfrm_main(Application);
     Form->HandleNeeded();

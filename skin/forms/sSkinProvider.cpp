@@ -1,0 +1,1207 @@
+// The form skin provider.
+#include "skin/forms/sSkinProvider.h"
+
+#include <algorithm>
+
+#include "base/GdiObjects.h"
+#include "base/TextUtils.h"
+#include "skin/controls/sVclUtils.h"
+#include "skin/messages/sMessages.h"
+#include "skin/paint/kvMaskBorders.h"
+#include "skin/paint/kvSkinItems.h"
+#include "skin/pixels/sGraphUtils.h"
+
+namespace {
+
+constexpr UINT WM_EDITORLINK = 0xA400; // the external skin editor's message
+HWND GPreviewTarget = nullptr;
+bool GPreviewArmed = false;
+
+TFormBorderKind BorderKindOf(TBorderStyle S) {
+  switch (S) {
+  case bsNone: return fbNone;
+  case bsSingle: return fbSingle;
+  case bsSizeable: return fbSizeable;
+  case bsDialog: return fbDialog;
+  case bsToolWindow: return fbToolWindow;
+  case bsSizeToolWin: return fbSizeToolWin;
+  }
+  return fbSizeable;
+}
+
+TSize FrameSizeOf(const TsSkinModel& Sm, int Mask) {
+  if (!ValidMask(&Sm, Mask)) return {};
+  const TsMaskData& M = Sm.ma[size_t(Mask)];
+  int Count = std::max(1, M.ImageCount);
+  int W = M.Bmp ? M.Bmp->Width() : M.R.Width();
+  int H = M.Bmp ? M.Bmp->Height() : M.R.Height();
+  // A mask keeps its mask rows below the frames.
+  if (M.MaskType == 1 && !M.Bmp) H /= 2;
+  return {W / Count, H};
+}
+
+} // namespace
+
+HWND PreviewTarget() {
+  return GPreviewTarget;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The system menu's rules
+
+bool TsSystemMenu::HasSystemMenu() const {
+  TForm* F = FForm.Get();
+  return F && (F->BorderIcons() & biSystemMenu);
+}
+
+bool TsSystemMenu::Iconic() const {
+  TForm* F = FForm.Get();
+  return F && F->HandleAllocated() && IsIconic(F->Handle());
+}
+
+bool TsSystemMenu::VisibleClose() const {
+  if (!HasSystemMenu()) return false;
+  return FMenu && GetMenuState(FMenu, SC_CLOSE, MF_BYCOMMAND) != UINT(-1);
+}
+
+bool TsSystemMenu::VisibleMax() const {
+  TForm* F = FForm.Get();
+  if (!HasSystemMenu()) return false;
+  if (Iconic() && !(Application && Application->MainForm() == F)) return true;
+  TBorderStyle S = F->BorderStyle();
+  if (S == bsDialog || S == bsToolWindow || S == bsSizeToolWin || S == bsNone) return false;
+  return (F->BorderIcons() & biMaximize) != 0;
+}
+
+bool TsSystemMenu::VisibleMin() const {
+  TForm* F = FForm.Get();
+  if (!HasSystemMenu()) return false;
+  if (Iconic()) return true;
+  TBorderStyle S = F->BorderStyle();
+  if (S == bsDialog || S == bsNone || S == bsToolWindow || S == bsSizeToolWin) return false;
+  return (F->BorderIcons() & biMinimize) != 0;
+}
+
+bool TsSystemMenu::VisibleRestore() const {
+  TForm* F = FForm.Get();
+  return HasSystemMenu() && (F->BorderStyle() == bsSingle || F->BorderStyle() == bsSizeable);
+}
+
+bool TsSystemMenu::VisibleSize() const {
+  TForm* F = FForm.Get();
+  if (!F) return false;
+  TBorderStyle S = F->BorderStyle();
+  return S == bsSingle || S == bsSizeable || S == bsSizeToolWin;
+}
+
+bool TsSystemMenu::EnabledMax() const {
+  TForm* F = FForm.Get();
+  return F && (F->BorderStyle() == bsSingle || F->BorderStyle() == bsSizeable) &&
+         (F->BorderIcons() & biMaximize);
+}
+
+bool TsSystemMenu::EnabledMin() const {
+  TForm* F = FForm.Get();
+  if (!F || !(F->BorderIcons() & biMinimize)) return false;
+  return !(Iconic() && !(Application && Application->MainForm() == F));
+}
+
+bool TsSystemMenu::EnabledRestore() const {
+  TForm* F = FForm.Get();
+  if (!F || !F->HandleAllocated()) return false;
+  bool NotNormal = IsZoomed(F->Handle()) || IsIconic(F->Handle());
+  return ((F->BorderIcons() & biMaximize) && NotNormal) || IsIconic(F->Handle());
+}
+
+bool TsSystemMenu::EnabledMove() const {
+  TForm* F = FForm.Get();
+  return F && !(F->HandleAllocated() && IsZoomed(F->Handle()));
+}
+
+bool TsSystemMenu::EnabledSize() const {
+  TForm* F = FForm.Get();
+  return F && F->BorderStyle() != bsSingle && !Iconic();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Life
+
+TsSkinProvider::TsSkinProvider(TComponent* AOwner) : TComponent(AOwner) {
+  auto* F = dynamic_cast<TForm*>(AOwner);
+  if (!F) throw Exception(L"TsSkinProvider component may be used with forms only!");
+  FForm = F;
+  // A second provider replaces one the hook made; beside any other it does nothing.
+  if (F->HandleAllocated()) {
+    auto* Existing =
+        reinterpret_cast<TsSkinProvider*>(SendSkinCommand(F->Handle(), KV_QUERYPROVIDER));
+    if (Existing && Existing != this) {
+      if (Existing->RTInit || Existing->Owner() != F)
+        delete Existing;
+      else
+        RTEmpty = true;
+    }
+  }
+  for (int i = 0; !RTEmpty && i < F->ComponentCount(); ++i)
+    if (auto* Other = dynamic_cast<TsSkinProvider*>(F->Components(i)); Other && Other != this)
+      RTEmpty = !Other->RTEmpty;
+  FCommonData = std::make_unique<TsCommonData>(this, true);
+  FCommonData->COC = 224;
+  FCommonData->SetProviderForm(F);
+  FCommonData->SetSkinSection("FORM");
+  if (RTEmpty) return;
+  // The hook outlives the provider when the form goes first: it then only passes messages on.
+  FHook =
+      F->AddWindowHook([Self = TWeakRef<TsSkinProvider>(this)](TMessage& M, const TWndNext& Next) {
+        TsSkinProvider* P = Self.Get();
+        if (P && !P->FDetached)
+          P->NewWndProc(M, Next);
+        else
+          Next(M);
+      });
+  SkinnedForms().push_back(F);
+  FormActive = true;
+  if (HasEngineSwitch(L"/kvpreview")) GPreviewArmed = true;
+}
+
+TsSkinProvider* TsSkinProvider::CreateRT(TForm* Form) {
+  auto* P = new TsSkinProvider(Form);
+  P->RTInit = true;
+  return P;
+}
+
+void TsSkinProvider::BeforeDestruction() {
+  FDetached = true;
+  // The form may be going away too: everything it is asked goes through the weak reference.
+  if (TForm* F = FForm.Get()) {
+    auto& List = SkinnedForms();
+    List.erase(std::remove(List.begin(), List.end(), F), List.end());
+    // A form that is being freed frees its hooks and window itself; one that was not freed
+    // with delete may have none of its parts left but its component base.
+    if (F->IsDestroying()) {
+      TComponent::BeforeDestruction();
+      return;
+    }
+    if (FHook) F->RemoveWindowHook(FHook);
+    if (F->HandleAllocated() && !RTEmpty) {
+      if (FRegionApplied) SetWindowRgn(F->Handle(), nullptr, FALSE);
+      SetSysMenuStyle(false);
+    }
+  }
+  TComponent::BeforeDestruction();
+}
+
+TsSkinProvider::~TsSkinProvider() = default;
+
+bool TsSkinProvider::ReadProperty(const std::string& Name, const TDefValue& Value) {
+  if (Name == "AllowAnimation")
+    AllowAnimation = Value.AsBool();
+  else if (Name == "AllowExtBorders")
+    AllowExtBorders = Value.AsBool();
+  else if (Name == "AllowBlendOnMoving")
+    AllowBlendOnMoving = Value.AsBool();
+  else if (Name == "CaptionAlignment")
+    CaptionAlignment =
+        TAlignment(Value.AsIdentIndex({"taLeftJustify", "taRightJustify", "taCenter"}));
+  else if (Name == "DrawNonClientArea")
+    DrawNonClientArea = Value.AsBool();
+  else if (Name == "DrawClientArea")
+    DrawClientArea = Value.AsBool();
+  else if (Name == "GripMode")
+    GripMode = TsGripMode(Value.AsIdentIndex({"gmNone", "gmRightBottom"}));
+  else if (Name == "MakeSkinMenu")
+    MakeSkinMenu = Value.AsBool();
+  else if (Name == "MenuLineSkin")
+    MenuLineSkin = WideToUtf8(Value.AsString());
+  else if (Name == "ResizeMode")
+    ResizeMode = TsResizeMode(Value.AsIdentIndex({"rmStandard", "rmBorder"}));
+  else if (Name == "ScreenSnap")
+    ScreenSnap = Value.AsBool();
+  else if (Name == "SnapBuffer")
+    SnapBuffer = Value.AsInt();
+  else if (Name == "ShowAppIcon")
+    ShowAppIcon = Value.AsBool();
+  else if (Name == "TitleSkin")
+    TitleSkin = WideToUtf8(Value.AsString());
+  else if (Name == "UseGlobalColor")
+    UseGlobalColor = Value.AsBool();
+  else if (Name.compare(0, 9, "SkinData.") == 0) {
+    if (Name == "SkinData.SkinSection")
+      FCommonData->SetSkinSection(WideToUtf8(Value.AsString()));
+    else if (Name == "SkinData.CustomColor")
+      FCommonData->SetCustomColor(Value.AsBool());
+    else if (Name == "SkinData.CustomFont")
+      FCommonData->SetCustomFont(Value.AsBool());
+    else
+      return false;
+  } else
+    return TComponent::ReadProperty(Name, Value);
+  return true;
+}
+
+bool TsSkinProvider::Skinned() const {
+  return !RTEmpty && FForm.Get() && FCommonData->Skinned();
+}
+
+HWND TsSkinProvider::OwnerHandle() const {
+  TForm* F = FForm.Get();
+  return F && F->HandleAllocated() ? F->Handle() : nullptr;
+}
+
+bool TsSkinProvider::PaintingSuspended() const {
+  return FCommonData->FUpdating || (FCommonData->CtrlSkinState & cssUpdating);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Set-up
+
+void TsSkinProvider::LoadInit() {
+  PrepareForm();
+}
+
+void TsSkinProvider::SetSysMenuStyle(bool SkinnedFrame) {
+  HWND W = OwnerHandle();
+  TForm* F = FForm.Get();
+  if (!W || !F) return;
+  LONG Style = GetWindowLongW(W, GWL_STYLE);
+  LONG Wanted = Style;
+  if (SkinnedFrame)
+    Wanted &= ~LONG(WS_SYSMENU);
+  else if (F->BorderIcons() & biSystemMenu && F->BorderStyle() != bsNone)
+    Wanted |= WS_SYSMENU;
+  if (Wanted != Style) SetWindowLongW(W, GWL_STYLE, Wanted);
+}
+
+void TsSkinProvider::PrepareForm() {
+  HWND W = OwnerHandle();
+  if (RTInit || RTEmpty || !W || !FCommonData->SkinManager() ||
+      !FCommonData->SkinManager()->Active())
+    return;
+  FCommonData->Loaded();
+  // The system gives the window's menu only while WS_SYSMENU is set.
+  if (!FSystemMenu)
+    FSystemMenu = std::make_unique<TsSystemMenu>(FForm.Get(), GetSystemMenu(W, FALSE));
+  SetSysMenuStyle(DrawNonClientArea);
+  const TsSkinModel* Sm = Model();
+  FTitleSkinIndex =
+      Sm ? Sm->GetSkinIndex(TitleSkin.empty() ? "FORMTITLE" : UpperCaseAscii(TitleSkin)) : -1;
+  FCaptionSkinIndex = Sm ? Sm->GetSkinIndex("CAPTION") : -1;
+  InitButtons();
+  RegionChanged = true;
+  TForm* F = FForm.Get();
+  if (UseGlobalColor && !FCommonData->CustomColor() && Sm && !F->IsLoading())
+    F->SetColor(Sm->GetGlobalColor());
+  // The caption font: the system's, in the character set of the form's font.
+  NONCLIENTMETRICSW Metrics{};
+  Metrics.cbSize = sizeof(Metrics);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(Metrics), &Metrics, 0)) {
+    Metrics.lfCaptionFont.lfCharSet = BYTE(F->Font().Charset());
+    Metrics.lfCaptionFont.lfWeight = FW_BOLD;
+    FCaptionFont = TFontHandle(CreateFontIndirectW(&Metrics.lfCaptionFont));
+  }
+  FCommonData->BGChanged = true;
+}
+
+int TsSkinProvider::TitleIndex() const {
+  return ValidSection(Model(), FTitleSkinIndex) ? FTitleSkinIndex : -1;
+}
+
+void TsSkinProvider::InitButtons() {
+  TForm* F = FForm.Get();
+  const TsSkinModel* Sm = Model();
+  if (!F || !Sm || Sm->ConstData.IndexGLobalInfo < 0) return;
+  FBigButtons = F->BorderStyle() == bsSingle || F->BorderStyle() == bsSizeable;
+  auto Mask = [&](const char* Name) {
+    return Sm->GetMaskIndex(Sm->ConstData.IndexGLobalInfo, "GLOBALINFO", Name);
+  };
+  ButtonMin.HitCode = htMinButtonCode;
+  ButtonMax.HitCode = htMaxButtonCode;
+  ButtonClose.HitCode = htCloseCode;
+  ButtonHelp.HitCode = htHelpCode;
+  bool Alone = !FSystemMenu || (!FSystemMenu->VisibleMax() && !FSystemMenu->VisibleMin());
+  if (FBigButtons) {
+    ButtonMin.ImageIndex = Mask("BICONMIN");
+    ButtonMax.ImageIndex = Mask("BICONMAX");
+    int AloneClose = Alone ? Mask("BICLOSEALONE") : -1;
+    ButtonClose.ImageIndex = AloneClose >= 0 ? AloneClose : Mask("BICONCLOSE");
+    ButtonHelp.ImageIndex = Mask("BICONHELP");
+    ButtonMin.HaveAlignment = ButtonMax.HaveAlignment = ButtonClose.HaveAlignment = true;
+  } else {
+    ButtonClose.ImageIndex = Mask("SICONCLOSE");
+    ButtonMin.ImageIndex = Mask("SICONMIN");
+    ButtonMax.ImageIndex = Mask("SICONMAX");
+    int Help = Mask("SICONHELP");
+    ButtonHelp.ImageIndex = Help >= 0 ? Help : Mask("BICONHELP");
+    ButtonMin.HaveAlignment = ButtonMax.HaveAlignment = ButtonClose.HaveAlignment = false;
+  }
+  ButtonHelp.HaveAlignment = false;
+  if (ButtonClose.ImageIndex < 0) {
+    ButtonClose.ImageIndex = Mask("BICONCLOSE");
+    ButtonMin.ImageIndex = Mask("BICONMIN");
+    ButtonMax.ImageIndex = Mask("BICONMAX");
+    ButtonHelp.ImageIndex = Mask("BICONHELP");
+    ButtonMin.HaveAlignment = ButtonMax.HaveAlignment = ButtonClose.HaveAlignment = true;
+    ButtonHelp.HaveAlignment = true;
+  }
+  for (TsCaptionButton* B : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
+    if (B->State < 0) B->State = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+
+TFormGeometryInput TsSkinProvider::GeometryInput() const {
+  TFormGeometryInput In;
+  TForm* F = FForm.Get();
+  HWND W = OwnerHandle();
+  if (!F) return In;
+  In.Width = F->Width();
+  In.Height = F->Height();
+  if (W) {
+    RECT R;
+    GetWindowRect(W, &R);
+    In.Width = R.right - R.left;
+    In.Height = R.bottom - R.top;
+    LONG Style = GetWindowLongW(W, GWL_STYLE);
+    In.ThickFrame = Style & WS_THICKFRAME;
+    In.HasBorder = Style & WS_BORDER;
+    In.HasCaption = (Style & WS_CAPTION) == WS_CAPTION;
+    In.IsChild = Style & WS_CHILD;
+    In.Iconic = IsIconic(W);
+    In.Zoomed = IsZoomed(W);
+  }
+  In.Border = BorderKindOf(F->BorderStyle());
+  In.CXFrame = GetSystemMetrics(SM_CXFRAME);
+  In.CXDlgFrame = GetSystemMetrics(SM_CXDLGFRAME);
+  In.CYCaption = GetSystemMetrics(SM_CYCAPTION);
+  In.CYSmCaption = GetSystemMetrics(SM_CYSMCAPTION);
+  const TsSkinModel* Sm = Model();
+  if (Sm) {
+    In.BILeftMargin = Sm->SkinData.BILeftMargin;
+    In.BIRightMargin = Sm->SkinData.BIRightMargin;
+    In.BITopMargin = Sm->SkinData.BITopMargin;
+    In.BISpacing = Sm->SkinData.BISpacing;
+    In.BIVAlign = Sm->SkinData.BIVAlign;
+    In.HasCaptionSection = ValidSection(Sm, FCaptionSkinIndex);
+    auto Size = [&](const TsCaptionButton& B) { return FrameSizeOf(*Sm, B.ImageIndex); };
+    In.ButtonSize = {Size(ButtonClose), Size(ButtonMax), Size(ButtonMin), Size(ButtonHelp)};
+  }
+  In.ButtonAligned[cbClose] = ButtonClose.HaveAlignment;
+  In.ButtonAligned[cbMax] = ButtonMax.HaveAlignment;
+  In.ButtonAligned[cbMin] = ButtonMin.HaveAlignment;
+  In.ButtonAligned[cbHelp] = ButtonHelp.HaveAlignment;
+  bool SysMenu = FSystemMenu && (F->BorderIcons() & biSystemMenu);
+  In.HasSystemMenu = SysMenu;
+  In.ShowMax = FSystemMenu && FSystemMenu->VisibleMax();
+  In.ShowMin = FSystemMenu && FSystemMenu->VisibleMin();
+  In.ShowHelp = SysMenu && (F->BorderIcons() & biHelp);
+  In.IconAllowed = ShowAppIcon && SysMenu && FSystemMenu->Handle() &&
+                   (F->BorderStyle() == bsSingle || F->BorderStyle() == bsSizeable);
+  return In;
+}
+
+TFormLayout TsSkinProvider::Layout() const {
+  return ComputeFormLayout(GeometryInput());
+}
+
+int TsSkinProvider::BorderWidth() const {
+  return Layout().BorderWidth;
+}
+int TsSkinProvider::CaptionWidth() const {
+  return Layout().CaptionWidth;
+}
+int TsSkinProvider::CaptionHeight() const {
+  return Layout().CaptionHeight;
+}
+int TsSkinProvider::HeaderHeight() const {
+  return Layout().HeaderHeight;
+}
+int TsSkinProvider::SysFrame() const {
+  return FrameWidthOf(GeometryInput());
+}
+TRect TsSkinProvider::IconRect() const {
+  return Layout().IconRect;
+}
+
+int TsSkinProvider::OffsetX() const {
+  HWND W = OwnerHandle();
+  if (!W) return 0;
+  RECT WR, CR;
+  GetWindowRect(W, &WR);
+  GetClientRect(W, &CR);
+  return ((WR.right - WR.left) - CR.right) / 2;
+}
+
+int TsSkinProvider::OffsetY() const {
+  HWND W = OwnerHandle();
+  if (!W) return 0;
+  RECT WR, CR;
+  GetWindowRect(W, &WR);
+  GetClientRect(W, &CR);
+  int Border = (GetWindowLongW(W, GWL_STYLE) & WS_BORDER) ? Layout().BorderHeight : 0;
+  return (WR.bottom - WR.top) - CR.bottom - Border;
+}
+
+TColor TsSkinProvider::FormColor() const {
+  const TsGeneralData* S = FCommonData->Section();
+  if (Skinned() && S && !FCommonData->CustomColor())
+    return FormActive && S->States > 1 ? S->HotColor : S->Color;
+  TForm* F = FForm.Get();
+  return F ? F->Color() : TColor(clBtnFace);
+}
+
+int TsSkinProvider::HitTestImage(TPoint P) {
+  TFormGeometryInput In = GeometryInput();
+  TFormLayout L = ComputeFormLayout(In);
+  int Code = FormHitTest(L, In, P);
+  if (Code == htMaxButtonCode && FSystemMenu && !FSystemMenu->EnabledMax())
+    Code = (!FSystemMenu->EnabledRestore() || In.Iconic) ? htCaptionCode : htMaxButtonCode;
+  if (Code == htMinButtonCode && FSystemMenu && !FSystemMenu->EnabledMin() && !In.Iconic)
+    Code = htCaptionCode;
+  return Code;
+}
+
+void TsSkinProvider::SetHotHT(int, bool) {}
+
+// ---------------------------------------------------------------------------------------------
+// Rendering
+
+void TsSkinProvider::LayoutButtons(const TFormLayout& L) {
+  ButtonClose.Rect = L.Shown[cbClose] ? L.Buttons[cbClose] : TRect{};
+  ButtonMax.Rect = L.Shown[cbMax] ? L.Buttons[cbMax] : TRect{};
+  ButtonMin.Rect = L.Shown[cbMin] ? L.Buttons[cbMin] : TRect{};
+  ButtonHelp.Rect = L.Shown[cbHelp] ? L.Buttons[cbHelp] : TRect{};
+}
+
+void TsSkinProvider::PaintAll() {
+  TForm* F = FForm.Get();
+  const TsSkinModel* Sm = Model();
+  if (!F || !Sm || !Skinned() || (FFormState & (fsBlending | fsHideCaptured))) return;
+  TFormGeometryInput In = GeometryInput();
+  TFormLayout L = ComputeFormLayout(In);
+  if (L.CaptionWidth <= 0 || In.Height <= 0) return;
+  TBitmap32* Image = FCommonData->CacheBmp();
+  bool Fresh = !Image || Image->Width() != L.CaptionWidth || Image->Height() != In.Height;
+  if (!FCommonData->BGChanged && !Fresh) return;
+  FCommonData->PrepareCacheBmp();
+  Image = FCommonData->CacheBmp();
+  Image->SetSize(L.CaptionWidth, In.Height);
+  LayoutButtons(L);
+  RegionChanged = true;
+  TRect R{0, 0, L.CaptionWidth, In.Height};
+  const TsGeneralData& Form = *FCommonData->Section();
+  int State = std::min(FormActive ? 1 : 0, std::max(0, Form.States - 1));
+  PaintSection(*FCommonData, TCacheInfo{}, true, State, Image, {0, 0}, R);
+  if (L.CaptionHeight > 0 && DrawNonClientArea) {
+    PaintTitle(*Image, L);
+    PaintCaption(*Image, L);
+    PaintBorderIcons(*Image);
+  }
+  GdiFlush();
+  FCommonData->BGChanged = false;
+  FFirstInitialized = true;
+}
+
+void TsSkinProvider::PaintTitle(TBitmap32& Image, const TFormLayout& L) {
+  const TsSkinModel* Sm = Model();
+  int Title = TitleIndex();
+  if (Title >= 0) {
+    const TsGeneralData& T = Sm->gd[size_t(Title)];
+    int State = std::min(FormActive ? 1 : 0, std::max(0, T.States - 1));
+    TRect Band{0, 0, L.CaptionWidth, std::min(Image.Height(), L.Frame + L.CaptionHeight)};
+    std::string Name = T.ClassName;
+    PaintSectionByIndex(
+        Title, Name, NewCacheInfo(&Image, 0, 0), Sm->GetTextureIndex(Title, Name, "PATTERN"),
+        Sm->GetTextureIndex(Title, Name, "HOTPATTERN"), Sm, &Image, {0, 0}, Band, State, true);
+  }
+  PaintIcon(Image, L);
+  // The skin's picture behind the caption buttons.
+  int FormIndex = FCommonData->SkinIndex;
+  int Bar = Sm->GetMaskIndex(FormIndex, FCommonData->SkinSection(), "TITLEBAR");
+  if (ValidMask(Sm, Bar) && (L.Shown[cbClose] || L.Shown[cbMax] || L.Shown[cbMin])) {
+    int FW = FrameSizeOf(*Sm, Bar).cx;
+    TRect Area{L.CaptionWidth - (2 * FW + L.ButtonsWidth), 0, L.CaptionWidth,
+               L.Frame + L.CaptionHeight};
+    if (Area.Left < 0) Area.Left = 0;
+    PaintMaskBorders(*Sm, Image, Area, true,
+                     FormActive ? 0 : std::min(1, Sm->ma[size_t(Bar)].ImageCount - 1),
+                     Sm->ma[size_t(Bar)], NewCacheInfo(&Image, 0, 0));
+  }
+}
+
+HICON TsSkinProvider::TitleIconHandle() const {
+  HWND W = OwnerHandle();
+  HICON I = W ? HICON(SendMessageW(W, WM_GETICON, ICON_SMALL, 0)) : nullptr;
+  if (!I && W) I = HICON(SendMessageW(W, WM_GETICON, ICON_BIG, 0));
+  if (!I && W) I = HICON(GetClassLongPtrW(W, GCLP_HICONSM));
+  if (!I && Application && Application->MainForm() && Application->MainForm()->HandleAllocated())
+    I = HICON(SendMessageW(Application->MainForm()->Handle(), WM_GETICON, ICON_SMALL, 0));
+  if (!I) I = LoadIconW(nullptr, IDI_APPLICATION);
+  return I;
+}
+
+void TsSkinProvider::PaintIcon(TBitmap32& Image, const TFormLayout& L) {
+  TRect R = L.IconRect.Intersected(Image.BoundsRect());
+  HDC DC = static_cast<HDC>(Image.NativeDC());
+  if (R.IsEmpty() || !DC) return;
+  GdiFlush();
+  std::vector<uint32_t> Before;
+  for (int y = R.Top; y < R.Bottom; ++y)
+    for (int x = R.Left; x < R.Right; ++x)
+      Before.push_back(Image.Pixel(x, y));
+  DrawIconEx(DC, L.IconRect.Left, L.IconRect.Top, TitleIconHandle(), L.IconRect.Width(),
+             L.IconRect.Height(), 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  // The icon call leaves alpha undefined: unchanged pixels get their old value back, changed
+  // ones become opaque.
+  size_t i = 0;
+  for (int y = R.Top; y < R.Bottom; ++y)
+    for (int x = R.Left; x < R.Right; ++x, ++i) {
+      uint32_t& P = Image.Pixel(x, y);
+      if ((P & 0xFFFFFF) == (Before[i] & 0xFFFFFF))
+        P = Before[i];
+      else
+        P |= 0xFF000000u;
+    }
+}
+
+void TsSkinProvider::PaintCaption(TBitmap32& Image, const TFormLayout& L) {
+  TForm* F = FForm.Get();
+  const TsSkinModel* Sm = Model();
+  std::wstring Text = F->Caption();
+  HDC DC = static_cast<HDC>(Image.NativeDC());
+  if (!DC) return;
+  TRect R = L.TextRect;
+  if (R.IsEmpty()) return;
+  int Title = TitleIndex();
+  if (ValidSection(Sm, FCaptionSkinIndex)) {
+    const TsGeneralData& C = Sm->gd[size_t(FCaptionSkinIndex)];
+    int State = std::min(FormActive ? 1 : 0, std::max(0, C.States - 1));
+    TRect Behind = R;
+    Behind.Inflate(4, 2);
+    Behind = Behind.Intersected(Image.BoundsRect());
+    if (!Behind.IsEmpty())
+      PaintSectionByIndex(FCaptionSkinIndex, C.ClassName, NewCacheInfo(&Image, 0, 0), -1, -1, Sm,
+                          &Image, {0, 0}, Behind, State, true);
+  }
+  if (Text.empty()) return;
+  TSavedDC Saved(DC);
+  if (FCaptionFont) SelectObject(DC, FCaptionFont);
+  SetBkMode(DC, TRANSPARENT);
+  UINT Flags = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+  SIZE Extent{};
+  GetTextExtentPoint32W(DC, Text.c_str(), int(Text.size()), &Extent);
+  if (CaptionAlignment == taRightJustify && int(Extent.cx) + 4 <= R.Width())
+    R.Left = R.Right - (int(Extent.cx) + 4);
+  else if (CaptionAlignment == taCenter)
+    R.Left = std::max(R.Left, R.Left + (R.Width() - int(Extent.cx) - 4) / 2);
+  if (Title >= 0) {
+    const TsGeneralData& T = Sm->gd[size_t(Title)];
+    int St = FormActive ? std::min(1, std::max(0, T.States - 1)) : 0;
+    if (int Glow = T.Props[size_t(St)].GlowSize; Glow > 0)
+      PaintTextGlow(Image, Text, R, FormActive ? FGlow1 : FGlow2, T.Props[size_t(St)].GlowColor,
+                    Glow, 15, Flags);
+  }
+  DrawSectionText(DC, Text, true, FCommonData->SkinManager(), FormActive ? 1 : 0, Title, Flags, R);
+}
+
+void TsSkinProvider::PaintBorderIcons(TBitmap32& Image) {
+  const TsSkinModel* Sm = Model();
+  auto Draw = [&](TsCaptionButton& B, bool Enabled) {
+    if (B.Rect.IsEmpty() || !ValidMask(Sm, B.ImageIndex)) return;
+    int State = std::max(0, B.State);
+    int Mode = (!FormActive || !Enabled) && State == 0 ? 2 : 1;
+    DrawMaskImage(*Sm, Image, {B.Rect.Left, B.Rect.Top}, State, NewCacheInfo(&Image, 0, 0),
+                  Sm->ma[size_t(B.ImageIndex)], Mode);
+  };
+  Draw(ButtonClose, FSystemMenu && FSystemMenu->VisibleClose());
+  Draw(ButtonMax, FSystemMenu && FSystemMenu->EnabledMax());
+  Draw(ButtonMin, FSystemMenu && FSystemMenu->EnabledMin());
+  Draw(ButtonHelp, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Region and frame
+
+void TsSkinProvider::UpdateRegion(bool Redraw) {
+  HWND W = OwnerHandle();
+  const TsSkinModel* Sm = Model();
+  if (!W || !Sm || !DrawNonClientArea || FRgnChanging) return;
+  TFormGeometryInput In = GeometryInput();
+  TFormLayout L = ComputeFormLayout(In);
+  std::vector<TRect> Cut;
+  bool Maximized = In.Zoomed;
+  if (!Maximized) {
+    if (const TsMaskData* M = FCommonData->BorderMask()) {
+      AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, *M, false, 0);
+      AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, *M, true, In.Height - M->WB);
+    }
+    int Title = TitleIndex();
+    if (Title >= 0) {
+      int Mask = Sm->gd[size_t(Title)].BorderIndex;
+      if (ValidMask(Sm, Mask))
+        AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, Sm->ma[size_t(Mask)], false, 0);
+    }
+  }
+  TSize Size{In.Width, In.Height};
+  // The same cut at the same size needs no new region.
+  if (FRegionApplied && Cut == FArOR && Size == FRegionSize && !Maximized) return;
+  TRegion Rgn = Maximized
+                    ? RectRegion(RECT{L.Frame, L.Frame, In.Width - L.Frame, In.Height - L.Frame})
+                    : RectRegion(RECT{0, 0, L.CaptionWidth, In.Height});
+  for (const TRect& C : Cut) {
+    TRegion Piece = RectRegion(RECT{C.Left, C.Top, C.Right, C.Bottom});
+    CombineRgn(Rgn, Rgn, Piece, RGN_DIFF);
+  }
+  FRgnChanging = true;
+  // The system owns the region once it is set.
+  if (SetWindowRgn(W, Rgn, Redraw)) (void)Rgn.Detach();
+  FRgnChanging = false;
+  FArOR = std::move(Cut);
+  FRegionSize = Size;
+  FRegionApplied = true;
+  RegionChanged = false;
+}
+
+void TsSkinProvider::NCPaint() {
+  HWND W = OwnerHandle();
+  if (!W || !Skinned()) return;
+  if (RegionChanged && !FRgnChanging) UpdateRegion(false);
+  FCommonData->FUpdating = false;
+  if (!FCommonData->CacheBmp() || FCommonData->CacheBmp()->IsEmpty()) FCommonData->BGChanged = true;
+  PaintAll();
+  TBitmap32* Image = FCommonData->CacheBmp();
+  HDC Src = Image ? static_cast<HDC>(Image->NativeDC()) : nullptr;
+  if (!Src) return;
+  TFormLayout L = Layout();
+  TWindowDC DC(W);
+  for (const auto& S : L.Strips)
+    if (!S.Dst.IsEmpty())
+      BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
+             SRCCOPY);
+}
+
+void TsSkinProvider::RepaintNonClient() {
+  if (HWND W = OwnerHandle()) SendMessageW(W, WM_NCPAINT, 1, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Client
+
+void TsSkinProvider::PaintClient(HDC DC) {
+  TForm* F = FForm.Get();
+  HWND W = OwnerHandle();
+  if (!F || !W || !DC) return;
+  RECT CR;
+  GetClientRect(W, &CR);
+  if (FCommonData->CtrlSkinState & cssPlainFace) {
+    FillSolid(DC, {0, 0, CR.right, CR.bottom}, FormColor());
+  } else {
+    if (!FCommonData->UrgentPainting) PaintAll();
+    TBitmap32* Image = FCommonData->CacheBmp();
+    if (!Image || Image->IsEmpty()) return;
+    CopyCacheExceptChildWindows(W, *FCommonData, {OffsetX(), OffsetY(), 0, 0}, 0, 0, false, DC,
+                                {0, 0, CR.right, CR.bottom});
+  }
+  PaintGraphicChildren(DC, F, true);
+}
+
+void TsSkinProvider::EraseClient(HDC DC) {
+  TForm* F = FForm.Get();
+  if (!F || !DC) return;
+  TSavedDC Saved(DC);
+  for (int i = 0; i < F->ControlCount(); ++i) {
+    TControl* C = F->Controls(i);
+    if (C->Visible() && !dynamic_cast<TWinControl*>(C))
+      ExcludeClipRect(DC, C->Left(), C->Top(), C->Left() + C->Width(), C->Top() + C->Height());
+  }
+  PaintClient(DC);
+}
+
+void TsSkinProvider::AnswerBackground(TBackgroundInfo& Info) {
+  TsCommonData& D = *FCommonData;
+  if ((D.BGChanged && !D.FUpdating) || !D.CacheBmp() || D.CacheBmp()->IsEmpty()) PaintAll();
+  const TsGeneralData* S = D.Section();
+  int State = S ? std::min(FormActive ? 1 : 0, std::max(0, S->States - 1)) : 0;
+  TPoint Wanted = Info.Offset;
+  D.FillBackgroundInfo(Info, State, OwnerHandle());
+  // The children lie in the client area: their offsets start at the client's place.
+  if (Info.Kind == bkImage || Info.Bmp) {
+    Info.Offset.X += OffsetX();
+    Info.Offset.Y += OffsetY();
+  }
+  (void)Wanted;
+  if (Info.FillRect.Right || Info.FillRect.Bottom || Info.FillRect.Left || Info.FillRect.Top) {
+    Info.FillRect.Left = std::max(0, Info.FillRect.Left - OffsetX());
+    Info.FillRect.Top = std::max(0, Info.FillRect.Top - OffsetY());
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+bool TsSkinProvider::SkinCommandAnyState(TMessage& Message, const TWndNext& Default) {
+  bool Ours = Message.LParam == LPARAM(FCommonData->SkinManager());
+  switch (SkinCommandCode(Message.WParam)) {
+  case KV_SKINAPPLIED:
+    if (!Ours) return false;
+    if (!FSystemMenu && !RTInit) PrepareForm();
+    return false;
+  case KV_SKINDROPPED:
+    if (Ours) DropSkin();
+    return true;
+  case KV_ISSKINNED: Message.Result = 1; return true;
+  case KV_QUERYPROVIDER: Message.Result = LRESULT(this); return true;
+  case KV_QUERYBACKGROUND:
+    if (!Skinned() || !Message.LParam) return false;
+    AnswerBackground(*reinterpret_cast<TBackgroundInfo*>(Message.LParam));
+    Message.Result = 1;
+    return true;
+  case KV_QUERYSKINSTATE:
+    if ((FCommonData->CtrlSkinState & cssPlainMask) == cssUndecided)
+      FCommonData->UpdatePlainState(false);
+    Message.Result = FCommonData->CtrlSkinState;
+    return true;
+  case KV_QUERYAPPLICATION: Message.Result = LRESULT(Application); return true;
+  case KV_QUERYCLIENTOFFSET:
+    Message.Result = LRESULT((OffsetX() & 0xFFFF) | (OffsetY() << 16));
+    return true;
+  default: (void)Default; return false;
+  }
+}
+
+void TsSkinProvider::DropSkin() {
+  TForm* F = FForm.Get();
+  TMessage Drop = SkinCommand(KV_SKINDROPPED, LPARAM(FCommonData->SkinManager()));
+  CommonSkinCommand(Drop, FCommonData.get());
+  FTitleSkinIndex = FCaptionSkinIndex = -1;
+  if (!F || F->IsDestroying()) return;
+  SetSysMenuStyle(false);
+  HWND W = OwnerHandle();
+  if (W && FRegionApplied) {
+    SetWindowRgn(W, nullptr, FALSE);
+    FRegionApplied = false;
+    FArOR.clear();
+  }
+  for (int i = 0; i < F->ControlCount(); ++i)
+    if (auto* L = dynamic_cast<TLabel*>(F->Controls(i))) L->Font().SetColor(clWindowText);
+  if (UseGlobalColor && !FCommonData->CustomColor()) F->SetColor(clBtnFace);
+  FCommonData->EmptyCache();
+  if (W)
+    SetWindowPos(W, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (W && IsWindowVisible(W))
+    RedrawWindow(W, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void TsSkinProvider::ApplySkin() {
+  FCommonData->UpdateIndexes();
+  const TsSkinModel* Sm = Model();
+  FTitleSkinIndex =
+      Sm ? Sm->GetSkinIndex(TitleSkin.empty() ? "FORMTITLE" : UpperCaseAscii(TitleSkin)) : -1;
+  FCaptionSkinIndex = Sm ? Sm->GetSkinIndex("CAPTION") : -1;
+  if (!FSystemMenu) {
+    PrepareForm();
+  } else {
+    SetSysMenuStyle(DrawNonClientArea);
+    InitButtons();
+  }
+  FCommonData->BGChanged = true;
+  RegionChanged = true;
+  if (HWND W = OwnerHandle(); W && IsWindowVisible(W)) {
+    UpdateRegion(false);
+    RepaintNonClient();
+  }
+}
+
+void TsSkinProvider::SkinCommandSkinned(TMessage& Message, const TWndNext& Default) {
+  TsCommonData& D = *FCommonData;
+  bool Ours = Message.LParam == LPARAM(D.SkinManager());
+  HWND W = OwnerHandle();
+  switch (SkinCommandCode(Message.WParam)) {
+  case KV_SKINAPPLIED:
+    if (Ours) ApplySkin();
+    return;
+  case KV_REPAINTSKIN:
+    if (!Ours) return;
+    RegionChanged = true;
+    if (W && IsWindowVisible(W)) {
+      D.BGChanged = true;
+      D.FUpdating = false;
+      UpdateRegion(false);
+      RedrawWindow(W, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+      RepaintPendingChildren(Form());
+    }
+    return;
+  case KV_RESUMEPAINT:
+    if (D.FUpdating) {
+      D.FUpdating = false;
+      if (W) RedrawWindow(W, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+    return;
+  case KV_SETSUSPENDED:
+    D.FUpdating = SkinCommandFlag(Message.WParam) == 1;
+    if (D.FUpdating) D.BGChanged = true;
+    return;
+  case KV_MARKBGCHANGED: D.BGChanged = true; return;
+  case KV_SETURGENT:
+    D.UrgentPainting = SkinCommandFlag(Message.WParam) == 1;
+    if (D.UrgentPainting) PaintAll();
+    return;
+  case KV_ISSUSPENDED: Message.Result = Skinned() && D.FUpdating ? 1 : 0; return;
+  case KV_ISPARENTDEPENDENT: {
+    const TsGeneralData* S = D.Section();
+    const TsMaskData* M = D.BorderMask();
+    Message.Result = (S && S->GradientPercent + S->ImagePercent >= 1) || (M && (M->DrawMode & 4));
+    return;
+  }
+  case KV_QUERYCOLOR: CommonSkinCommand(Message, &D); return;
+  case KV_MOUSELEFT: return;
+  case KV_TITLECHANGED:
+    if (Message.LParam == 1) D.BGChanged = true;
+    RepaintNonClient();
+    return;
+  default: Default(Message); return;
+  }
+}
+
+void TsSkinProvider::WMNCActivate(TMessage& Message, const TWndNext& Default) {
+  TForm* F = FForm.Get();
+  if (!DrawNonClientArea || !OwnerHandle() || F->IsDestroying()) {
+    Default(Message);
+    return;
+  }
+  if (!FSystemMenu) PrepareForm();
+  FFormState |= fsInActivation;
+  bool Active = Message.WParam != 0;
+  if (Active != FormActive) FCommonData->BGChanged = true;
+  FormActive = Active;
+  // The default handling, without the system's own repaint of the caption.
+  TMessage Quiet = Message;
+  Quiet.LParam = -1;
+  Default(Quiet);
+  Message.Result = Quiet.Result;
+  FFormState &= ~unsigned(fsInActivation);
+  RepaintNonClient();
+}
+
+void TsSkinProvider::WMSize(TMessage& Message, const TWndNext& Default) {
+  TsCommonData& D = *FCommonData;
+  HWND W = OwnerHandle();
+  if (D.FUpdating) {
+    RegionChanged = true;
+    D.BGChanged = true;
+    Default(Message);
+    return;
+  }
+  FGlow1 = TGlowMask{};
+  FGlow2 = TGlowMask{};
+  Default(Message);
+  TForm* F = FForm.Get();
+  if (W && F && F->Showing() && IsWindowVisible(W)) {
+    RegionChanged = true;
+    D.BGChanged = true;
+    UpdateRegion(false);
+    RepaintNonClient();
+    RECT CR;
+    GetClientRect(W, &CR);
+    bool Width = CR.right != FLastClientRect.Width(),
+         Height = CR.bottom != FLastClientRect.Height();
+    if (((D.BGType & bgtWidth) && Width) || ((D.BGType & bgtHeight) && Height) ||
+        (D.BGType & bgtTexture))
+      for (int i = 0; i < F->ControlCount(); ++i)
+        SendSkinCommandTo(F->Controls(i), KV_INVALIDATEMOVED, 0, 1);
+    RedrawWindow(W, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+  if (W) {
+    RECT CR;
+    GetClientRect(W, &CR);
+    FLastClientRect = {0, 0, CR.right, CR.bottom};
+  }
+}
+
+void TsSkinProvider::WMPrint(TMessage& Message, const TWndNext& Default) {
+  HDC DC = reinterpret_cast<HDC>(Message.WParam);
+  HWND W = OwnerHandle();
+  if (!DC || !W) {
+    Default(Message);
+    return;
+  }
+  PaintAll();
+  TBitmap32* Image = FCommonData->CacheBmp();
+  HDC Src = Image ? static_cast<HDC>(Image->NativeDC()) : nullptr;
+  if (!Src) {
+    Default(Message);
+    return;
+  }
+  TFormLayout L = Layout();
+  if (Message.LParam & PRF_NONCLIENT)
+    for (const auto& S : L.Strips)
+      if (!S.Dst.IsEmpty())
+        BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
+               SRCCOPY);
+  int X = OffsetX(), Y = OffsetY();
+  {
+    TSavedDC Saved(DC);
+    POINT Org;
+    GetViewportOrgEx(DC, &Org);
+    if (Message.LParam & PRF_NONCLIENT) SetViewportOrgEx(DC, Org.x + X, Org.y + Y, nullptr);
+    if (Message.LParam & (PRF_CLIENT | PRF_ERASEBKGND)) PaintClient(DC);
+    // The windowed children, as the default handling prints them.
+    if (Message.LParam & PRF_CHILDREN)
+      for (HWND C = GetWindow(W, GW_CHILD); C; C = GetWindow(C, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(C)) continue;
+        RECT CR;
+        GetWindowRect(C, &CR);
+        MapWindowPoints(nullptr, W, reinterpret_cast<POINT*>(&CR), 2);
+        TSavedDC ChildSaved(DC);
+        POINT O;
+        GetViewportOrgEx(DC, &O);
+        SetViewportOrgEx(DC, O.x + CR.left, O.y + CR.top, nullptr);
+        SendMessageW(C, WM_PRINT, WPARAM(DC),
+                     Message.LParam | PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+      }
+  }
+  Message.Result = 0;
+}
+
+void TsSkinProvider::WMQueryEndSession(TMessage& Message, const TWndNext& Default) {
+  // Under the shutdown flag every fade ends at once; the wait for them is bounded.
+  FadesForbidden() = true;
+  if (EndAllFades) EndAllFades();
+  if (Application && !Application->Terminated()) {
+    DWORD Start = GetTickCount();
+    while (RunningFades() > 0 && GetTickCount() - Start < 500)
+      Application->ProcessMessages();
+  }
+  Default(Message);
+}
+
+void TsSkinProvider::AnnouncePreview() {
+  TForm* F = FForm.Get();
+  if (!GPreviewArmed || !F || !OwnerHandle()) return;
+  if (Application && Application->MainForm() && Application->MainForm() != F) return;
+  GPreviewArmed = false;
+  GPreviewTarget = OwnerHandle();
+  for (int i = 0; i < 101; ++i) {
+    HWND Editor = FindWindowW(nullptr, L"Tesseras Editor");
+    if (!Editor) break;
+    DWORD_PTR Answer = 0;
+    // A hung editor must not hang the program.
+    if (!SendMessageTimeoutW(Editor, WM_EDITORLINK, 3, LPARAM(GPreviewTarget),
+                             SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &Answer))
+      break;
+    if (Answer == 1) break;
+  }
+}
+
+void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
+  TForm* F = FForm.Get();
+  if (!F || RTEmpty) {
+    Default(Message);
+    return;
+  }
+  if (Message.Msg == KV_SKINMSG && SkinCommandAnyState(Message, Default)) return;
+  if (F->IsDestroying() || !Skinned()) {
+    if (Message.Msg == KV_SKINMSG && SkinCommandCode(Message.WParam) == KV_SKINAPPLIED &&
+        Message.LParam == LPARAM(FCommonData->SkinManager())) {
+      ApplySkin();
+      return;
+    }
+    Default(Message);
+    return;
+  }
+  HWND W = OwnerHandle();
+  switch (Message.Msg) {
+  case KV_SKINMSG: SkinCommandSkinned(Message, Default); return;
+  case WM_NCHITTEST: {
+    if (RTInit) {
+      RTInit = false;
+      LoadInit();
+    }
+    TFormGeometryInput In = GeometryInput();
+    if (!In.HasCaption || !DrawNonClientArea) break;
+    RECT WR;
+    GetWindowRect(W, &WR);
+    TPoint P = msg::TNCHitTest(Message).ScreenPos;
+    int Code = HitTestImage({P.X - WR.left, P.Y - WR.top});
+    if (OwnHitCode(Code)) {
+      Message.Result = Code;
+      return;
+    }
+    break;
+  }
+  case WM_NCCALCSIZE: {
+    if (!DrawNonClientArea || !Message.WParam || IsIconic(W)) break;
+    auto* Params = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam);
+    RECT& R = Params->rgrc[0];
+    TFormGeometryInput In = GeometryInput();
+    In.Width = R.right - R.left;
+    In.Height = R.bottom - R.top;
+    TFormLayout L = ComputeFormLayout(In);
+    RECT Client{R.left + L.Client.Left, R.top + L.Client.Top, R.left + L.Client.Right,
+                R.top + L.Client.Bottom};
+    R = Client;
+    Message.Result = 0;
+    return;
+  }
+  case WM_NCPAINT: {
+    if (!FSystemMenu && !RTInit) PrepareForm();
+    if (!DrawNonClientArea) break;
+    if (FCommonData->CtrlSkinState & (cssUpdating | cssProvider)) return;
+    if (RTInit) {
+      RTInit = false;
+      LoadInit();
+    }
+    if (!F->Showing() || F->IsLoading() || !FSystemMenu) {
+      Message.Result = 0;
+      return;
+    }
+    NCPaint();
+    Message.Result = 0;
+    return;
+  }
+  case WM_NCACTIVATE: WMNCActivate(Message, Default); return;
+  case WM_SETTEXT: {
+    // The system repaints its own caption in the default handling: a cover hides it.
+    bool Visible = IsWindowVisible(W) && DrawNonClientArea;
+    FGlow1 = TGlowMask{};
+    FGlow2 = TGlowMask{};
+    FCommonData->BGChanged = true;
+    TkvCaptionCover Cover(*this);
+    bool Covered = Visible && LockCount == 0 && FFirstInitialized && Cover.CoverCaption();
+    Default(Message);
+    FCommonData->BGChanged = true;
+    if (Visible) RepaintNonClient();
+    if (Covered) Cover.UncoverCaption();
+    return;
+  }
+  case WM_NCLBUTTONDOWN: {
+    // The border resize mode drags an outline (never with full-window dragging off).
+    BOOL FullDrag = FALSE;
+    SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &FullDrag, 0);
+    int Code = int(Message.WParam);
+    bool Sizing = Code >= HTLEFT && Code <= HTBOTTOMRIGHT;
+    if (ResizeMode == rmBorder && FullDrag && F->Enabled() && !IsZoomed(W) &&
+        (Code == HTCAPTION || Sizing)) {
+      TkvOutlineDrag Drag(*this);
+      Drag.Run(Code, msg::TNCMouse(Message).ScreenPos);
+      Message.Result = 0;
+      return;
+    }
+    break;
+  }
+  case WM_SETICON:
+    Default(Message);
+    if (Message.LParam) {
+      FCommonData->BGChanged = true;
+      if (IsWindowVisible(W)) RepaintNonClient();
+    }
+    return;
+  case WM_SIZE: WMSize(Message, Default); return;
+  case WM_SETREDRAW: LockCount = Message.WParam ? std::max(0, LockCount - 1) : LockCount + 1; break;
+  case WM_ERASEBKGND: {
+    if (!DrawClientArea || !F->Showing()) break;
+    if (FCommonData->FUpdating) {
+      Message.Result = 1;
+      return;
+    }
+    HDC DC = msg::TEraseBkgnd(Message).DC;
+    if (LPARAM(DC) == Message.LParam)
+      PaintClient(DC);
+    else
+      EraseClient(DC);
+    Message.Result = 1;
+    return;
+  }
+  case WM_PAINT: {
+    if (!DrawClientArea) break;
+    if (HDC Given = msg::TPaint(Message).DC) {
+      PaintClient(Given);
+    } else {
+      TPaintDC DC(W);
+      if (F->Showing()) PaintClient(DC);
+    }
+    Message.Result = 0;
+    return;
+  }
+  case WM_PRINT: WMPrint(Message, Default); return;
+  case WM_PRINTCLIENT: return;
+  case WM_GETMINMAXINFO: {
+    if (DrawNonClientArea && !F->Parent()) {
+      auto* Info = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+      int Frame = GetSystemMetrics(SM_CXFRAME);
+      MONITORINFO MI{};
+      MI.cbSize = sizeof(MI);
+      HMONITOR Mon = MonitorFromWindow(W, MONITOR_DEFAULTTONEAREST);
+      if (Info && GetMonitorInfoW(Mon, &MI)) {
+        RECT Area = F->FormStyle() == fsStayOnTop ? MI.rcMonitor : MI.rcWork;
+        Info->ptMaxPosition = {-Frame, -Frame};
+        Info->ptMaxSize = {Area.right - Area.left + 2 * Frame, Area.bottom - Area.top + 2 * Frame};
+      }
+    }
+    break;
+  }
+  case WM_WINDOWPOSCHANGING: {
+    auto* Pos = reinterpret_cast<WINDOWPOS*>(Message.LParam);
+    if (!FRgnChanging && !F->IsLoading() && ScreenSnap && Pos && !(Pos->flags & SWP_NOMOVE) &&
+        !IsZoomed(W) && IsWindowVisible(W)) {
+      MONITORINFO MI{};
+      MI.cbSize = sizeof(MI);
+      if (GetMonitorInfoW(MonitorFromWindow(W, MONITOR_DEFAULTTONEAREST), &MI)) {
+        RECT A = F->FormStyle() == fsStayOnTop ? MI.rcMonitor : MI.rcWork;
+        RECT WR;
+        GetWindowRect(W, &WR);
+        int Width = Pos->flags & SWP_NOSIZE ? WR.right - WR.left : Pos->cx;
+        int Height = Pos->flags & SWP_NOSIZE ? WR.bottom - WR.top : Pos->cy;
+        TRect R = SnapToWorkArea(Bounds(Pos->x, Pos->y, Width, Height),
+                                 {A.left, A.top, A.right, A.bottom}, SnapBuffer);
+        Pos->x = R.Left;
+        Pos->y = R.Top;
+      }
+    }
+    break;
+  }
+  case WM_QUERYENDSESSION: WMQueryEndSession(Message, Default); return;
+  case WM_MOUSEMOVE:
+    Default(Message);
+    if (TsSkinManager* M = FCommonData->SkinManager(); M && !M->IsDestroying())
+      M->SetActiveControl(nullptr);
+    return;
+  case WM_COPYDATA:
+    Default(Message);
+    if (!Message.Result && W == GPreviewTarget && HasEngineSwitch(L"/kvpreview")) {
+      auto* Data = reinterpret_cast<const COPYDATASTRUCT*>(Message.LParam);
+      if (Data && Data->lpData && FCommonData->SkinManager())
+        Message.Result = FCommonData->SkinManager()->ApplyPreviewSkin(Data->lpData, Data->cbData);
+    }
+    return;
+  case WM_EDITORLINK:
+    if (Message.WParam == 1) {
+      F->Close();
+      return;
+    }
+    if (Message.WParam == 4) {
+      Message.Result = 1;
+      return;
+    }
+    break;
+  case WM_SHOWWINDOW:
+    Default(Message);
+    if (Message.WParam) AnnouncePreview();
+    return;
+  case CM_VISIBLECHANGED:
+    if (F->Visible() && RTInit) {
+      RTInit = false;
+      LoadInit();
+    } else if (!F->Visible()) {
+      FCommonData->EmptyCache();
+    }
+    break;
+  case CM_MOUSEENTER:
+    Default(Message);
+    if (TsSkinManager* M = FCommonData->SkinManager()) M->SetActiveControl(W);
+    return;
+  default: break;
+  }
+  Default(Message);
+}

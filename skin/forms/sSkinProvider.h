@@ -1,0 +1,182 @@
+// The form skin provider: draws a form's frame, title band, caption, title icon and caption
+// buttons from the skin into one image of the whole window, paints the client background,
+// keeps the window region that cuts the skin's corners, hit-tests the drawn frame, and answers
+// the skin questions of the form's children.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/controls/sCommonData.h"
+#include "skin/controls/sSkinText.h"
+#include "skin/forms/kvBorderForm.h"
+#include "skin/forms/sFormGeometry.h"
+#include "toolkit/Forms.h"
+#include "toolkit/StdCtrls.h"
+
+enum TsGripMode { gmNone, gmRightBottom };
+enum TsResizeMode { rmStandard, rmBorder };
+
+// One caption element.
+struct TsCaptionButton {
+  int State = -1; // 0 normal, 1 hot, 2 pressed, -1 not shown
+  int ImageIndex = -1;
+  TRect Rect;
+  bool HaveAlignment = false;
+  int GlowID = -1;
+  unsigned HitCode = 0;
+};
+
+// The window's own system menu (fetched before WS_SYSMENU is taken from the window, after
+// which the system gives none) and the rules for which caption elements show and work.
+class TsSystemMenu {
+public:
+  TsSystemMenu(TForm* Form, HMENU Menu) : FForm(Form), FMenu(Menu) {}
+  HMENU Handle() const { return FMenu; }
+  bool VisibleClose() const;
+  bool VisibleMax() const;
+  bool VisibleMin() const;
+  bool VisibleRestore() const;
+  bool VisibleSize() const;
+  bool EnabledMax() const;
+  bool EnabledMin() const;
+  bool EnabledRestore() const;
+  bool EnabledMove() const;
+  bool EnabledSize() const;
+
+private:
+  bool HasSystemMenu() const;
+  bool Iconic() const;
+  TWeakRef<TForm> FForm;
+  HMENU FMenu;
+};
+
+class TsSkinProvider : public TComponent, public TkvBorderOwner {
+public:
+  // AOwner must be a form.
+  explicit TsSkinProvider(TComponent* AOwner);
+  ~TsSkinProvider() override;
+  const wchar_t* ClassName() const override { return L"TsSkinProvider"; }
+  // A provider made by the window hook: its set-up finishes on the first non-client paint or
+  // hit test, or when the form is shown.
+  static TsSkinProvider* CreateRT(TForm* Form);
+
+  bool AllowAnimation = true;
+  bool AllowExtBorders = true;
+  bool AllowBlendOnMoving = true;
+  TAlignment CaptionAlignment = taLeftJustify;
+  bool DrawNonClientArea = true;
+  bool DrawClientArea = true;
+  TsGripMode GripMode = gmNone;
+  bool MakeSkinMenu = false;
+  std::string MenuLineSkin;
+  TsResizeMode ResizeMode = rmStandard;
+  bool ScreenSnap = false;
+  int SnapBuffer = 10;
+  bool ShowAppIcon = true;
+  std::string TitleSkin;
+  bool UseGlobalColor = true;
+
+  TForm* Form() const { return FForm.Get(); }
+  TsCommonData& SkinData() { return *FCommonData; }
+  bool Skinned() const;
+  bool FormActive = true;
+  bool RTInit = false;
+  bool RTEmpty = false;
+  int LockCount = 0;
+  unsigned FFormState = 0;
+  TsCaptionButton ButtonMin, ButtonMax, ButtonClose, ButtonHelp;
+  TsSystemMenu* SystemMenu() const { return FSystemMenu.get(); }
+
+  // Geometry of the window as it is now.
+  TFormGeometryInput GeometryInput() const;
+  TFormLayout Layout() const;
+  int BorderWidth() const;
+  int CaptionWidth() const;
+  TColor FormColor() const;
+
+  void LoadInit();
+  void PrepareForm();
+  void InitButtons();
+  // Renders the window image when it is out of date.
+  void PaintAll() override;
+  // Copies the frame from the image to the window (rebuilding the region first when asked).
+  void NCPaint();
+  // Repaints the frame at once.
+  void RepaintNonClient();
+  void PaintClient(HDC DC);
+  // The window region without the skin's transparent corners; applied only when it changed.
+  void UpdateRegion(bool Redraw);
+  bool RegionChanged = true;
+
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+
+  // TkvBorderOwner.
+  HWND OwnerHandle() const override;
+  TsCommonData& OwnerSkinData() override { return *FCommonData; }
+  int OffsetX() const override;
+  int OffsetY() const override;
+  TRect ShadowSize() const override { return {}; }
+  int CaptionHeight() const override;
+  int MenuHeight() const override { return 0; }
+  int SysFrame() const override;
+  TRect IconRect() const override;
+  int HitTestImage(TPoint P) override;
+  void SetHotHT(int Code, bool Repaint) override;
+  unsigned& FormState() override { return FFormState; }
+  bool DrawsFrame() const override { return DrawNonClientArea; }
+  bool PaintingSuspended() const override;
+  void KillAnimations() override {}
+  TSize MinSize() const override { return {}; }
+  int HeaderHeight() const override;
+  uint8_t AlphaBlendValue() const override { return 255; }
+
+protected:
+  void BeforeDestruction() override;
+
+private:
+  void NewWndProc(TMessage& Message, const TWndNext& Default);
+  bool SkinCommandAnyState(TMessage& Message, const TWndNext& Default);
+  void SkinCommandSkinned(TMessage& Message, const TWndNext& Default);
+  void DropSkin();
+  void ApplySkin();
+  void WMNCActivate(TMessage& Message, const TWndNext& Default);
+  void WMSize(TMessage& Message, const TWndNext& Default);
+  void WMPrint(TMessage& Message, const TWndNext& Default);
+  void WMQueryEndSession(TMessage& Message, const TWndNext& Default);
+  void EraseClient(HDC DC);
+  void AnswerBackground(TBackgroundInfo& Info);
+  void PaintTitle(TBitmap32& Image, const TFormLayout& L);
+  void PaintIcon(TBitmap32& Image, const TFormLayout& L);
+  void PaintCaption(TBitmap32& Image, const TFormLayout& L);
+  void PaintBorderIcons(TBitmap32& Image);
+  void LayoutButtons(const TFormLayout& L);
+  void SetSysMenuStyle(bool Skinned);
+  void AnnouncePreview();
+  int TitleIndex() const;
+  const TsSkinModel* Model() const { return FCommonData->Model(); }
+  HICON TitleIconHandle() const;
+
+  TWeakRef<TForm> FForm;
+  std::unique_ptr<TsCommonData> FCommonData;
+  std::unique_ptr<TsSystemMenu> FSystemMenu;
+  TWndHookToken FHook;
+  bool FDetached = false; // being freed: the form's messages pass by
+  int FTitleSkinIndex = -1;
+  int FCaptionSkinIndex = -1;
+  bool FBigButtons = false;
+  bool FFirstInitialized = false;
+  bool FRgnChanging = false;
+  bool FInNCPaint = false;
+  std::vector<TRect> FArOR; // the corner pieces cut out of the region now applied
+  bool FRegionApplied = false;
+  TSize FRegionSize{};
+  TGlowMask FGlow1, FGlow2;
+  TFontHandle FCaptionFont;
+  TRect FLastClientRect{};
+};
+
+// The preview target (the window announced to the external skin editor) and whether this
+// process announced one.
+HWND PreviewTarget();
