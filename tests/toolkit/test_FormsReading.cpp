@@ -104,8 +104,8 @@ TEST_F(FormsReadingTest, UnknownIdentifiersNameTheDefinitionTheLineAndTheText) {
             L"Form definition read.form, line 2: unknown identifier \"clMauve\" for Color");
   EXPECT_EQ(ErrorOf("", " object Panel: TPanel\n  Align = alMiddle\n end\n"),
             L"Form definition read.form, line 4: unknown identifier \"alMiddle\" for Align");
-  EXPECT_EQ(ErrorOf("", " object Panel: TPanel\n  BevelOuter = bvSpace\n end\n"),
-            L"Form definition read.form, line 4: unknown identifier \"bvSpace\" for BevelOuter");
+  EXPECT_EQ(ErrorOf("", " object Panel: TPanel\n  BevelOuter = bvEmbossed\n end\n"),
+            L"Form definition read.form, line 4: unknown identifier \"bvEmbossed\" for BevelOuter");
   EXPECT_EQ(ErrorOf("", " object Label: TLabel\n  Alignment = taJustify\n end\n"),
             L"Form definition read.form, line 4: unknown identifier \"taJustify\" for Alignment");
   EXPECT_EQ(ErrorOf("", " object Memo: TMemo\n  ScrollBars = ssAuto\n end\n"),
