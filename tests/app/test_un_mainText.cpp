@@ -56,7 +56,8 @@ TEST(ReplaceItem, EndsForEveryInput) {
   // long replacement meets the last "b" in turn, and each replacement adds a million characters,
   // so the text would pass the editor's limit after some 2,148 replacements. It is refused then,
   // before the text grows, while only the first replacement's characters are held.
-  const std::u16string multiplying = u"b" + std::u16string(1000000, u'a');
+  std::u16string multiplying(1000001, u'a');
+  multiplying[0] = u'b';
   try {
     ReplaceItem(u"abb", u"ab", multiplying);
     ADD_FAILURE() << "a cascade past the length limit was not refused";
