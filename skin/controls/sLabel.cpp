@@ -51,12 +51,7 @@ bool TsCustomLabel::ReadProperty(const std::string& Name, const TDefValue& Value
 }
 
 TColor TsCustomLabel::DisabledTextColor() const {
-  TColor Ground = clFuchsia;
-  if (TWinControl* P = Parent()) {
-    LRESULT Answer = SendSkinCommandTo(P, KV_QUERYCOLOR, clFuchsia);
-    Ground = SendSkinCommandTo(P, KV_ISSKINNED) == 1 ? TColor(Answer) : P->Color();
-  }
-  return BlendColors(Font().Color(), ColorToRGB(Ground), 0.4);
+  return BlendColors(Font().Color(), ::ParentColor(Parent()), 0.4);
 }
 
 TColor TsCustomLabel::GetTextColor() const {

@@ -151,12 +151,7 @@ bool CommonSkinCommand(TMessage& Message, TsCommonData* SkinData) {
   case KV_QUERYCOLOR: {
     TColor Own = Owner ? Owner->Color() : D.OwnerColor();
     TWinControl* Parent = Owner ? Owner->Parent() : nullptr;
-    auto ParentColour = [Parent, Own]() -> TColor {
-      if (!Parent) return ColorToRGB(Own);
-      if (SendSkinCommandTo(Parent, KV_ISSKINNED) == 1)
-        return TColor(SendSkinCommandTo(Parent, KV_QUERYCOLOR, clFuchsia));
-      return ColorToRGB(Parent->Color());
-    };
+    auto ParentColour = [Parent, Own] { return Parent ? ParentColor(Parent) : ColorToRGB(Own); };
     Message.Result = LRESULT(QueryColorOf(D.Skinned() ? D.Section() : nullptr, Own, ParentColour));
     return true;
   }
@@ -305,8 +300,13 @@ bool CommonWndProc(TMessage& Message, TsCommonData* SkinData) {
 // ---------------------------------------------------------------------------------------------
 // Copying caches
 
-void CopyCacheExceptChildren(TWinControl* Control, TsCommonData& SkinData, TRect SrcR, int OffY,
-                             int OffX, bool RepairCorners, HDC DC, TRect DstR) {
+namespace {
+
+// Copies the cache to DstR of DC with the clip narrowed by LeaveOut (which excludes what the
+// copy must not cover); the DC is restored afterwards.
+template <class F>
+void CopyCacheClipped(TsCommonData& SkinData, TRect SrcR, bool RepairCorners, HDC DC, TRect DstR,
+                      F&& LeaveOut) {
   TBitmap32* Cache = SkinData.CacheBmp();
   if (!Cache || Cache->IsEmpty() || !DC) return;
   if (RepairCorners)
@@ -315,66 +315,68 @@ void CopyCacheExceptChildren(TWinControl* Control, TsCommonData& SkinData, TRect
   if (!Src) return;
   TSavedDC Saved(DC);
   IntersectClipRect(DC, DstR.Left, DstR.Top, DstR.Right, DstR.Bottom);
-  if (Control)
-    for (int i = 0; i < Control->ControlCount(); ++i) {
-      TControl* C = Control->Controls(i);
-      if (!C->Visible()) continue;
-      TRect B = C->BoundsRect().Offsetted(OffX, OffY);
-      if (B.Intersected(DstR).IsEmpty()) continue;
-      // Windowed children are clipped by the window system (the panel has WS_CLIPCHILDREN);
-      // window-less ones are painted over this copy afterwards.
-      ExcludeClipRect(DC, B.Left, B.Top, B.Right, B.Bottom);
-    }
+  LeaveOut();
   BitBlt(DC, DstR.Left, DstR.Top, DstR.Width(), DstR.Height(), Src, SrcR.Left, SrcR.Top, SRCCOPY);
+}
+
+} // namespace
+
+void CopyCacheExceptChildren(TWinControl* Control, TsCommonData& SkinData, TRect SrcR, int OffY,
+                             int OffX, bool RepairCorners, HDC DC, TRect DstR) {
+  CopyCacheClipped(SkinData, SrcR, RepairCorners, DC, DstR, [&] {
+    if (Control)
+      for (int i = 0; i < Control->ControlCount(); ++i) {
+        TControl* C = Control->Controls(i);
+        if (!C->Visible()) continue;
+        TRect B = C->BoundsRect().Offsetted(OffX, OffY);
+        if (B.Intersected(DstR).IsEmpty()) continue;
+        // Windowed children are clipped by the window system (the panel has WS_CLIPCHILDREN);
+        // window-less ones are painted over this copy afterwards.
+        ExcludeClipRect(DC, B.Left, B.Top, B.Right, B.Bottom);
+      }
+  });
 }
 
 void CopyCacheExceptChildWindows(HWND Wnd, TsCommonData& SkinData, TRect SrcR, int OffY, int OffX,
                                  bool RepairCorners, HDC DC, TRect DstR) {
-  TBitmap32* Cache = SkinData.CacheBmp();
-  if (!Cache || Cache->IsEmpty() || !DC) return;
-  if (RepairCorners)
-    RepaintBorderCorners(SkinData, 0, bcTopLeft | bcBottomLeft | bcTopRight | bcBottomRight);
-  HDC Src = static_cast<HDC>(Cache->NativeDC());
-  if (!Src) return;
-  TSavedDC Saved(DC);
-  IntersectClipRect(DC, DstR.Left, DstR.Top, DstR.Right, DstR.Bottom);
-  for (HWND Child = Wnd ? GetWindow(Wnd, GW_CHILD) : nullptr; Child;
-       Child = GetWindow(Child, GW_HWNDNEXT)) {
-    if (!IsWindowVisible(Child)) continue;
-    RECT WR;
-    GetWindowRect(Child, &WR);
-    MapWindowPoints(nullptr, Wnd, reinterpret_cast<POINT*>(&WR), 2);
-    TRect B = TRect{WR.left, WR.top, WR.right, WR.bottom}.Offsetted(OffX, OffY);
-    LONG Style = GetWindowLongW(Child, GWL_STYLE);
-    LONG ExStyle = GetWindowLongW(Child, GWL_EXSTYLE);
-    wchar_t Class[16] = {};
-    GetClassNameW(Child, Class, 16);
-    bool GroupBox = _wcsicmp(Class, L"BUTTON") == 0 && (Style & 7) == BS_GROUPBOX &&
-                    !(ExStyle & WS_EX_CLIENTEDGE);
-    if (!GroupBox) {
-      ExcludeClipRect(DC, B.Left, B.Top, B.Right, B.Bottom);
-      continue;
-    }
-    int Top = int(SendSkinCommand(Child, KV_QUERYCAPTIONHEIGHT));
-    int L = 0, T = 0, R = 0, Bt = 0;
-    if (DefaultManager) {
-      const TsSkinModel& Sm = DefaultManager->Model();
-      int Mask = Sm.GetMaskIndex("GROUPBOX", "BORDERSMASK");
-      if (ValidMask(&Sm, Mask)) {
-        const TsMaskData& M = Sm.ma[size_t(Mask)];
-        L = M.WL;
-        T = M.WT;
-        R = M.WR;
-        Bt = M.WB;
+  CopyCacheClipped(SkinData, SrcR, RepairCorners, DC, DstR, [&] {
+    for (HWND Child = Wnd ? GetWindow(Wnd, GW_CHILD) : nullptr; Child;
+         Child = GetWindow(Child, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(Child)) continue;
+      RECT WR;
+      GetWindowRect(Child, &WR);
+      MapWindowPoints(nullptr, Wnd, reinterpret_cast<POINT*>(&WR), 2);
+      TRect B = TRect{WR.left, WR.top, WR.right, WR.bottom}.Offsetted(OffX, OffY);
+      LONG Style = GetWindowLongW(Child, GWL_STYLE);
+      LONG ExStyle = GetWindowLongW(Child, GWL_EXSTYLE);
+      wchar_t Class[16] = {};
+      GetClassNameW(Child, Class, 16);
+      bool GroupBox = _wcsicmp(Class, L"BUTTON") == 0 && (Style & 7) == BS_GROUPBOX &&
+                      !(ExStyle & WS_EX_CLIENTEDGE);
+      if (!GroupBox) {
+        ExcludeClipRect(DC, B.Left, B.Top, B.Right, B.Bottom);
+        continue;
       }
+      int Top = int(SendSkinCommand(Child, KV_QUERYCAPTIONHEIGHT));
+      int L = 0, T = 0, R = 0, Bt = 0;
+      if (DefaultManager) {
+        const TsSkinModel& Sm = DefaultManager->Model();
+        int Mask = Sm.GetMaskIndex("GROUPBOX", "BORDERSMASK");
+        if (ValidMask(&Sm, Mask)) {
+          const TsMaskData& M = Sm.ma[size_t(Mask)];
+          L = M.WL;
+          T = M.WT;
+          R = M.WR;
+          Bt = M.WB;
+        }
+      }
+      Top = std::max(Top, T);
+      ExcludeClipRect(DC, B.Left, B.Top, B.Right, B.Top + Top);
+      ExcludeClipRect(DC, B.Left, B.Top, B.Left + L, B.Bottom);
+      ExcludeClipRect(DC, B.Right - R, B.Top, B.Right, B.Bottom);
+      ExcludeClipRect(DC, B.Left, B.Bottom - Bt, B.Right, B.Bottom);
     }
-    Top = std::max(Top, T);
-    ExcludeClipRect(DC, B.Left, B.Top, B.Right, B.Top + Top);
-    ExcludeClipRect(DC, B.Left, B.Top, B.Left + L, B.Bottom);
-    ExcludeClipRect(DC, B.Right - R, B.Top, B.Right, B.Bottom);
-    ExcludeClipRect(DC, B.Left, B.Bottom - Bt, B.Right, B.Bottom);
-  }
-  BitBlt(DC, DstR.Left, DstR.Top, DstR.Width(), DstR.Height(), Src, SrcR.Left, SrcR.Top, SRCCOPY);
+  });
 }
 
 // ---------------------------------------------------------------------------------------------
