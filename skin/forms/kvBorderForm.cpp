@@ -144,6 +144,10 @@ LPCWSTR SizingCursor(int Code) {
 
 } // namespace
 
+bool LayeredWindowsAvailable() {
+  return UpdateLayeredWindowFn() != nullptr;
+}
+
 bool IsEngineAuxWindow(HWND Wnd) {
   return Wnd && GetPropW(Wnd, AuxWindowTagProp) ==
                     reinterpret_cast<HANDLE>(static_cast<INT_PTR>(AuxWindowTag));

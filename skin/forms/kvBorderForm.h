@@ -18,6 +18,8 @@ constexpr int AuxWindowTag = -98;
 extern const wchar_t* const AuxWindowTagProp; // "KVTAG"
 // Whether Wnd is one of the engine's auxiliary windows (it carries the tag property).
 bool IsEngineAuxWindow(HWND Wnd);
+// Whether the system has layered windows with per-pixel alpha (looked up at run time).
+bool LayeredWindowsAvailable();
 
 // Lays the shadow template of the current skin under the frame of a window image (straight
 // alpha; the frame's pixels keep what is opaque): the skin's extended-border image (the frame

@@ -35,22 +35,55 @@ int CaptionHeightOf(const TFormGeometryInput& In) {
 
 TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
   TFormLayout L;
-  L.Frame = FrameWidthOf(In);
+  const bool Ex = In.ExBorders;
+  L.Extended = Ex;
+  const TRect Sh = Ex ? In.Shadow : TRect{};
+  const int SysCaption = CaptionHeightOf(In);
+  L.SysFrame = FrameWidthOf(In);
+  L.Frame = Ex && In.ExBorderWidth > 0 ? In.ExBorderWidth : L.SysFrame;
   L.BorderWidth = L.Frame + In.FormBorderWidth;
-  L.BorderHeight = L.Frame + In.FormBorderWidth;
-  L.CaptionHeight = CaptionHeightOf(In);
-  L.CaptionWidth = In.Width;
-  L.HeaderHeight = std::max(0, L.Frame + L.CaptionHeight + In.FormBorderWidth);
-  L.Client = {L.BorderWidth, L.HeaderHeight, std::max(L.BorderWidth, In.Width - L.BorderWidth),
-              std::max(L.HeaderHeight, In.Height - L.BorderHeight)};
-  L.VCenter = L.CaptionHeight / 2 + L.Frame / 2 + (In.Zoomed ? 2 : 0);
+  L.BorderHeight = (Ex ? 0 : L.Frame) + In.FormBorderWidth;
+  L.CaptionHeight = SysCaption;
+  if (Ex && SysCaption > 0) {
+    L.CaptionHeight = In.ExTitleHeight;
+    if (In.SysExHeight) L.CaptionHeight = std::max(L.CaptionHeight, In.CYCaption + 4);
+    if (L.CaptionHeight <= 0) L.CaptionHeight = SysCaption;
+  }
+  if (Ex) {
+    // The window keeps the system's frame and caption; the image is the skin's frame and
+    // title around the same client area, plus the shadow.
+    int F = L.SysFrame, B = In.FormBorderWidth;
+    L.Client = {F + B, F + SysCaption + B, std::max(F + B, In.Width - F - B),
+                std::max(F + SysCaption + B, In.Height - F - B)};
+    L.HeaderHeight = L.Frame + L.CaptionHeight;
+    L.ClientOffset = {L.BorderWidth + Sh.Left, L.CaptionHeight + B + Sh.Top};
+    L.CaptionWidth = L.ClientOffset.X + L.Client.Width() + L.BorderWidth + Sh.Right;
+    L.ImageHeight = L.ClientOffset.Y + L.Client.Height() + L.BorderWidth + Sh.Bottom;
+  } else {
+    L.HeaderHeight = std::max(0, L.Frame + L.CaptionHeight + In.FormBorderWidth);
+    L.Client = {L.BorderWidth, L.HeaderHeight, std::max(L.BorderWidth, In.Width - L.BorderWidth),
+                std::max(L.HeaderHeight, In.Height - L.BorderHeight)};
+    L.ClientOffset = {L.Client.Left, L.Client.Top};
+    L.CaptionWidth = In.Width;
+    L.ImageHeight = In.Height;
+  }
+  L.WindowOrigin = {L.ClientOffset.X - L.Client.Left, L.ClientOffset.Y - L.Client.Top};
+  L.Body = {Sh.Left, Sh.Top, L.CaptionWidth - Sh.Right, L.ImageHeight - Sh.Bottom};
+  const bool MaxDiffers = In.ExMaxHeight > 0 && In.ExMaxHeight != In.ExTitleHeight;
+  if (Ex) {
+    int T = In.ExMaxHeight > 0 ? In.ExMaxHeight : In.ExTitleHeight;
+    L.VCenter = Sh.Top + T / 2 + L.CaptionHeight - T +
+                (In.Zoomed && MaxDiffers ? 0 : In.ExCenterOffs) + (In.Zoomed ? 2 : 0);
+  } else {
+    L.VCenter = L.CaptionHeight / 2 + L.Frame / 2 + (In.Zoomed ? 2 : 0);
+  }
 
   // The title icon.
   if (In.IconAllowed && L.CaptionHeight > 0) {
     int Size = L.CaptionHeight <= 8 ? 1 : L.CaptionHeight <= 16 ? 8 : 16;
     int W = In.IconWidth > 0 ? In.IconWidth : Size;
     int H = In.IconHeight > 0 ? In.IconHeight : Size;
-    int Left = L.Frame + In.BILeftMargin;
+    int Left = L.Frame + In.BILeftMargin + Sh.Left;
     L.IconRect = Bounds(Left, L.VCenter - H / 2, W, H);
   }
 
@@ -59,7 +92,15 @@ TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
     int Spacing = BigButtons(In) ? In.BISpacing : 0;
     int H = ButtonSizeOf(In, cbClose).cy;
     int CaptionTop = In.Zoomed ? In.CXFrame - 1 : 0;
-    int X = L.CaptionWidth - (In.BIRightMargin + L.Frame);
+    if (Ex) {
+      CaptionTop = Sh.Top + In.BITopMargin;
+      if (In.Zoomed)
+        CaptionTop =
+            Sh.Top + 4 +
+            (MaxDiffers && In.ExMaxHeight < In.ExTitleHeight ? In.ExTitleHeight - In.ExMaxHeight
+                                                             : 0);
+    }
+    int X = L.CaptionWidth - (In.BIRightMargin + Sh.Right + L.Frame);
     auto Place = [&](TCaptionButtonKind Kind) {
       int W = ButtonSizeOf(In, Kind).cx;
       int Top = In.ButtonAligned[Kind] && In.BIVAlign == 1 ? CaptionTop : L.VCenter - H / 2;
@@ -85,12 +126,28 @@ TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
       }
     }
     int Left = L.Frame + (L.IconRect.IsEmpty() ? 0 : L.IconRect.Width()) + In.BILeftMargin +
-               (In.HasCaptionSection ? 2 : 0) + 4;
-    int Right = L.CaptionWidth - L.ButtonsWidth - 12;
+               Sh.Left + (In.HasCaptionSection ? 2 : 0) + 4;
+    int Right = L.CaptionWidth - L.ButtonsWidth - Sh.Right - 12;
     int Top = L.VCenter - L.CaptionHeight / 2;
     L.TextRect = {Left, Top, std::max(Left, Right), Top + L.CaptionHeight};
   }
 
+  if (Ex) {
+    // The frame is in the border window: the window shows only the form's own border ring,
+    // copied from around the client part of the image.
+    int B = In.FormBorderWidth;
+    const TRect& C = L.Client;
+    TPoint O = L.WindowOrigin;
+    if (B > 0) {
+      L.Strips[0] = {{C.Left - B, C.Top - B, C.Right + B, C.Top},
+                     {C.Left - B + O.X, C.Top - B + O.Y}};
+      L.Strips[1] = {{C.Left - B, C.Top, C.Left, C.Bottom}, {C.Left - B + O.X, C.Top + O.Y}};
+      L.Strips[2] = {{C.Left - B, C.Bottom, C.Right + B, C.Bottom + B},
+                     {C.Left - B + O.X, C.Bottom + O.Y}};
+      L.Strips[3] = {{C.Right, C.Top, C.Right + B, C.Bottom}, {C.Right + O.X, C.Top + O.Y}};
+    }
+    return L;
+  }
   // What a non-client paint copies from the window image: top rows, left column, bottom rows,
   // right column. Every strip lies inside the image.
   int T = In.HasCaption ? L.HeaderHeight : L.BorderHeight;
@@ -114,29 +171,37 @@ int FormHitTest(const TFormLayout& L, const TFormGeometryInput& In, TPoint P) {
   if (L.Shown[cbMax] && In_(L.Buttons[cbMax])) return htMaxButtonCode;
   if (L.Shown[cbMin] && In_(L.Buttons[cbMin])) return htMinButtonCode;
   if (L.Shown[cbHelp] && In_(L.Buttons[cbHelp])) return htHelpCode;
+  // The shadow lets the mouse through.
+  if (In.ExBorders && !In_(L.Body)) return 0;
   // The sizing border.
+  const TRect& R = L.Body;
   if (!In.Zoomed && In.ThickFrame) {
     int B = L.Frame;
     int Code = 0;
-    if (P.Y > In.Height - B)
+    if (P.Y > R.Bottom - B)
       Code = htBottomCode;
-    else if (P.Y < B)
+    else if (P.Y < R.Top + B)
       Code = htTopCode;
-    if (P.X < B)
+    if (P.X < R.Left + B)
       Code = Code == htBottomCode ? htBottomLeftCode
              : Code == htTopCode  ? htTopLeftCode
                                   : htLeftCode;
-    else if (P.X > In.Width - B)
+    else if (P.X > R.Right - B)
       Code = Code == htBottomCode ? htBottomRightCode
              : Code == htTopCode  ? htTopRightCode
                                   : htRightCode;
     if (Code) return Code;
   }
-  // The caption rows.
-  if (L.CaptionHeight > 0 && P.Y >= 0 && P.Y < In.CYCaption + L.Frame) {
+  // The caption rows: the system's with the window's own frame, the skin's title with the
+  // extended border window.
+  int CaptionBottom = In.ExBorders ? L.ClientOffset.Y - In.FormBorderWidth : In.CYCaption + L.Frame;
+  if (L.CaptionHeight > 0 && P.Y >= R.Top && P.Y < CaptionBottom) {
     if (!L.IconRect.IsEmpty() && In_(L.IconRect)) return htSysMenuCode;
     return htCaptionCode;
   }
+  if (In.ExBorders &&
+      !In_(Bounds(L.ClientOffset.X, L.ClientOffset.Y, L.Client.Width(), L.Client.Height())))
+    return htBorderCode;
   return htClientCode;
 }
 

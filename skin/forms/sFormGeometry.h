@@ -27,6 +27,7 @@ constexpr int htTopRightCode = 14;
 constexpr int htBottomCode = 15;
 constexpr int htBottomLeftCode = 16;
 constexpr int htBottomRightCode = 17;
+constexpr int htBorderCode = 18;
 constexpr int htCloseCode = 20;
 constexpr int htHelpCode = 21;
 
@@ -53,23 +54,39 @@ struct TFormGeometryInput {
   // (0: from the caption height).
   bool IconAllowed = true;
   int IconWidth = 0, IconHeight = 0;
+  // The extended border window: the frame and the title take the skin's sizes and the window
+  // image gets the shadow margins around them, while the window itself keeps the system's
+  // frame and caption.
+  bool ExBorders = false;
+  int ExBorderWidth = 0, ExTitleHeight = 0, ExMaxHeight = 0, ExCenterOffs = 0;
+  bool SysExHeight = false; // the maximized extended title is taller than the system caption
+  TRect Shadow{};           // left, top, right, bottom margins of the image
 };
 
+// Everything in the layout is in coordinates of the window image, which are the window's own
+// unless the extended border window adds its margins (WindowOrigin says where the window lies).
 struct TFormLayout {
+  bool Extended = false;                // laid out for the extended border window
   int Frame = 0;                        // frame(True)
+  int SysFrame = 0;                     // the system's frame of the window
   int BorderWidth = 0;                  // frame + the form's border, sideways
   int BorderHeight = 0;                 // frame + the form's border, top and bottom
   int CaptionHeight = 0;                // 0 without a caption
   int HeaderHeight = 0;                 // the rows above the client area
   int CaptionWidth = 0;                 // the width of the window image
+  int ImageHeight = 0;                  // the height of the window image
   int VCenter = 0;                      // the centre line of the title
   TRect Client;                         // the client area in window coordinates
+  TPoint ClientOffset;                  // the client area's place in the image
+  TPoint WindowOrigin;                  // the window's top-left corner in the image
+  TRect Body;                           // the image without its shadow margins
   TRect IconRect;                       // empty without an icon
   std::array<TRect, cbCount> Buttons{}; // empty when not shown
   std::array<bool, cbCount> Shown{};
   int ButtonsWidth = 0;
   TRect TextRect; // the caption text
-  // The non-client copies from the window image: destination rectangle and source point.
+  // The non-client copies from the window image: destination rectangle (window coordinates)
+  // and source point; with the extended border window only the form's own border ring.
   struct TStrip {
     TRect Dst;
     TPoint Src;
@@ -83,8 +100,9 @@ int CaptionHeightOf(const TFormGeometryInput& In);
 bool HaveBorder(const TFormGeometryInput& In);
 TFormLayout ComputeFormLayout(const TFormGeometryInput& In);
 
-// The provider's classification of a point in window coordinates, in the order painting lays
-// the layers: caption elements, the sizing border, the caption rows (icon, caption), the client.
+// The provider's classification of a point of the image, in the order painting lays the
+// layers: caption elements, the sizing border, the caption rows (icon, caption), the client;
+// HTNOWHERE (0) over the shadow margins.
 int FormHitTest(const TFormLayout& L, const TFormGeometryInput& In, TPoint P);
 // Whether the provider's own answer stands (caption elements and the icon); for the other codes
 // the system's hit test answers, with the same frame and caption sizes.

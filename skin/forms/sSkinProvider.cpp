@@ -13,7 +13,9 @@
 
 namespace {
 
-constexpr UINT WM_EDITORLINK = 0xA400; // the external skin editor's message
+constexpr UINT WM_EDITORLINK = 0xA400;          // the external skin editor's message
+constexpr UINT WM_CONTROLLISTCHANGING = 0xBC4D; // a control is about to join or leave the form
+bool GForwardingWheel = false;
 HWND GPreviewTarget = nullptr;
 bool GPreviewArmed = false;
 
@@ -177,6 +179,7 @@ void TsSkinProvider::BeforeDestruction() {
     List.erase(std::remove(List.begin(), List.end(), F), List.end());
     // A form that is being freed frees its hooks and window itself; one that was not freed
     // with delete may have none of its parts left but its component base.
+    FBorderForm.reset();
     if (F->IsDestroying()) {
       TComponent::BeforeDestruction();
       return;
@@ -299,7 +302,19 @@ void TsSkinProvider::PrepareForm() {
     FCaptionFont = TFontHandle(CreateFontIndirectW(&Metrics.lfCaptionFont));
   }
   FCommonData->BGChanged = true;
+  if (F->Showing()) UpdateBorderForm();
 }
+
+namespace {
+
+// The title band of the image: the frame's top and the caption rows; the extended title
+// includes the top frame and ends where the client area begins.
+TRect TitleBand(const TFormLayout& L) {
+  int Height = L.Extended ? L.CaptionHeight : L.Frame + L.CaptionHeight;
+  return {L.Body.Left, L.Body.Top, L.Body.Right, std::min(L.Body.Bottom, L.Body.Top + Height)};
+}
+
+} // namespace
 
 int TsSkinProvider::TitleIndex() const {
   return ValidSection(Model(), FTitleSkinIndex) ? FTitleSkinIndex : -1;
@@ -396,6 +411,15 @@ TFormGeometryInput TsSkinProvider::GeometryInput() const {
   In.ShowHelp = SysMenu && (F->BorderIcons() & biHelp);
   In.IconAllowed = ShowAppIcon && SysMenu && FSystemMenu->Handle() &&
                    (F->BorderStyle() == bsSingle || F->BorderStyle() == bsSizeable);
+  if (FBorderForm && Sm) {
+    In.ExBorders = true;
+    In.ExBorderWidth = Sm->SkinData.ExBorderWidth;
+    In.ExTitleHeight = Sm->SkinData.ExTitleHeight;
+    In.ExMaxHeight = Sm->SkinData.ExMaxHeight;
+    In.ExCenterOffs = Sm->SkinData.ExCenterOffs;
+    In.SysExHeight = In.Zoomed && In.ExMaxHeight > In.CYCaption;
+    if (TsSkinManager* M = FCommonData->SkinManager()) In.Shadow = M->FormShadowSize();
+  }
   return In;
 }
 
@@ -422,7 +446,13 @@ TRect TsSkinProvider::IconRect() const {
   return Layout().IconRect;
 }
 
+TRect TsSkinProvider::ShadowSize() const {
+  TsSkinManager* M = FCommonData->SkinManager();
+  return FBorderForm && M ? M->FormShadowSize() : TRect{};
+}
+
 int TsSkinProvider::OffsetX() const {
+  if (FBorderForm) return Layout().ClientOffset.X;
   HWND W = OwnerHandle();
   if (!W) return 0;
   RECT WR, CR;
@@ -432,6 +462,7 @@ int TsSkinProvider::OffsetX() const {
 }
 
 int TsSkinProvider::OffsetY() const {
+  if (FBorderForm) return Layout().ClientOffset.Y;
   HWND W = OwnerHandle();
   if (!W) return 0;
   RECT WR, CR;
@@ -480,14 +511,16 @@ void TsSkinProvider::PaintAll() {
   TFormLayout L = ComputeFormLayout(In);
   if (L.CaptionWidth <= 0 || In.Height <= 0) return;
   TBitmap32* Image = FCommonData->CacheBmp();
-  bool Fresh = !Image || Image->Width() != L.CaptionWidth || Image->Height() != In.Height;
+  bool Fresh = !Image || Image->Width() != L.CaptionWidth || Image->Height() != L.ImageHeight;
   if (!FCommonData->BGChanged && !Fresh) return;
   FCommonData->PrepareCacheBmp();
   Image = FCommonData->CacheBmp();
-  Image->SetSize(L.CaptionWidth, In.Height);
+  Image->SetSize(L.CaptionWidth, L.ImageHeight);
   LayoutButtons(L);
   RegionChanged = true;
-  TRect R{0, 0, L.CaptionWidth, In.Height};
+  // The shadow margins of the extended border window start transparent.
+  if (In.ExBorders) Image->Fill(0);
+  TRect R = L.Body;
   const TsGeneralData& Form = *FCommonData->Section();
   int State = std::min(FormActive ? 1 : 0, std::max(0, Form.States - 1));
   PaintSection(*FCommonData, TCacheInfo{}, true, State, Image, {0, 0}, R);
@@ -497,6 +530,7 @@ void TsSkinProvider::PaintAll() {
     PaintBorderIcons(*Image);
   }
   GdiFlush();
+  if (In.ExBorders) ComposeFormShadow(*Image, *Sm, FormActive);
   FCommonData->BGChanged = false;
   FFirstInitialized = true;
 }
@@ -507,7 +541,7 @@ void TsSkinProvider::PaintTitle(TBitmap32& Image, const TFormLayout& L) {
   if (Title >= 0) {
     const TsGeneralData& T = Sm->gd[size_t(Title)];
     int State = std::min(FormActive ? 1 : 0, std::max(0, T.States - 1));
-    TRect Band{0, 0, L.CaptionWidth, std::min(Image.Height(), L.Frame + L.CaptionHeight)};
+    TRect Band = TitleBand(L);
     std::string Name = T.ClassName;
     PaintSectionByIndex(
         Title, Name, NewCacheInfo(&Image, 0, 0), Sm->GetTextureIndex(Title, Name, "PATTERN"),
@@ -519,9 +553,9 @@ void TsSkinProvider::PaintTitle(TBitmap32& Image, const TFormLayout& L) {
   int Bar = Sm->GetMaskIndex(FormIndex, FCommonData->SkinSection(), "TITLEBAR");
   if (ValidMask(Sm, Bar) && (L.Shown[cbClose] || L.Shown[cbMax] || L.Shown[cbMin])) {
     int FW = FrameSizeOf(*Sm, Bar).cx;
-    TRect Area{L.CaptionWidth - (2 * FW + L.ButtonsWidth), 0, L.CaptionWidth,
-               L.Frame + L.CaptionHeight};
-    if (Area.Left < 0) Area.Left = 0;
+    TRect Band = TitleBand(L);
+    TRect Area{Band.Right - (2 * FW + L.ButtonsWidth), Band.Top, Band.Right, Band.Bottom};
+    if (Area.Left < Band.Left) Area.Left = Band.Left;
     PaintMaskBorders(*Sm, Image, Area, true,
                      FormActive ? 0 : std::min(1, Sm->ma[size_t(Bar)].ImageCount - 1),
                      Sm->ma[size_t(Bar)], NewCacheInfo(&Image, 0, 0));
@@ -602,6 +636,14 @@ void TsSkinProvider::PaintCaption(TBitmap32& Image, const TFormLayout& L) {
                     Glow, 15, Flags);
   }
   DrawSectionText(DC, Text, true, FCommonData->SkinManager(), FormActive ? 1 : 0, Title, Flags, R);
+  GdiFlush();
+  // GDI's text clears the alpha of the pixels it draws; the band behind the text is opaque.
+  TRect Opaque = R.Intersected(L.Body);
+  for (int y = Opaque.Top; y < Opaque.Bottom; ++y) {
+    uint32_t* Row = Image.ScanLine(y);
+    for (int x = Opaque.Left; x < Opaque.Right; ++x)
+      Row[x] |= 0xFF000000u;
+  }
 }
 
 void TsSkinProvider::PaintBorderIcons(TBitmap32& Image) {
@@ -630,7 +672,8 @@ void TsSkinProvider::UpdateRegion(bool Redraw) {
   TFormLayout L = ComputeFormLayout(In);
   std::vector<TRect> Cut;
   bool Maximized = In.Zoomed;
-  if (!Maximized) {
+  bool ClientOnly = L.Extended;
+  if (!Maximized && !ClientOnly) {
     if (const TsMaskData* M = FCommonData->BorderMask()) {
       AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, *M, false, 0);
       AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, *M, true, In.Height - M->WB);
@@ -644,8 +687,15 @@ void TsSkinProvider::UpdateRegion(bool Redraw) {
   }
   TSize Size{In.Width, In.Height};
   // The same cut at the same size needs no new region.
-  if (FRegionApplied && Cut == FArOR && Size == FRegionSize && !Maximized) return;
-  TRegion Rgn = Maximized
+  if (FRegionApplied && Cut == FArOR && Size == FRegionSize && !Maximized &&
+      ClientOnly == FRegionClientOnly)
+    return;
+  // With the border window the window shows only its client part (and the form's own border
+  // ring); the frame lies in the border window.
+  TRect Ring = L.Client;
+  Ring.Inflate(In.FormBorderWidth, In.FormBorderWidth);
+  TRegion Rgn = ClientOnly ? RectRegion(RECT{Ring.Left, Ring.Top, Ring.Right, Ring.Bottom})
+                : Maximized
                     ? RectRegion(RECT{L.Frame, L.Frame, In.Width - L.Frame, In.Height - L.Frame})
                     : RectRegion(RECT{0, 0, L.CaptionWidth, In.Height});
   for (const TRect& C : Cut) {
@@ -659,6 +709,7 @@ void TsSkinProvider::UpdateRegion(bool Redraw) {
   FArOR = std::move(Cut);
   FRegionSize = Size;
   FRegionApplied = true;
+  FRegionClientOnly = ClientOnly;
   RegionChanged = false;
 }
 
@@ -668,16 +719,45 @@ void TsSkinProvider::NCPaint() {
   if (RegionChanged && !FRgnChanging) UpdateRegion(false);
   FCommonData->FUpdating = false;
   if (!FCommonData->CacheBmp() || FCommonData->CacheBmp()->IsEmpty()) FCommonData->BGChanged = true;
+  bool Rendered = FCommonData->BGChanged;
   PaintAll();
   TBitmap32* Image = FCommonData->CacheBmp();
   HDC Src = Image ? static_cast<HDC>(Image->NativeDC()) : nullptr;
   if (!Src) return;
   TFormLayout L = Layout();
-  TWindowDC DC(W);
-  for (const auto& S : L.Strips)
-    if (!S.Dst.IsEmpty())
-      BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
-             SRCCOPY);
+  {
+    TWindowDC DC(W);
+    for (const auto& S : L.Strips)
+      if (!S.Dst.IsEmpty())
+        BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
+               SRCCOPY);
+  }
+  UpdateBorderPosition(Rendered);
+}
+
+void TsSkinProvider::UpdateBorderPosition(bool Redraw) {
+  if (FBorderForm) FBorderForm->UpdateExBordersPos(Redraw);
+}
+
+bool TsSkinProvider::WantsExtendedBorders() const {
+  TForm* F = FForm.Get();
+  TsSkinManager* M = FCommonData->SkinManager();
+  if (!F || !M || !M->ExtendedBorders() || !AllowExtBorders || !DrawNonClientArea) return false;
+  if (!Skinned() || F->Parent() || F->IsDestroying() || !LayeredWindowsAvailable()) return false;
+  TFormGeometryInput In = GeometryInput();
+  return HaveBorder(In) && !In.IsChild;
+}
+
+void TsSkinProvider::UpdateBorderForm() {
+  bool Wanted = WantsExtendedBorders();
+  if (Wanted == bool(FBorderForm)) return;
+  if (Wanted)
+    FBorderForm = std::make_unique<TkvBorderForm>(*this);
+  else
+    FBorderForm.reset();
+  // The image, its client offset and the region all change with the border window.
+  FCommonData->BGChanged = true;
+  RegionChanged = true;
 }
 
 void TsSkinProvider::RepaintNonClient() {
@@ -775,6 +855,7 @@ void TsSkinProvider::DropSkin() {
   CommonSkinCommand(Drop, FCommonData.get());
   FTitleSkinIndex = FCaptionSkinIndex = -1;
   if (!F || F->IsDestroying()) return;
+  FBorderForm.reset();
   SetSysMenuStyle(false);
   HWND W = OwnerHandle();
   if (W && FRegionApplied) {
@@ -827,9 +908,11 @@ void TsSkinProvider::SkinCommandSkinned(TMessage& Message, const TWndNext& Defau
     if (W && IsWindowVisible(W)) {
       D.BGChanged = true;
       D.FUpdating = false;
+      UpdateBorderForm();
       UpdateRegion(false);
       RedrawWindow(W, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
       RepaintPendingChildren(Form());
+      UpdateBorderPosition(true);
     }
     return;
   case KV_RESUMEPAINT:
@@ -855,7 +938,18 @@ void TsSkinProvider::SkinCommandSkinned(TMessage& Message, const TWndNext& Defau
     return;
   }
   case KV_QUERYCOLOR: CommonSkinCommand(Message, &D); return;
-  case KV_MOUSELEFT: return;
+  case KV_MOUSELEFT: SetHotHT(0, true); return;
+  case KV_BEFORESCROLL:
+  case KV_AFTERSCROLL:
+    // A form whose background moves with it repaints everything after a scroll.
+    if (W && D.RepaintIfMoved()) {
+      bool After = SkinCommandCode(Message.WParam) == KV_AFTERSCROLL;
+      SendMessageW(W, WM_SETREDRAW, After ? TRUE : FALSE, 0);
+      if (After)
+        RedrawWindow(W, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    return;
   case KV_TITLECHANGED:
     if (Message.LParam == 1) D.BGChanged = true;
     RepaintNonClient();
@@ -976,6 +1070,147 @@ void TsSkinProvider::WMQueryEndSession(TMessage& Message, const TWndNext& Defaul
   Default(Message);
 }
 
+void TsSkinProvider::WMWindowPosChanging(TMessage& Message, const TWndNext& Default) {
+  TForm* F = FForm.Get();
+  HWND W = OwnerHandle();
+  auto* Pos = reinterpret_cast<WINDOWPOS*>(Message.LParam);
+  if (FRgnChanging || F->IsLoading() || !Pos) {
+    Default(Message);
+    return;
+  }
+  RECT WR;
+  GetWindowRect(W, &WR);
+  bool Moves = !(Pos->flags & SWP_NOMOVE) && (Pos->x != WR.left || Pos->y != WR.top);
+  if (ScreenSnap && Moves && !IsZoomed(W) && IsWindowVisible(W)) {
+    MONITORINFO MI{};
+    MI.cbSize = sizeof(MI);
+    if (GetMonitorInfoW(MonitorFromWindow(W, MONITOR_DEFAULTTONEAREST), &MI)) {
+      RECT A = F->FormStyle() == fsStayOnTop ? MI.rcMonitor : MI.rcWork;
+      TRect Area{A.left, A.top, A.right, A.bottom};
+      // The shadow of the border window may lie beyond the work area.
+      if (FBorderForm) {
+        TRect Sh = ShadowSize();
+        const TsSkinModel* Sm = Model();
+        int Offs = Sm ? Sm->SkinData.ExShadowOffs : 0;
+        Area = {Area.Left - Sh.Left - Offs, Area.Top - Sh.Top - Offs, Area.Right + Sh.Right + Offs,
+                Area.Bottom + Sh.Bottom + Offs};
+      }
+      int Width = Pos->flags & SWP_NOSIZE ? WR.right - WR.left : Pos->cx;
+      int Height = Pos->flags & SWP_NOSIZE ? WR.bottom - WR.top : Pos->cy;
+      TRect R = SnapToWorkArea(Bounds(Pos->x, Pos->y, Width, Height), Area, SnapBuffer);
+      Pos->x = R.Left;
+      Pos->y = R.Top;
+    }
+  }
+  if (FBorderForm) {
+    // A form stretched by a double click on the border window gets its size back when moved.
+    FBorderForm->OwnerMoving(*Pos);
+    // Shrinking: the border window's cut follows first, so no stale frame shows inside it.
+    if (!(Pos->flags & SWP_NOSIZE) &&
+        (Pos->cx < WR.right - WR.left || Pos->cy < WR.bottom - WR.top)) {
+      FFormState |= fsResizingBorder;
+      FBorderForm->MakeRgn(Pos->cx, Pos->cy);
+      FFormState &= ~unsigned(fsResizingBorder);
+    }
+  }
+  Default(Message);
+}
+
+void TsSkinProvider::WMWindowPosChanged(TMessage& Message, const TWndNext& Default) {
+  Default(Message);
+  HWND W = OwnerHandle();
+  auto* Pos = reinterpret_cast<const WINDOWPOS*>(Message.LParam);
+  if (!FBorderForm || !Pos || !W) return;
+  if (Pos->flags & SWP_HIDEWINDOW) {
+    FBorderForm->FreeForm();
+    FCommonData->BGChanged = true;
+    return;
+  }
+  if (!IsWindowVisible(W) || IsIconic(W) || (Pos->flags & (SWP_NOREDRAW | SWP_FRAMECHANGED)) ||
+      (FFormState & fsBlending))
+    return;
+  UpdateBorderPosition(false);
+}
+
+void TsSkinProvider::WMSysCommand(TMessage& Message, const TWndNext& Default) {
+  HWND W = OwnerHandle();
+  UINT Command = UINT(Message.WParam & 0xFFF0);
+  if (Command == SC_RESTORE && (FFormState & fsHideCaptured)) {
+    FFormState &= ~unsigned(fsHideCaptured);
+    Default(Message);
+    return;
+  }
+  // A drag move starts from what the window shows now.
+  if (Command == SC_MOVE && (Message.WParam & 0xF) == HTCAPTION && IsWindowVisible(W))
+    RepaintNonClient();
+  if (Command == SC_RESTORE && FBorderForm) FBorderForm->FreeForm();
+  Default(Message);
+  if (Command == SC_RESTORE && W && IsWindow(W)) {
+    FCommonData->BGChanged = true;
+    RegionChanged = true;
+    if (GeometryInput().HasCaption) {
+      UpdateBorderForm();
+      RedrawWindow(W, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      UpdateBorderPosition(true);
+    } else if (FRegionApplied) {
+      SetWindowRgn(W, nullptr, TRUE);
+      FRegionApplied = false;
+      FArOR.clear();
+    }
+  } else if (Command == SC_MINIMIZE && FBorderForm) {
+    FBorderForm->FreeForm();
+  }
+}
+
+void TsSkinProvider::WMStyleChanged(TMessage& Message, const TWndNext& Default) {
+  Default(Message);
+  TForm* F = FForm.Get();
+  auto* Styles = reinterpret_cast<const STYLESTRUCT*>(Message.LParam);
+  if (!F || !Styles) return;
+  bool WantsClose = (F->BorderIcons() & biSystemMenu) != 0;
+  if (FSystemMenu && FSystemMenu->VisibleClose() != WantsClose &&
+      Message.WParam == WPARAM(GWL_STYLE)) {
+    InitButtons();
+    FCommonData->BGChanged = true;
+    if (IsWindowVisible(OwnerHandle())) RepaintNonClient();
+  } else if (Message.WParam == WPARAM(GWL_EXSTYLE) &&
+             ((Styles->styleOld ^ Styles->styleNew) & WS_EX_LAYERED) &&
+             !(FFormState & (fsBlending | fsMinimizing | fsRestoring))) {
+    UpdateBorderPosition(true);
+  }
+}
+
+namespace {
+
+// The innermost visible, enabled windowed control of Parent under the screen point P.
+HWND WindowedControlAt(HWND Parent, POINT P) {
+  HWND Found = nullptr;
+  for (HWND Level = Parent;;) {
+    POINT Local = P;
+    ScreenToClient(Level, &Local);
+    HWND Child = ChildWindowFromPointEx(Level, Local, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED);
+    if (!Child || Child == Level) break;
+    Found = Level = Child;
+  }
+  return Found;
+}
+
+} // namespace
+
+void TsSkinProvider::WMMouseWheel(TMessage& Message, const TWndNext& Default) {
+  Default(Message);
+  if (Message.Result || GForwardingWheel) return;
+  // Nobody took the wheel: the windowed control under the pointer gets it.
+  POINT P{static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))};
+  HWND Target = WindowedControlAt(OwnerHandle(), P);
+  if (!Target) return;
+  struct TGuard {
+    TGuard() { GForwardingWheel = true; }
+    ~TGuard() { GForwardingWheel = false; }
+  } Guard;
+  Message.Result = SendMessageW(Target, WM_MOUSEWHEEL, Message.WParam, Message.LParam) & 0x7F;
+}
+
 void TsSkinProvider::AnnouncePreview() {
   TForm* F = FForm.Get();
   if (!GPreviewArmed || !F || !OwnerHandle()) return;
@@ -1011,6 +1246,15 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     return;
   }
   HWND W = OwnerHandle();
+  // The border window forwards its mouse messages with wParam -1: the code is the frame's.
+  if (FBorderForm && Message.WParam == WPARAM(-1) && Message.Msg >= WM_NCMOUSEMOVE &&
+      Message.Msg <= WM_NCMBUTTONDBLCLK) {
+    Message.WParam = WPARAM(FBorderForm->Ex_WMNCHitTest(msg::TNCMouse(Message).ScreenPos));
+    if (Message.WParam == HTNOWHERE) {
+      Message.Result = 0;
+      return;
+    }
+  }
   switch (Message.Msg) {
   case KV_SKINMSG: SkinCommandSkinned(Message, Default); return;
   case WM_NCHITTEST: {
@@ -1023,7 +1267,8 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     RECT WR;
     GetWindowRect(W, &WR);
     TPoint P = msg::TNCHitTest(Message).ScreenPos;
-    int Code = HitTestImage({P.X - WR.left, P.Y - WR.top});
+    TPoint Origin = ComputeFormLayout(In).WindowOrigin;
+    int Code = HitTestImage({P.X - WR.left + Origin.X, P.Y - WR.top + Origin.Y});
     if (OwnHitCode(Code)) {
       Message.Result = Code;
       return;
@@ -1056,6 +1301,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
       Message.Result = 0;
       return;
     }
+    if (!FCommonData->CacheBmp() || FCommonData->CacheBmp()->IsEmpty()) UpdateBorderForm();
     NCPaint();
     Message.Result = 0;
     return;
@@ -1141,26 +1387,34 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     }
     break;
   }
-  case WM_WINDOWPOSCHANGING: {
-    auto* Pos = reinterpret_cast<WINDOWPOS*>(Message.LParam);
-    if (!FRgnChanging && !F->IsLoading() && ScreenSnap && Pos && !(Pos->flags & SWP_NOMOVE) &&
-        !IsZoomed(W) && IsWindowVisible(W)) {
-      MONITORINFO MI{};
-      MI.cbSize = sizeof(MI);
-      if (GetMonitorInfoW(MonitorFromWindow(W, MONITOR_DEFAULTTONEAREST), &MI)) {
-        RECT A = F->FormStyle() == fsStayOnTop ? MI.rcMonitor : MI.rcWork;
-        RECT WR;
-        GetWindowRect(W, &WR);
-        int Width = Pos->flags & SWP_NOSIZE ? WR.right - WR.left : Pos->cx;
-        int Height = Pos->flags & SWP_NOSIZE ? WR.bottom - WR.top : Pos->cy;
-        TRect R = SnapToWorkArea(Bounds(Pos->x, Pos->y, Width, Height),
-                                 {A.left, A.top, A.right, A.bottom}, SnapBuffer);
-        Pos->x = R.Left;
-        Pos->y = R.Top;
-      }
-    }
-    break;
-  }
+  case WM_WINDOWPOSCHANGING: WMWindowPosChanging(Message, Default); return;
+  case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message, Default); return;
+  case WM_SIZING:
+    Default(Message);
+    UpdateBorderPosition(false);
+    return;
+  case WM_SYSCOMMAND: WMSysCommand(Message, Default); return;
+  case WM_ACTIVATE:
+    Default(Message);
+    if (F->IsLoading()) return;
+    // A borderless form has no frame that repaints with the activation: its children do.
+    if (LOWORD(Message.WParam) == WA_ACTIVE && F->BorderStyle() == bsNone && IsWindowVisible(W))
+      RedrawWindow(W, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return;
+  case WM_ACTIVATEAPP:
+    Default(Message);
+    if (Message.WParam) UpdateBorderPosition(false);
+    return;
+  case WM_SETTINGCHANGE: FCommonData->BGChanged = true; break;
+  case WM_STYLECHANGED: WMStyleChanged(Message, Default); return;
+  case WM_ENTERIDLE: Message.Result = 0; return;
+  case WM_MOUSEWHEEL: WMMouseWheel(Message, Default); return;
+  case CM_ENABLEDCHANGED:
+    Default(Message);
+    UpdateBorderPosition(false);
+    if (IsWindowVisible(W)) RepaintNonClient();
+    return;
+  case WM_CONTROLLISTCHANGING: Message.Result = 0; return;
   case WM_QUERYENDSESSION: WMQueryEndSession(Message, Default); return;
   case WM_MOUSEMOVE:
     Default(Message);
@@ -1186,6 +1440,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     }
     break;
   case WM_SHOWWINDOW:
+    if (Message.WParam) FFormState &= fsRestoring;
     Default(Message);
     if (Message.WParam) AnnouncePreview();
     return;
@@ -1193,6 +1448,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     if (F->Visible() && RTInit) {
       RTInit = false;
       LoadInit();
+      UpdateBorderForm();
     } else if (!F->Visible()) {
       FCommonData->EmptyCache();
     }
@@ -1200,6 +1456,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
   case CM_MOUSEENTER:
     Default(Message);
     if (TsSkinManager* M = FCommonData->SkinManager()) M->SetActiveControl(W);
+    if (FBorderForm && FBorderForm->ResetRgn) FBorderForm->UpdateRgn();
     return;
   default: break;
   }

@@ -106,9 +106,15 @@ public:
   // Repaints the frame at once.
   void RepaintNonClient();
   void PaintClient(HDC DC);
-  // The window region without the skin's transparent corners; applied only when it changed.
+  // The window region without the skin's transparent corners (with the extended border window
+  // only the client part); applied only when it changed.
   void UpdateRegion(bool Redraw);
   bool RegionChanged = true;
+  // The extended border window, while the manager's extended borders apply to the form.
+  TkvBorderForm* BorderForm() const { return FBorderForm.get(); }
+  bool WantsExtendedBorders() const;
+  // Makes or frees the border window as the manager's setting and the form ask.
+  void UpdateBorderForm();
 
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
 
@@ -117,7 +123,7 @@ public:
   TsCommonData& OwnerSkinData() override { return *FCommonData; }
   int OffsetX() const override;
   int OffsetY() const override;
-  TRect ShadowSize() const override { return {}; }
+  TRect ShadowSize() const override;
   int CaptionHeight() const override;
   int MenuHeight() const override { return 0; }
   int SysFrame() const override;
@@ -145,6 +151,12 @@ private:
   void WMSize(TMessage& Message, const TWndNext& Default);
   void WMPrint(TMessage& Message, const TWndNext& Default);
   void WMQueryEndSession(TMessage& Message, const TWndNext& Default);
+  void WMSysCommand(TMessage& Message, const TWndNext& Default);
+  void WMWindowPosChanging(TMessage& Message, const TWndNext& Default);
+  void WMWindowPosChanged(TMessage& Message, const TWndNext& Default);
+  void WMMouseWheel(TMessage& Message, const TWndNext& Default);
+  void WMStyleChanged(TMessage& Message, const TWndNext& Default);
+  void UpdateBorderPosition(bool Redraw);
   void EraseClient(HDC DC);
   void AnswerBackground(TBackgroundInfo& Info);
   void PaintTitle(TBitmap32& Image, const TFormLayout& L);
@@ -161,6 +173,7 @@ private:
   TWeakRef<TForm> FForm;
   std::unique_ptr<TsCommonData> FCommonData;
   std::unique_ptr<TsSystemMenu> FSystemMenu;
+  std::unique_ptr<TkvBorderForm> FBorderForm;
   TWndHookToken FHook;
   bool FDetached = false; // being freed: the form's messages pass by
   int FTitleSkinIndex = -1;
@@ -171,6 +184,7 @@ private:
   bool FInNCPaint = false;
   std::vector<TRect> FArOR; // the corner pieces cut out of the region now applied
   bool FRegionApplied = false;
+  bool FRegionClientOnly = false; // the region applied is the client part
   TSize FRegionSize{};
   TGlowMask FGlow1, FGlow2;
   TFontHandle FCaptionFont;

@@ -135,6 +135,84 @@ TEST(FormHitTest, MainWindowCodes) {
   EXPECT_EQ(FormHitTest(L, In, {1, 300}), htClientCode);
 }
 
+// The main window with the extended border window: a 6-pixel skin frame, a 30-pixel title
+// and 9-pixel shadow margins around the window's 775 x 623 client area.
+TFormGeometryInput ExtendedMainWindow() {
+  TFormGeometryInput In = MainWindow();
+  In.ExBorders = true;
+  In.ExBorderWidth = 6;
+  In.ExTitleHeight = In.ExMaxHeight = 30;
+  In.Shadow = {9, 9, 9, 9};
+  return In;
+}
+
+TEST(FormLayout, ExtendedBordersPutTheSkinFrameAndShadowAroundTheSameClient) {
+  TFormLayout L = ComputeFormLayout(ExtendedMainWindow());
+  EXPECT_EQ(L.SysFrame, 4);
+  EXPECT_EQ(L.Frame, 6);
+  EXPECT_EQ(L.BorderHeight, 0);
+  EXPECT_EQ(L.CaptionHeight, 30);
+  // The window keeps the system's frame and caption around its client area.
+  EXPECT_EQ(L.Client, Rect(4, 23, 779, 646));
+  EXPECT_EQ(L.ClientOffset, (TPoint{15, 39}));
+  EXPECT_EQ(L.CaptionWidth, 805);
+  EXPECT_EQ(L.ImageHeight, 677);
+  // Where the border window lies against the window.
+  EXPECT_EQ(L.WindowOrigin, (TPoint{11, 16}));
+  EXPECT_EQ(L.Body, Rect(9, 9, 796, 668));
+  EXPECT_EQ(L.VCenter, 24);
+  EXPECT_EQ(L.IconRect, Rect(18, 16, 34, 32));
+  EXPECT_EQ(L.Buttons[cbClose], Rect(762, 14, 789, 35));
+  EXPECT_EQ(L.TextRect.Left, 40);
+  EXPECT_EQ(L.TextRect.Right, 756);
+  // The frame is not the window's: nothing is copied to it.
+  for (const auto& S : L.Strips)
+    EXPECT_TRUE(S.Dst.IsEmpty());
+  // A form border ring is copied from around the client part of the image.
+  TFormGeometryInput Ringed = ExtendedMainWindow();
+  Ringed.FormBorderWidth = 2;
+  TFormLayout R = ComputeFormLayout(Ringed);
+  EXPECT_EQ(R.Strips[0].Dst, Rect(4, 23, 779, 25));
+  EXPECT_EQ(R.Strips[0].Src, (TPoint{15, 39}));
+  EXPECT_EQ(R.ClientOffset, (TPoint{17, 41}));
+}
+
+TEST(FormLayout, ExtendedTitleCentreFollowsTheMaximizedHeightAndOffsets) {
+  TFormGeometryInput In = ExtendedMainWindow();
+  In.ExCenterOffs = 2;
+  EXPECT_EQ(ComputeFormLayout(In).VCenter, 26);
+  // Maximized with a lower title: centred on that title, without the centre offset.
+  In.Zoomed = true;
+  In.ExMaxHeight = 24;
+  In.BIVAlign = 1;
+  TFormLayout L = ComputeFormLayout(In);
+  EXPECT_EQ(L.VCenter, 9 + 12 + 30 - 24 + 2);
+  // A top-aligned button of a maximized window sits below the shadow by 4 and the difference.
+  EXPECT_EQ(L.Buttons[cbClose].Top, 9 + 4 + 6);
+  // A taller maximized title than the system's caption.
+  In.ExTitleHeight = 10;
+  In.SysExHeight = true;
+  EXPECT_EQ(ComputeFormLayout(In).CaptionHeight, 23);
+}
+
+TEST(FormHitTest, ExtendedBorderImageCodes) {
+  TFormGeometryInput In = ExtendedMainWindow();
+  TFormLayout L = ComputeFormLayout(In);
+  EXPECT_EQ(FormHitTest(L, In, {5, 300}), 0); // the shadow
+  EXPECT_EQ(FormHitTest(L, In, {10, 300}), htLeftCode);
+  EXPECT_EQ(FormHitTest(L, In, {300, 10}), htTopCode);
+  EXPECT_EQ(FormHitTest(L, In, {10, 10}), htTopLeftCode);
+  EXPECT_EQ(FormHitTest(L, In, {300, 20}), htCaptionCode);
+  EXPECT_EQ(FormHitTest(L, In, {20, 20}), htSysMenuCode);
+  EXPECT_EQ(FormHitTest(L, In, {770, 20}), htCloseCode);
+  EXPECT_EQ(FormHitTest(L, In, {400, 400}), htClientCode);
+  EXPECT_EQ(FormHitTest(L, In, {400, 665}), htBottomCode);
+  EXPECT_EQ(FormHitTest(L, In, {800, 665}), 0);
+  // A frame that does not size is a plain border.
+  In.ThickFrame = false;
+  EXPECT_EQ(FormHitTest(ComputeFormLayout(In), In, {10, 300}), htBorderCode);
+}
+
 TEST(SnapToWorkArea, EdgesWithinTheBufferLandOnTheWorkArea) {
   TRect Work{0, 0, 1280, 1000};
   EXPECT_EQ(SnapToWorkArea({5, 9, 305, 209}, Work, 10), Rect(0, 0, 300, 200));
