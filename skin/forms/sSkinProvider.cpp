@@ -905,7 +905,8 @@ void TsSkinProvider::SkinCommandSkinned(TMessage& Message, const TWndNext& Defau
   case KV_REPAINTSKIN:
     if (!Ours) return;
     RegionChanged = true;
-    if (W && IsWindowVisible(W)) {
+    // A form frozen for the repaint has redrawing off, which the system shows as invisible.
+    if (W && Form()->Showing()) {
       D.BGChanged = true;
       D.FUpdating = false;
       UpdateBorderForm();

@@ -61,6 +61,26 @@ inline void RunLater(int Milliseconds, std::function<void()> Action) {
   Pending[Id] = std::move(Action);
 }
 
+// Moves the mouse to a screen point with real input.
+inline void MouseTo(int X, int Y) {
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dx = LONG((int64_t(X) * 65535 + GetSystemMetrics(SM_CXSCREEN) / 2) /
+                  (GetSystemMetrics(SM_CXSCREEN) - 1));
+  In.mi.dy = LONG((int64_t(Y) * 65535 + GetSystemMetrics(SM_CYSCREEN) / 2) /
+                  (GetSystemMetrics(SM_CYSCREEN) - 1));
+  In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &In, sizeof(In));
+}
+
+// Presses or releases the left mouse button with real input.
+inline void MouseButton(bool Down) {
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &In, sizeof(In));
+}
+
 inline std::wstring WindowClassName(HWND Wnd) {
   wchar_t Name[256] = {};
   GetClassNameW(Wnd, Name, 256);

@@ -520,24 +520,6 @@ TEST_F(CaptionCoverTest, TopmostForATopmostOwnerAndNotUsedWithoutFrame) {
   EXPECT_EQ(WindowRectOf(Cover.Handle()), Bounds(W.Left, Cl.y - 18, W.Width(), 18));
 }
 
-// Moves the mouse to a screen point with real input.
-void MouseTo(int X, int Y) {
-  INPUT In{};
-  In.type = INPUT_MOUSE;
-  In.mi.dx = LONG((int64_t(X) * 65535 + GetSystemMetrics(SM_CXSCREEN) / 2) /
-                  (GetSystemMetrics(SM_CXSCREEN) - 1));
-  In.mi.dy = LONG((int64_t(Y) * 65535 + GetSystemMetrics(SM_CYSCREEN) / 2) /
-                  (GetSystemMetrics(SM_CYSCREEN) - 1));
-  In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &In, sizeof(In));
-}
-void MouseButton(bool Down) {
-  INPUT In{};
-  In.type = INPUT_MOUSE;
-  In.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  SendInput(1, &In, sizeof(In));
-}
-
 class OutlineDragTest : public BorderFormTest {
 protected:
   // Presses at P, drags by Delta in two steps and releases, all from inside the drag's own loop

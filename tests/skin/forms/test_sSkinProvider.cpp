@@ -267,4 +267,215 @@ TEST_F(ProviderTest, RepeatedActivationsPaintsAndSkinChangesGiveBackTheirGdiObje
   EXPECT_EQ(LiveGdiObjects(), Before);
 }
 
+// All windows of this thread.
+std::vector<HWND> ThreadWindows() {
+  std::vector<HWND> List;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND Wnd, LPARAM L) {
+        reinterpret_cast<std::vector<HWND>*>(L)->push_back(Wnd);
+        return TRUE;
+      },
+      LPARAM(&List));
+  return List;
+}
+
+TEST_F(ProviderTest, WithoutExtendedBordersNoLayeredAuxiliaryWindowIsMade) {
+  MainWindowLike();
+  Form->SetCaption(L"Nový název");
+  SetActiveWindow(W());
+  PumpFor(50);
+  for (HWND Wnd : ThreadWindows()) {
+    EXPECT_FALSE(GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_LAYERED) << WindowClassName(Wnd);
+    EXPECT_FALSE(IsEngineAuxWindow(Wnd)) << WindowClassName(Wnd);
+  }
+  EXPECT_EQ(Provider(W())->BorderForm(), nullptr);
+}
+
+TEST_F(ProviderTest, ExtendedBordersShowFrameAndShadowInALayeredWindowAroundTheClient) {
+  MainWindowLike();
+  SetActiveWindow(W());
+  Manager->SetExtendedBorders(true);
+  PumpFor(150);
+  TsSkinProvider* P = Provider(W());
+  ASSERT_NE(P, nullptr);
+  ASSERT_NE(P->BorderForm(), nullptr);
+  HWND B = P->BorderForm()->Handle();
+  ASSERT_NE(B, nullptr);
+  EXPECT_TRUE(IsWindowVisible(B));
+  EXPECT_TRUE(IsEngineAuxWindow(B));
+  EXPECT_EQ(GetWindow(B, GW_OWNER), W());
+  EXPECT_EQ(DWORD(GetWindowLongW(B, GWL_EXSTYLE)) & 0x08080080u, 0x08080080u);
+
+  // The border window lies so that the image's client part is over the window's client area.
+  TFormLayout L = P->Layout();
+  EXPECT_TRUE(L.Extended);
+  RECT WR, BR;
+  GetWindowRect(W(), &WR);
+  GetWindowRect(B, &BR);
+  EXPECT_EQ(BR.left, WR.left - L.WindowOrigin.X);
+  EXPECT_EQ(BR.top, WR.top - L.WindowOrigin.Y);
+  EXPECT_EQ(BR.right - BR.left, L.CaptionWidth);
+  EXPECT_EQ(BR.bottom - BR.top, L.ImageHeight);
+  EXPECT_EQ(SendSkinCommand(W(), KV_QUERYCLIENTOFFSET),
+            LRESULT(L.ClientOffset.X | (L.ClientOffset.Y << 16)));
+  RECT C;
+  GetClientRect(W(), &C);
+  EXPECT_EQ(C.right, 775);
+  EXPECT_EQ(C.bottom, 623);
+  // The window itself shows only its client part.
+  TRegion Rgn = RectRegion(RECT{0, 0, 0, 0});
+  ASSERT_NE(GetWindowRgn(W(), Rgn), ERROR);
+  RECT Box;
+  GetRgnBox(Rgn, &Box);
+  EXPECT_EQ(Box.left, L.Client.Left);
+  EXPECT_EQ(Box.top, L.Client.Top);
+  EXPECT_EQ(Box.right, L.Client.Right);
+  EXPECT_EQ(Box.bottom, L.Client.Bottom);
+
+  // The layered image: an opaque frame and title, a translucent shadow, a clear outer corner.
+  const TBitmap32& Img = P->BorderForm()->ShownImage();
+  ASSERT_EQ(Img.Width(), L.CaptionWidth);
+  int Mid = L.ImageHeight / 2;
+  EXPECT_EQ(Img.Pixel(L.Body.Left + 1, Mid) >> 24, 255u);
+  EXPECT_EQ(Img.Pixel(L.Body.Left + 300, L.Body.Top + 8) >> 24, 255u);
+  uint32_t Shadow = Img.Pixel(L.Body.Left - 2, Mid) >> 24;
+  EXPECT_GT(Shadow, 0u);
+  EXPECT_LT(Shadow, 255u);
+  EXPECT_LT(Img.Pixel(0, 0) >> 24, Shadow);
+  // The caption's text is opaque too.
+  int Opaque = 0;
+  for (int x = L.TextRect.Left; x < L.TextRect.Left + 60; ++x)
+    Opaque += (Img.Pixel(x, L.VCenter) >> 24) == 255;
+  EXPECT_EQ(Opaque, 60);
+
+  // The mouse: through the shadow, the frame and the close button answered by the form.
+  auto HitB = [&](int X, int Y) {
+    return SendMessageW(B, WM_NCHITTEST, 0, MAKELPARAM(BR.left + X, BR.top + Y));
+  };
+  auto FrameCode = [&](int X, int Y) {
+    return P->BorderForm()->Ex_WMNCHitTest({BR.left + X, BR.top + Y});
+  };
+  EXPECT_EQ(HitB(1, Mid), HTTRANSPARENT);
+  EXPECT_EQ(HitB(L.Body.Left + 1, Mid), HTOBJECT);
+  EXPECT_EQ(FrameCode(L.Body.Left + 1, Mid), HTLEFT);
+  EXPECT_EQ(FrameCode(300, L.Body.Top + 10), HTCAPTION);
+  TRect Close = L.Buttons[cbClose];
+  EXPECT_EQ(FrameCode((Close.Left + Close.Right) / 2, (Close.Top + Close.Bottom) / 2), HTCLOSE);
+
+  // Switched off: the border window goes and the window's own frame comes back.
+  Manager->SetExtendedBorders(false);
+  PumpFor(150);
+  P = Provider(W());
+  ASSERT_NE(P, nullptr);
+  EXPECT_EQ(P->BorderForm(), nullptr);
+  EXPECT_FALSE(IsWindow(B));
+  EXPECT_EQ(SendSkinCommand(W(), KV_QUERYCLIENTOFFSET), LRESULT(4 | (23 << 16)));
+  TRegion Back = RectRegion(RECT{0, 0, 0, 0});
+  ASSERT_NE(GetWindowRgn(W(), Back), ERROR);
+  EXPECT_FALSE(PtInRegion(Back, 0, 0));
+  EXPECT_TRUE(PtInRegion(Back, 391, 0));
+}
+
+TEST_F(ProviderTest, DraggingTheBorderWindowsTitleMovesTheForm) {
+  MainWindowLike();
+  SetActiveWindow(W());
+  Manager->SetExtendedBorders(true);
+  PumpFor(150);
+  TsSkinProvider* P = Provider(W());
+  ASSERT_TRUE(P && P->BorderForm() && P->BorderForm()->Handle());
+  RECT BR, Start;
+  GetWindowRect(P->BorderForm()->Handle(), &BR);
+  GetWindowRect(W(), &Start);
+  TFormLayout L = P->Layout();
+  // A press on the title of the border window, a drag of 40 x 30, a release.
+  int X = BR.left + 300, Y = BR.top + L.Body.Top + 10;
+  MouseTo(X, Y);
+  PumpFor(50);
+  ASSERT_EQ(WindowFromPoint(POINT{X, Y}), P->BorderForm()->Handle());
+  RunLater(20, [] { MouseButton(true); });
+  RunLater(80, [=] { MouseTo(X + 20, Y + 15); });
+  RunLater(140, [=] { MouseTo(X + 40, Y + 30); });
+  RunLater(220, [] { MouseButton(false); });
+  PumpFor(500);
+  RECT Now, NowB;
+  GetWindowRect(W(), &Now);
+  EXPECT_EQ(Now.left - Start.left, 40);
+  EXPECT_EQ(Now.top - Start.top, 30);
+  // The border window went along.
+  GetWindowRect(P->BorderForm()->Handle(), &NowB);
+  EXPECT_EQ(NowB.left - Now.left, BR.left - Start.left);
+  EXPECT_EQ(NowB.top - Now.top, BR.top - Start.top);
+  Manager->SetExtendedBorders(false);
+  PumpFor(50);
+}
+
+TEST_F(ProviderTest, RedrawLocksNeverCountBelowZero) {
+  MainWindowLike();
+  TsSkinProvider* P = Provider(W());
+  SendMessageW(W(), WM_SETREDRAW, FALSE, 0);
+  SendMessageW(W(), WM_SETREDRAW, FALSE, 0);
+  EXPECT_EQ(P->LockCount, 2);
+  for (int i = 0; i < 3; ++i)
+    SendMessageW(W(), WM_SETREDRAW, TRUE, 0);
+  EXPECT_EQ(P->LockCount, 0);
+}
+
+TEST_F(ProviderTest, ScreenSnapLandsOnTheWorkAreaEdgeWithinTheBuffer) {
+  MainWindowLike();
+  TsSkinProvider* P = Provider(W());
+  P->ScreenSnap = true;
+  RECT Area;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &Area, 0);
+  SetWindowPos(W(), nullptr, Area.left + 6, Area.top + 7, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT R;
+  GetWindowRect(W(), &R);
+  EXPECT_EQ(R.left, Area.left);
+  EXPECT_EQ(R.top, Area.top);
+  // The default buffer is 10: ten pixels away nothing snaps.
+  SetWindowPos(W(), nullptr, Area.left + 10, Area.top + 10, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GetWindowRect(W(), &R);
+  EXPECT_EQ(R.left, Area.left + 10);
+  EXPECT_EQ(R.top, Area.top + 10);
+  // Off, the form goes where it is put.
+  P->ScreenSnap = false;
+  SetWindowPos(W(), nullptr, Area.left + 3, Area.top + 3, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GetWindowRect(W(), &R);
+  EXPECT_EQ(R.left, Area.left + 3);
+}
+
+TEST_F(ProviderTest, AnUnhandledWheelReachesTheWindowedControlUnderThePointer) {
+  UseMeadowStyle();
+  Form->SetBorderIcons(biSystemMenu);
+  Form->SetClientSize(400, 300);
+  auto* Outer = new TsPanel(Form);
+  Outer->SetParent(Form);
+  Outer->SetBounds(10, 10, 380, 280);
+  auto* Memo = new TMemo(Form);
+  Memo->SetParent(Outer);
+  Memo->SetBounds(10, 10, 300, 120);
+  std::wstring Text;
+  for (int i = 0; i < 200; ++i)
+    Text += L"řádek " + std::to_wstring(i) + L"\r\n";
+  Memo->SetText(Text);
+  Form->Show();
+  PumpFor(100);
+  ASSERT_EQ(SendMessageW(Memo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  POINT Over{50, 50};
+  ClientToScreen(Memo->Handle(), &Over);
+  // Sent to the form, as a control that does not take the wheel passes it to its parents.
+  SendMessageW(W(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), MAKELPARAM(Over.x, Over.y));
+  PumpFor(30);
+  EXPECT_GT(SendMessageW(Memo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  // Over no windowed control nothing scrolls and nothing loops.
+  POINT Empty{390, 290};
+  ClientToScreen(W(), &Empty);
+  EXPECT_EQ(SendMessageW(W(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)),
+                         MAKELPARAM(Empty.x, Empty.y)),
+            0);
+}
+
 } // namespace
