@@ -1,6 +1,8 @@
 // Controls: parent and bounds, alignment, message dispatch and windows made on demand.
 #include "toolkit/Controls.h"
 
+#include "toolkit/WindowProps.h"
+
 #include <algorithm>
 #include <map>
 
@@ -354,7 +356,7 @@ void TWinControl::BeforeDestruction() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND Wnd) {
-  return Wnd ? static_cast<TWinControl*>(GetPropW(Wnd, kObjectProp)) : nullptr;
+  return Wnd ? static_cast<TWinControl*>(GetObjectProp(Wnd, kObjectProp)) : nullptr;
 }
 
 void TWinControl::InsertControl(TControl* Control) {
@@ -449,7 +451,7 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::AttachHandle(HWND Wnd) {
   FHandle = Wnd;
-  SetPropW(Wnd, kObjectProp, this);
+  SetObjectProp(Wnd, kObjectProp, this);
 }
 
 void TWinControl::DestroyHandle() {
@@ -459,7 +461,7 @@ void TWinControl::DestroyHandle() {
   if (!IsDestroying()) FText = Text();
   DestroyWindow(Wnd); // WM_NCDESTROY clears FHandle
   if (FHandle == Wnd) {
-    RemovePropW(Wnd, kObjectProp);
+    RemoveObjectProp(Wnd, kObjectProp);
     FHandle = nullptr;
   }
 }
@@ -482,7 +484,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPAR
   TMessage Message{Msg, WParam, LParam, 0};
   Protected([&] { Control->WindowProc(Message); });
   if (Msg == WM_NCDESTROY) {
-    RemovePropW(Wnd, kObjectProp);
+    RemoveObjectProp(Wnd, kObjectProp);
     if (TWinControl* Still = Alive.Get(); Still && Still->FHandle == Wnd) Still->FHandle = nullptr;
   }
   return Message.Result;

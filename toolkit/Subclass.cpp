@@ -2,6 +2,7 @@
 #include "toolkit/Subclass.h"
 
 #include "toolkit/Controls.h"
+#include "toolkit/WindowProps.h"
 
 // What a subclassed window keeps in its property: the previous procedure, the object (null
 // once it is detached but could not take its procedure out), and the number of calls of the
@@ -15,11 +16,11 @@ struct TWindowSubclass::TRecord {
 
 bool TWindowSubclass::Attach(HWND Wnd, const std::shared_ptr<TWindowSubclass>& Object) {
   if (!Object || Object->FWnd || !IsWindow(Wnd)) return false;
-  auto* Record = static_cast<TRecord*>(GetPropW(Wnd, PropName));
+  auto* Record = static_cast<TRecord*>(GetObjectProp(Wnd, PropName));
   if (Record && Record->Object) return false;
   if (!Record) {
     Record = new TRecord;
-    if (!SetPropW(Wnd, PropName, Record)) {
+    if (!SetObjectProp(Wnd, PropName, Record)) {
       delete Record;
       return false;
     }
@@ -39,7 +40,7 @@ bool TWindowSubclass::Attach(HWND Wnd, const std::shared_ptr<TWindowSubclass>& O
 
 TWindowSubclass* TWindowSubclass::FromHandle(HWND Wnd) {
   if (!Wnd) return nullptr;
-  auto* Record = static_cast<TRecord*>(GetPropW(Wnd, PropName));
+  auto* Record = static_cast<TRecord*>(GetObjectProp(Wnd, PropName));
   return Record ? Record->Object.get() : nullptr;
 }
 
@@ -54,7 +55,7 @@ void TWindowSubclass::Detach() {
   if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Wnd, GWLP_WNDPROC)) == &StaticProc) {
     SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Record->Previous));
     Record->Unhooked = true;
-    RemovePropW(Wnd, PropName);
+    RemoveObjectProp(Wnd, PropName);
   }
   Record->Object.reset();
   // A record still in another procedure's chain stays until WM_NCDESTROY; one that is out of
@@ -74,7 +75,7 @@ LRESULT TWindowSubclass::CallDefault(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 LRESULT CALLBACK TWindowSubclass::StaticProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  auto* Record = static_cast<TRecord*>(GetPropW(Wnd, PropName));
+  auto* Record = static_cast<TRecord*>(GetObjectProp(Wnd, PropName));
   if (!Record) return DefWindowProcW(Wnd, Msg, WParam, LParam);
   ++Record->Calls;
   WNDPROC Previous = Record->Previous;
@@ -88,8 +89,8 @@ LRESULT CALLBACK TWindowSubclass::StaticProc(HWND Wnd, UINT Msg, WPARAM WParam, 
   if (Msg == WM_NCDESTROY) {
     // The window is gone: the object detaches itself and the record goes.
     if (Record->Object) Protected([&] { Record->Object->Detach(); });
-    if (GetPropW(Wnd, PropName) == Record) {
-      RemovePropW(Wnd, PropName);
+    if (GetObjectProp(Wnd, PropName) == Record) {
+      RemoveObjectProp(Wnd, PropName);
       if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Wnd, GWLP_WNDPROC)) == &StaticProc)
         SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Previous));
     }

@@ -4,38 +4,13 @@
 // and the middle ratio of rounds with equal work.
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <vector>
-
 #include "app/un_main.h"
+#include "bench/win/BenchTiming.h"
 #include "base/GdiObjects.h"
 #include "skin/controls/sPanel.h"
 #include "skin/controls/sSkinControls.h"
 #include "skin/forms/kvDials.h"
 #include "skin/images/kvSkinPictures.h"
-
-namespace {
-
-using TClock = std::chrono::steady_clock;
-
-template <class F>
-double Seconds(int Count, F&& Body) {
-  auto Start = TClock::now();
-  for (int i = 0; i < Count; ++i)
-    Body();
-  GdiFlush();
-  return std::chrono::duration<double>(TClock::now() - Start).count();
-}
-
-void Report(const char* What, std::vector<double>& Ratios) {
-  std::sort(Ratios.begin(), Ratios.end());
-  std::printf("%s: best %.2f, middle %.2f (skinned / FillRect)\n", What, Ratios.front(),
-              Ratios[Ratios.size() / 2]);
-}
-
-} // namespace
 
 int main() {
   TApplication App;
@@ -81,9 +56,9 @@ int main() {
     });
     WholeRatios.push_back(SkinnedScreen / PlainScreen);
   }
-  Report("top panel face", FaceRatios);
-  Report("top panel face, rebuilt (after a size or skin change)", StaleRatios);
-  Report("top panel with its children on screen", WholeRatios);
+  Report("top panel face", FaceRatios, "FillRect");
+  Report("top panel face, rebuilt (after a size or skin change)", StaleRatios, "FillRect");
+  Report("top panel with its children on screen", WholeRatios, "FillRect");
   delete Form;
   return 0;
 }

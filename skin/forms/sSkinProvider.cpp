@@ -16,6 +16,26 @@ namespace {
 constexpr UINT WM_EDITORLINK = 0xA400;          // the external skin editor's message
 constexpr UINT WM_CONTROLLISTCHANGING = 0xBC4D; // a control is about to join or leave the form
 bool GForwardingWheel = false;
+
+// The system's frame and caption sizes. Some of them are worked out from the caption font on
+// every call, which costs more than the rest of a layout: they are kept until the settings
+// change.
+struct TSysFrameMetrics {
+  bool Valid = false;
+  int CXFrame = 0, CXDlgFrame = 0, CYCaption = 0, CYSmCaption = 0;
+};
+TSysFrameMetrics GSysMetrics;
+
+const TSysFrameMetrics& SysFrameMetrics() {
+  if (!GSysMetrics.Valid) {
+    GSysMetrics.CXFrame = GetSystemMetrics(SM_CXFRAME);
+    GSysMetrics.CXDlgFrame = GetSystemMetrics(SM_CXDLGFRAME);
+    GSysMetrics.CYCaption = GetSystemMetrics(SM_CYCAPTION);
+    GSysMetrics.CYSmCaption = GetSystemMetrics(SM_CYSMCAPTION);
+    GSysMetrics.Valid = true;
+  }
+  return GSysMetrics;
+}
 HWND GPreviewTarget = nullptr;
 bool GPreviewArmed = false;
 
@@ -385,10 +405,11 @@ TFormGeometryInput TsSkinProvider::GeometryInput() const {
     In.Zoomed = IsZoomed(W);
   }
   In.Border = BorderKindOf(F->BorderStyle());
-  In.CXFrame = GetSystemMetrics(SM_CXFRAME);
-  In.CXDlgFrame = GetSystemMetrics(SM_CXDLGFRAME);
-  In.CYCaption = GetSystemMetrics(SM_CYCAPTION);
-  In.CYSmCaption = GetSystemMetrics(SM_CYSMCAPTION);
+  const TSysFrameMetrics& Metrics = SysFrameMetrics();
+  In.CXFrame = Metrics.CXFrame;
+  In.CXDlgFrame = Metrics.CXDlgFrame;
+  In.CYCaption = Metrics.CYCaption;
+  In.CYSmCaption = Metrics.CYSmCaption;
   const TsSkinModel* Sm = Model();
   if (Sm) {
     In.BILeftMargin = Sm->SkinData.BILeftMargin;
@@ -504,11 +525,14 @@ void TsSkinProvider::LayoutButtons(const TFormLayout& L) {
 }
 
 void TsSkinProvider::PaintAll() {
+  TFormGeometryInput In = GeometryInput();
+  Render(In, ComputeFormLayout(In));
+}
+
+void TsSkinProvider::Render(const TFormGeometryInput& In, const TFormLayout& L) {
   TForm* F = FForm.Get();
   const TsSkinModel* Sm = Model();
   if (!F || !Sm || !Skinned() || (FFormState & (fsBlending | fsHideCaptured))) return;
-  TFormGeometryInput In = GeometryInput();
-  TFormLayout L = ComputeFormLayout(In);
   if (L.CaptionWidth <= 0 || In.Height <= 0) return;
   TBitmap32* Image = FCommonData->CacheBmp();
   bool Fresh = !Image || Image->Width() != L.CaptionWidth || Image->Height() != L.ImageHeight;
@@ -720,11 +744,13 @@ void TsSkinProvider::NCPaint() {
   FCommonData->FUpdating = false;
   if (!FCommonData->CacheBmp() || FCommonData->CacheBmp()->IsEmpty()) FCommonData->BGChanged = true;
   bool Rendered = FCommonData->BGChanged;
-  PaintAll();
+  // One layout for the image and the copies.
+  TFormGeometryInput In = GeometryInput();
+  TFormLayout L = ComputeFormLayout(In);
+  Render(In, L);
   TBitmap32* Image = FCommonData->CacheBmp();
   HDC Src = Image ? static_cast<HDC>(Image->NativeDC()) : nullptr;
   if (!Src) return;
-  TFormLayout L = Layout();
   {
     TWindowDC DC(W);
     for (const auto& S : L.Strips)
@@ -1406,7 +1432,10 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     Default(Message);
     if (Message.WParam) UpdateBorderPosition(false);
     return;
-  case WM_SETTINGCHANGE: FCommonData->BGChanged = true; break;
+  case WM_SETTINGCHANGE:
+    GSysMetrics.Valid = false;
+    FCommonData->BGChanged = true;
+    break;
   case WM_STYLECHANGED: WMStyleChanged(Message, Default); return;
   case WM_ENTERIDLE: Message.Result = 0; return;
   case WM_MOUSEWHEEL: WMMouseWheel(Message, Default); return;

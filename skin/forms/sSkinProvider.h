@@ -158,6 +158,8 @@ private:
   void WMStyleChanged(TMessage& Message, const TWndNext& Default);
   void UpdateBorderPosition(bool Redraw);
   void EraseClient(HDC DC);
+  // Renders the window image for a layout when it is out of date.
+  void Render(const TFormGeometryInput& In, const TFormLayout& L);
   void AnswerBackground(TBackgroundInfo& Info);
   void PaintTitle(TBitmap32& Image, const TFormLayout& L);
   void PaintIcon(TBitmap32& Image, const TFormLayout& L);
