@@ -159,7 +159,11 @@ int TsButton::CurrentState() const {
   F.Pushed = HandleAllocated() && IsPushed(const_cast<TsButton*>(this)->Handle());
   F.PressedFlash = PressedFlash;
   F.MouseHeld = FMouseClicked;
-  F.MouseAbove = F.MouseHeld && MouseIsAbove();
+  // While it holds the mouse the native button keeps the pushed state only with the pointer
+  // on it.
+  F.MouseAbove =
+      F.MouseHeld && (MouseIsAbove() ||
+                      (HandleAllocated() && GetCapture() == const_cast<TsButton*>(this)->Handle()));
   F.Down = FDown;
   F.DroppedDown = DroppedDown;
   F.Designing = IsDesigning();
