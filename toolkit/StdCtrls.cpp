@@ -120,6 +120,16 @@ void TLabel::SetMaxWidth(int Value) {
   if (FMaxWidth > 0 && Width() > FMaxWidth) SetBounds(Left(), Top(), FMaxWidth, Height());
 }
 
+int TLabel::TextWidth() const {
+  std::wstring Text = DrawableText(Caption());
+  if (Text.empty()) Text = L" ";
+  RECT R{0, 0, 0, 0};
+  TClientDC DC(nullptr);
+  TSelectObject Font(DC, this->Font().Handle());
+  DrawTextW(DC, Text.c_str(), int(Text.size()), &R, DT_CALCRECT | DT_NOPREFIX);
+  return int(R.right);
+}
+
 void TLabel::AdjustBounds() {
   if (!FAutoSize || IsLoading() || Align() == alTop || Align() == alBottom || Align() == alClient)
     return;
@@ -286,7 +296,9 @@ void TBoundLabel::AlignLabel() {
   FLabel->SetBounds(X, Y, L.Width(), L.Height());
   if (FLabel->Parent() != FEdit->Parent()) FLabel->SetParent(FEdit->Parent());
   if (FMaxWidth == 0) return;
-  bool Wrap = FLabel->Width() >= FMaxWidth - 4;
+  // Judged by the caption's width on one line, so that wrapping (which narrows the label)
+  // does not undo itself on the next alignment.
+  bool Wrap = FLabel->TextWidth() >= FMaxWidth - 4;
   if (Wrap == FLabel->WordWrap()) return;
   FLabel->SetWordWrap(Wrap);
   AlignLabel(); // placed again at its new size
@@ -309,7 +321,7 @@ bool TBoundLabel::ReadProperty(const std::string& Name, const TDefValue& Value) 
     // A skinned label takes it; a plain one has no skin colour to use.
     if (!FLabel || !FLabel->ReadProperty(Name, Value)) Value.AsBool();
   } else if (Name.compare(0, 5, "Font.") == 0) {
-    if (!FLabel) return FFontSet = ReadFontProperty(FFont, Name.substr(5), Value);
+    if (!FLabel) return ReadFontProperty(FFont, Name.substr(5), Value);
     if (!FLabel->ReadProperty(Name, Value)) return false;
     if (FLabel->Parent() != FEdit->Parent()) FLabel->SetParent(FEdit->Parent());
     AlignLabel();

@@ -52,6 +52,8 @@ public:
   // Fits the size to the caption when AutoSize is on: one line, or with WordWrap lines of
   // the current width (MaxWidth when set); never wider than MaxWidth.
   void AdjustBounds();
+  // The width of the caption on one line, in the label's font.
+  int TextWidth() const;
 
 protected:
   void Paint(HDC DC) override;
@@ -84,7 +86,9 @@ using TBoundLabelFactory = std::function<TLabel*(TWinControl* Edit)>;
 // following the edit's visibility, enabling and bounds.
 class TBoundLabel {
 public:
-  explicit TBoundLabel(TWinControl* AEdit) : FEdit(AEdit) {}
+  explicit TBoundLabel(TWinControl* AEdit) : FEdit(AEdit) {
+    FFont.OnChange = [this] { FFontSet = true; };
+  }
   TBoundLabel(const TBoundLabel&) = delete;
   TBoundLabel& operator=(const TBoundLabel&) = delete;
   // Set by the edit before the label is made; a plain TLabel without one.

@@ -31,10 +31,12 @@ TsEdit::TsEdit(TComponent* AOwner) : TEdit(AOwner) {
   FCommonData->COC = 3;
   FDesignColor = Color();
   FDesignFontColor = Font().Color();
+  ++FSkinWriting;
   BoundLabel().LabelFactory = [this](TWinControl* Edit) -> TLabel* {
     return new TsEditLabel(Edit, &BoundLabel());
   };
   FCommonData->Loaded();
+  --FSkinWriting;
 }
 
 TsEdit::~TsEdit() {
@@ -57,7 +59,22 @@ void TsEdit::CreateParams(TCreateParams& Params) {
 
 void TsEdit::Loaded() {
   TEdit::Loaded();
+  ++FSkinWriting;
   FCommonData->Loaded();
+  --FSkinWriting;
+}
+
+bool TsEdit::Common(TMessage& Message) {
+  ++FSkinWriting;
+  bool Done = CommonWndProc(Message, FCommonData.get());
+  --FSkinWriting;
+  return Done;
+}
+
+void TsEdit::CommonCommand(TMessage& Message) {
+  ++FSkinWriting;
+  CommonSkinCommand(Message, FCommonData.get());
+  --FSkinWriting;
 }
 
 bool TsEdit::ReadProperty(const std::string& Name, const TDefValue& Value) {
@@ -77,10 +94,7 @@ bool TsEdit::ReadProperty(const std::string& Name, const TDefValue& Value) {
   } else if (Name == "Ctl3D") {
     Ctl3D = Value.AsBool();
   } else {
-    bool Known = TEdit::ReadProperty(Name, Value);
-    if (Known && Name == "Color") FDesignColor = Color();
-    if (Known && Name == "Font.Color") FDesignFontColor = Font().Color();
-    return Known;
+    return TEdit::ReadProperty(Name, Value);
   }
   return true;
 }
@@ -237,8 +251,10 @@ void TsEdit::Repaint() {
 
 void TsEdit::RestoreDesignColors() {
   TsCommonData& D = *FCommonData;
-  if (!D.CustomColor() && Color() != FDesignColor) SetColor(FDesignColor);
-  if (!D.CustomFont() && Font().Color() != FDesignFontColor) Font().SetColor(FDesignFontColor);
+  // Read first: giving one back records both as the design's again.
+  const TColor Back = FDesignColor, FontBack = FDesignFontColor;
+  if (!D.CustomColor() && Color() != Back) SetColor(Back);
+  if (!D.CustomFont() && Font().Color() != FontBack) Font().SetColor(FontBack);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -252,7 +268,7 @@ void TsEdit::HandleSkinCommand(TMessage& Message) {
     // The shared handling gives the edit the system's colours, which would pass for design
     // colours once the skin is gone.
     const TColor Design = FDesignColor, DesignFont = FDesignFontColor;
-    CommonSkinCommand(Message, &D);
+    CommonCommand(Message);
     if (!Ours) return;
     FDesignColor = Design;
     FDesignFontColor = DesignFont;
@@ -260,13 +276,13 @@ void TsEdit::HandleSkinCommand(TMessage& Message) {
     return;
   }
   case KV_REPAINTSKIN:
-    CommonSkinCommand(Message, &D);
+    CommonCommand(Message);
     if (Ours && !AnimationCapturing && HandleAllocated() && Visible())
       RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_ERASE | RDW_INVALIDATE);
     return;
   case KV_RESUMEPAINT: {
     bool Was = D.FUpdating;
-    CommonSkinCommand(Message, &D);
+    CommonCommand(Message);
     if (Was && HandleAllocated() && !D.CheckUpdating(true)) {
       Repaint();
       SendMessageW(Handle(), WM_NCPAINT, 1, 0);
@@ -284,7 +300,7 @@ void TsEdit::HandleSkinCommand(TMessage& Message) {
   case KV_QUERYAPPLICATION: Message.Result = LRESULT(Application); return;
   default: break;
   }
-  CommonSkinCommand(Message, &D);
+  CommonCommand(Message);
 }
 
 void TsEdit::FollowWithLabel(const TMessage& Message) {
@@ -340,7 +356,7 @@ bool TsEdit::HandleSkinned(TMessage& Message) {
     break;
   default: break;
   }
-  if (!CommonWndProc(Message, &D)) TEdit::WndProc(Message);
+  if (!Common(Message)) TEdit::WndProc(Message);
   switch (Message.Msg) {
   case WM_SIZE: SendMessageW(Handle(), WM_NCPAINT, 1, 0); break;
   case WM_SETFONT:
@@ -367,16 +383,16 @@ void TsEdit::WndProc(TMessage& Message) {
     HandleSkinCommand(Message);
     return;
   }
-  if ((Message.Msg == CM_COLORCHANGED || Message.Msg == CM_FONTCHANGED) &&
-      !FCommonData->Skinned()) {
+  // Colours given while the skin's handling is not running are the design's.
+  if ((Message.Msg == CM_COLORCHANGED || Message.Msg == CM_FONTCHANGED) && FSkinWriting == 0) {
     FDesignColor = Color();
     FDesignFontColor = Font().Color();
   }
   if (Ready() && FCommonData->Skinned()) {
     if (!HandleSkinned(Message)) {
-      if (!CommonWndProc(Message, FCommonData.get())) TEdit::WndProc(Message);
+      if (!Common(Message)) TEdit::WndProc(Message);
     }
-  } else if (!CommonWndProc(Message, FCommonData.get())) {
+  } else if (!Common(Message)) {
     TEdit::WndProc(Message);
   }
   FollowWithLabel(Message);

@@ -67,6 +67,9 @@ private:
   void Repaint();
   void RestoreDesignColors();
   void FollowWithLabel(const TMessage& Message);
+  // The shared handling; colours it gives the edit are the skin's, not the design's.
+  bool Common(TMessage& Message);
+  void CommonCommand(TMessage& Message);
 
   std::unique_ptr<TsCtrlSkinData> FCommonData;
   unsigned FDisabledKind = dkBlended;
@@ -75,4 +78,5 @@ private:
   // own into Color and Font.Color).
   TColor FDesignColor;
   TColor FDesignFontColor;
+  int FSkinWriting = 0; // inside the skin's handling, which writes its own colours
 };
