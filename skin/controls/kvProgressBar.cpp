@@ -136,6 +136,7 @@ void TsProgressBar::PrepareCache() {
         Info.Kind == bkColor ? ColorToRGB(Info.Color) : ColorToRGB(::ParentColor(Parent()));
   PaintSection(D, CI, true, 0, Cache, {Left(), Top()}, Cache->BoundsRect());
   D.BGChanged = false;
+  if (!F.Marquee && !F.Smooth) FOldCount = ProgressBlockCount(F);
   if (F.Min >= F.Max && !F.Marquee) return;
   std::string Name = !FProgressSkin.empty() ? FProgressSkin
                      : F.Vertical           ? std::string("PROGRESSV")
