@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
+
 // ---------------------------------------------------------------------------------------------
 // TProgressBar
 
@@ -14,6 +16,9 @@ TProgressBar::TProgressBar(TComponent* AOwner) : TWinControl(AOwner) {
 void TProgressBar::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.SysClassName = PROGRESS_CLASSW;
+  if (FOrientation == pbVertical) Params.Style |= PBS_VERTICAL;
+  if (FSmooth) Params.Style |= PBS_SMOOTH;
+  if (FStyle == pbstMarquee) Params.Style |= PBS_MARQUEE;
 }
 
 void TProgressBar::CreateWindowHandle() {
@@ -25,6 +30,55 @@ void TProgressBar::UpdateWindowState() {
   SendMessageW(Handle(), PBM_SETRANGE32, WPARAM(FMin), LPARAM(FMax));
   SendMessageW(Handle(), PBM_SETSTEP, WPARAM(FStep), 0);
   SendMessageW(Handle(), PBM_SETPOS, WPARAM(FPosition), 0);
+  if (FStyle == pbstMarquee) SendMessageW(Handle(), PBM_SETMARQUEE, TRUE, FMarqueeInterval);
+  SendMessageW(Handle(), PBM_SETSTATE,
+               FState == pbsError    ? PBST_ERROR
+               : FState == pbsPaused ? PBST_PAUSED
+                                     : PBST_NORMAL,
+               0);
+}
+
+void TProgressBar::RecreateWindow() {
+  if (!HandleAllocated() || IsLoading()) return;
+  DestroyHandle();
+  HandleNeeded();
+}
+
+void TProgressBar::SetOrientation(TProgressBarOrientation Value) {
+  if (Value == FOrientation) return;
+  FOrientation = Value;
+  RecreateWindow();
+}
+
+void TProgressBar::SetSmooth(bool Value) {
+  if (Value == FSmooth) return;
+  FSmooth = Value;
+  RecreateWindow();
+}
+
+void TProgressBar::SetStyle(TProgressBarStyle Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  RecreateWindow();
+}
+
+void TProgressBar::SetMarqueeInterval(int Value) {
+  if (Value == FMarqueeInterval) return;
+  FMarqueeInterval = Value;
+  UpdateWindowState();
+}
+
+void TProgressBar::SetState(TProgressBarState Value) {
+  if (Value == FState) return;
+  FState = Value;
+  UpdateWindowState();
+}
+
+void TProgressBar::SetBorderWidth(int Value) {
+  Value = std::max(Value, 0);
+  if (Value == FBorderWidth) return;
+  FBorderWidth = Value;
+  Invalidate();
 }
 
 void TProgressBar::SetMin(int Value) {
@@ -60,6 +114,18 @@ bool TProgressBar::ReadProperty(const std::string& Name, const TDefValue& Value)
     SetPosition(Value.AsInt());
   } else if (Name == "Step") {
     SetStep(Value.AsInt());
+  } else if (Name == "Orientation") {
+    SetOrientation(TProgressBarOrientation(Value.AsIdentIndex({"pbHorizontal", "pbVertical"})));
+  } else if (Name == "Smooth") {
+    SetSmooth(Value.AsBool());
+  } else if (Name == "Style") {
+    SetStyle(TProgressBarStyle(Value.AsIdentIndex({"pbstNormal", "pbstMarquee"})));
+  } else if (Name == "MarqueeInterval") {
+    SetMarqueeInterval(Value.AsInt());
+  } else if (Name == "State") {
+    SetState(TProgressBarState(Value.AsIdentIndex({"pbsNormal", "pbsError", "pbsPaused"})));
+  } else if (Name == "BorderWidth") {
+    SetBorderWidth(Value.AsInt());
   } else {
     return TWinControl::ReadProperty(Name, Value);
   }

@@ -5,6 +5,10 @@
 
 #include "toolkit/StdCtrls.h"
 
+enum TProgressBarOrientation { pbHorizontal, pbVertical };
+enum TProgressBarStyle { pbstNormal, pbstMarquee };
+enum TProgressBarState { pbsNormal, pbsError, pbsPaused };
+
 // A progress bar with a 32-bit range. Min, Max and Position are kept as set, whatever the
 // window shows, so that they can hold any count.
 class TProgressBar : public TWinControl {
@@ -20,6 +24,21 @@ public:
   void SetPosition(int Value);
   void SetStep(int Value);
   void StepIt() { SetPosition(FPosition + FStep); }
+  // Orientation, Smooth and Style are window styles: changing them makes the window again.
+  TProgressBarOrientation Orientation() const { return FOrientation; }
+  void SetOrientation(TProgressBarOrientation Value);
+  bool Smooth() const { return FSmooth; }
+  void SetSmooth(bool Value);
+  TProgressBarStyle Style() const { return FStyle; }
+  void SetStyle(TProgressBarStyle Value);
+  // Milliseconds between the marquee's moves.
+  int MarqueeInterval() const { return FMarqueeInterval; }
+  void SetMarqueeInterval(int Value);
+  TProgressBarState State() const { return FState; }
+  void SetState(TProgressBarState Value);
+  // Pixels between the frame and the progress part.
+  int BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(int Value);
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
 
 protected:
@@ -28,10 +47,17 @@ protected:
 
 private:
   void UpdateWindowState();
+  void RecreateWindow();
   int FMin = 0;
   int FMax = 100;
   int FPosition = 0;
   int FStep = 10;
+  TProgressBarOrientation FOrientation = pbHorizontal;
+  bool FSmooth = false;
+  TProgressBarStyle FStyle = pbstNormal;
+  int FMarqueeInterval = 10;
+  TProgressBarState FState = pbsNormal;
+  int FBorderWidth = 0;
 };
 
 // A rich edit in plain-text mode. Its text uses CR LF line breaks, whatever the control keeps

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "toolkit/Forms.h"
 
 std::wstring JoinLines(const std::vector<std::wstring>& Lines) {
@@ -44,7 +46,14 @@ TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
 void TButton::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.SysClassName = L"BUTTON";
-  Params.Style |= BS_PUSHBUTTON;
+  Params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TButton::SetDefault(bool Value) {
+  if (Value == FDefault) return;
+  FDefault = Value;
+  if (HandleAllocated())
+    SendMessageW(Handle(), BM_SETSTYLE, FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void TButton::Click() {
@@ -64,6 +73,10 @@ void TButton::WndProc(TMessage& Message) {
 bool TButton::ReadProperty(const std::string& Name, const TDefValue& Value) {
   if (Name == "ModalResult") {
     ModalResult = Value.AsInt();
+    return true;
+  }
+  if (Name == "Default") {
+    SetDefault(Value.AsBool());
     return true;
   }
   return TWinControl::ReadProperty(Name, Value);
@@ -92,18 +105,46 @@ void TLabel::Loaded() {
   AdjustBounds();
 }
 
+void TLabel::SetWordWrap(bool Value) {
+  if (Value == FWordWrap) return;
+  FWordWrap = Value;
+  AdjustBounds();
+  Invalidate();
+}
+
+void TLabel::SetMaxWidth(int Value) {
+  Value = std::max(Value, 0);
+  if (Value == FMaxWidth) return;
+  FMaxWidth = Value;
+  AdjustBounds();
+  if (FMaxWidth > 0 && Width() > FMaxWidth) SetBounds(Left(), Top(), FMaxWidth, Height());
+}
+
+int TLabel::TextWidth() const {
+  std::wstring Text = DrawableText(Caption());
+  if (Text.empty()) Text = L" ";
+  RECT R{0, 0, 0, 0};
+  TClientDC DC(nullptr);
+  TSelectObject Font(DC, this->Font().Handle());
+  DrawTextW(DC, Text.c_str(), int(Text.size()), &R, DT_CALCRECT | DT_NOPREFIX);
+  return int(R.right);
+}
+
 void TLabel::AdjustBounds() {
   if (!FAutoSize || IsLoading() || Align() == alTop || Align() == alBottom || Align() == alClient)
     return;
   std::wstring Text = DrawableText(Caption());
   if (Text.empty()) Text = L" ";
-  RECT R{0, 0, 0, 0};
+  int Wrap = FWordWrap ? (FMaxWidth > 0 ? FMaxWidth : Width()) : 0;
+  RECT R{0, 0, Wrap, 0};
   {
     TClientDC DC(nullptr);
     TSelectObject Font(DC, this->Font().Handle());
-    DrawTextW(DC, Text.c_str(), int(Text.size()), &R, DT_CALCRECT | DT_NOPREFIX);
+    DrawTextW(DC, Text.c_str(), int(Text.size()), &R,
+              DT_CALCRECT | DT_NOPREFIX | (FWordWrap ? DT_WORDBREAK : 0));
   }
-  SetBounds(Left(), Top(), R.right, R.bottom);
+  int W = FMaxWidth > 0 ? std::min(int(R.right), FMaxWidth) : int(R.right);
+  SetBounds(Left(), Top(), W, R.bottom);
 }
 
 void TLabel::WndProc(TMessage& Message) {
@@ -117,9 +158,10 @@ void TLabel::Paint(HDC DC) {
   TSelectObject SelectedFont(DC, Font().Handle());
   SetBkMode(DC, TRANSPARENT);
   SetTextColor(DC, Enabled() ? ToColorRef(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
-  UINT Flags = DT_NOPREFIX | (FAlignment == taCenter         ? DT_CENTER
-                              : FAlignment == taRightJustify ? DT_RIGHT
-                                                             : DT_LEFT);
+  UINT Flags = DT_NOPREFIX | (FWordWrap ? DT_WORDBREAK : 0) |
+               (FAlignment == taCenter         ? DT_CENTER
+                : FAlignment == taRightJustify ? DT_RIGHT
+                                               : DT_LEFT);
   std::wstring Text = DrawableText(Caption());
   DrawTextW(DC, Text.c_str(), int(Text.size()), &R, Flags);
 }
@@ -131,6 +173,10 @@ bool TLabel::ReadProperty(const std::string& Name, const TDefValue& Value) {
     FTransparent = Value.AsBool();
   } else if (Name == "Alignment") {
     FAlignment = TAlignment(Value.AsIdentIndex({"taLeftJustify", "taRightJustify", "taCenter"}));
+  } else if (Name == "WordWrap") {
+    FWordWrap = Value.AsBool();
+  } else if (Name == "Constraints.MaxWidth") {
+    FMaxWidth = std::max(0, Value.AsInt());
   } else {
     return TGraphicControl::ReadProperty(Name, Value);
   }
@@ -147,11 +193,12 @@ void TBoundLabel::SetActive(bool Value) {
     FLabel.Reset();
     return;
   }
-  FLabel = new TLabel(FEdit);
+  FLabel = LabelFactory ? LabelFactory(FEdit) : new TLabel(FEdit);
   FLabel->SetVisible(false);
   FLabel->SetName(FEdit->Name() + L"Label");
   FLabel->SetParent(FEdit->Parent());
   FLabel->FocusControl = FEdit;
+  if (FFontSet) FLabel->Font().Assign(FFont);
   SetLayout(FLayout);
   if (FCaption.empty()) FCaption = FEdit->Name();
   FLabel->SetCaption(FCaption);
@@ -190,13 +237,30 @@ void TBoundLabel::SetIndent(int Value) {
   AlignLabel();
 }
 
+void TBoundLabel::SetMaxWidth(int Value) {
+  if (Value == FMaxWidth) return;
+  FMaxWidth = Value;
+  AlignLabel();
+}
+
+TFont& TBoundLabel::Font() {
+  return FLabel ? FLabel->Font() : FFont;
+}
+
+void TBoundLabel::LabelDestroyed(TLabel* Label) {
+  if (FLabel == Label) FLabel.Reset();
+}
+
 void TBoundLabel::AlignLabel() {
   if (!FLabel || !FLabel->Visible()) return;
+  FLabel->SetMaxWidth(FMaxWidth);
+  FLabel->SetAlign(alNone);
   const TControl& E = *FEdit;
   const TLabel& L = *FLabel;
   int X = L.Left(), Y = L.Top();
   switch (FLayout) {
   case sclLeft:
+    if (E.Align() == alLeft) FLabel->SetAlign(alLeft);
     X = E.Left() - L.Width() - FIndent - 4;
     Y = E.Top() + (E.Height() - L.Height()) / 2 - 1;
     break;
@@ -230,6 +294,14 @@ void TBoundLabel::AlignLabel() {
     break;
   }
   FLabel->SetBounds(X, Y, L.Width(), L.Height());
+  if (FLabel->Parent() != FEdit->Parent()) FLabel->SetParent(FEdit->Parent());
+  if (FMaxWidth == 0) return;
+  // Judged by the caption's width on one line, so that wrapping (which narrows the label)
+  // does not undo itself on the next alignment.
+  bool Wrap = FLabel->TextWidth() >= FMaxWidth - 4;
+  if (Wrap == FLabel->WordWrap()) return;
+  FLabel->SetWordWrap(Wrap);
+  AlignLabel(); // placed again at its new size
 }
 
 bool TBoundLabel::ReadProperty(const std::string& Name, const TDefValue& Value) {
@@ -244,12 +316,15 @@ bool TBoundLabel::ReadProperty(const std::string& Name, const TDefValue& Value) 
         Value.AsIdentIndex({"sclLeft", "sclTopLeft", "sclTopCenter", "sclTopRight", "sclLeftTop",
                             "sclBottomLeft", "sclBottomCenter", "sclBottomRight"})));
   } else if (Name == "MaxWidth") {
-    // Kept by the skinned edit; a plain label has no width limit and its own colour.
-    Value.AsInt();
+    SetMaxWidth(Value.AsInt());
   } else if (Name == "UseSkinColor") {
-    Value.AsBool();
-  } else if (Name.compare(0, 5, "Font.") == 0 && FLabel) {
-    return FLabel->ReadProperty(Name, Value);
+    // A skinned label takes it; a plain one has no skin colour to use.
+    if (!FLabel || !FLabel->ReadProperty(Name, Value)) Value.AsBool();
+  } else if (Name.compare(0, 5, "Font.") == 0) {
+    if (!FLabel) return ReadFontProperty(FFont, Name.substr(5), Value);
+    if (!FLabel->ReadProperty(Name, Value)) return false;
+    if (FLabel->Parent() != FEdit->Parent()) FLabel->SetParent(FEdit->Parent());
+    AlignLabel();
   } else {
     return false;
   }

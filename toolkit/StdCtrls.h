@@ -19,9 +19,15 @@ public:
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
   int ModalResult = 0;
   void Click() override;
+  // The button Enter presses in its dialog: the window has the BS_DEFPUSHBUTTON style.
+  bool Default() const { return FDefault; }
+  void SetDefault(bool Value);
 
 protected:
   void CreateParams(TCreateParams& Params) override;
+
+private:
+  bool FDefault = false;
 };
 
 class TLabel : public TGraphicControl {
@@ -34,17 +40,28 @@ public:
   void SetAlignment(TAlignment Value);
   bool Transparent() const { return FTransparent; }
   TControl* FocusControl = nullptr;
+  // Long captions break into lines at the label's width.
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  // The widest the label may grow (its size constraint); 0 sets no limit.
+  int MaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(int Value);
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
   void WndProc(TMessage& Message) override;
   void Loaded() override;
-  // Fits the size to the caption when AutoSize is on.
+  // Fits the size to the caption when AutoSize is on: one line, or with WordWrap lines of
+  // the current width (MaxWidth when set); never wider than MaxWidth.
   void AdjustBounds();
+  // The width of the caption on one line, in the label's font.
+  int TextWidth() const;
 
 protected:
   void Paint(HDC DC) override;
 
 private:
   bool FAutoSize = true;
+  bool FWordWrap = false;
+  int FMaxWidth = 0;
   bool FTransparent = true;
   TAlignment FAlignment = taLeftJustify;
 };
@@ -62,11 +79,20 @@ enum TCaptionLayout {
 
 class TEdit;
 
+// Makes the label of a bound label, owned by the edit; a skinned edit makes a skinned one.
+using TBoundLabelFactory = std::function<TLabel*(TWinControl* Edit)>;
+
 // The caption an edit carries with it: a label placed beside the edit by one of eight layouts,
 // following the edit's visibility, enabling and bounds.
 class TBoundLabel {
 public:
-  explicit TBoundLabel(TWinControl* AEdit) : FEdit(AEdit) {}
+  explicit TBoundLabel(TWinControl* AEdit) : FEdit(AEdit) {
+    FFont.OnChange = [this] { FFontSet = true; };
+  }
+  TBoundLabel(const TBoundLabel&) = delete;
+  TBoundLabel& operator=(const TBoundLabel&) = delete;
+  // Set by the edit before the label is made; a plain TLabel without one.
+  TBoundLabelFactory LabelFactory;
   bool Active() const { return FLabel.Get() != nullptr; }
   void SetActive(bool Value);
   const std::wstring& Caption() const { return FCaption; }
@@ -75,7 +101,14 @@ public:
   void SetLayout(TCaptionLayout Value);
   int Indent() const { return FIndent; }
   void SetIndent(int Value);
+  // The widest the label may be; 0 sets no limit. A label that reaches it wraps its words.
+  int MaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(int Value);
+  // The label's font, or the one that stands in for it while there is no label.
+  TFont& Font();
   TLabel* Label() const { return FLabel.Get(); }
+  // Called by a label that goes away by other means than SetActive(false).
+  void LabelDestroyed(TLabel* Label);
   void AlignLabel();
   bool ReadProperty(const std::string& Name, const TDefValue& Value);
 
@@ -86,6 +119,9 @@ private:
   std::wstring FCaption;
   TCaptionLayout FLayout = sclLeft;
   int FIndent = 0;
+  int FMaxWidth = 0;
+  TFont FFont;
+  bool FFontSet = false; // FFont was given before there was a label
 };
 
 class TEdit : public TWinControl {

@@ -36,8 +36,6 @@ bool TsCustomLabel::ReadProperty(const std::string& Name, const TDefValue& Value
     SkinSection = Value.AsString();
   } else if (Name == "Layout") {
     Layout = TTextLayout(Value.AsIdentIndex({"tlTop", "tlCenter", "tlBottom"}));
-  } else if (Name == "WordWrap") {
-    WordWrap = Value.AsBool();
   } else if (Name == "ShowAccelChar") {
     ShowAccelChar = Value.AsBool();
   } else if (Name == "OnMouseEnter") {
@@ -107,15 +105,23 @@ void TsCustomLabel::Paint(HDC DC) {
         FSkinIndex = Sm->GetSkinIndex(UpperCaseAscii(WideToUtf8(SkinSection)));
         if (FSkinIndex >= 0) {
           TColor C = Sm->gd[size_t(FSkinIndex)].Props[0].FontColor.Color;
+          if (!FSectionColorApplied) {
+            FDesignFontColor = Font().Color();
+            FSectionColorApplied = true;
+          }
           if (C != Font().Color()) Font().SetColor(C);
         }
+      }
+      if (FSkinIndex < 0 && FSectionColorApplied) {
+        FSectionColorApplied = false;
+        if (Font().Color() != FDesignFontColor) Font().SetColor(FDesignFontColor);
       }
       ApplyingSectionColor = false;
     }
     // Section 0 gives its colour but no background.
     if (FSkinIndex > 0) PaintSectionBehind(DC);
   }
-  UINT Flags = DT_EXPANDTABS | (WordWrap ? DT_WORDBREAK : 0) |
+  UINT Flags = DT_EXPANDTABS | (WordWrap() ? DT_WORDBREAK : 0) |
                (Alignment() == taCenter         ? DT_CENTER
                 : Alignment() == taRightJustify ? DT_RIGHT
                                                 : DT_LEFT);

@@ -12,7 +12,6 @@ public:
   const wchar_t* ClassName() const override { return L"TsCustomLabel"; }
 
   TTextLayout Layout = tlTop;
-  bool WordWrap = false;
   bool ShowAccelChar = true;
   TNotifyEvent OnMouseEnter, OnMouseLeave;
 
@@ -34,6 +33,10 @@ private:
   void PaintSectionBehind(HDC DC);
   // The section index while a paint is under way, -1 at all other times.
   int FSkinIndex = -1;
+  // The font colour of the definition while a section's font colour stands in Font.Color; it
+  // comes back when the label paints without that section.
+  bool FSectionColorApplied = false;
+  TColor FDesignFontColor = 0;
 };
 
 class TsLabel : public TsCustomLabel {
