@@ -2,7 +2,8 @@
 # Starts the program (on the Xvfb that with-xvfb.sh provides), walks it through a run on its
 # help text with the automation driver, and writes PNGs of its windows at each step to
 # build/screenshots/: the start-up notice over the main window, the main window, the progress
-# window during the rewrite, and the main window after it.
+# window during the rewrite, and the main window after it; before the run, the buttons hot,
+# pressed and focused and the marker fields focused and filled.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 textovrt_wine_prefix
@@ -44,6 +45,12 @@ done
 sleep 2
 capture 1-notice
 driver notice && sleep 1 && capture 2-main
+driver hover 'Načíst textový soubor' && sleep 0.5 && capture 2a-button-hot
+driver press 'Vyhledat' && sleep 0.5 && capture 2b-button-pressed
+driver leave && sleep 0.5 && capture 2c-button-focused
+driver field 1 && sleep 0.5 && capture 2d-field-focused
+driver type 1 'kód' && driver field 2 && sleep 0.5 && capture 2e-fields-filled-and-focused
+driver type 2 ',' && driver type 3 '*' && driver field 3 && sleep 0.5 && capture 2f-fields-filled
 driver run 'kód' ',' '*' && sleep 0.3 && capture 3-progress
 driver done && sleep 0.5 && capture 4-after-run
 wineserver -k

@@ -178,7 +178,25 @@ void TsEdit::PaintText() {
   TEditFrame F;
   F.BorderSingle = BorderSingle;
   F.Ctl3D = Ctl3D;
-  const TRect R = EditTextRect(F, Width(), Height());
+  TRect R = EditTextRect(F, Width(), Height());
+  if (HandleAllocated()) {
+    // Where the native edit writes its text (its margins included), so that the text does not
+    // jump when the edit takes the focus: the place of its first character, else its format
+    // rectangle.
+    RECT Format{};
+    TRect Client;
+    SendMessageW(Handle(), EM_GETRECT, 0, LPARAM(&Format));
+    ClientRectInWindow(Handle(), Client);
+    if (Format.right > Format.left) {
+      R = {Client.Left + Format.left, Client.Top + Format.top, Client.Left + Format.right,
+           R.Bottom};
+      LRESULT First = SendMessageW(Handle(), EM_POSFROMCHAR, 0, 0);
+      if (First != -1 && Alignment == taLeftJustify && !this->Text().empty()) {
+        R.Left = Client.Left + short(LOWORD(First));
+        R.Top = Client.Top + short(HIWORD(First));
+      }
+    }
+  }
   const UINT Flags =
       (TextAlignFlags(this, Alignment) & ~UINT(DT_VCENTER)) | DT_NOPREFIX | DT_SINGLELINE;
   const std::wstring Text = this->Text();

@@ -256,6 +256,32 @@ TEST_F(MainWindowTest, PanelsAndLabelsAreTheSkinnedKinds) {
   EXPECT_STREQ(Form->sLabel2->ClassName(), L"TsLabel");
 }
 
+TEST_F(MainWindowTest, ButtonsFieldsAndTheBarAreTheSkinnedKinds) {
+  ShowAndDismissNotice();
+  PumpFor(200);
+  for (TButton* B : {Form->sButton1, Form->sButton2, Form->sButton3}) {
+    EXPECT_EQ(WindowClassName(B->Handle()), L"TsButton");
+    EXPECT_EQ(SendMessageW(B->Handle(), KV_SKINMSG, WPARAM(KV_ISSKINNED) << 16, 0), 1);
+  }
+  EXPECT_EQ(WindowClassName(Form->Button1->Handle()), L"TButton") << "the hidden one stays plain";
+  EXPECT_EQ(WindowClassName(Form->pb->Handle()), L"TsProgressBar");
+  auto WindowPixel = [](HWND W, int X, int Y) {
+    HDC DC = GetWindowDC(W);
+    COLORREF C = GetPixel(DC, X, Y);
+    ReleaseDC(W, DC);
+    return C;
+  };
+  EXPECT_EQ(WindowPixel(Form->sButton2->Handle(), 8, 24), RGB(0xEB, 0xF3, 0xE2));
+  for (TEdit* E : {Form->sEdit1, Form->sEdit2, Form->sEdit3}) {
+    EXPECT_EQ(WindowClassName(E->Handle()), L"TsEdit");
+    EXPECT_EQ(WindowPixel(E->Handle(), 10, 0), RGB(0x9D, 0xBF, 0x86));
+    TLabel* L = E->BoundLabel().Label();
+    EXPECT_STREQ(L->ClassName(), L"TsEditLabel");
+    EXPECT_EQ(L->Top() + L->Height(), 25);
+    EXPECT_EQ(L->Left(), E->Left() + (E->Width() - L->Width()) / 2);
+  }
+}
+
 TEST(Environment, TheEightBitCodePageIsTheCzechOne) {
   // The scripts run the program with a Czech locale; files without a mark are read in 1250.
   EXPECT_EQ(GetACP(), 1250u);

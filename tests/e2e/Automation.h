@@ -115,8 +115,8 @@ inline bool CloseNotice(DWORD Process) {
 // "Vyhledat".
 inline bool StartRun(HWND Main, const std::wstring& Start, const std::wstring& End,
                      const std::wstring& Replacement) {
-  std::vector<HWND> Edits = FindChildren(Main, L"TEdit");
-  HWND Search = FindChildByText(Main, L"TButton", L"Vyhledat");
+  std::vector<HWND> Edits = FindChildren(Main, L"TsEdit");
+  HWND Search = FindChildByText(Main, L"TsButton", L"Vyhledat");
   if (Edits.size() != 3 || !Search) return false;
   SetText(Edits[0], Start);
   SetText(Edits[1], End);

@@ -1,11 +1,48 @@
 // Drives a running textovrt.exe for the screenshot script: "notice" closes the start-up
 // notice, "run START END REPLACEMENT" types the markers, presses "Vyhledat" and returns once
-// the progress window shows, "done" waits until the progress window has closed.
+// the progress window shows, "done" waits until the progress window has closed. With the
+// mouse, as a person would: "hover CAPTION" points at a button, "press CAPTION" holds the left
+// button down on it, "leave" moves the pointer away and lets the button go there (no click),
+// "field N" clicks into marker field N (1 to 3), "type N TEXT" writes TEXT into it.
 #include "tests/e2e/Automation.h"
 
 #include <cstdio>
 
 using namespace automation;
+
+namespace {
+
+void MoveTo(HWND Wnd, int X, int Y) {
+  POINT P{X, Y};
+  ClientToScreen(Wnd, &P);
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dx = LONG(P.x * 65535.0 / (GetSystemMetrics(SM_CXSCREEN) - 1) + 0.5);
+  In.mi.dy = LONG(P.y * 65535.0 / (GetSystemMetrics(SM_CYSCREEN) - 1) + 0.5);
+  In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &In, sizeof(In));
+}
+
+void LeftButton(bool Down) {
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &In, sizeof(In));
+}
+
+void MoveToMiddle(HWND Wnd) {
+  RECT R;
+  GetClientRect(Wnd, &R);
+  MoveTo(Wnd, R.right / 2, R.bottom / 2);
+}
+
+HWND Field(HWND Main, const wchar_t* Number) {
+  std::vector<HWND> Edits = FindChildren(Main, L"TsEdit");
+  size_t N = size_t(_wtoi(Number));
+  return N >= 1 && N <= Edits.size() ? Edits[N - 1] : nullptr;
+}
+
+} // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
@@ -21,6 +58,39 @@ int wmain(int argc, wchar_t** argv) {
   if (Command == L"run" && argc == 5) {
     if (!StartRun(Main, argv[2], argv[3], argv[4])) return 1;
     return WaitFor([&] { return FindTopWindow(Process, L"Tfrm_animate"); }) ? 0 : 1;
+  }
+  if ((Command == L"hover" || Command == L"press") && argc == 3) {
+    HWND Button = FindChildByText(Main, L"TsButton", argv[2]);
+    if (!Button) return 1;
+    MoveToMiddle(Button);
+    if (Command == L"press") {
+      Sleep(100);
+      LeftButton(true);
+    }
+    return 0;
+  }
+  if (Command == L"leave") {
+    MoveTo(Main, -40, -40);
+    Sleep(100);
+    LeftButton(false);
+    return 0;
+  }
+  if (Command == L"field" && argc == 3) {
+    HWND Edit = Field(Main, argv[2]);
+    if (!Edit) return 1;
+    MoveToMiddle(Edit);
+    Sleep(50);
+    LeftButton(true);
+    LeftButton(false);
+    Sleep(50);
+    MoveTo(Main, -40, -40);
+    return 0;
+  }
+  if (Command == L"type" && argc == 4) {
+    HWND Edit = Field(Main, argv[2]);
+    if (!Edit) return 1;
+    SetText(Edit, argv[3]);
+    return 0;
   }
   if (Command == L"done")
     return WaitFor([&] { return FindTopWindow(Process, L"Tfrm_animate") ? nullptr : HWND(1); }) ? 0

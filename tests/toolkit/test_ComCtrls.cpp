@@ -35,3 +35,24 @@ TEST_F(FormTest, RichEditUsesCrLfAndReplacesRanges) {
   Edit->SetText(Long);
   EXPECT_EQ(Edit->Text().size(), Long.size()); // no 32 K limit
 }
+
+TEST_F(FormTest, ProgressBarStylesStateAndBorderWidth) {
+  auto* Bar = new TProgressBar(Form);
+  Bar->SetParent(Form);
+  Form->HandleNeeded();
+  Bar->SetPosition(40);
+  Bar->SetOrientation(pbVertical);
+  Bar->SetSmooth(true);
+  HWND W = Bar->Handle();
+  EXPECT_TRUE(GetWindowLongW(W, GWL_STYLE) & PBS_VERTICAL);
+  EXPECT_TRUE(GetWindowLongW(W, GWL_STYLE) & PBS_SMOOTH);
+  EXPECT_EQ(SendMessageW(W, PBM_GETPOS, 0, 0), 40) << "the new window keeps the position";
+  Bar->SetStyle(pbstMarquee);
+  EXPECT_TRUE(GetWindowLongW(Bar->Handle(), GWL_STYLE) & PBS_MARQUEE);
+  Bar->SetState(pbsError);
+  EXPECT_EQ(Bar->State(), pbsError);
+  Bar->SetBorderWidth(-3);
+  EXPECT_EQ(Bar->BorderWidth(), 0);
+  Bar->SetBorderWidth(2);
+  EXPECT_EQ(Bar->BorderWidth(), 2);
+}

@@ -283,4 +283,33 @@ TEST_F(EditTest, HoversFocusAndTextChangesGiveBackTheirGdiObjects) {
   EXPECT_EQ(LiveGdiObjects(), Before);
 }
 
+TEST_F(EditTest, TheTextStaysInPlaceWhenTheFieldTakesTheFocus) {
+  UseMeadowStyle();
+  TsEdit* E = NewEdit(NewPanel(), Bounds(156, 25, 181, 21), L"");
+  E->SetText(L"kód");
+  ShowForm();
+  HWND W = E->Handle();
+  auto FirstInk = [&](int& Top) {
+    int Left = 999;
+    Top = 999;
+    for (int y = 0; y < 21; ++y)
+      for (int x = 0; x < 60; ++x)
+        if (WindowPixel(W, x, y) == Ink) {
+          Left = std::min(Left, x);
+          Top = std::min(Top, y);
+        }
+    return Left;
+  };
+  int TopInactive = 0, TopFocused = 0;
+  int Inactive = FirstInk(TopInactive);
+  E->SetFocus();
+  PumpFor(100);
+  int Focused = FirstInk(TopFocused);
+  EXPECT_LT(Inactive, 999);
+  // Wine's edit writes its glyphs a pixel right of where DrawText puts them at the same point.
+  EXPECT_NEAR(Inactive, Focused, 1);
+  EXPECT_EQ(TopInactive, TopFocused);
+  EXPECT_GE(Inactive, 4) << "clear of the frame";
+}
+
 } // namespace

@@ -303,6 +303,29 @@ TEST(Blends, BlendThree) {
   EXPECT_EQ(D.Pixel(1, 0), 0x33FEFF00u);
 }
 
+TEST(Blends, BlendThreeWithOneWeightMatchesThePixelBlendForEveryWeight) {
+  TBitmap32 A(64, 4), B(64, 4), D(64, 4), Ref(64, 4);
+  uint32_t Seed = 12345;
+  auto Next = [&Seed] { return Seed = Seed * 1103515245u + 12345u; };
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 64; ++x) {
+      A.Pixel(x, y) = Next();
+      B.Pixel(x, y) = Next();
+    }
+  A.Pixel(0, 0) = 0xFFFFFFFF;
+  B.Pixel(0, 0) = 0;
+  A.Pixel(1, 0) = 0;
+  B.Pixel(1, 0) = 0xFFFFFFFF;
+  for (int W = 0; W <= 256; ++W) {
+    D.Fill(0x7F000000);
+    BlendThree(D, A, B, W);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 64; ++x)
+        ASSERT_EQ(D.Pixel(x, y), WithAlpha(BlendPixel(A.Pixel(x, y), B.Pixel(x, y), W), 0x7F))
+            << W << " " << x << "," << y;
+  }
+}
+
 TEST(Stretch, NearestPixelAndClipping) {
   TBitmap32 Src = Numbered(2, 1);
   TBitmap32 D(4, 1);

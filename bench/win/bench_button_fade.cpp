@@ -1,0 +1,79 @@
+// One step of a state fade of the main window's "Vyhledat" button (586 x 49): the blend of the
+// old and the new face and its copy to the window, against copying the button's face to the
+// window once, in the same run. Prints the best and the middle ratio of rounds with equal work.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "app/un_main.h"
+#include "base/GdiObjects.h"
+#include "skin/controls/sButton.h"
+#include "skin/controls/sSkinControls.h"
+#include "skin/forms/kvDials.h"
+#include "skin/images/kvSkinPictures.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+template <class F>
+double Seconds(int Count, F&& Body) {
+  auto Start = TClock::now();
+  for (int i = 0; i < Count; ++i)
+    Body();
+  GdiFlush();
+  return std::chrono::duration<double>(TClock::now() - Start).count();
+}
+
+} // namespace
+
+int main() {
+  TApplication App;
+  RegisterToolkitClasses();
+  RegisterSkinClasses();
+  RegisterSkinControls();
+  RegisterSkinForms();
+  InstallSkinPictureReaders();
+  Application->Initialize();
+  Application->SetTitle(ProgramTitle);
+  auto* Form = new Tfrm_main(Application);
+  Form->OnShow = nullptr; // painted like the real thing, without the start-up notice
+  Form->Show();
+  Application->ProcessMessages();
+  auto* Button = dynamic_cast<TsButton*>(Form->sButton2);
+  if (!Button || !Button->SkinData().Skinned() || !Button->SkinData().CacheBmp()) {
+    std::printf("the search button is not skinned\n");
+    return 1;
+  }
+  HWND Wnd = Button->Handle();
+  const TBitmap32& Cache = *Button->SkinData().CacheBmp();
+  std::printf("button %d x %d\n", Cache.Width(), Cache.Height());
+  Button->Perform(CM_MOUSEENTER);
+  TsFadeTimer* Fade = Button->FadeTimer();
+  if (!Fade) {
+    std::printf("the button does not fade\n");
+    return 1;
+  }
+  const int Rounds = 15, Count = 300;
+  std::vector<double> Ratios;
+  for (int Round = 0; Round < Rounds; ++Round) {
+    double Copy = Seconds(Count, [&] {
+      TWindowDC DC(Wnd);
+      BitBlt(DC, 0, 0, Cache.Width(), Cache.Height(), static_cast<HDC>(Cache.NativeDC()), 0, 0,
+             SRCCOPY);
+    });
+    double Step = Seconds(Count, [&] {
+      Fade->FadeLevel = 3; // a middle step, again and again
+      Fade->Timer();
+    });
+    Ratios.push_back(Step / Copy);
+  }
+  std::sort(Ratios.begin(), Ratios.end());
+  std::printf("fade step: best %.2f, middle %.2f (step / one copy of the face)\n", Ratios.front(),
+              Ratios[Ratios.size() / 2]);
+  delete Form;
+  return 0;
+}
