@@ -3,32 +3,13 @@
 // window once, in the same run. Prints the best and the middle ratio of rounds with equal work.
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <vector>
-
 #include "app/un_main.h"
 #include "base/GdiObjects.h"
+#include "bench/win/BenchTiming.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sSkinControls.h"
 #include "skin/forms/kvDials.h"
 #include "skin/images/kvSkinPictures.h"
-
-namespace {
-
-using TClock = std::chrono::steady_clock;
-
-template <class F>
-double Seconds(int Count, F&& Body) {
-  auto Start = TClock::now();
-  for (int i = 0; i < Count; ++i)
-    Body();
-  GdiFlush();
-  return std::chrono::duration<double>(TClock::now() - Start).count();
-}
-
-} // namespace
 
 int main() {
   TApplication App;
@@ -71,9 +52,7 @@ int main() {
     });
     Ratios.push_back(Step / Copy);
   }
-  std::sort(Ratios.begin(), Ratios.end());
-  std::printf("fade step: best %.2f, middle %.2f (step / one copy of the face)\n", Ratios.front(),
-              Ratios[Ratios.size() / 2]);
+  Report("fade step of the button", Ratios, "one copy of its face");
   delete Form;
   return 0;
 }
