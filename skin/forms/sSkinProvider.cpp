@@ -71,6 +71,106 @@ HWND PreviewTarget() {
 // ---------------------------------------------------------------------------------------------
 // The system menu's rules
 
+TsSystemMenu::TsSystemMenu(TForm* Form, HMENU Menu)
+    : TPopupMenu(nullptr), FForm(Form), FMenu(Menu) {
+  SetName(L"kvSysMenu" + std::to_wstring(GetTickCount()));
+  Generate();
+}
+
+namespace {
+
+// The text of a command of a menu, split at the tab into caption and short cut; empty when the
+// menu has no such command.
+std::pair<std::wstring, std::wstring> CommandText(HMENU Menu, UINT Command) {
+  wchar_t Buf[256] = {};
+  if (!Menu || GetMenuStringW(Menu, Command, Buf, 256, MF_BYCOMMAND) <= 0) return {};
+  std::wstring Text = Buf;
+  size_t Tab = Text.find(L'\t');
+  if (Tab == std::wstring::npos) return {Text, {}};
+  return {Text.substr(0, Tab), Text.substr(Tab + 1)};
+}
+
+} // namespace
+
+void TsSystemMenu::SendCommand(UINT Command) {
+  TForm* F = FForm.Get();
+  if (F && F->HandleAllocated()) SendMessageW(F->Handle(), WM_SYSCOMMAND, Command, 0);
+}
+
+TMenuItem* TsSystemMenu::AddCommand(const wchar_t* Name, UINT Command, const wchar_t* Fallback) {
+  auto* Item = new TMenuItem(nullptr);
+  Item->SetName(Name);
+  Item->Tag = intptr_t(Command);
+  auto [Caption, Keys] = CommandText(FMenu, Command);
+  Item->Caption = Caption.empty() ? Fallback : Caption;
+  if (Command == SC_CLOSE) Item->ShortCut = TextToShortCut(Keys);
+  Item->OnClick = [this, Command](TComponent*) { SendCommand(Command); };
+  Items().Add(Item);
+  return Item;
+}
+
+void TsSystemMenu::Generate() {
+  Items().Clear();
+  ExtItemsCount = 0;
+  ItemRestore = AddCommand(L"kvIR", SC_RESTORE, L"Obnovit");
+  ItemMove = AddCommand(L"kvIM", SC_MOVE, L"Pohyb");
+  ItemSize = AddCommand(L"kvIS", SC_SIZE, L"Velikost");
+  ItemMinimize = AddCommand(L"kvIN", SC_MINIMIZE, L"Minimalizovat");
+  ItemMaximize = AddCommand(L"kvIX", SC_MAXIMIZE, L"Maximalizovat");
+  auto Divider = [this] {
+    auto* Line = new TMenuItem(nullptr);
+    Line->Caption = L"-";
+    Items().Add(Line);
+  };
+  Divider();
+  // The window's own commands: only string items with a command outside the system's range
+  // (dividers, sub-menus and the system's commands are not copied).
+  int Count = FMenu ? GetMenuItemCount(FMenu) : 0;
+  for (int i = 0; i < Count; ++i) {
+    wchar_t Buf[256] = {};
+    MENUITEMINFOW Info{};
+    Info.cbSize = sizeof(Info);
+    Info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    Info.dwTypeData = Buf;
+    Info.cch = 255;
+    if (!GetMenuItemInfoW(FMenu, UINT(i), TRUE, &Info)) continue;
+    if (Info.fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW) || Info.hSubMenu || !Info.wID ||
+        (Info.wID >= 0xF000 && Info.wID <= 0xF1FF) || !Buf[0])
+      continue;
+    std::wstring Text = Buf;
+    size_t Tab = Text.find(L'\t');
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Text.substr(0, Tab);
+    if (Tab != std::wstring::npos) Item->ShortCut = TextToShortCut(Text.substr(Tab + 1));
+    UINT Command = Info.wID;
+    Item->Tag = intptr_t(Command);
+    Item->OnClick = [this, Command](TComponent*) {
+      TForm* F = FForm.Get();
+      if (F && F->HandleAllocated()) PostMessageW(F->Handle(), WM_SYSCOMMAND, Command, 0);
+    };
+    Items().Add(Item);
+    ++ExtItemsCount;
+  }
+  if (ExtItemsCount > 0) Divider();
+  ItemClose = AddCommand(L"kvIC", SC_CLOSE, L"Zavřítt");
+}
+
+void TsSystemMenu::UpdateItems(bool Full) {
+  if (Full || !ItemClose || Items().IndexOf(ItemClose) < 0) Generate();
+  ItemRestore->Visible = VisibleRestore();
+  ItemRestore->Enabled = EnabledRestore();
+  ItemMove->Visible = true;
+  ItemMove->Enabled = EnabledMove();
+  ItemSize->Visible = VisibleSize();
+  ItemSize->Enabled = EnabledSize();
+  ItemMinimize->Visible = VisibleMin();
+  ItemMinimize->Enabled = EnabledMin();
+  ItemMaximize->Visible = VisibleMax();
+  ItemMaximize->Enabled = EnabledMax();
+  ItemClose->Visible = VisibleClose();
+  ItemClose->Enabled = true;
+}
+
 bool TsSystemMenu::HasSystemMenu() const {
   TForm* F = FForm.Get();
   return F && (F->BorderIcons() & biSystemMenu);
@@ -430,7 +530,7 @@ TFormGeometryInput TsSkinProvider::GeometryInput() const {
   In.ShowMax = FSystemMenu && FSystemMenu->VisibleMax();
   In.ShowMin = FSystemMenu && FSystemMenu->VisibleMin();
   In.ShowHelp = SysMenu && (F->BorderIcons() & biHelp);
-  In.IconAllowed = ShowAppIcon && SysMenu && FSystemMenu->Handle() &&
+  In.IconAllowed = ShowAppIcon && SysMenu && FSystemMenu->WindowMenu() &&
                    (F->BorderStyle() == bsSingle || F->BorderStyle() == bsSizeable);
   if (FBorderForm && Sm) {
     In.ExBorders = true;

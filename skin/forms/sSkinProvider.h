@@ -13,6 +13,7 @@
 #include "skin/forms/kvBorderForm.h"
 #include "skin/forms/sFormGeometry.h"
 #include "toolkit/Forms.h"
+#include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
 
 enum TsGripMode { gmNone, gmRightBottom };
@@ -28,12 +29,15 @@ struct TsCaptionButton {
   unsigned HitCode = 0;
 };
 
-// The window's own system menu (fetched before WS_SYSMENU is taken from the window, after
-// which the system gives none) and the rules for which caption elements show and work.
-class TsSystemMenu {
+// The engine's system menu: a popup menu made from the window's own system menu (fetched before
+// WS_SYSMENU is taken from the window, after which the system gives none), with the rules for
+// which caption elements and items show and work.
+class TsSystemMenu : public TPopupMenu {
 public:
-  TsSystemMenu(TForm* Form, HMENU Menu) : FForm(Form), FMenu(Menu) {}
-  HMENU Handle() const { return FMenu; }
+  TsSystemMenu(TForm* Form, HMENU Menu);
+  const wchar_t* ClassName() const override { return L"TsSystemMenu"; }
+  // The window's own system menu.
+  HMENU WindowMenu() const { return FMenu; }
   bool VisibleClose() const;
   bool VisibleMax() const;
   bool VisibleMin() const;
@@ -45,9 +49,26 @@ public:
   bool EnabledMove() const;
   bool EnabledSize() const;
 
+  // Rebuilds the items from the window's own system menu: restore, move, size, minimize,
+  // maximize, a divider, the window's own commands outside the system's range (with a divider
+  // after them), close.
+  void Generate();
+  // Generates when Full or when the close item is missing, then shows and enables the items
+  // by the rules.
+  void UpdateItems(bool Full = false);
+  int ExtItemsCount = 0;
+  TMenuItem* ItemRestore = nullptr;
+  TMenuItem* ItemMove = nullptr;
+  TMenuItem* ItemSize = nullptr;
+  TMenuItem* ItemMinimize = nullptr;
+  TMenuItem* ItemMaximize = nullptr;
+  TMenuItem* ItemClose = nullptr;
+
 private:
   bool HasSystemMenu() const;
   bool Iconic() const;
+  TMenuItem* AddCommand(const wchar_t* Name, UINT Command, const wchar_t* Fallback);
+  void SendCommand(UINT Command);
   TWeakRef<TForm> FForm;
   HMENU FMenu;
 };

@@ -478,4 +478,114 @@ TEST_F(ProviderTest, AnUnhandledWheelReachesTheWindowedControlUnderThePointer) {
             0);
 }
 
+// The visible items of a menu handle as "caption|state" texts (state: d disabled).
+std::vector<std::wstring> ShownItems(TPopupMenu& Menu) {
+  std::vector<std::wstring> List;
+  HMENU H = Menu.BuildHandle(true);
+  for (int i = 0; i < GetMenuItemCount(H); ++i) {
+    UINT State = GetMenuState(H, UINT(i), MF_BYPOSITION);
+    wchar_t Buf[128] = {};
+    GetMenuStringW(H, UINT(i), Buf, 128, MF_BYPOSITION);
+    List.push_back((State & MF_SEPARATOR)
+                       ? std::wstring(L"-")
+                       : std::wstring(Buf) + ((State & MF_GRAYED) ? L"|d" : L""));
+  }
+  DestroyMenu(H);
+  return List;
+}
+
+TEST_F(ProviderTest, SystemMenuItemsFollowTheBorderStyleAndIcons) {
+  // The window's own menu, read before the provider took WS_SYSMENU.
+  UseMeadowStyle();
+  Form->SetBorderIcons(biSystemMenu);
+  Form->SetClientSize(775, 623);
+  Form->HandleNeeded();
+  HMENU Own = GetSystemMenu(W(), FALSE);
+  auto Text = [&](UINT Command) {
+    wchar_t Buf[128] = {};
+    GetMenuStringW(Own, Command, Buf, 128, MF_BYCOMMAND);
+    return std::wstring(Buf);
+  };
+  std::wstring Restore = Text(SC_RESTORE), Move = Text(SC_MOVE), Size = Text(SC_SIZE),
+               Close = Text(SC_CLOSE);
+  ASSERT_NE(Close.find(L'\t'), std::wstring::npos);
+  Form->Show();
+  PumpFor(150);
+  TsSystemMenu* M = Provider(W())->SystemMenu();
+  ASSERT_NE(M, nullptr);
+  // Wine's menu has two dividers and an item of its own inside the system's range: none of
+  // them is copied.
+  EXPECT_EQ(M->ExtItemsCount, 0);
+  EXPECT_EQ(M->Items().Count(), 7);
+  M->UpdateItems();
+  // The main window: restore disabled, move, size, divider, close with its short cut;
+  // minimize and maximize hidden.
+  std::vector<std::wstring> Main{Restore + L"|d", Move, Size, L"-", Close};
+  EXPECT_EQ(ShownItems(*M), Main);
+  EXPECT_EQ(ShortCutToText(M->ItemClose->ShortCut), L"Alt+F4");
+  EXPECT_EQ(M->ItemClose->Name(), L"kvIC");
+  EXPECT_EQ(M->ItemClose->Tag, intptr_t(SC_CLOSE));
+
+  // A dialog frame: move, divider, close.
+  TTestForm Dialog(Application);
+  Dialog.SetBorderStyle(bsDialog);
+  Dialog.SetBorderIcons(biSystemMenu);
+  Dialog.SetBounds(100, 100, 300, 120);
+  Dialog.Show();
+  PumpFor(150);
+  TsSystemMenu* D = Provider(Dialog.Handle())->SystemMenu();
+  ASSERT_NE(D, nullptr);
+  D->UpdateItems(true);
+  std::vector<std::wstring> Box{Move, L"-", Close};
+  EXPECT_EQ(ShownItems(*D), Box);
+  // Choosing close closes the window.
+  D->DispatchCommand(D->ItemClose->Command());
+  PumpFor(50);
+  EXPECT_FALSE(Dialog.Visible());
+}
+
+TEST_F(ProviderTest, SystemMenuCopiesOnlyTheWindowsOwnStringCommands) {
+  UseMeadowStyle();
+  Form->HandleNeeded();
+  HMENU Own = CreatePopupMenu();
+  AppendMenuW(Own, MF_STRING, SC_MOVE, L"Pře&sunout");
+  AppendMenuW(Own, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(Own, MF_STRING, 0x120, L"Vlastní\tCtrl+E");
+  AppendMenuW(Own, MF_POPUP, UINT_PTR(CreatePopupMenu()), L"Podnabídka");
+  AppendMenuW(Own, MF_STRING, SC_CLOSE, L"&Zavřít\tAlt+F4");
+  AppendMenuW(Own, MF_STRING, 0xF141, L"O programu");
+  TsSystemMenu M(Form, Own);
+  EXPECT_EQ(M.ExtItemsCount, 1);
+  // Restore, move, size, minimize, maximize, divider, the own item, divider, close.
+  ASSERT_EQ(M.Items().Count(), 9);
+  TMenuItem* Extra = M.Items().Items(6);
+  EXPECT_EQ(Extra->Caption, L"Vlastní");
+  EXPECT_EQ(ShortCutToText(Extra->ShortCut), L"Ctrl+E");
+  EXPECT_TRUE(M.Items().Items(7)->IsLine());
+  // Commands the window's menu lacks take the fallback texts.
+  EXPECT_EQ(M.ItemRestore->Caption, L"Obnovit");
+  EXPECT_EQ(M.ItemMove->Caption, L"Pře&sunout");
+  EXPECT_EQ(M.ItemSize->Caption, L"Velikost");
+  EXPECT_EQ(M.ItemClose->Caption, L"&Zavřít");
+  // The own item posts its command to the window.
+  UINT Seen = 0;
+  TWndHookToken Hook = Form->AddWindowHook([&](TMessage& Msg, const TWndNext& Next) {
+    if (Msg.Msg == WM_SYSCOMMAND && Msg.WParam == 0x120)
+      Seen = UINT(Msg.WParam);
+    else
+      Next(Msg);
+  });
+  M.DispatchCommand(Extra->Command());
+  PumpFor(30);
+  EXPECT_EQ(Seen, 0x120u);
+  Form->RemoveWindowHook(Hook);
+  // A menu without a close command falls back to the engine's own text.
+  HMENU Bare = CreatePopupMenu();
+  TsSystemMenu B(Form, Bare);
+  EXPECT_EQ(B.ItemClose->Caption, L"Zavřítt");
+  EXPECT_EQ(B.Items().Count(), 7);
+  DestroyMenu(Own);
+  DestroyMenu(Bare);
+}
+
 } // namespace
