@@ -612,7 +612,238 @@ int TsSkinProvider::HitTestImage(TPoint P) {
   return Code;
 }
 
-void TsSkinProvider::SetHotHT(int, bool) {}
+void TsSkinProvider::SetHotHT(int Code, bool Repaint) {
+  if (Code == CurrentHT || !DrawNonClientArea) return;
+  if (TsCaptionButton* Old = ButtonOf(CurrentHT); Old && Old->State != 0) {
+    Old->State = 0;
+    if (Repaint) RepaintButton(*Old);
+  }
+  CurrentHT = Code;
+  if (ButtonPressed() || Code < 1) return;
+  if (TsCaptionButton* New = ButtonOf(Code)) {
+    New->State = 1;
+    if (Repaint) RepaintButton(*New);
+  }
+}
+
+void TsSkinProvider::SetPressedHT(int Code) {
+  if (TsCaptionButton* Old = ButtonOf(PressedHT ? PressedHT : CurrentHT); Old && Old->State != 0) {
+    Old->State = 0;
+    RepaintButton(*Old);
+  }
+  PressedHT = 0;
+  TsCaptionButton* B = ButtonOf(Code);
+  if (!B) return;
+  // A disabled maximize is pressed only to restore a maximized window.
+  if (B == &ButtonMax && FSystemMenu && !FSystemMenu->EnabledMax() &&
+      !(IsZoomed(OwnerHandle()) && FSystemMenu->EnabledRestore()))
+    return;
+  B->State = 2;
+  PressedHT = Code;
+  CurrentHT = Code;
+  RepaintButton(*B);
+}
+
+TPoint TsSkinProvider::SysMenuPoint() const {
+  RECT WR{};
+  GetWindowRect(OwnerHandle(), &WR);
+  TFormLayout L = Layout();
+  int Icon = L.IconRect.IsEmpty() ? 16 : L.IconRect.Height();
+  return {WR.left + L.Frame, WR.top + L.BorderHeight + Icon + L.Frame};
+}
+
+void TsSkinProvider::DropSysMenu(int X, int Y) {
+  if (!FSystemMenu || !OwnerHandle()) return;
+  SetHotHT(0, true);
+  PressedHT = 0;
+  FSystemMenu->UpdateItems();
+  // The chosen command may close the form: nothing here is touched after the menu.
+  TsSystemMenu* Menu = FSystemMenu.get();
+  Menu->Popup(X, Y, OwnerHandle());
+}
+
+void TsSkinProvider::ButtonAction(int Code) {
+  HWND W = OwnerHandle();
+  TWeakRef<TsSkinProvider> Self(this);
+  switch (Code) {
+  case htCloseCode:
+    ButtonClose.State = 0;
+    SendMessageW(W, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (!Self) return;
+    KillAnimations();
+    FCommonData->BGChanged = true;
+    SetHotHT(0, false);
+    return;
+  case htMaxButtonCode:
+    if (FSystemMenu && !FSystemMenu->EnabledMax() &&
+        (!IsZoomed(W) || !FSystemMenu->EnabledRestore()))
+      return;
+    SetHotHT(0, true);
+    SendMessageW(W, WM_SYSCOMMAND, IsZoomed(W) ? SC_RESTORE : SC_MAXIMIZE, 0);
+    if (Self && FSystemMenu) FSystemMenu->UpdateItems();
+    return;
+  case htMinButtonCode: {
+    POINT P{};
+    GetCursorPos(&P);
+    RECT WR{};
+    GetWindowRect(W, &WR);
+    TPoint Origin = Layout().WindowOrigin;
+    if (!ButtonMin.Rect.Contains(P.x - WR.left + Origin.X, P.y - WR.top + Origin.Y)) return;
+    SetHotHT(0, true);
+    bool Restore = IsIconic(W) && !(Application && Application->MainForm() == Form());
+    SendMessageW(W, WM_SYSCOMMAND, Restore ? SC_RESTORE : SC_MINIMIZE, 0);
+    if (!Self) return;
+    FCommonData->BGChanged = true;
+    RegionChanged = true;
+    return;
+  }
+  case htHelpCode:
+    SendMessageW(W, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
+    if (!Self) return;
+    SetHotHT(0, true);
+    if (FSystemMenu) FSystemMenu->UpdateItems();
+    RepaintNonClient();
+    return;
+  default: return;
+  }
+}
+
+bool TsSkinProvider::CaptionMouse(TMessage& Message, const TWndNext& Default) {
+  HWND W = OwnerHandle();
+  TForm* F = Form();
+  auto IsElement = [](int Code) {
+    return Code == htMinButtonCode || Code == htMaxButtonCode || Code == htCloseCode ||
+           Code == htHelpCode;
+  };
+  // The element under the cursor (image coordinates of the point given in screen ones).
+  auto CodeAt = [&](TPoint Screen) {
+    RECT WR{};
+    GetWindowRect(W, &WR);
+    TPoint Origin = Layout().WindowOrigin;
+    return HitTestImage({Screen.X - WR.left + Origin.X, Screen.Y - WR.top + Origin.Y});
+  };
+  switch (Message.Msg) {
+  case WM_NCMOUSEMOVE: {
+    if (F->Enabled())
+      if (TsSkinManager* M = FCommonData->SkinManager()) M->SetActiveControl(W);
+    int Code = int(Message.WParam);
+    if (IsElement(Code)) {
+      if (!FTrackingNC) {
+        TRACKMOUSEEVENT Track{sizeof(Track), TME_LEAVE | TME_NONCLIENT, W, 0};
+        FTrackingNC = TrackMouseEvent(&Track) != FALSE;
+      }
+      SetHotHT(Code, true);
+      Message.Result = 0;
+      return true;
+    }
+    SetHotHT(0, true);
+    return false;
+  }
+  case WM_NCMOUSELEAVE:
+  case CM_MOUSELEAVE:
+    FTrackingNC = false;
+    // While a caption element holds the mouse the leave is the capture's, not the user's.
+    if (GetCapture() == W && ButtonPressed()) return false;
+    // The client's leave comes when the mouse went up onto the caption: the element under
+    // it stays hot.
+    if (POINT P{}; CurrentHT > 0 && GetCursorPos(&P) && CodeAt({P.x, P.y}) == CurrentHT)
+      return false;
+    SetHotHT(-1, true);
+    PressedHT = 0;
+    return false;
+  case WM_NCLBUTTONDOWN: {
+    int Code = int(Message.WParam);
+    if (IsElement(Code)) {
+      // Never to the default handling: the system would track its own caption buttons.
+      SetPressedHT(Code);
+      if (PressedHT) SetCapture(W);
+      Message.Result = 0;
+      return true;
+    }
+    if (Code == HTSYSMENU) {
+      TPoint P = SysMenuPoint();
+      DropSysMenu(P.X, P.Y);
+      Message.Result = 0;
+      return true;
+    }
+    return false;
+  }
+  case WM_MOUSEMOVE: {
+    // A held element shows pressed only while the mouse is over it.
+    TsCaptionButton* B = ButtonOf(PressedHT);
+    if (!B || GetCapture() != W) return false;
+    DWORD Pos = GetMessagePos();
+    int State = CodeAt({short(LOWORD(Pos)), short(HIWORD(Pos))}) == PressedHT ? 2 : 0;
+    if (State != B->State) {
+      B->State = State;
+      RepaintButton(*B);
+    }
+    return false;
+  }
+  case WM_NCLBUTTONUP:
+  case WM_LBUTTONUP: {
+    if (!ButtonPressed()) {
+      if (Message.Msg == WM_NCLBUTTONUP) SetHotHT(0, true);
+      return false;
+    }
+    int Pressed = PressedHT;
+    PressedHT = 0;
+    if (GetCapture() == W) ReleaseCapture();
+    DWORD Pos = GetMessagePos();
+    int Code = CodeAt({short(LOWORD(Pos)), short(HIWORD(Pos))});
+    TWeakRef<TsSkinProvider> Self(this);
+    if (Code == Pressed) ButtonAction(Code);
+    if (!Self) return true;
+    if (TsCaptionButton* B = ButtonOf(Pressed); B && B->State == 2) {
+      B->State = 0;
+      RepaintButton(*B);
+    }
+    CurrentHT = 0;
+    if (Code != Pressed && IsElement(Code)) SetHotHT(Code, true);
+    Message.Result = 0;
+    return true;
+  }
+  case WM_NCLBUTTONDBLCLK: {
+    int Code = int(Message.WParam);
+    if (Code == HTSYSMENU) {
+      SendMessageW(W, WM_SYSCOMMAND, SC_CLOSE, 0);
+      Message.Result = 0;
+      return true;
+    }
+    if (Code == HTCAPTION && FSystemMenu && (F->BorderIcons() & biSystemMenu) &&
+        (FSystemMenu->EnabledMax() || FSystemMenu->EnabledRestore())) {
+      SendMessageW(W, WM_SYSCOMMAND, IsZoomed(W) || IsIconic(W) ? SC_RESTORE : SC_MAXIMIZE, 0);
+      if (FSystemMenu) FSystemMenu->UpdateItems();
+      Message.Result = 0;
+      return true;
+    }
+    if (IsElement(Code)) {
+      // A quick second click on an element is one more press.
+      SetPressedHT(Code);
+      if (PressedHT) SetCapture(W);
+      Message.Result = 0;
+      return true;
+    }
+    return false;
+  }
+  case WM_NCRBUTTONDOWN:
+    if (Message.WParam == HTCAPTION || Message.WParam == HTSYSMENU) {
+      Message.Result = 0;
+      return true;
+    }
+    return false;
+  case WM_NCRBUTTONUP:
+    if ((Message.WParam == HTCAPTION || Message.WParam == HTSYSMENU) &&
+        F->BorderStyle() != bsNone) {
+      TPoint P = msg::TNCMouse(Message).ScreenPos;
+      DropSysMenu(P.X, P.Y);
+      Message.Result = 0;
+      return true;
+    }
+    return false;
+  default: (void)Default; return false;
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // Rendering
@@ -651,6 +882,20 @@ void TsSkinProvider::Render(const TFormGeometryInput& In, const TFormLayout& L) 
   if (L.CaptionHeight > 0 && DrawNonClientArea) {
     PaintTitle(*Image, L);
     PaintCaption(*Image, L);
+    // The band behind the buttons, for repainting one of them alone.
+    FTempRect = {};
+    for (const TsCaptionButton* B : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp})
+      if (!B->Rect.IsEmpty())
+        FTempRect = FTempRect.IsEmpty() ? B->Rect
+                                        : TRect{std::min(FTempRect.Left, B->Rect.Left),
+                                                std::min(FTempRect.Top, B->Rect.Top),
+                                                std::max(FTempRect.Right, B->Rect.Right),
+                                                std::max(FTempRect.Bottom, B->Rect.Bottom)};
+    FTempRect = FTempRect.Intersected(Image->BoundsRect());
+    FTempBmp.SetSize(FTempRect.Width(), FTempRect.Height());
+    for (int y = 0; y < FTempRect.Height(); ++y)
+      for (int x = 0; x < FTempRect.Width(); ++x)
+        FTempBmp.Pixel(x, y) = Image->Pixel(FTempRect.Left + x, FTempRect.Top + y);
     PaintBorderIcons(*Image);
   }
   GdiFlush();
@@ -770,19 +1015,60 @@ void TsSkinProvider::PaintCaption(TBitmap32& Image, const TFormLayout& L) {
   }
 }
 
-void TsSkinProvider::PaintBorderIcons(TBitmap32& Image) {
+bool TsSkinProvider::ButtonEnabled(const TsCaptionButton& B) const {
+  if (&B == &ButtonClose) return FSystemMenu && FSystemMenu->VisibleClose();
+  if (&B == &ButtonMax) return FSystemMenu && FSystemMenu->EnabledMax();
+  if (&B == &ButtonMin) return FSystemMenu && FSystemMenu->EnabledMin();
+  return true;
+}
+
+void TsSkinProvider::DrawButton(TBitmap32& Image, TsCaptionButton& B, bool Enabled) {
   const TsSkinModel* Sm = Model();
-  auto Draw = [&](TsCaptionButton& B, bool Enabled) {
-    if (B.Rect.IsEmpty() || !ValidMask(Sm, B.ImageIndex)) return;
-    int State = std::max(0, B.State);
-    int Mode = (!FormActive || !Enabled) && State == 0 ? 2 : 1;
-    DrawMaskImage(*Sm, Image, {B.Rect.Left, B.Rect.Top}, State, NewCacheInfo(&Image, 0, 0),
-                  Sm->ma[size_t(B.ImageIndex)], Mode);
-  };
-  Draw(ButtonClose, FSystemMenu && FSystemMenu->VisibleClose());
-  Draw(ButtonMax, FSystemMenu && FSystemMenu->EnabledMax());
-  Draw(ButtonMin, FSystemMenu && FSystemMenu->EnabledMin());
-  Draw(ButtonHelp, true);
+  if (B.Rect.IsEmpty() || !Sm || !ValidMask(Sm, B.ImageIndex)) return;
+  int State = std::max(0, B.State);
+  // The faint rendition for a disabled element, and for a normal one of an inactive form.
+  int Mode = (!Enabled || State == 0) && (!Enabled || !FormActive) ? 2 : 1;
+  DrawMaskImage(*Sm, Image, {B.Rect.Left, B.Rect.Top}, State, NewCacheInfo(&Image, 0, 0),
+                Sm->ma[size_t(B.ImageIndex)], Mode);
+}
+
+void TsSkinProvider::PaintBorderIcons(TBitmap32& Image) {
+  for (TsCaptionButton* B : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp})
+    DrawButton(Image, *B, ButtonEnabled(*B));
+}
+
+TsCaptionButton* TsSkinProvider::ButtonOf(int Code) {
+  switch (Code) {
+  case htCloseCode: return &ButtonClose;
+  case htMaxButtonCode: return &ButtonMax;
+  case htMinButtonCode: return &ButtonMin;
+  case htHelpCode: return &ButtonHelp;
+  default: return nullptr;
+  }
+}
+
+void TsSkinProvider::RepaintButton(TsCaptionButton& B) {
+  TBitmap32* Image = FCommonData->CacheBmp();
+  HWND W = OwnerHandle();
+  if (!W || !Image || Image->IsEmpty() || B.Rect.IsEmpty() || FCommonData->BGChanged) {
+    RepaintNonClient();
+    return;
+  }
+  // The band behind the element first, then the element in its state.
+  TRect R = B.Rect.Intersected(FTempRect);
+  for (int y = R.Top; y < R.Bottom; ++y)
+    for (int x = R.Left; x < R.Right; ++x)
+      Image->Pixel(x, y) = FTempBmp.Pixel(x - FTempRect.Left, y - FTempRect.Top);
+  DrawButton(*Image, B, ButtonEnabled(B));
+  GdiFlush();
+  if (FBorderForm) {
+    FBorderForm->UpdateExBordersPos(true);
+    return;
+  }
+  TFormLayout L = Layout();
+  TWindowDC DC(W);
+  BitBlt(DC, B.Rect.Left - L.WindowOrigin.X, B.Rect.Top - L.WindowOrigin.Y, B.Rect.Width(),
+         B.Rect.Height(), static_cast<HDC>(Image->NativeDC()), B.Rect.Left, B.Rect.Top, SRCCOPY);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1262,6 +1548,13 @@ void TsSkinProvider::WMWindowPosChanged(TMessage& Message, const TWndNext& Defau
 void TsSkinProvider::WMSysCommand(TMessage& Message, const TWndNext& Default) {
   HWND W = OwnerHandle();
   UINT Command = UINT(Message.WParam & 0xFFF0);
+  // Alt+Space drops the engine's system menu below the title icon.
+  if (Command == SC_KEYMENU && Message.LParam == L' ' && FSystemMenu && DrawNonClientArea) {
+    TPoint P = SysMenuPoint();
+    DropSysMenu(P.X, IsIconic(W) ? P.Y - 16 : P.Y);
+    Message.Result = 0;
+    return;
+  }
   if (Command == SC_RESTORE && (FFormState & fsHideCaptured)) {
     FFormState &= ~unsigned(fsHideCaptured);
     Default(Message);
@@ -1382,6 +1675,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
       return;
     }
   }
+  if (DrawNonClientArea && FSystemMenu && CaptionMouse(Message, Default)) return;
   switch (Message.Msg) {
   case KV_SKINMSG: SkinCommandSkinned(Message, Default); return;
   case WM_NCHITTEST: {

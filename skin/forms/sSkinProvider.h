@@ -108,6 +108,19 @@ public:
   int LockCount = 0;
   unsigned FFormState = 0;
   TsCaptionButton ButtonMin, ButtonMax, ButtonClose, ButtonHelp;
+  // The hot caption element's hit code (0: none, -1: the mouse left), and the pressed one.
+  int CurrentHT = 0;
+  int PressedHT = 0;
+  bool ButtonPressed() const { return PressedHT != 0; }
+  // The caption element of a hit code, or null.
+  TsCaptionButton* ButtonOf(int Code);
+  void SetPressedHT(int Code);
+  // Draws one caption element in its state into the image and copies it to the window.
+  void RepaintButton(TsCaptionButton& B);
+  // Drops the system menu at a screen point and runs the chosen command.
+  void DropSysMenu(int X, int Y);
+  // Where the system menu drops from the title icon (screen).
+  TPoint SysMenuPoint() const;
   TsSystemMenu* SystemMenu() const { return FSystemMenu.get(); }
 
   // Geometry of the window as it is now.
@@ -178,6 +191,10 @@ private:
   void WMMouseWheel(TMessage& Message, const TWndNext& Default);
   void WMStyleChanged(TMessage& Message, const TWndNext& Default);
   void UpdateBorderPosition(bool Redraw);
+  bool CaptionMouse(TMessage& Message, const TWndNext& Default);
+  void ButtonAction(int Code);
+  void DrawButton(TBitmap32& Image, TsCaptionButton& B, bool Enabled);
+  bool ButtonEnabled(const TsCaptionButton& B) const;
   void EraseClient(HDC DC);
   // Renders the window image for a layout when it is out of date.
   void Render(const TFormGeometryInput& In, const TFormLayout& L);
@@ -212,6 +229,9 @@ private:
   TGlowMask FGlow1, FGlow2;
   TFontHandle FCaptionFont;
   TRect FLastClientRect{};
+  TBitmap32 FTempBmp; // the title band behind the caption buttons
+  TRect FTempRect{};  // where FTempBmp lies in the image
+  bool FTrackingNC = false;
 };
 
 // The preview target (the window announced to the external skin editor) and whether this

@@ -588,4 +588,137 @@ TEST_F(ProviderTest, SystemMenuCopiesOnlyTheWindowsOwnStringCommands) {
   DestroyMenu(Bare);
 }
 
+// Pixels of the close button (751,1)-(778,22) near a colour.
+int CloseInk(HWND Wnd, int R, int G, int B) {
+  int N = 0;
+  TWindowDC DC(Wnd);
+  for (int y = 1; y < 22; ++y)
+    for (int x = 751; x < 778; ++x) {
+      COLORREF C = GetPixel(DC, x, y);
+      N += std::abs(GetRValue(C) - R) <= 12 && std::abs(GetGValue(C) - G) <= 12 &&
+           std::abs(GetBValue(C) - B) <= 12;
+    }
+  return N;
+}
+
+// The popup menu window on the screen, if one is shown.
+HWND ShownMenuWindow() {
+  HWND M = FindWindowW(L"#32768", nullptr);
+  return M && IsWindowVisible(M) ? M : nullptr;
+}
+
+TEST_F(ProviderTest, CloseButtonIsHotUnderTheMousePressedWhileHeldAndClosesOnRelease) {
+  MainWindowLike();
+  SetForegroundWindow(W());
+  SetActiveWindow(W());
+  PumpFor(50);
+  RECT R;
+  GetWindowRect(W(), &R);
+  MouseTo(R.left + 300, R.top + 300);
+  PumpFor(50);
+  EXPECT_EQ(CloseInk(W(), 0xD2, 0x50, 0x3F), 0);
+  MouseTo(R.left + 764, R.top + 11);
+  PumpFor(100);
+  EXPECT_GT(CloseInk(W(), 0xD2, 0x50, 0x3F), 100) << "hot";
+  EXPECT_EQ(Provider(W())->CurrentHT, HTCLOSE);
+  MouseButton(true);
+  PumpFor(80);
+  EXPECT_GT(CloseInk(W(), 0xA9, 0x3A, 0x2C), 100) << "pressed";
+  // Dragged off the button and released elsewhere: nothing happens.
+  MouseTo(R.left + 300, R.top + 300);
+  PumpFor(80);
+  EXPECT_EQ(CloseInk(W(), 0xA9, 0x3A, 0x2C), 0);
+  MouseButton(false);
+  PumpFor(80);
+  EXPECT_TRUE(Form->Visible());
+  EXPECT_EQ(GetCapture(), nullptr);
+  // Pressed and released on it: the window closes.
+  bool Closed = false;
+  Form->OnClose = [&](TComponent*, TCloseAction& Action) {
+    Closed = true;
+    Action = caHide;
+  };
+  MouseTo(R.left + 764, R.top + 11);
+  PumpFor(80);
+  MouseButton(true);
+  PumpFor(50);
+  MouseButton(false);
+  PumpFor(100);
+  EXPECT_TRUE(Closed);
+  EXPECT_FALSE(Form->Visible());
+}
+
+TEST_F(ProviderTest, HoverPassesGiveBackTheirGdiObjectsAndLeaveNoWindowBehind) {
+  MainWindowLike();
+  SetForegroundWindow(W());
+  PumpFor(50);
+  RECT R;
+  GetWindowRect(W(), &R);
+  size_t Windows = ThreadWindows().size();
+  auto Pass = [&] {
+    MouseTo(R.left + 764, R.top + 11);
+    PumpFor(15);
+    MouseTo(R.left + 400, R.top + 11);
+    PumpFor(15);
+  };
+  Pass();
+  int64_t Before = LiveGdiObjects();
+  for (int i = 0; i < 200; ++i)
+    Pass();
+  EXPECT_EQ(LiveGdiObjects(), Before);
+  EXPECT_EQ(ThreadWindows().size(), Windows);
+}
+
+TEST_F(ProviderTest, SystemMenuDropsFromTheIconTheCaptionAndAltSpace) {
+  MainWindowLike();
+  SetForegroundWindow(W());
+  SetActiveWindow(W());
+  PumpFor(50);
+  RECT R;
+  GetWindowRect(W(), &R);
+  TsSkinProvider* P = Provider(W());
+  EXPECT_EQ(P->SysMenuPoint(), (TPoint{R.left + 4, R.top + 4 + 16 + 4}));
+  // Alt+Space, with real keys.
+  RECT Shown{};
+  RunLater(300, [&] {
+    if (HWND M = ShownMenuWindow()) GetWindowRect(M, &Shown);
+    INPUT In[2]{};
+    In[0].type = In[1].type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
+    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, In, sizeof(INPUT));
+  });
+  INPUT Keys[4]{};
+  for (auto& K : Keys)
+    K.type = INPUT_KEYBOARD;
+  Keys[0].ki.wVk = VK_MENU;
+  Keys[1].ki.wVk = VK_SPACE;
+  Keys[2].ki.wVk = VK_SPACE;
+  Keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  Keys[3].ki.wVk = VK_MENU;
+  Keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, Keys, sizeof(INPUT));
+  PumpFor(600);
+  EXPECT_EQ(Shown.left, R.left + 4);
+  EXPECT_EQ(Shown.top, R.top + 24);
+  // A right click on the caption drops it at the mouse.
+  Shown = {};
+  RunLater(300, [&] {
+    if (HWND M = ShownMenuWindow()) GetWindowRect(M, &Shown);
+    INPUT In[2]{};
+    In[0].type = In[1].type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
+    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, In, sizeof(INPUT));
+  });
+  SendMessageW(W(), WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(R.left + 300, R.top + 10));
+  PumpFor(300);
+  EXPECT_EQ(Shown.left, R.left + 300);
+  EXPECT_EQ(Shown.top, R.top + 10);
+  // A double click on the icon closes the window.
+  SendMessageW(W(), WM_NCLBUTTONDBLCLK, HTSYSMENU, MAKELPARAM(R.left + 14, R.top + 10));
+  PumpFor(50);
+  EXPECT_FALSE(Form->Visible());
+}
+
 } // namespace
