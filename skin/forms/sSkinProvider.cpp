@@ -1022,10 +1022,74 @@ bool TsSkinProvider::ButtonEnabled(const TsCaptionButton& B) const {
   return true;
 }
 
+int TsSkinProvider::KindOf(const TsCaptionButton& B) const {
+  return &B == &ButtonClose ? cbClose
+         : &B == &ButtonMax ? cbMax
+         : &B == &ButtonMin ? cbMin
+                            : cbHelp;
+}
+
+TkvSBAnimation* TsSkinProvider::FadeOf(const TsCaptionButton& B) const {
+  return FFades[size_t(KindOf(B))].get();
+}
+
+void TsSkinProvider::KillAnimations() {
+  for (auto& F : FFades)
+    if (F) F->Stop();
+}
+
+bool TsSkinProvider::FadesAllowed() const {
+  TForm* F = FForm.Get();
+  TsSkinManager* M = FCommonData->SkinManager();
+  if (!F || F->Parent() || !M) return false;
+  if (FFormState & (fsBlending | fsMinimizing | fsRestoring | fsHideCaptured)) return false;
+  return M->Effects.AllowGlowing || FBorderForm;
+}
+
+void TsSkinProvider::StartButtonFade(TsCaptionButton& B) {
+  auto& Fade = FFades[size_t(KindOf(B))];
+  if (!Fade) {
+    TsCaptionButton* Btn = &B;
+    TkvSBAnimation::TCallbacks C;
+    C.Draw = [this, Btn](TBitmap32& Face, int State) {
+      const TsSkinModel* Sm = Model();
+      for (int y = 0; y < Face.Height(); ++y)
+        for (int x = 0; x < Face.Width(); ++x) {
+          int Ix = Btn->Rect.Left + x - FTempRect.Left, Iy = Btn->Rect.Top + y - FTempRect.Top;
+          bool Inside = Ix >= 0 && Iy >= 0 && Ix < FTempBmp.Width() && Iy < FTempBmp.Height();
+          Face.Pixel(x, y) = Inside ? FTempBmp.Pixel(Ix, Iy) : 0xFF000000u;
+        }
+      if (Sm && ValidMask(Sm, Btn->ImageIndex))
+        DrawMaskImage(*Sm, Face, {0, 0}, State, NewCacheInfo(&Face, 0, 0),
+                      Sm->ma[size_t(Btn->ImageIndex)], 1);
+    };
+    C.Place = [this, Btn] {
+      RECT WR{};
+      GetWindowRect(OwnerHandle(), &WR);
+      TPoint O = Layout().WindowOrigin;
+      return Bounds(WR.left + Btn->Rect.Left - O.X, WR.top + Btn->Rect.Top - O.Y, Btn->Rect.Width(),
+                    Btn->Rect.Height());
+    };
+    C.MouseAbove = [this, Btn] {
+      POINT P{};
+      GetCursorPos(&P);
+      RECT WR{};
+      GetWindowRect(OwnerHandle(), &WR);
+      TPoint O = Layout().WindowOrigin;
+      return Btn->Rect.Contains(P.x - WR.left + O.X, P.y - WR.top + O.Y);
+    };
+    Fade = std::make_unique<TkvSBAnimation>(OwnerHandle(), std::move(C));
+  }
+  // Hot and normal fade in ten steps, pressed shows at once.
+  Fade->StartAnimation(B.State, B.State == 2 ? 1 : 10);
+}
+
 void TsSkinProvider::DrawButton(TBitmap32& Image, TsCaptionButton& B, bool Enabled) {
   const TsSkinModel* Sm = Model();
   if (B.Rect.IsEmpty() || !Sm || !ValidMask(Sm, B.ImageIndex)) return;
-  int State = std::max(0, B.State);
+  // Under a running fade the element keeps its normal face; the overlay shows the new one.
+  TkvSBAnimation* Fade = FadeOf(B);
+  int State = Fade && Fade->CurrentState >= 0 ? 0 : std::max(0, B.State);
   // The faint rendition for a disabled element, and for a normal one of an inactive form.
   int Mode = (!Enabled || State == 0) && (!Enabled || !FormActive) ? 2 : 1;
   DrawMaskImage(*Sm, Image, {B.Rect.Left, B.Rect.Top}, State, NewCacheInfo(&Image, 0, 0),
@@ -1054,6 +1118,7 @@ void TsSkinProvider::RepaintButton(TsCaptionButton& B) {
     RepaintNonClient();
     return;
   }
+  if (FadesAllowed() && ButtonEnabled(B)) StartButtonFade(B);
   // The band behind the element first, then the element in its state.
   TRect R = B.Rect.Intersected(FTempRect);
   for (int y = R.Top; y < R.Bottom; ++y)
@@ -1266,6 +1331,7 @@ void TsSkinProvider::DropSkin() {
   TMessage Drop = SkinCommand(KV_SKINDROPPED, LPARAM(FCommonData->SkinManager()));
   CommonSkinCommand(Drop, FCommonData.get());
   FTitleSkinIndex = FCaptionSkinIndex = -1;
+  KillAnimations();
   if (!F || F->IsDestroying()) return;
   FBorderForm.reset();
   SetSysMenuStyle(false);
@@ -1810,6 +1876,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
   }
   case WM_WINDOWPOSCHANGING: WMWindowPosChanging(Message, Default); return;
   case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message, Default); return;
+  case WM_MOVE: KillAnimations(); break;
   case WM_SIZING:
     Default(Message);
     UpdateBorderPosition(false);

@@ -4,6 +4,7 @@
 // the skin questions of the form's children.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "skin/controls/sCommonData.h"
 #include "skin/controls/sSkinText.h"
 #include "skin/forms/kvBorderForm.h"
+#include "skin/forms/kvCaptionFade.h"
 #include "skin/forms/sFormGeometry.h"
 #include "toolkit/Forms.h"
 #include "toolkit/Menus.h"
@@ -167,7 +169,9 @@ public:
   unsigned& FormState() override { return FFormState; }
   bool DrawsFrame() const override { return DrawNonClientArea; }
   bool PaintingSuspended() const override;
-  void KillAnimations() override {}
+  void KillAnimations() override;
+  // The state fade of a caption element (null while it never faded).
+  TkvSBAnimation* FadeOf(const TsCaptionButton& B) const;
   TSize MinSize() const override { return {}; }
   int HeaderHeight() const override;
   uint8_t AlphaBlendValue() const override { return 255; }
@@ -230,7 +234,11 @@ private:
   TFontHandle FCaptionFont;
   TRect FLastClientRect{};
   TBitmap32 FTempBmp; // the title band behind the caption buttons
-  TRect FTempRect{};  // where FTempBmp lies in the image
+  std::array<std::unique_ptr<TkvSBAnimation>, cbCount> FFades;
+  int KindOf(const TsCaptionButton& B) const;
+  bool FadesAllowed() const;
+  void StartButtonFade(TsCaptionButton& B);
+  TRect FTempRect{}; // where FTempBmp lies in the image
   bool FTrackingNC = false;
 };
 

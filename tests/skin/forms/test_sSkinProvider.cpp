@@ -591,10 +591,13 @@ TEST_F(ProviderTest, SystemMenuCopiesOnlyTheWindowsOwnStringCommands) {
 // Pixels of the close button (751,1)-(778,22) near a colour.
 int CloseInk(HWND Wnd, int R, int G, int B) {
   int N = 0;
-  TWindowDC DC(Wnd);
+  RECT W;
+  GetWindowRect(Wnd, &W);
+  // From the screen: the state fade's overlay lies over the window.
+  TClientDC DC(nullptr);
   for (int y = 1; y < 22; ++y)
     for (int x = 751; x < 778; ++x) {
-      COLORREF C = GetPixel(DC, x, y);
+      COLORREF C = GetPixel(DC, W.left + x, W.top + y);
       N += std::abs(GetRValue(C) - R) <= 12 && std::abs(GetGValue(C) - G) <= 12 &&
            std::abs(GetBValue(C) - B) <= 12;
     }
@@ -618,9 +621,23 @@ TEST_F(ProviderTest, CloseButtonIsHotUnderTheMousePressedWhileHeldAndClosesOnRel
   PumpFor(50);
   EXPECT_EQ(CloseInk(W(), 0xD2, 0x50, 0x3F), 0);
   MouseTo(R.left + 764, R.top + 11);
-  PumpFor(100);
+  PumpFor(150);
   EXPECT_GT(CloseInk(W(), 0xD2, 0x50, 0x3F), 100) << "hot";
   EXPECT_EQ(Provider(W())->CurrentHT, HTCLOSE);
+  // The hot face fades in on a layered overlay of tag -98 that covers exactly the button.
+  TkvSBAnimation* Fade = Provider(W())->FadeOf(Provider(W())->ButtonClose);
+  ASSERT_NE(Fade, nullptr);
+  HWND Overlay = Fade->Overlay();
+  ASSERT_NE(Overlay, nullptr);
+  EXPECT_TRUE(GetWindowLongW(Overlay, GWL_EXSTYLE) & WS_EX_LAYERED);
+  EXPECT_TRUE(IsEngineAuxWindow(Overlay));
+  RECT O;
+  GetWindowRect(Overlay, &O);
+  EXPECT_EQ(O.left, R.left + 751);
+  EXPECT_EQ(O.top, R.top + 1);
+  EXPECT_EQ(O.right - O.left, 27);
+  EXPECT_EQ(O.bottom - O.top, 21);
+  EXPECT_EQ(Fade->Alpha(), 250);
   MouseButton(true);
   PumpFor(80);
   EXPECT_GT(CloseInk(W(), 0xA9, 0x3A, 0x2C), 100) << "pressed";
@@ -719,6 +736,44 @@ TEST_F(ProviderTest, SystemMenuDropsFromTheIconTheCaptionAndAltSpace) {
   SendMessageW(W(), WM_NCLBUTTONDBLCLK, HTSYSMENU, MAKELPARAM(R.left + 14, R.top + 10));
   PumpFor(50);
   EXPECT_FALSE(Form->Visible());
+}
+
+TEST_F(ProviderTest, CloseButtonFadeStepsInAndOutAndFreesItsOverlay) {
+  MainWindowLike();
+  SetForegroundWindow(W());
+  SetActiveWindow(W());
+  PumpFor(50);
+  TsSkinProvider* P = Provider(W());
+  // Stepped by hand: ten steps of 25 up, then down to nothing.
+  P->SetHotHT(HTCLOSE, true);
+  TkvSBAnimation* Fade = P->FadeOf(P->ButtonClose);
+  ASSERT_NE(Fade, nullptr);
+  EXPECT_EQ(Fade->Alpha(), 25);
+  for (int i = 0; i < 9; ++i)
+    Fade->Tick();
+  EXPECT_EQ(Fade->Alpha(), 250);
+  HWND Overlay = Fade->Overlay();
+  P->SetHotHT(0, true);
+  EXPECT_FALSE(Fade->Up);
+  for (int i = 0; i < 9; ++i)
+    Fade->Tick();
+  EXPECT_EQ(Fade->Alpha(), 25);
+  Fade->Tick();
+  // The fade's own state ends; the button stays normal and the overlay is gone.
+  EXPECT_EQ(Fade->CurrentState, -1);
+  EXPECT_EQ(P->ButtonClose.State, 0);
+  EXPECT_FALSE(IsWindow(Overlay));
+  // A press shows at once, a release from it fades out from full.
+  P->SetHotHT(HTCLOSE, true);
+  P->SetPressedHT(HTCLOSE);
+  EXPECT_EQ(Fade->Alpha(), 255);
+  EXPECT_EQ(Fade->CurrentState, 2);
+  P->PressedHT = 0;
+  P->SetHotHT(0, true);
+  EXPECT_GE(Fade->Alpha(), 250);
+  // On its own timer the fade is over well within 150 ms.
+  PumpFor(200);
+  EXPECT_EQ(Fade->Overlay(), nullptr);
 }
 
 } // namespace
