@@ -16,6 +16,9 @@ namespace {
 constexpr UINT WM_EDITORLINK = 0xA400;          // the external skin editor's message
 constexpr UINT WM_CONTROLLISTCHANGING = 0xBC4D; // a control is about to join or leave the form
 bool GForwardingWheel = false;
+#ifndef WM_POPUPSYSTEMMENU
+constexpr UINT WM_POPUPSYSTEMMENU = 0x0313;
+#endif
 
 // The system's frame and caption sizes. Some of them are worked out from the caption font on
 // every call, which costs more than the rest of a layout: they are kept until the settings
@@ -825,6 +828,14 @@ bool TsSkinProvider::CaptionMouse(TMessage& Message, const TWndNext& Default) {
       return true;
     }
     return false;
+  }
+  case WM_POPUPSYSTEMMENU: {
+    // From the task bar: at the cursor.
+    POINT P{};
+    GetCursorPos(&P);
+    DropSysMenu(P.x, P.y);
+    Message.Result = 0;
+    return true;
   }
   case WM_NCRBUTTONDOWN:
     if (Message.WParam == HTCAPTION || Message.WParam == HTSYSMENU) {

@@ -732,6 +732,22 @@ TEST_F(ProviderTest, SystemMenuDropsFromTheIconTheCaptionAndAltSpace) {
   PumpFor(300);
   EXPECT_EQ(Shown.left, R.left + 300);
   EXPECT_EQ(Shown.top, R.top + 10);
+  // The task bar's request drops it at the cursor.
+  MouseTo(R.left + 200, R.top + 200);
+  PumpFor(50);
+  Shown = {};
+  RunLater(300, [&] {
+    if (HWND M = ShownMenuWindow()) GetWindowRect(M, &Shown);
+    INPUT In[2]{};
+    In[0].type = In[1].type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
+    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, In, sizeof(INPUT));
+  });
+  SendMessageW(W(), 0x0313 /* WM_POPUPSYSTEMMENU */, 0, 0);
+  PumpFor(300);
+  EXPECT_EQ(Shown.left, R.left + 200);
+  EXPECT_EQ(Shown.top, R.top + 200);
   // A double click on the icon closes the window.
   SendMessageW(W(), WM_NCLBUTTONDBLCLK, HTSYSMENU, MAKELPARAM(R.left + 14, R.top + 10));
   PumpFor(50);
