@@ -792,4 +792,31 @@ TEST_F(ProviderTest, CloseButtonFadeStepsInAndOutAndFreesItsOverlay) {
   EXPECT_EQ(Fade->Overlay(), nullptr);
 }
 
+TEST_F(ProviderTest, MessageFormsCloseButtonEndsTheBoxLikeOk) {
+  MainWindowLike();
+  int Hit = 0;
+  bool WasShown = false;
+  RunLater(300, [&] {
+    TMessageForm* M = FindMessageForm();
+    if (!M || !M->HandleAllocated()) return;
+    WasShown = true;
+    RECT R;
+    GetWindowRect(M->Handle(), &R);
+    int Width = R.right - R.left;
+    Hit = int(HitAt(M->Handle(), Width - 12, 10));
+    MouseTo(R.left + Width - 12, R.top + 10);
+    RunLater(80, [] { MouseButton(true); });
+    RunLater(140, [] { MouseButton(false); });
+  });
+  // Should the click not end it, the test still ends.
+  RunLater(3000, [] {
+    if (TMessageForm* M = FindMessageForm()) M->ModalResult = mrCancel;
+  });
+  DWORD Start = GetTickCount();
+  ShowMessage(L"Zpráva");
+  EXPECT_TRUE(WasShown);
+  EXPECT_EQ(Hit, HTCLOSE);
+  EXPECT_LT(GetTickCount() - Start, 2500u) << "the close button ended the box";
+}
+
 } // namespace
