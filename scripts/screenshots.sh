@@ -28,7 +28,13 @@ capture() {
     n=$((n + 1))
     local safe
     safe=$(echo "$name" | tr -c 'A-Za-z0-9._-' '_' | sed 's/_*$//')
-    import -window "$id" "$out/$1-$n-$safe.png" && echo "screenshot: $out/$1-$n-$safe.png ($name)"
+    # Cut from the screen, so that the windows over it (the engine's layered overlays) show as
+    # a user sees them.
+    local geo
+    geo=$(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+      /Width:/{w=$NF} /Height:/{h=$NF} END{printf "%dx%d+%d+%d", w, h, x, y}')
+    import -window root -crop "$geo" +repage "$out/$1-$n-$safe.png" &&
+      echo "screenshot: $out/$1-$n-$safe.png ($name)"
   done < <(windows)
   import -window root "$out/$1-screen.png" && echo "screenshot: $out/$1-screen.png"
 }
@@ -51,6 +57,11 @@ driver leave && sleep 0.5 && capture 2c-button-focused
 driver field 1 && sleep 0.5 && capture 2d-field-focused
 driver type 1 'kód' && driver field 2 && sleep 0.5 && capture 2e-fields-filled-and-focused
 driver type 2 ',' && driver type 3 '*' && driver field 3 && sleep 0.5 && capture 2f-fields-filled
+driver close-hover && sleep 0.5 && capture 2g-close-hot
+driver close-press && sleep 0.5 && capture 2h-close-pressed
+driver leave && sleep 0.5
+driver sysmenu && sleep 0.7 && capture 2i-system-menu
+driver escape && sleep 0.3
 driver run 'kód' ',' '*' && sleep 0.3 && capture 3-progress
 driver done && sleep 0.5 && capture 4-after-run
 wineserver -k

@@ -3,10 +3,14 @@
 // the progress window shows, "done" waits until the progress window has closed. With the
 // mouse, as a person would: "hover CAPTION" points at a button, "press CAPTION" holds the left
 // button down on it, "leave" moves the pointer away and lets the button go there (no click),
-// "field N" clicks into marker field N (1 to 3), "type N TEXT" writes TEXT into it.
+// "field N" clicks into marker field N (1 to 3), "type N TEXT" writes TEXT into it; "close-hover"
+// and "close-press" point at and hold the title bar's close button, "sysmenu" opens the window
+// menu with Alt+Space and "escape" closes it.
 #include "tests/e2e/Automation.h"
 
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 using namespace automation;
 
@@ -28,6 +32,24 @@ void LeftButton(bool Down) {
   In.type = INPUT_MOUSE;
   In.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
   SendInput(1, &In, sizeof(In));
+}
+
+// A point of the whole window (its frame included).
+void MoveToWindowPoint(HWND Wnd, int X, int Y) {
+  RECT W, C{0, 0, 0, 0};
+  GetWindowRect(Wnd, &W);
+  MapWindowPoints(Wnd, nullptr, reinterpret_cast<POINT*>(&C), 1);
+  MoveTo(Wnd, W.left + X - C.left, W.top + Y - C.top);
+}
+
+void Keys(std::initializer_list<std::pair<WORD, bool>> Strokes) {
+  for (auto [Vk, Up] : Strokes) {
+    INPUT In{};
+    In.type = INPUT_KEYBOARD;
+    In.ki.wVk = Vk;
+    In.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &In, sizeof(In));
+  }
 }
 
 void MoveToMiddle(HWND Wnd) {
@@ -73,6 +95,27 @@ int wmain(int argc, wchar_t** argv) {
     MoveTo(Main, -40, -40);
     Sleep(100);
     LeftButton(false);
+    return 0;
+  }
+  if (Command == L"close-hover" || Command == L"close-press") {
+    RECT W;
+    GetWindowRect(Main, &W);
+    // The close button lies 19 pixels in from the right edge of the title bar.
+    MoveToWindowPoint(Main, (W.right - W.left) - 19, 11);
+    if (Command == L"close-press") {
+      Sleep(100);
+      LeftButton(true);
+    }
+    return 0;
+  }
+  if (Command == L"sysmenu") {
+    SetForegroundWindow(Main);
+    Sleep(50);
+    Keys({{VK_MENU, false}, {VK_SPACE, false}, {VK_SPACE, true}, {VK_MENU, true}});
+    return 0;
+  }
+  if (Command == L"escape") {
+    Keys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
     return 0;
   }
   if (Command == L"field" && argc == 3) {
