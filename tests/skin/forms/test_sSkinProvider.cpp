@@ -671,7 +671,6 @@ TEST_F(ProviderTest, HoverPassesGiveBackTheirGdiObjectsAndLeaveNoWindowBehind) {
   PumpFor(50);
   RECT R;
   GetWindowRect(W(), &R);
-  size_t Windows = ThreadWindows().size();
   auto Pass = [&] {
     MouseTo(R.left + 764, R.top + 11);
     PumpFor(15);
@@ -679,9 +678,13 @@ TEST_F(ProviderTest, HoverPassesGiveBackTheirGdiObjectsAndLeaveNoWindowBehind) {
     PumpFor(15);
   };
   Pass();
+  // Counted once the last fade-out has ended.
+  PumpFor(250);
   int64_t Before = LiveGdiObjects();
+  size_t Windows = ThreadWindows().size();
   for (int i = 0; i < 200; ++i)
     Pass();
+  PumpFor(250);
   EXPECT_EQ(LiveGdiObjects(), Before);
   EXPECT_EQ(ThreadWindows().size(), Windows);
 }
@@ -817,6 +820,98 @@ TEST_F(ProviderTest, MessageFormsCloseButtonEndsTheBoxLikeOk) {
   EXPECT_TRUE(WasShown);
   EXPECT_EQ(Hit, HTCLOSE);
   EXPECT_LT(GetTickCount() - Start, 2500u) << "the close button ended the box";
+}
+
+TEST_F(ProviderTest, CaptionElementsFollowTheBorderStyleAndIcons) {
+  UseMeadowStyle();
+  struct TCase {
+    TBorderStyle Style;
+    unsigned Icons;
+    bool Max, Min, Restore, Size; // visible
+    bool MaxEnabled;
+  };
+  const unsigned S = biSystemMenu;
+  const TCase Cases[] = {
+      {bsSizeable, S, false, false, true, true, false},
+      {bsSizeable, S | biMinimize | biMaximize, true, true, true, true, true},
+      {bsSizeable, S | biMaximize, true, false, true, true, true},
+      {bsSingle, S | biMinimize, false, true, true, true, false},
+      {bsSingle, S | biMinimize | biMaximize, true, true, true, true, true},
+      {bsDialog, S | biMinimize | biMaximize, false, false, false, false, false},
+      {bsToolWindow, S | biMinimize | biMaximize, false, false, false, false, false},
+      {bsSizeToolWin, S | biMinimize | biMaximize, false, false, false, true, false},
+  };
+  for (const TCase& C : Cases) {
+    TTestForm F(Application);
+    F.SetBorderStyle(C.Style);
+    F.SetBorderIcons(C.Icons);
+    F.SetBounds(50, 50, 400, 200);
+    F.Show();
+    PumpFor(80);
+    TsSkinProvider* P = Provider(F.Handle());
+    ASSERT_NE(P, nullptr);
+    TsSystemMenu* M = P->SystemMenu();
+    ASSERT_NE(M, nullptr);
+    std::string Where =
+        "style " + std::to_string(int(C.Style)) + " icons " + std::to_string(C.Icons);
+    EXPECT_EQ(M->VisibleMax(), C.Max) << Where;
+    EXPECT_EQ(M->VisibleMin(), C.Min) << Where;
+    EXPECT_EQ(M->VisibleRestore(), C.Restore) << Where;
+    EXPECT_EQ(M->VisibleSize(), C.Size) << Where;
+    EXPECT_EQ(M->EnabledMax(), C.MaxEnabled) << Where;
+    EXPECT_TRUE(M->VisibleClose()) << Where;
+    // The title bar shows what the rules allow, and each shown element answers its code.
+    TFormLayout L = P->Layout();
+    EXPECT_EQ(L.Shown[cbMax], C.Max) << Where;
+    EXPECT_EQ(L.Shown[cbMin], C.Min) << Where;
+    auto Centre = [](const TRect& R) {
+      return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
+    };
+    TPoint Close = Centre(L.Buttons[cbClose]);
+    EXPECT_EQ(HitAt(F.Handle(), Close.X, Close.Y), HTCLOSE) << Where;
+    if (C.Max) {
+      TPoint Max = Centre(L.Buttons[cbMax]);
+      EXPECT_EQ(HitAt(F.Handle(), Max.X, Max.Y), HTMAXBUTTON) << Where;
+    }
+    if (C.Min) {
+      TPoint Min = Centre(L.Buttons[cbMin]);
+      EXPECT_EQ(HitAt(F.Handle(), Min.X, Min.Y), HTMINBUTTON) << Where;
+    }
+    // Dialogs and tool windows get the small close button.
+    bool Small = C.Style == bsDialog || C.Style == bsToolWindow || C.Style == bsSizeToolWin;
+    EXPECT_EQ(L.Buttons[cbClose].Height() < 21, Small) << Where;
+  }
+}
+
+TEST_F(ProviderTest, MaximizeRestoreAndMinimizeButtonsWorkWithTheMouse) {
+  UseMeadowStyle();
+  Form->SetBorderIcons(biSystemMenu | biMinimize | biMaximize);
+  Form->SetBounds(60, 60, 500, 300);
+  Form->Show();
+  PumpFor(150);
+  SetForegroundWindow(W());
+  PumpFor(50);
+  auto ClickAt = [&](const TRect& Button) {
+    RECT R;
+    GetWindowRect(W(), &R);
+    MouseTo(R.left + (Button.Left + Button.Right) / 2, R.top + (Button.Top + Button.Bottom) / 2);
+    PumpFor(60);
+    MouseButton(true);
+    PumpFor(40);
+    MouseButton(false);
+    PumpFor(200);
+  };
+  TsSkinProvider* P = Provider(W());
+  ClickAt(P->Layout().Buttons[cbMax]);
+  EXPECT_TRUE(IsZoomed(W()));
+  // Maximized, the same button restores.
+  ClickAt(P->Layout().Buttons[cbMax]);
+  EXPECT_FALSE(IsZoomed(W()));
+  ClickAt(P->Layout().Buttons[cbMin]);
+  EXPECT_TRUE(IsIconic(W()));
+  ShowWindow(W(), SW_RESTORE);
+  PumpFor(100);
+  EXPECT_FALSE(IsIconic(W()));
 }
 
 } // namespace
