@@ -125,6 +125,20 @@ TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
         L.ButtonsWidth += ButtonSizeOf(In, cbHelp).cx + Spacing;
       }
     }
+    size_t Users = std::min(In.UserButtons.size(), size_t(MaxUserButtons));
+    L.UserButtons.assign(Users, TRect{});
+    if (Users > 0) {
+      X -= 6;
+      L.ButtonsWidth += 6;
+      for (size_t i = 0; i < Users; ++i) {
+        const TUserButtonInput& U = In.UserButtons[i];
+        if (!U.Visible) continue;
+        int Top = L.VCenter - H / 2;
+        L.UserButtons[i] = {X - U.Width, Top, X, Top + H};
+        X = X - U.Width - Spacing;
+        L.ButtonsWidth += U.Width + Spacing;
+      }
+    }
     int Left = L.Frame + (L.IconRect.IsEmpty() ? 0 : L.IconRect.Width()) + In.BILeftMargin +
                Sh.Left + (In.HasCaptionSection ? 2 : 0) + 4;
     int Right = L.CaptionWidth - L.ButtonsWidth - Sh.Right - 12;
@@ -171,6 +185,10 @@ int FormHitTest(const TFormLayout& L, const TFormGeometryInput& In, TPoint P) {
   if (L.Shown[cbMax] && In_(L.Buttons[cbMax])) return htMaxButtonCode;
   if (L.Shown[cbMin] && In_(L.Buttons[cbMin])) return htMinButtonCode;
   if (L.Shown[cbHelp] && In_(L.Buttons[cbHelp])) return htHelpCode;
+  // A disabled user button is no element: the caption under it answers.
+  for (size_t i = 0; i < L.UserButtons.size() && i < In.UserButtons.size(); ++i)
+    if (In.UserButtons[i].Enabled && !L.UserButtons[i].IsEmpty() && In_(L.UserButtons[i]))
+      return htUserButtonBase + int(i);
   // The shadow lets the mouse through.
   if (In.ExBorders && !In_(L.Body)) return 0;
   // The sizing border.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "base/kvTypes.h"
 
@@ -30,6 +31,16 @@ constexpr int htBottomRightCode = 17;
 constexpr int htBorderCode = 18;
 constexpr int htCloseCode = 20;
 constexpr int htHelpCode = 21;
+// User caption buttons answer htUserButtonBase + their index.
+constexpr int htUserButtonBase = 1000;
+constexpr int MaxUserButtons = 256;
+
+// A user caption button as the layout sees it.
+struct TUserButtonInput {
+  int Width = 21;
+  bool Visible = true;
+  bool Enabled = true;
+};
 
 struct TFormGeometryInput {
   int Width = 0, Height = 0; // the window
@@ -50,6 +61,8 @@ struct TFormGeometryInput {
   bool ShowMax = false, ShowMin = false, ShowHelp = false;
   std::array<TSize, cbCount> ButtonSize{};
   bool ButtonAligned[cbCount] = {}; // may be top-aligned by the skin
+  // The user caption buttons, left of the system ones, in collection order from the right.
+  std::vector<TUserButtonInput> UserButtons;
   // The title icon: shown at all (border style, ShowAppIcon, a system menu), and its size
   // (0: from the caption height).
   bool IconAllowed = true;
@@ -83,6 +96,7 @@ struct TFormLayout {
   TRect IconRect;                       // empty without an icon
   std::array<TRect, cbCount> Buttons{}; // empty when not shown
   std::array<bool, cbCount> Shown{};
+  std::vector<TRect> UserButtons; // one per user button, empty when not visible
   int ButtonsWidth = 0;
   TRect TextRect; // the caption text
   // The non-client copies from the window image: destination rectangle (window coordinates)

@@ -224,3 +224,33 @@ TEST(SnapToWorkArea, EdgesWithinTheBufferLandOnTheWorkArea) {
 }
 
 } // namespace
+
+TEST(FormLayout, UserButtonsSitLeftOfTheSystemOnesAndNarrowTheCaption) {
+  TFormGeometryInput In = MainWindow();
+  In.BISpacing = 2;
+  In.UserButtons = {{23, true, true}, {21, false, true}, {21, true, false}};
+  TFormLayout L = ComputeFormLayout(In);
+  // Close ends at 751 - spacing; 6 pixels more, then the visible buttons from the right.
+  ASSERT_EQ(L.UserButtons.size(), 3u);
+  EXPECT_EQ(L.UserButtons[0], Rect(749 - 6 - 23, 1, 749 - 6, 22));
+  EXPECT_TRUE(L.UserButtons[1].IsEmpty());
+  EXPECT_EQ(L.UserButtons[2], Rect(720 - 2 - 21, 1, 720 - 2, 22));
+  EXPECT_EQ(L.ButtonsWidth, 28 + 6 + 23 + 2 + 21 + 2);
+  EXPECT_EQ(L.TextRect.Right, 783 - L.ButtonsWidth - 12);
+
+  // Hit codes: the enabled one answers 1000 + index, the disabled one is the caption.
+  EXPECT_EQ(FormHitTest(L, In, {730, 10}), htUserButtonBase + 0);
+  EXPECT_EQ(FormHitTest(L, In, {705, 10}), htCaptionCode);
+  EXPECT_EQ(FormHitTest(L, In, {760, 10}), htCloseCode);
+}
+
+TEST(FormLayout, NoUserButtonsLeaveTheTitleAsItWas) {
+  TFormGeometryInput In = MainWindow();
+  In.UserButtons.assign(size_t(MaxUserButtons) + 10, {21, true, true});
+  TFormLayout L = ComputeFormLayout(In);
+  EXPECT_EQ(L.UserButtons.size(), size_t(MaxUserButtons)); // at most 256 take part
+  In.UserButtons.clear();
+  L = ComputeFormLayout(In);
+  EXPECT_TRUE(L.UserButtons.empty());
+  EXPECT_EQ(L.ButtonsWidth, 28);
+}
