@@ -51,6 +51,7 @@ void AppendItems(HMENU Menu, const TMenuItem& Parent, bool OwnerDraw) {
     } else {
       Info.fType = OwnerDraw ? MFT_OWNERDRAW : MFT_STRING;
       if (It.RadioItem) Info.fType |= MFT_RADIOCHECK;
+      if (It.Break) Info.fType |= MFT_MENUBARBREAK;
       Info.fMask |= MIIM_STRING;
       Info.dwTypeData = Text.data();
       Info.fState = (It.Checked ? MFS_CHECKED : 0) | (It.Enabled ? 0 : MFS_DISABLED | MFS_GRAYED) |
@@ -179,6 +180,8 @@ bool TMenuItem::ReadProperty(const std::string& Name, const TDefValue& Value) {
     Default = Value.AsBool();
   else if (Name == "RadioItem")
     RadioItem = Value.AsBool();
+  else if (Name == "Break")
+    Break = Value.AsIdentIndex({"mbNone", "mbBreak", "mbBarBreak"}) != 0;
   else if (Name == "ImageIndex")
     ImageIndex = Value.AsInt();
   else if (Name == "OnClick")

@@ -34,6 +34,8 @@ public:
   bool Visible = true;
   bool Default = false;
   bool RadioItem = false;
+  // The item begins a new column.
+  bool Break = false;
   int ImageIndex = -1;
   TNotifyEvent OnClick;
   TMenuMeasureItemEvent OnMeasureItem;

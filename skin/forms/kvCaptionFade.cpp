@@ -192,3 +192,141 @@ void TkvSBAnimation::Tick() {
   }
   Show();
 }
+
+// ---------------------------------------------------------------------------------------------
+// The hint of a user caption button
+
+namespace {
+
+constexpr wchar_t HintClass[] = L"TkvCaptionHint";
+constexpr UINT HintFadeMilliseconds = 200;
+constexpr UINT HintFadeStep = 20;
+
+HFONT HintFont() {
+  static TFontHandle Font = [] {
+    NONCLIENTMETRICSW M{};
+    M.cbSize = sizeof(M);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(M), &M, 0);
+    return TFontHandle(CreateFontIndirectW(&M.lfStatusFont));
+  }();
+  return Font;
+}
+
+bool TooltipsFade() {
+  BOOL Animate = FALSE, Fade = FALSE;
+  SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &Animate, 0);
+  SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &Fade, 0);
+  return Animate && Fade;
+}
+
+} // namespace
+
+TRect CaptionHintPlace(TPoint Cursor, TSize Size, const TRect& WorkArea) {
+  int X = Cursor.X + 8, Y = Cursor.Y + 16;
+  X = std::max(WorkArea.Left, std::min(X, WorkArea.Right - Size.cx));
+  Y = std::max(WorkArea.Top, std::min(Y, WorkArea.Bottom - Size.cy));
+  return Bounds(X, Y, Size.cx, Size.cy);
+}
+
+LRESULT CALLBACK TkvCaptionHint::HintProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  try {
+    if (Msg == WM_NCCREATE) {
+      auto* Cs = reinterpret_cast<CREATESTRUCTW*>(LParam);
+      SetWindowLongPtrW(Wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(Cs->lpCreateParams));
+    }
+    auto* Self = reinterpret_cast<TkvCaptionHint*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA));
+    switch (Msg) {
+    case WM_NCHITTEST: return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+      TPaintDC DC(Wnd);
+      RECT R;
+      GetClientRect(Wnd, &R);
+      FillRect(DC, &R, GetSysColorBrush(COLOR_INFOBK));
+      FrameRect(DC, &R, GetSysColorBrush(COLOR_INFOTEXT));
+      if (Self) {
+        TSavedDC Saved(DC);
+        SelectObject(DC, HintFont());
+        SetBkMode(DC, TRANSPARENT);
+        SetTextColor(DC, GetSysColor(COLOR_INFOTEXT));
+        InflateRect(&R, -3, -2);
+        DrawTextW(DC, Self->FText.c_str(), int(Self->FText.size()), &R,
+                  DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
+      }
+      return 0;
+    }
+    case WM_TIMER:
+      if (Self && WParam == Self->FFadeTimer) {
+        DWORD Gone = GetTickCount() - Self->FFadeStart;
+        BYTE Alpha = BYTE(std::min<DWORD>(255, Gone * 255 / HintFadeMilliseconds));
+        SetLayeredWindowAttributes(Wnd, 0, Alpha, LWA_ALPHA);
+        if (Gone >= HintFadeMilliseconds) {
+          KillTimer(Wnd, Self->FFadeTimer);
+          Self->FFadeTimer = 0;
+        }
+      }
+      return 0;
+    case WM_NCDESTROY:
+      RemovePropW(Wnd, AuxWindowTagProp);
+      if (Self && Self->FWnd == Wnd) {
+        Self->FWnd = nullptr;
+        Self->FFadeTimer = 0;
+      }
+      break;
+    }
+  } catch (...) {
+    HandleFrameworkException();
+    return 0;
+  }
+  return DefWindowProcW(Wnd, Msg, WParam, LParam);
+}
+
+TkvCaptionHint::TkvCaptionHint(HWND Form, const std::wstring& Text) : FText(Text) {
+  WNDCLASSEXW Wc{};
+  Wc.cbSize = sizeof(Wc);
+  if (!GetClassInfoExW(GetModuleHandleW(nullptr), HintClass, &Wc)) {
+    Wc.cbSize = sizeof(Wc);
+    Wc.lpfnWndProc = &HintProc;
+    Wc.hInstance = GetModuleHandleW(nullptr);
+    Wc.lpszClassName = HintClass;
+    Wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    Wc.style = CS_SAVEBITS;
+    if (!RegisterClassExW(&Wc)) return;
+  }
+  // Measured with at most 800 pixels a line, then made 4 pixels taller.
+  RECT Text_{0, 0, 800, 0};
+  {
+    TClientDC DC(nullptr);
+    TSavedDC Saved(DC);
+    SelectObject(DC, HintFont());
+    DrawTextW(DC, FText.c_str(), int(FText.size()), &Text_,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
+  }
+  TSize Size{Text_.right + 6, Text_.bottom + 4};
+  bool Fade = FText.size() < 100 && TooltipsFade();
+  HMONITOR Mon = MonitorFromWindow(Form, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO Mi{};
+  Mi.cbSize = sizeof(Mi);
+  GetMonitorInfoW(Mon, &Mi);
+  bool StayOnTop = GetWindowLongW(Form, GWL_EXSTYLE) & WS_EX_TOPMOST;
+  const RECT& A = StayOnTop ? Mi.rcMonitor : Mi.rcWork;
+  POINT Cursor{};
+  GetCursorPos(&Cursor);
+  TRect R = CaptionHintPlace({Cursor.x, Cursor.y}, Size, {A.left, A.top, A.right, A.bottom});
+  DWORD Ex = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | (Fade ? WS_EX_LAYERED : 0);
+  FWnd = CreateWindowExW(Ex, HintClass, L"", WS_POPUP, R.Left, R.Top, R.Width(), R.Height(), Form,
+                         nullptr, GetModuleHandleW(nullptr), this);
+  if (!FWnd) return;
+  SetPropW(FWnd, AuxWindowTagProp, reinterpret_cast<HANDLE>(intptr_t(-98)));
+  if (Fade) {
+    SetLayeredWindowAttributes(FWnd, 0, 0, LWA_ALPHA);
+    FFadeStart = GetTickCount();
+    FFadeTimer = SetTimer(FWnd, 1, HintFadeStep, nullptr);
+  }
+  ShowWindow(FWnd, SW_SHOWNOACTIVATE);
+}
+
+TkvCaptionHint::~TkvCaptionHint() {
+  if (FWnd) DestroyWindow(FWnd);
+}

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "base/Bitmap32.h"
 #include "base/kvTypes.h"
@@ -53,3 +54,27 @@ private:
   TBitmap32 FImage; // premultiplied... the face is opaque, so it is its own premultiplied copy
   int FImageState = -1;
 };
+
+// The hint of a user caption button: a topmost, non-activating popup in the system's info
+// colours, 8 pixels right of and 16 below the cursor, kept inside the work area of the form's
+// monitor (the whole monitor for a stay-on-top form). A hint shorter than 100 characters fades
+// in over 200 ms when the system animates and fades its tooltips.
+class TkvCaptionHint {
+public:
+  TkvCaptionHint(HWND Form, const std::wstring& Text);
+  ~TkvCaptionHint();
+  TkvCaptionHint(const TkvCaptionHint&) = delete;
+  TkvCaptionHint& operator=(const TkvCaptionHint&) = delete;
+  HWND Handle() const { return FWnd; }
+  bool Fading() const { return FFadeTimer != 0; }
+
+private:
+  static LRESULT CALLBACK HintProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  HWND FWnd = nullptr;
+  std::wstring FText;
+  UINT_PTR FFadeTimer = 0;
+  DWORD FFadeStart = 0;
+};
+
+// Where a hint of a size goes for a cursor point within a work area.
+TRect CaptionHintPlace(TPoint Cursor, TSize Size, const TRect& WorkArea);

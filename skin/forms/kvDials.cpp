@@ -91,4 +91,10 @@ void RegisterSkinForms() {
   WindowHookHandler = [](int Code, WPARAM WParam, LPARAM) {
     if (Code == HCBT_ACTIVATE) ActivateWindow(reinterpret_cast<HWND>(WParam));
   };
+  DropFormSystemMenu = [](HWND Form, int X, int Y) {
+    auto* P = reinterpret_cast<TsSkinProvider*>(SendSkinCommand(Form, KV_QUERYPROVIDER));
+    if (!P || !P->SystemMenu()) return false;
+    P->DropSysMenu(X, Y);
+    return true;
+  };
 }

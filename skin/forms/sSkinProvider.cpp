@@ -6,6 +6,8 @@
 #include "base/GdiObjects.h"
 #include "base/TextUtils.h"
 #include "skin/controls/sVclUtils.h"
+#include "skin/images/kvBMP.h"
+#include "toolkit/FormReader.h"
 #include "skin/messages/sMessages.h"
 #include "skin/paint/kvMaskBorders.h"
 #include "skin/paint/kvSkinItems.h"
@@ -42,6 +44,16 @@ const TSysFrameMetrics& SysFrameMetrics() {
 HWND GPreviewTarget = nullptr;
 bool GPreviewArmed = false;
 
+// A straight-alpha pixel over an opaque one.
+uint32_t BlendOver(uint32_t Src, uint32_t Dst) {
+  unsigned A = Src >> 24;
+  auto Mix = [A](uint32_t S, uint32_t D, int Shift) {
+    unsigned Sc = (S >> Shift) & 0xFF, Dc = (D >> Shift) & 0xFF;
+    return ((Sc * A + Dc * (255 - A) + 127) / 255) << Shift;
+  };
+  return 0xFF000000u | Mix(Src, Dst, 16) | Mix(Src, Dst, 8) | Mix(Src, Dst, 0);
+}
+
 TFormBorderKind BorderKindOf(TBorderStyle S) {
   switch (S) {
   case bsNone: return fbNone;
@@ -66,6 +78,14 @@ TSize FrameSizeOf(const TsSkinModel& Sm, int Mask) {
 }
 
 } // namespace
+
+std::wstring SkinNameOfItem(const std::wstring& Caption) {
+  std::wstring Name;
+  for (wchar_t C : Caption)
+    if (C != L'&') Name += C;
+  size_t At = Name.find(L"(intern?)");
+  return At == std::wstring::npos ? Name : Name.substr(0, At + 9);
+}
 
 HWND PreviewTarget() {
   return GPreviewTarget;
@@ -249,6 +269,100 @@ bool TsSystemMenu::EnabledSize() const {
 }
 
 // ---------------------------------------------------------------------------------------------
+// User caption buttons
+
+TsTitleButton::TsTitleButton(TsTitleButtons* Collection) : FCollection(Collection) {}
+
+TsTitleButton::~TsTitleButton() = default;
+
+int TsTitleButton::Index() const {
+  return FCollection ? FCollection->IndexOf(this) : -1;
+}
+
+void TsTitleButton::Changed() {
+  if (FCollection && FCollection->Provider()) FCollection->Provider()->TitleChanged();
+}
+
+void TsTitleButton::SetEnabled(bool Value) {
+  if (FEnabled == Value) return;
+  FEnabled = Value;
+  Changed();
+}
+
+void TsTitleButton::SetVisible(bool Value) {
+  if (FVisible == Value) return;
+  FVisible = Value;
+  if (!Value) HintWnd.reset();
+  Changed();
+}
+
+void TsTitleButton::SetGlyph(TBitmap32 Value, bool HasAlpha) {
+  // The running fade shows the old glyph: it ends first.
+  if (Fade) Fade->Stop();
+  FGlyph = std::move(Value);
+  FGlyphAlpha = HasAlpha && !FGlyph.IsEmpty();
+  Changed();
+}
+
+bool TsTitleButton::ReadProperty(const std::string& Prop, const TDefValue& Value) {
+  if (Prop == "Enabled")
+    FEnabled = Value.AsBool();
+  else if (Prop == "Visible")
+    FVisible = Value.AsBool();
+  else if (Prop == "Hint")
+    Hint = Value.AsString();
+  else if (Prop == "Name")
+    Name = Value.AsString();
+  else if (Prop == "UseSkinData")
+    UseSkinData = Value.AsBool();
+  else if (Prop == "Glyph.Data") {
+    if (Value.Kind != TDefValue::vkBinary)
+      throw EDefValueError(L"Binary data expected", Value.Line);
+    // A stored bitmap: its byte count, then the bitmap file.
+    const std::vector<uint8_t>& B = Value.Binary;
+    size_t Skip = B.size() >= 6 && B[0] == 'B' && B[1] == 'M' ? 0 : 4;
+    if (B.size() <= Skip) {
+      FGlyph = TBitmap32();
+      FGlyphAlpha = false;
+    } else {
+      TkvBmpInfo Info;
+      try {
+        FGlyph = DecodeBmp(B.data() + Skip, B.size() - Skip, &Info);
+      } catch (EBmpError& E) {
+        throw EDefValueError(L"Glyph: " + Utf8ToWide(E.what()), Value.Line);
+      }
+      FGlyphAlpha = Info.BitCount == 32;
+    }
+  } else
+    return false;
+  return true;
+}
+
+TsTitleButton& TsTitleButtons::Add() {
+  FItems.push_back(std::make_unique<TsTitleButton>(this));
+  if (FProvider) FProvider->TitleChanged();
+  return *FItems.back();
+}
+
+void TsTitleButtons::Delete(int Index) {
+  if (Index < 0 || Index >= Count()) return;
+  FItems.erase(FItems.begin() + Index);
+  if (FProvider) FProvider->TitleChanged();
+}
+
+void TsTitleButtons::Clear() {
+  if (FItems.empty()) return;
+  FItems.clear();
+  if (FProvider) FProvider->TitleChanged();
+}
+
+int TsTitleButtons::IndexOf(const TsTitleButton* Button) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].get() == Button) return int(i);
+  return -1;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Life
 
 TsSkinProvider::TsSkinProvider(TComponent* AOwner) : TComponent(AOwner) {
@@ -350,6 +464,37 @@ bool TsSkinProvider::ReadProperty(const std::string& Name, const TDefValue& Valu
     TitleSkin = WideToUtf8(Value.AsString());
   else if (Name == "UseGlobalColor")
     UseGlobalColor = Value.AsBool();
+  else if (Name == "TitleButtons")
+    return ReadTitleButtons(Value);
+  else if (Name == "TitleIcon.Width")
+    TitleIcon.Width = Value.AsInt();
+  else if (Name == "TitleIcon.Height")
+    TitleIcon.Height = Value.AsInt();
+  else if (Name == "TitleIcon.Visible")
+    TitleIcon.Visible = Value.AsBool();
+  else if (Name == "TitleIcon.Glyph.Data") {
+    // The glyph becomes 32 bits: the fuchsia key transparent, every other pixel opaque.
+    TsTitleButton Reader(nullptr);
+    Reader.ReadProperty("Glyph.Data", Value);
+    TitleIcon.Glyph = Reader.Glyph();
+    for (int y = 0; y < TitleIcon.Glyph.Height(); ++y)
+      for (int x = 0; x < TitleIcon.Glyph.Width(); ++x) {
+        uint32_t& P = TitleIcon.Glyph.Pixel(x, y);
+        P = (P & 0xFFFFFF) == 0xFF00FF ? 0 : (P | 0xFF000000u);
+      }
+  } else if (Name == "AddedTitle.Text")
+    AddedTitle.Text = Value.AsString();
+  else if (Name == "AddedTitle.ShowMainCaption")
+    AddedTitle.ShowMainCaption = Value.AsBool();
+  else if (Name == "AddedTitle.Font.Color") {
+    TColor C = clNone;
+    if (Value.Kind == TDefValue::vkIdent ? !ColorFromIdent(Value.Ident, C) : false)
+      Value.FailUnknown();
+    AddedTitle.Font.SetColor(Value.Kind == TDefValue::vkIdent ? C : TColor(Value.AsInt()));
+  } else if (Name == "AddedTitle.Font.Name")
+    AddedTitle.Font.SetName(Value.AsString());
+  else if (Name == "AddedTitle.Font.Height")
+    AddedTitle.Font.SetHeight(Value.AsInt());
   else if (Name.compare(0, 9, "SkinData.") == 0) {
     if (Name == "SkinData.SkinSection")
       FCommonData->SetSkinSection(WideToUtf8(Value.AsString()));
@@ -361,6 +506,20 @@ bool TsSkinProvider::ReadProperty(const std::string& Name, const TDefValue& Valu
       return false;
   } else
     return TComponent::ReadProperty(Name, Value);
+  return true;
+}
+
+bool TsSkinProvider::ReadTitleButtons(const TDefValue& Value) {
+  if (Value.Kind != TDefValue::vkCollection)
+    throw EDefValueError(L"Collection expected", Value.Line);
+  TitleButtons.Clear();
+  for (const auto& Item : Value.Collection) {
+    TsTitleButton& B = TitleButtons.Add();
+    for (const auto& [Key, V] : Item)
+      if (!B.ReadProperty(Key, V))
+        throw EDefValueError(L"unknown property \"" + Utf8ToWide(Key) + L"\" of an item", V.Line,
+                             "TitleButtons");
+  }
   return true;
 }
 
@@ -482,6 +641,13 @@ void TsSkinProvider::InitButtons() {
   }
   for (TsCaptionButton* B : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
     if (B->State < 0) B->State = 0;
+  UserBtnIndex = Mask("TITLEBUTTON");
+  for (int i = 0; i < TitleButtons.Count(); ++i) {
+    TsTitleButton& U = TitleButtons.Items(i);
+    U.Data.ImageIndex = U.UseSkinData ? UserBtnIndex : -1;
+    U.Data.HitCode = unsigned(htUserButtonBase + i);
+    if (U.Data.State < 0) U.Data.State = 0;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -533,8 +699,21 @@ TFormGeometryInput TsSkinProvider::GeometryInput() const {
   In.ShowMax = FSystemMenu && FSystemMenu->VisibleMax();
   In.ShowMin = FSystemMenu && FSystemMenu->VisibleMin();
   In.ShowHelp = SysMenu && (F->BorderIcons() & biHelp);
-  In.IconAllowed = ShowAppIcon && SysMenu && FSystemMenu->WindowMenu() &&
+  In.IconAllowed = TitleIcon.Visible && ShowAppIcon && SysMenu && FSystemMenu->WindowMenu() &&
                    (F->BorderStyle() == bsSingle || F->BorderStyle() == bsSizeable);
+  In.IconWidth = TitleIcon.Width;
+  In.IconHeight = TitleIcon.Height;
+  if (int Users = std::min(TitleButtons.Count(), MaxUserButtons); Users > 0) {
+    int Face = 21;
+    if (Sm && ValidMask(Sm, UserBtnIndex)) Face = FrameSizeOf(*Sm, UserBtnIndex).cx;
+    if (Face <= 0) Face = 21;
+    In.UserButtons.resize(size_t(Users));
+    for (int i = 0; i < Users; ++i) {
+      const TsTitleButton& U = TitleButtons.Items(i);
+      int GlyphW = U.Glyph().IsEmpty() ? 0 : U.Glyph().Width() + 2;
+      In.UserButtons[size_t(i)] = {std::max(GlyphW, Face), U.Visible(), U.Enabled()};
+    }
+  }
   if (FBorderForm && Sm) {
     In.ExBorders = true;
     In.ExBorderWidth = Sm->SkinData.ExBorderWidth;
@@ -617,6 +796,7 @@ int TsSkinProvider::HitTestImage(TPoint P) {
 
 void TsSkinProvider::SetHotHT(int Code, bool Repaint) {
   if (Code == CurrentHT || !DrawNonClientArea) return;
+  if (TsTitleButton* U = UserButtonOf(CurrentHT)) U->HintWnd.reset();
   if (TsCaptionButton* Old = ButtonOf(CurrentHT); Old && Old->State != 0) {
     Old->State = 0;
     if (Repaint) RepaintButton(*Old);
@@ -626,6 +806,8 @@ void TsSkinProvider::SetHotHT(int Code, bool Repaint) {
   if (TsCaptionButton* New = ButtonOf(Code)) {
     New->State = 1;
     if (Repaint) RepaintButton(*New);
+    if (TsTitleButton* U = UserButtonOf(Code); U && !U->Hint.empty() && OwnerHandle())
+      U->HintWnd = std::make_unique<TkvCaptionHint>(OwnerHandle(), U->Hint);
   }
 }
 
@@ -656,13 +838,75 @@ TPoint TsSkinProvider::SysMenuPoint() const {
 }
 
 void TsSkinProvider::DropSysMenu(int X, int Y) {
-  if (!FSystemMenu || !OwnerHandle()) return;
+  HWND W = OwnerHandle();
+  if (!FSystemMenu || !W) return;
   SetHotHT(0, true);
   PressedHT = 0;
-  FSystemMenu->UpdateItems();
+  TsSkinManager* M = FCommonData->SkinManager();
+  if (M && !M->SkinnedPopups) {
+    DropWindowMenu(X, Y);
+    return;
+  }
+  FSystemMenu->UpdateItems(FSystemMenu->ExtItemsCount > 0);
+  if (MakeSkinMenu && M) MakeSkinItems(*M);
   // The chosen command may close the form: nothing here is touched after the menu.
   TsSystemMenu* Menu = FSystemMenu.get();
-  Menu->Popup(X, Y, OwnerHandle());
+  Menu->Popup(X, Y, W);
+}
+
+void TsSkinProvider::MakeSkinItems(TsSkinManager& M) {
+  TMenuItem& Root = FSystemMenu->Items();
+  for (int i = Root.Count() - 1; i >= 0; --i)
+    if (Root.Items(i)->Name() == L"SkinSelectItem" || Root.Items(i)->Name() == L"kv_TopDiv")
+      delete Root.Items(i);
+  std::vector<std::wstring> Names;
+  std::wstring First;
+  M.GetSkinNames(Names, stAllSkins, First);
+  if (Names.empty()) return;
+  auto* Select = new TMenuItem(nullptr);
+  Select->SetName(L"SkinSelectItem");
+  Select->Caption = L"Dostupné skiny";
+  TWeakRef<TsSkinManager> Manager(&M);
+  for (size_t i = 0; i < Names.size(); ++i) {
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Names[i];
+    Item->RadioItem = true;
+    Item->Checked = Names[i] == M.SkinName();
+    Item->Break = i > 0 && i % 20 == 0;
+    Item->OnClick = [Manager](TComponent* Sender) {
+      auto* Chosen = static_cast<TMenuItem*>(Sender);
+      if (TsSkinManager* Mgr = Manager.Get()) Mgr->SetSkinName(SkinNameOfItem(Chosen->Caption));
+    };
+    Select->Add(Item);
+  }
+  Root.Insert(0, Select);
+  auto* Line = new TMenuItem(nullptr);
+  Line->SetName(L"kv_TopDiv");
+  Line->Caption = L"-";
+  Root.Insert(1, Line);
+}
+
+void TsSkinProvider::DropWindowMenu(int X, int Y) {
+  HWND W = OwnerHandle();
+  TsSystemMenu& Sm = *FSystemMenu;
+  HMENU Menu = Sm.WindowMenu();
+  if (!Menu) return;
+  // The system repaints its caption when its menu changes while the window is visible.
+  LONG Style = GetWindowLongW(W, GWL_STYLE);
+  SetWindowLongW(W, GWL_STYLE, Style & ~WS_VISIBLE);
+  bool Iconic = IsIconic(W) != FALSE, Normal = !Iconic && !IsZoomed(W);
+  auto Enable = [Menu](UINT Command, bool On) {
+    EnableMenuItem(Menu, Command, MF_BYCOMMAND | (On ? MF_ENABLED : MF_GRAYED));
+  };
+  Enable(SC_RESTORE, Sm.VisibleRestore() && Sm.EnabledRestore());
+  Enable(SC_MOVE, Sm.EnabledMove() && !Iconic);
+  Enable(SC_SIZE, Sm.VisibleSize() && Sm.EnabledSize() && Normal);
+  Enable(SC_MINIMIZE, Sm.VisibleMin() && Sm.EnabledMin());
+  Enable(SC_MAXIMIZE, Sm.VisibleMax() && Sm.EnabledMax());
+  Enable(SC_CLOSE, Sm.VisibleClose());
+  SetWindowLongW(W, GWL_STYLE, Style);
+  UINT Command = UINT(TrackPopupMenu(Menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, X, Y, 0, W, nullptr));
+  if (Command && IsWindow(W)) PostMessageW(W, WM_SYSCOMMAND, Command, 0);
 }
 
 void TsSkinProvider::ButtonAction(int Code) {
@@ -707,16 +951,29 @@ void TsSkinProvider::ButtonAction(int Code) {
     if (FSystemMenu) FSystemMenu->UpdateItems();
     RepaintNonClient();
     return;
-  default: return;
+  default:
+    if (TsTitleButton* U = UserButtonOf(Code)) {
+      // The handler may change the buttons or free the form: the button is found again.
+      if (U->OnMouseUp) {
+        POINT P{};
+        GetCursorPos(&P);
+        TsTitleButton::TMouseEvent Handler = U->OnMouseUp;
+        Handler(*U, mbLeft, 0, P.x, P.y);
+        if (!Self) return;
+      }
+      SetHotHT(0, true);
+    }
+    return;
   }
 }
 
 bool TsSkinProvider::CaptionMouse(TMessage& Message, const TWndNext& Default) {
   HWND W = OwnerHandle();
   TForm* F = Form();
+  // The mouse handles the user buttons up to index 100.
   auto IsElement = [](int Code) {
     return Code == htMinButtonCode || Code == htMaxButtonCode || Code == htCloseCode ||
-           Code == htHelpCode;
+           Code == htHelpCode || (Code >= htUserButtonBase && Code <= htUserButtonBase + 100);
   };
   // The element under the cursor (image coordinates of the point given in screen ones).
   auto CodeAt = [&](TPoint Screen) {
@@ -761,9 +1018,36 @@ bool TsSkinProvider::CaptionMouse(TMessage& Message, const TWndNext& Default) {
       SetPressedHT(Code);
       if (PressedHT) SetCapture(W);
       Message.Result = 0;
+      if (TsTitleButton* U = UserButtonOf(Code); U && U->OnMouseDown) {
+        TPoint P = msg::TNCMouse(Message).ScreenPos;
+        U->OnMouseDown(*U, mbLeft, 0, P.X, P.Y);
+      }
       return true;
     }
     if (Code == HTSYSMENU) {
+      SetHotHT(0, true);
+      TsSkinManager* M = FCommonData->SkinManager();
+      if (M && !M->SkinnedPopups) {
+        // The system's menu waits until the click's own messages are through. The form may
+        // go meanwhile, or its painting be suspended: then no menu.
+        TWeakRef<TsSkinProvider> Self(this);
+        DWORD Start = GetTickCount();
+        MSG Pending;
+        while (GetTickCount() - Start < 200) {
+          if (!PeekMessageW(&Pending, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(5);
+            continue;
+          }
+          if (Pending.message == WM_QUIT) {
+            PostQuitMessage(int(Pending.wParam));
+            break;
+          }
+          TranslateMessage(&Pending);
+          DispatchMessageW(&Pending);
+          if (!Self || !IsWindow(W)) return true;
+        }
+        if (!Self || !IsWindow(W) || PaintingSuspended()) return true;
+      }
       TPoint P = SysMenuPoint();
       DropSysMenu(P.X, P.Y);
       Message.Result = 0;
@@ -830,7 +1114,11 @@ bool TsSkinProvider::CaptionMouse(TMessage& Message, const TWndNext& Default) {
     return false;
   }
   case WM_POPUPSYSTEMMENU: {
-    // From the task bar: at the cursor.
+    // From the task bar: at the cursor. The main form on the task bar leaves it to the
+    // manager's hook of the main window.
+    if (TsSkinManager* M = DefaultManager;
+        M && M->HookedForm() == F && Application && Application->MainFormOnTaskBar)
+      return false;
     POINT P{};
     GetCursorPos(&P);
     DropSysMenu(P.x, P.y);
@@ -864,6 +1152,9 @@ void TsSkinProvider::LayoutButtons(const TFormLayout& L) {
   ButtonMax.Rect = L.Shown[cbMax] ? L.Buttons[cbMax] : TRect{};
   ButtonMin.Rect = L.Shown[cbMin] ? L.Buttons[cbMin] : TRect{};
   ButtonHelp.Rect = L.Shown[cbHelp] ? L.Buttons[cbHelp] : TRect{};
+  for (int i = 0; i < TitleButtons.Count(); ++i)
+    TitleButtons.Items(i).Data.Rect =
+        size_t(i) < L.UserButtons.size() ? L.UserButtons[size_t(i)] : TRect{};
 }
 
 void TsSkinProvider::PaintAll() {
@@ -957,6 +1248,17 @@ void TsSkinProvider::PaintIcon(TBitmap32& Image, const TFormLayout& L) {
   TRect R = L.IconRect.Intersected(Image.BoundsRect());
   HDC DC = static_cast<HDC>(Image.NativeDC());
   if (R.IsEmpty() || !DC) return;
+  if (const TBitmap32& G = TitleIcon.Glyph; !G.IsEmpty()) {
+    // The form's own glyph, fitted to the icon rectangle and blended onto the band.
+    const TRect& I = L.IconRect;
+    for (int y = R.Top; y < R.Bottom; ++y)
+      for (int x = R.Left; x < R.Right; ++x) {
+        uint32_t S =
+            G.Pixel((x - I.Left) * G.Width() / I.Width(), (y - I.Top) * G.Height() / I.Height());
+        if (S >> 24) Image.Pixel(x, y) = BlendOver(S, Image.Pixel(x, y));
+      }
+    return;
+  }
   GdiFlush();
   std::vector<uint32_t> Before;
   for (int y = R.Top; y < R.Bottom; ++y)
@@ -981,7 +1283,8 @@ void TsSkinProvider::PaintIcon(TBitmap32& Image, const TFormLayout& L) {
 void TsSkinProvider::PaintCaption(TBitmap32& Image, const TFormLayout& L) {
   TForm* F = FForm.Get();
   const TsSkinModel* Sm = Model();
-  std::wstring Text = F->Caption();
+  std::wstring Text = AddedTitle.ShowMainCaption ? F->Caption() : std::wstring();
+  const std::wstring& Added = AddedTitle.Text;
   HDC DC = static_cast<HDC>(Image.NativeDC());
   if (!DC) return;
   TRect R = L.TextRect;
@@ -997,17 +1300,25 @@ void TsSkinProvider::PaintCaption(TBitmap32& Image, const TFormLayout& L) {
       PaintSectionByIndex(FCaptionSkinIndex, C.ClassName, NewCacheInfo(&Image, 0, 0), -1, -1, Sm,
                           &Image, {0, 0}, Behind, State, true);
   }
-  if (Text.empty()) return;
+  if (Text.empty() && Added.empty()) return;
   TSavedDC Saved(DC);
-  if (FCaptionFont) SelectObject(DC, FCaptionFont);
   SetBkMode(DC, TRANSPARENT);
   UINT Flags = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+  SIZE AddedExtent{};
+  if (!Added.empty()) {
+    SelectObject(DC, AddedTitle.Font.Handle());
+    GetTextExtentPoint32W(DC, Added.c_str(), int(Added.size()), &AddedExtent);
+  }
+  if (FCaptionFont) SelectObject(DC, FCaptionFont);
   SIZE Extent{};
   GetTextExtentPoint32W(DC, Text.c_str(), int(Text.size()), &Extent);
-  if (CaptionAlignment == taRightJustify && int(Extent.cx) + 4 <= R.Width())
-    R.Left = R.Right - (int(Extent.cx) + 4);
+  int Whole = int(Extent.cx) + (Added.empty() ? 0 : int(AddedExtent.cx) + 4);
+  if (CaptionAlignment == taRightJustify && Whole + 4 <= R.Width())
+    R.Left = R.Right - (Whole + 4);
   else if (CaptionAlignment == taCenter)
-    R.Left = std::max(R.Left, R.Left + (R.Width() - int(Extent.cx) - 4) / 2);
+    R.Left = std::max(R.Left, R.Left + (R.Width() - Whole - 4) / 2);
+  TRect TextR = R;
+  R.Right = std::min(R.Right, R.Left + Whole + 4);
   if (Title >= 0) {
     const TsGeneralData& T = Sm->gd[size_t(Title)];
     int St = FormActive ? std::min(1, std::max(0, T.States - 1)) : 0;
@@ -1015,7 +1326,27 @@ void TsSkinProvider::PaintCaption(TBitmap32& Image, const TFormLayout& L) {
       PaintTextGlow(Image, Text, R, FormActive ? FGlow1 : FGlow2, T.Props[size_t(St)].GlowColor,
                     Glow, 15, Flags);
   }
-  DrawSectionText(DC, Text, true, FCommonData->SkinManager(), FormActive ? 1 : 0, Title, Flags, R);
+  if (!Text.empty())
+    DrawSectionText(DC, Text, true, FCommonData->SkinManager(), FormActive ? 1 : 0, Title, Flags,
+                    TextR);
+  if (!Added.empty()) {
+    // After the caption, in its own font; its colour is the title's unless it has one.
+    TRect AddedR = TextR;
+    AddedR.Left = std::min(TextR.Right, TextR.Left + int(Extent.cx) + (Text.empty() ? 0 : 4));
+    TColor Own = AddedTitle.Font.Color();
+    TColor Section = clBlack;
+    if (Title >= 0) {
+      const TsGeneralData& T = Sm->gd[size_t(Title)];
+      Section = FormActive && T.States > 1 ? T.HotFontColor.Color : T.FontColor.Color;
+    }
+    TColor C = Own == clNone || Own == clWindowText ? Section : ColorToRGB(Own);
+    if (!FormActive && !(Own == clNone || Own == clWindowText)) C = BlendColors(C, Section, 0.5);
+    SelectObject(DC, AddedTitle.Font.Handle());
+    SetTextColor(DC, ToColorRef(C));
+    RECT Rr{AddedR.Left, AddedR.Top, AddedR.Right, AddedR.Bottom};
+    DrawTextW(DC, Added.c_str(), int(Added.size()), &Rr, Flags);
+  }
+  R = TextR;
   GdiFlush();
   // GDI's text clears the alpha of the pixels it draws; the band behind the text is opaque.
   TRect Opaque = R.Intersected(L.Body);
@@ -1030,23 +1361,28 @@ bool TsSkinProvider::ButtonEnabled(const TsCaptionButton& B) const {
   if (&B == &ButtonClose) return FSystemMenu && FSystemMenu->VisibleClose();
   if (&B == &ButtonMax) return FSystemMenu && FSystemMenu->EnabledMax();
   if (&B == &ButtonMin) return FSystemMenu && FSystemMenu->EnabledMin();
-  return true;
+  if (&B == &ButtonHelp) return true;
+  const TsTitleButton* U = const_cast<TsSkinProvider*>(this)->UserButtonOf(B);
+  return U && U->Enabled();
 }
 
-int TsSkinProvider::KindOf(const TsCaptionButton& B) const {
-  return &B == &ButtonClose ? cbClose
-         : &B == &ButtonMax ? cbMax
-         : &B == &ButtonMin ? cbMin
-                            : cbHelp;
+std::unique_ptr<TkvSBAnimation>& TsSkinProvider::FadeSlot(const TsCaptionButton& B) {
+  if (&B == &ButtonClose) return FFades[cbClose];
+  if (&B == &ButtonMax) return FFades[cbMax];
+  if (&B == &ButtonMin) return FFades[cbMin];
+  if (TsTitleButton* U = UserButtonOf(B)) return U->Fade;
+  return FFades[cbHelp];
 }
 
 TkvSBAnimation* TsSkinProvider::FadeOf(const TsCaptionButton& B) const {
-  return FFades[size_t(KindOf(B))].get();
+  return const_cast<TsSkinProvider*>(this)->FadeSlot(B).get();
 }
 
 void TsSkinProvider::KillAnimations() {
   for (auto& F : FFades)
     if (F) F->Stop();
+  for (int i = 0; i < TitleButtons.Count(); ++i)
+    if (TitleButtons.Items(i).Fade) TitleButtons.Items(i).Fade->Stop();
 }
 
 bool TsSkinProvider::FadesAllowed() const {
@@ -1058,7 +1394,7 @@ bool TsSkinProvider::FadesAllowed() const {
 }
 
 void TsSkinProvider::StartButtonFade(TsCaptionButton& B) {
-  auto& Fade = FFades[size_t(KindOf(B))];
+  auto& Fade = FadeSlot(B);
   if (!Fade) {
     TsCaptionButton* Btn = &B;
     TkvSBAnimation::TCallbacks C;
@@ -1073,6 +1409,7 @@ void TsSkinProvider::StartButtonFade(TsCaptionButton& B) {
       if (Sm && ValidMask(Sm, Btn->ImageIndex))
         DrawMaskImage(*Sm, Face, {0, 0}, State, NewCacheInfo(&Face, 0, 0),
                       Sm->ma[size_t(Btn->ImageIndex)], 1);
+      if (const TsTitleButton* U = UserButtonOf(*Btn)) DrawUserGlyph(Face, *U, {0, 0}, State == 2);
     };
     C.Place = [this, Btn] {
       RECT WR{};
@@ -1097,19 +1434,51 @@ void TsSkinProvider::StartButtonFade(TsCaptionButton& B) {
 
 void TsSkinProvider::DrawButton(TBitmap32& Image, TsCaptionButton& B, bool Enabled) {
   const TsSkinModel* Sm = Model();
-  if (B.Rect.IsEmpty() || !Sm || !ValidMask(Sm, B.ImageIndex)) return;
+  if (B.Rect.IsEmpty() || !Sm) return;
   // Under a running fade the element keeps its normal face; the overlay shows the new one.
   TkvSBAnimation* Fade = FadeOf(B);
   int State = Fade && Fade->CurrentState >= 0 ? 0 : std::max(0, B.State);
   // The faint rendition for a disabled element, and for a normal one of an inactive form.
   int Mode = (!Enabled || State == 0) && (!Enabled || !FormActive) ? 2 : 1;
-  DrawMaskImage(*Sm, Image, {B.Rect.Left, B.Rect.Top}, State, NewCacheInfo(&Image, 0, 0),
-                Sm->ma[size_t(B.ImageIndex)], Mode);
+  if (ValidMask(Sm, B.ImageIndex))
+    DrawMaskImage(*Sm, Image, {B.Rect.Left, B.Rect.Top}, State, NewCacheInfo(&Image, 0, 0),
+                  Sm->ma[size_t(B.ImageIndex)], Mode);
+  if (const TsTitleButton* U = UserButtonOf(B))
+    DrawUserGlyph(Image, *U, {B.Rect.Left, B.Rect.Top}, State == 2);
+}
+
+void TsSkinProvider::DrawUserGlyph(TBitmap32& Image, const TsTitleButton& U, TPoint Origin,
+                                   bool Pressed) {
+  const TBitmap32& G = U.Glyph();
+  if (G.IsEmpty()) return;
+  // Centred on the face, one pixel right and down while pressed.
+  int X = Origin.X + (U.Data.Rect.Width() - G.Width()) / 2 + (Pressed ? 1 : 0);
+  int Y = Origin.Y + (U.Data.Rect.Height() - G.Height()) / 2 + (Pressed ? 1 : 0);
+  uint32_t Key = G.Pixel(0, G.Height() - 1) & 0xFFFFFF;
+  for (int y = 0; y < G.Height(); ++y) {
+    int Dy = Y + y;
+    if (Dy < 0 || Dy >= Image.Height()) continue;
+    for (int x = 0; x < G.Width(); ++x) {
+      int Dx = X + x;
+      if (Dx < 0 || Dx >= Image.Width()) continue;
+      uint32_t S = G.Pixel(x, y);
+      uint32_t& D = Image.Pixel(Dx, Dy);
+      if (!U.GlyphHasAlpha()) {
+        if ((S & 0xFFFFFF) != Key) D = S | 0xFF000000u;
+        continue;
+      }
+      if (S >> 24) D = BlendOver(S, D);
+    }
+  }
 }
 
 void TsSkinProvider::PaintBorderIcons(TBitmap32& Image) {
   for (TsCaptionButton* B : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp})
     DrawButton(Image, *B, ButtonEnabled(*B));
+  for (int i = 0; i < TitleButtons.Count(); ++i) {
+    TsTitleButton& U = TitleButtons.Items(i);
+    if (U.Visible()) DrawButton(Image, U.Data, U.Enabled());
+  }
 }
 
 TsCaptionButton* TsSkinProvider::ButtonOf(int Code) {
@@ -1118,8 +1487,30 @@ TsCaptionButton* TsSkinProvider::ButtonOf(int Code) {
   case htMaxButtonCode: return &ButtonMax;
   case htMinButtonCode: return &ButtonMin;
   case htHelpCode: return &ButtonHelp;
-  default: return nullptr;
+  default: {
+    TsTitleButton* U = UserButtonOf(Code);
+    return U ? &U->Data : nullptr;
   }
+  }
+}
+
+TsTitleButton* TsSkinProvider::UserButtonOf(int Code) {
+  int i = Code - htUserButtonBase;
+  if (i < 0 || i >= std::min(TitleButtons.Count(), MaxUserButtons)) return nullptr;
+  return &TitleButtons.Items(i);
+}
+
+TsTitleButton* TsSkinProvider::UserButtonOf(const TsCaptionButton& B) {
+  for (int i = 0; i < TitleButtons.Count(); ++i)
+    if (&TitleButtons.Items(i).Data == &B) return &TitleButtons.Items(i);
+  return nullptr;
+}
+
+void TsSkinProvider::TitleChanged() {
+  if (FForm.Get() && (FForm.Get()->ComponentState() & csLoading)) return;
+  InitButtons();
+  FCommonData->BGChanged = true;
+  if (OwnerHandle() && Skinned()) RepaintNonClient();
 }
 
 void TsSkinProvider::RepaintButton(TsCaptionButton& B) {

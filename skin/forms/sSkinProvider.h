@@ -75,6 +75,91 @@ private:
   HMENU FMenu;
 };
 
+class TsSkinProvider;
+class TsTitleButtons;
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// A caption button of the form's own, left of the system buttons: the skin's "TITLEBUTTON" face
+// (when UseSkinData) with a glyph centred on it, a hint while hot, and mouse events with the
+// screen position.
+class TsTitleButton {
+public:
+  using TMouseEvent =
+      std::function<void(TsTitleButton& Sender, TMouseButton Button, unsigned Shift, int X, int Y)>;
+  explicit TsTitleButton(TsTitleButtons* Collection);
+  ~TsTitleButton();
+  TsTitleButton(const TsTitleButton&) = delete;
+  TsTitleButton& operator=(const TsTitleButton&) = delete;
+
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  // A glyph with an alpha channel is blended; any other is drawn with the colour of its
+  // bottom-left pixel as transparent.
+  const TBitmap32& Glyph() const { return FGlyph; }
+  bool GlyphHasAlpha() const { return FGlyphAlpha; }
+  void SetGlyph(TBitmap32 Value, bool HasAlpha);
+  std::wstring Hint;
+  std::wstring Name = L"TsTitleButton";
+  bool UseSkinData = true;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+
+  int Index() const;
+  TsCaptionButton Data;
+  // The hint window while the button is hot.
+  std::unique_ptr<TkvCaptionHint> HintWnd;
+  // The state fade of the button.
+  std::unique_ptr<TkvSBAnimation> Fade;
+  bool ReadProperty(const std::string& Name, const TDefValue& Value);
+
+private:
+  void Changed();
+  TsTitleButtons* FCollection;
+  bool FEnabled = true;
+  bool FVisible = true;
+  TBitmap32 FGlyph;
+  bool FGlyphAlpha = false;
+};
+
+// The provider's user caption buttons, in collection order.
+class TsTitleButtons {
+public:
+  explicit TsTitleButtons(TsSkinProvider* Provider) : FProvider(Provider) {}
+  TsTitleButton& Add();
+  void Delete(int Index);
+  void Clear();
+  int Count() const { return int(FItems.size()); }
+  TsTitleButton& Items(int Index) { return *FItems[size_t(Index)]; }
+  const TsTitleButton& Items(int Index) const { return *FItems[size_t(Index)]; }
+  int IndexOf(const TsTitleButton* Button) const;
+  TsSkinProvider* Provider() const { return FProvider; }
+
+private:
+  TsSkinProvider* FProvider;
+  std::vector<std::unique_ptr<TsTitleButton>> FItems;
+};
+
+// A title icon of the form's own instead of the window's icon; Width and Height 0 follow the
+// caption height.
+struct TsTitleIcon {
+  TBitmap32 Glyph;
+  int Width = 0;
+  int Height = 0;
+  bool Visible = true;
+};
+
+// Text drawn 4 pixels after the caption in a font of its own; clNone (or clWindowText) takes
+// the title's colour.
+struct TkvAddedTitle {
+  TkvAddedTitle() { Font.SetColor(clNone); }
+  TFont Font;
+  std::wstring Text;
+  bool ShowMainCaption = true;
+};
+
 class TsSkinProvider : public TComponent, public TkvBorderOwner {
 public:
   // AOwner must be a form.
@@ -110,6 +195,15 @@ public:
   int LockCount = 0;
   unsigned FFormState = 0;
   TsCaptionButton ButtonMin, ButtonMax, ButtonClose, ButtonHelp;
+  TsTitleButtons TitleButtons{this};
+  TsTitleIcon TitleIcon;
+  TkvAddedTitle AddedTitle;
+  // The skin's "TITLEBUTTON" image, the face of the user buttons.
+  int UserBtnIndex = -1;
+  // The user button a hit code names, or null.
+  TsTitleButton* UserButtonOf(int Code);
+  // Repaints the whole frame (after a change of the title's elements), unless loading.
+  void TitleChanged();
   // The hot caption element's hit code (0: none, -1: the mouse left), and the pressed one.
   int CurrentHT = 0;
   int PressedHT = 0;
@@ -124,6 +218,9 @@ public:
   // Where the system menu drops from the title icon (screen).
   TPoint SysMenuPoint() const;
   TsSystemMenu* SystemMenu() const { return FSystemMenu.get(); }
+  // The skin selection sub-menu at the top of the system menu ("SkinSelectItem"), one radio
+  // item per skin the manager lists, a new column every 20.
+  void MakeSkinItems(TsSkinManager& M);
 
   // Geometry of the window as it is now.
   TFormGeometryInput GeometryInput() const;
@@ -209,6 +306,8 @@ private:
   void PaintBorderIcons(TBitmap32& Image);
   void LayoutButtons(const TFormLayout& L);
   void SetSysMenuStyle(bool Skinned);
+  // The window's own system menu, with its items enabled by the rules.
+  void DropWindowMenu(int X, int Y);
   void AnnouncePreview();
   int TitleIndex() const;
   const TsSkinModel* Model() const { return FCommonData->Model(); }
@@ -235,12 +334,19 @@ private:
   TRect FLastClientRect{};
   TBitmap32 FTempBmp; // the title band behind the caption buttons
   std::array<std::unique_ptr<TkvSBAnimation>, cbCount> FFades;
-  int KindOf(const TsCaptionButton& B) const;
+  std::unique_ptr<TkvSBAnimation>& FadeSlot(const TsCaptionButton& B);
+  TsTitleButton* UserButtonOf(const TsCaptionButton& B);
+  void DrawUserGlyph(TBitmap32& Image, const TsTitleButton& U, TPoint Origin, bool Pressed);
+  bool ReadTitleButtons(const TDefValue& Value);
   bool FadesAllowed() const;
   void StartButtonFade(TsCaptionButton& B);
   TRect FTempRect{}; // where FTempBmp lies in the image
   bool FTrackingNC = false;
 };
+
+// A skin name from the caption of a skin selection item: without "&", and cut after "(intern?)"
+// when the caption holds it.
+std::wstring SkinNameOfItem(const std::wstring& Caption);
 
 // The preview target (the window announced to the external skin editor) and whether this
 // process announced one.

@@ -28,6 +28,11 @@ const wchar_t* const EngineVersion = L"Orvane v8.41";
 
 TsSkinManager* DefaultManager = nullptr;
 std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
+std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
+
+#ifndef WM_POPUPSYSTEMMENU
+constexpr UINT WM_POPUPSYSTEMMENU = 0x0313;
+#endif
 bool UseLatestCommonDialogs = true;
 bool SkinLoading = false;
 bool SkinAnnouncing = false;
@@ -358,6 +363,17 @@ bool TsSkinManager::MainWindowHook(TMessage& Message, const TWndNext& Next) {
     default: break;
     }
     return false;
+  case WM_POPUPSYSTEMMENU: {
+    // The task bar asks the main form for its window menu: the skinned one, at the cursor.
+    TForm* Form = FHookedForm.Get();
+    POINT P{};
+    if (!Application || !Application->MainFormOnTaskBar || !Form || !DropFormSystemMenu ||
+        !GetCursorPos(&P))
+      return false;
+    if (!DropFormSystemMenu(Form->Handle(), P.x, P.y)) return false;
+    Message.Result = 0;
+    return true;
+  }
   case WM_THEMECHANGED: Message.Result = 0; return true;
   case WM_ACTIVATEAPP: {
     // The application was activated or deactivated: every form repaints its state.

@@ -242,6 +242,12 @@ private:
   TRect FFormShadowSize{};
   TShowState FShowState = ssNoneState;
   TWeakRef<TForm> FHookedForm;
+
+public:
+  // The main window the manager hooks, or null.
+  TForm* HookedForm() const { return FHookedForm.Get(); }
+
+private:
   TWndHookToken FMainWindowHook;
   HWND FActiveControl = nullptr;
   TWeakRef<TControl> FActiveGraphControl;
@@ -254,6 +260,10 @@ extern bool UseLatestCommonDialogs;
 // What the skin engine does with the events of its window hook (activation, creation and
 // destruction of windows); installed by the form skinning. Runs after the next hook.
 extern std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
+
+// Drops a form's skinned system menu at a screen point; false when the form has none. Installed
+// by the form skinning.
+extern std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
 
 // The first manager created in the application; controls without their own use it.
 extern TsSkinManager* DefaultManager;

@@ -914,4 +914,229 @@ TEST_F(ProviderTest, MaximizeRestoreAndMinimizeButtonsWorkWithTheMouse) {
   EXPECT_FALSE(IsIconic(W()));
 }
 
+TEST_F(ProviderTest, UserTitleButtonsShowTheirFaceGlyphHintAndRunTheirMouseEvents) {
+  MainWindowLike();
+  SetForegroundWindow(W());
+  SetActiveWindow(W());
+  PumpFor(50);
+  TsSkinProvider* P = Provider(W());
+  // A 10 x 10 glyph: a blue square on the fuchsia of its bottom-left pixel.
+  TBitmap32 Glyph(10, 10);
+  Glyph.Fill(0xFFFF00FF);
+  for (int y = 2; y < 8; ++y)
+    for (int x = 2; x < 8; ++x)
+      Glyph.Pixel(x, y) = 0xFF0000FF;
+  TsTitleButton& A = P->TitleButtons.Add();
+  A.SetGlyph(Glyph, false);
+  A.Hint = L"Uložit výsledek";
+  std::vector<TPoint> Downs, Ups;
+  A.OnMouseDown = [&](TsTitleButton&, TMouseButton Button, unsigned, int X, int Y) {
+    EXPECT_EQ(Button, mbLeft);
+    Downs.push_back({X, Y});
+  };
+  A.OnMouseUp = [&](TsTitleButton&, TMouseButton, unsigned, int X, int Y) {
+    Ups.push_back({X, Y});
+  };
+  TsTitleButton& B = P->TitleButtons.Add();
+  B.SetEnabled(false);
+  PumpFor(50);
+
+  // Left of the close button, 6 pixels apart, one face wide each.
+  TFormLayout L = P->Layout();
+  ASSERT_EQ(L.UserButtons.size(), 2u);
+  EXPECT_EQ(L.UserButtons[0], (TRect{751 - 6 - 21, 1, 751 - 6, 22}));
+  EXPECT_EQ(L.UserButtons[1], (TRect{751 - 6 - 42, 1, 751 - 6 - 21, 22}));
+  EXPECT_EQ(L.ButtonsWidth, 28 + 6 + 42);
+  // The glyph sits centred, its key colour left out.
+  TPoint C{(L.UserButtons[0].Left + L.UserButtons[0].Right) / 2, 11};
+  EXPECT_EQ(FramePixel(W(), C.X, C.Y), RGB(0, 0, 0xFF));
+  EXPECT_NE(FramePixel(W(), L.UserButtons[0].Left + 5, 3), RGB(0xFF, 0, 0xFF));
+  EXPECT_EQ(HitAt(W(), C.X, C.Y), htUserButtonBase);
+  EXPECT_EQ(HitAt(W(), L.UserButtons[1].Left + 10, 11), HTCAPTION) << "disabled";
+
+  RECT R;
+  GetWindowRect(W(), &R);
+  MouseTo(R.left + C.X, R.top + C.Y);
+  PumpFor(150);
+  EXPECT_EQ(P->CurrentHT, htUserButtonBase);
+  EXPECT_EQ(A.Data.State, 1);
+  ASSERT_TRUE(A.HintWnd && A.HintWnd->Handle());
+  RECT H;
+  GetWindowRect(A.HintWnd->Handle(), &H);
+  EXPECT_EQ(H.left, R.left + C.X + 8);
+  EXPECT_EQ(H.top, R.top + C.Y + 16);
+  EXPECT_TRUE(GetWindowLongW(A.HintWnd->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_NE(GetActiveWindow(), A.HintWnd->Handle());
+
+  MouseButton(true);
+  PumpFor(60);
+  EXPECT_EQ(A.Data.State, 2);
+  ASSERT_EQ(Downs.size(), 1u);
+  EXPECT_EQ(Downs[0], (TPoint{R.left + C.X, R.top + C.Y}));
+  MouseButton(false);
+  PumpFor(60);
+  ASSERT_EQ(Ups.size(), 1u);
+  EXPECT_EQ(Ups[0], (TPoint{R.left + C.X, R.top + C.Y}));
+  EXPECT_TRUE(Form->Visible());
+  // Leaving the title takes the hint away.
+  MouseTo(R.left + 300, R.top + 300);
+  PumpFor(200);
+  EXPECT_FALSE(A.HintWnd);
+  EXPECT_EQ(A.Data.State, 0);
+
+  // Hidden, the button gives its room back; removed, the layout forgets it.
+  A.SetVisible(false);
+  EXPECT_TRUE(P->Layout().UserButtons[0].IsEmpty());
+  P->TitleButtons.Clear();
+  EXPECT_EQ(P->Layout().ButtonsWidth, 28);
+  // An empty glyph is drawn as nothing.
+  P->TitleButtons.Add().SetGlyph(TBitmap32(), true);
+  PumpFor(50);
+  EXPECT_EQ(P->Layout().UserButtons[0].Width(), 21);
+}
+
+TEST_F(ProviderTest, HelpButtonAsksForContextHelp) {
+  UseMeadowStyle();
+  Form->SetBorderStyle(bsDialog);
+  Form->SetBorderIcons(biSystemMenu | biHelp);
+  Form->SetBounds(80, 80, 400, 250);
+  Form->Show();
+  PumpFor(150);
+  SetForegroundWindow(W());
+  PumpFor(50);
+  int Asked = 0;
+  // The system's help mode would capture the mouse: the request is counted and dropped.
+  TWndHookToken Spy = Form->AddWindowHook([&](TMessage& M, const TWndNext& Next) {
+    if (M.Msg == WM_SYSCOMMAND && (M.WParam & 0xFFF0) == SC_CONTEXTHELP) {
+      ++Asked;
+      M.Result = 0;
+      return;
+    }
+    Next(M);
+  });
+  TsSkinProvider* P = Provider(W());
+  TFormLayout L = P->Layout();
+  ASSERT_TRUE(L.Shown[cbHelp]);
+  // Six pixels left of the close button.
+  EXPECT_EQ(L.Buttons[cbHelp].Right, L.Buttons[cbClose].Left - 6);
+  TPoint C{(L.Buttons[cbHelp].Left + L.Buttons[cbHelp].Right) / 2,
+           (L.Buttons[cbHelp].Top + L.Buttons[cbHelp].Bottom) / 2};
+  EXPECT_EQ(HitAt(W(), C.X, C.Y), HTHELP);
+  RECT R;
+  GetWindowRect(W(), &R);
+  MouseTo(R.left + C.X, R.top + C.Y);
+  PumpFor(60);
+  MouseButton(true);
+  PumpFor(40);
+  MouseButton(false);
+  PumpFor(100);
+  EXPECT_EQ(Asked, 1);
+  EXPECT_EQ(P->CurrentHT, 0);
+  Form->RemoveWindowHook(Spy);
+}
+
+TEST_F(ProviderTest, TheTaskBarsMenuRequestOfTheMainFormGoesThroughTheManagersHook) {
+  // A main form that owns the default manager, as the program's does.
+  delete Manager;
+  Manager = nullptr;
+  auto* Main = new TTestForm(Application);
+  auto* M = new TsSkinManager(Main);
+  ASSERT_TRUE(M->IsDefault());
+  M->SetSkinDirectory(Utf8ToWide(std::string("Z:") + TV_SOURCE_DIR + "/skins"));
+  M->SetSkinName(L"MeadowStyle");
+  M->Loaded();
+  ASSERT_EQ(M->HookedForm(), Main);
+  Main->SetBorderIcons(biSystemMenu);
+  Main->SetBounds(50, 50, 500, 300);
+  Main->Show();
+  PumpFor(150);
+  SetForegroundWindow(Main->Handle());
+  PumpFor(50);
+  ASSERT_NE(Provider(Main->Handle()), nullptr);
+  auto Saved = DropFormSystemMenu;
+  int Through = 0;
+  DropFormSystemMenu = [&](HWND Wnd, int X, int Y) {
+    ++Through;
+    return Saved(Wnd, X, Y);
+  };
+  RECT R;
+  GetWindowRect(Main->Handle(), &R);
+  MouseTo(R.left + 120, R.top + 150);
+  PumpFor(50);
+  RECT Shown{};
+  int Items = 0;
+  RunLater(300, [&] {
+    if (HWND Menu = ShownMenuWindow()) {
+      GetWindowRect(Menu, &Shown);
+      Items = GetMenuItemCount(HMENU(SendMessageW(Menu, 0x01E1 /* MN_GETHMENU */, 0, 0)));
+    }
+    INPUT In[2]{};
+    In[0].type = In[1].type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
+    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, In, sizeof(INPUT));
+  });
+  SendMessageW(Main->Handle(), 0x0313 /* WM_POPUPSYSTEMMENU */, 0, 0);
+  PumpFor(300);
+  DropFormSystemMenu = Saved;
+  EXPECT_EQ(Through, 1);
+  EXPECT_EQ(Shown.left, R.left + 120);
+  EXPECT_EQ(Shown.top, R.top + 150);
+  // The engine's items: restore, move, size, a divider, close.
+  EXPECT_EQ(Items, 5);
+  delete Main;
+}
+
+TEST_F(ProviderTest, SkinSelectionItemsListEverySkinInColumnsOfTwenty) {
+  EXPECT_EQ(SkinNameOfItem(L"&Meadow&Style"), L"MeadowStyle");
+  EXPECT_EQ(SkinNameOfItem(L"Zima (intern?) navíc"), L"Zima (intern?)");
+  MainWindowLike();
+  SetForegroundWindow(W());
+  PumpFor(50);
+  // 24 stored skins and the folder's one.
+  for (int i = 0; i < 24; ++i)
+    Manager->InternalSkins().Add().SetName("Skin" + std::string(i < 10 ? "0" : "") +
+                                           std::to_string(i));
+  TsSkinProvider* P = Provider(W());
+  P->MakeSkinMenu = true;
+  std::wstring Caption;
+  int Count = 0, Checked = -1;
+  std::vector<int> Breaks;
+  RunLater(300, [&] {
+    if (HWND Menu = ShownMenuWindow()) {
+      HMENU H = HMENU(SendMessageW(Menu, 0x01E1 /* MN_GETHMENU */, 0, 0));
+      wchar_t Buf[64] = {};
+      GetMenuStringW(H, 0, Buf, 64, MF_BYPOSITION);
+      Caption = Buf;
+      HMENU Sub = GetSubMenu(H, 0);
+      Count = GetMenuItemCount(Sub);
+      for (int i = 0; i < Count; ++i) {
+        MENUITEMINFOW Info{};
+        Info.cbSize = sizeof(Info);
+        Info.fMask = MIIM_FTYPE | MIIM_STATE;
+        GetMenuItemInfoW(Sub, UINT(i), TRUE, &Info);
+        if (Info.fType & MFT_MENUBARBREAK) Breaks.push_back(i);
+        if (Info.fState & MFS_CHECKED) Checked = i;
+      }
+    }
+    INPUT In[2]{};
+    In[0].type = In[1].type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
+    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, In, sizeof(INPUT));
+  });
+  TPoint At = P->SysMenuPoint();
+  P->DropSysMenu(At.X, At.Y);
+  PumpFor(100);
+  EXPECT_EQ(Caption, L"Dostupné skiny");
+  EXPECT_EQ(Count, 25);
+  EXPECT_EQ(Breaks, (std::vector<int>{20}));
+  EXPECT_EQ(Checked, 24) << "MeadowStyle, after the stored skins";
+  // Dropped again, the sub-menu is made anew, not doubled.
+  P->MakeSkinItems(*Manager);
+  EXPECT_EQ(P->SystemMenu()->Items().Items(0)->Count(), 25);
+  EXPECT_TRUE(P->SystemMenu()->Items().Items(1)->IsLine());
+  EXPECT_FALSE(P->SystemMenu()->Items().Items(2)->Count());
+}
+
 } // namespace
