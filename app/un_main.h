@@ -7,6 +7,7 @@
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
+#include "skin/controls/sRichEdit.h"
 #include "skin/manager/sSkinManager.h"
 
 #include <memory>
@@ -34,7 +35,7 @@ public:
   const wchar_t* ClassName() const override { return L"Tfrm_main"; }
 
   // Fields, in declared order.
-  TRichEdit* Memo1 = nullptr;
+  TsRichEdit* Memo1 = nullptr;
   TMemo* Memo2 = nullptr;
   TPanel* sPanel1 = nullptr;
   TButton* sButton1 = nullptr;

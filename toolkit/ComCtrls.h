@@ -77,6 +77,7 @@ public:
   void BeginUpdate();
   void EndUpdate();
   bool PlainText = true;
+  TBoundLabel& BoundLabel() { return FBoundLabel; }
   // Runs OnChange; the control calls it for every change of its text.
   virtual void Change();
   void WndProc(TMessage& Message) override;

@@ -6,6 +6,7 @@
 #include "skin/controls/sEdit.h"
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sPanel.h"
+#include "skin/controls/sRichEdit.h"
 
 void RegisterSkinControls() {
   RegisterClass<TsPanel>("TsPanel");
@@ -13,4 +14,5 @@ void RegisterSkinControls() {
   RegisterClass<TsButton>("TsButton");
   RegisterClass<TsEdit>("TsEdit");
   RegisterClass<TsProgressBar>("TsProgressBar");
+  RegisterClass<TsRichEdit>("TsRichEdit");
 }

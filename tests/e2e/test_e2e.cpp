@@ -57,7 +57,7 @@ TEST(EndToEnd, NoticeThenAWholeRunThenClose) {
   // It closes itself one to two seconds after "HOTOVO".
   EXPECT_NE(WaitFor([&] { return IsWindow(Progress) ? nullptr : HWND(1); }, 15000), nullptr);
 
-  std::vector<HWND> Editors = FindChildren(Main, L"TRichEdit");
+  std::vector<HWND> Editors = FindChildren(Main, L"TsRichEdit");
   ASSERT_EQ(Editors.size(), 1u);
   std::wstring Text = TextOf(Editors[0]);
   EXPECT_NE(Text.find(L"1. řádek * je nesmysl na entou"), std::wstring::npos);
