@@ -166,7 +166,8 @@ bool TkvMainWnd::Create(HWND Wnd, bool Repaint, const std::string& Section, TsSk
     OwnSkinData = true;
   }
   FSkinData = Data;
-  if (FSkinData->SkinSection().empty()) FSkinData->SetSkinSection(Section);
+  if (FSkinData->SkinSection().empty() || FSkinData->SkinSection() == "UNKNOWN")
+    FSkinData->SetSkinSection(Section);
   if (FSkinData->SkinIndex < 0) FSkinData->UpdateIndexes();
   SaveStdParams();
   int Length = GetWindowTextLengthW(Wnd);

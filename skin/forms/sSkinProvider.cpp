@@ -417,6 +417,8 @@ void TsSkinProvider::BeforeDestruction() {
     // A form that is being freed frees its hooks and window itself; one that was not freed
     // with delete may have none of its parts left but its component base.
     FBorderForm.reset();
+    // The adapters give the controls their windows back while the controls are whole.
+    FAdapter.reset();
     if (F->IsDestroying()) {
       TComponent::BeforeDestruction();
       return;
@@ -585,6 +587,14 @@ void TsSkinProvider::PrepareForm() {
   }
   FCommonData->BGChanged = true;
   if (F->Showing()) UpdateBorderForm();
+  ScanControls();
+}
+
+void TsSkinProvider::ScanControls(TWinControl* Owner) {
+  TForm* F = FForm.Get();
+  if (!F || F->IsDestroying() || F->IsDesigning() || RTEmpty || !Skinned()) return;
+  if (!FAdapter) FAdapter = std::make_unique<TkvCtrlAdapter>(this);
+  FAdapter->AddAllItems(Owner);
 }
 
 namespace {
@@ -1781,9 +1791,14 @@ void TsSkinProvider::SkinCommandSkinned(TMessage& Message, const TWndNext& Defau
   switch (SkinCommandCode(Message.WParam)) {
   case KV_SKINAPPLIED:
     if (Ours) ApplySkin();
+    if (Ours) ScanControls();
+    return;
+  case KV_CONTROLADDED:
+    ScanControls(dynamic_cast<TWinControl*>(reinterpret_cast<TComponent*>(Message.LParam)));
     return;
   case KV_REPAINTSKIN:
     if (!Ours) return;
+    ScanControls();
     RegionChanged = true;
     // A form frozen for the repaint has redrawing off, which the system shows as invisible.
     if (W && Form()->Showing()) {
@@ -2345,7 +2360,12 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     } else if (!F->Visible()) {
       FCommonData->EmptyCache();
     }
+    if (F->Visible()) ScanControls();
     break;
+  case WM_PARENTNOTIFY:
+    Default(Message);
+    if (LOWORD(Message.WParam) == WM_CREATE) ScanControls();
+    return;
   case CM_MOUSEENTER:
     Default(Message);
     if (TsSkinManager* M = FCommonData->SkinManager()) M->SetActiveControl(W);

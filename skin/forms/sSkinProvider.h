@@ -13,6 +13,7 @@
 #include "skin/controls/sSkinText.h"
 #include "skin/forms/kvBorderForm.h"
 #include "skin/forms/kvCaptionFade.h"
+#include "skin/forms/kvCtrlAdapter.h"
 #include "skin/forms/sFormGeometry.h"
 #include "toolkit/Forms.h"
 #include "toolkit/Menus.h"
@@ -218,6 +219,10 @@ public:
   // Where the system menu drops from the title icon (screen).
   TPoint SysMenuPoint() const;
   TsSystemMenu* SystemMenu() const { return FSystemMenu.get(); }
+  // The adapter of the form's foreign controls, while the form is skinned.
+  TkvCtrlAdapter* Adapter() const { return FAdapter.get(); }
+  // Scans the form (or one control) for foreign controls to adapt.
+  void ScanControls(TWinControl* Owner = nullptr);
   // The skin selection sub-menu at the top of the system menu ("SkinSelectItem"), one radio
   // item per skin the manager lists, a new column every 20.
   void MakeSkinItems(TsSkinManager& M);
@@ -317,6 +322,7 @@ private:
   std::unique_ptr<TsCommonData> FCommonData;
   std::unique_ptr<TsSystemMenu> FSystemMenu;
   std::unique_ptr<TkvBorderForm> FBorderForm;
+  std::unique_ptr<TkvCtrlAdapter> FAdapter;
   TWndHookToken FHook;
   bool FDetached = false; // being freed: the form's messages pass by
   int FTitleSkinIndex = -1;

@@ -3,7 +3,6 @@
 #include <richedit.h>
 
 #include "skin/controls/sVclUtils.h"
-#include "skin/images/kvPNGWrite.h"
 #include "tests/skin/controls/SkinnedFormTest.h"
 
 namespace {
@@ -76,18 +75,6 @@ protected:
         Last = y;
       }
     return {First, Last};
-  }
-  void Dump(const char* Name) {
-    RECT R;
-    GetWindowRect(W(), &R);
-    TBitmap32 B(R.right - R.left, R.bottom - R.top);
-    TWindowDC DC(W());
-    BitBlt(static_cast<HDC>(B.NativeDC()), 0, 0, B.Width(), B.Height(), DC, 0, 0, SRCCOPY);
-    GdiFlush();
-    for (int y = 0; y < B.Height(); ++y)
-      for (int x = 0; x < B.Width(); ++x)
-        B.Pixel(x, y) |= 0xFF000000u;
-    SavePNGToFile(B, std::string("Z:/tmp/") + Name + ".png");
   }
   TsRichEdit* Ed = nullptr;
 };
