@@ -3,7 +3,8 @@
 # help text with the automation driver, and writes PNGs of its windows at each step to
 # build/screenshots/: the start-up notice over the main window, the main window, the progress
 # window during the rewrite, and the main window after it; before the run, the buttons hot,
-# pressed and focused and the marker fields focused and filled.
+# pressed and focused, the marker fields focused and filled, and the editor with a long text and
+# its scroll bars, unfocused and focused (the rewrite then runs on that text).
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 textovrt_wine_prefix
@@ -62,6 +63,9 @@ driver close-press && sleep 0.5 && capture 2h-close-pressed
 driver leave && sleep 0.5
 driver sysmenu && sleep 0.7 && capture 2i-system-menu
 driver escape && sleep 0.3
+driver long-text && sleep 0.5 && capture 2j-editor-long-text
+driver editor && sleep 0.5 && capture 2k-editor-long-text-focused
+driver field 3 && sleep 0.3
 driver run 'kód' ',' '*' && sleep 0.3 && capture 3-progress
 driver done && sleep 0.5 && capture 4-after-run
 wineserver -k

@@ -5,7 +5,8 @@
 // button down on it, "leave" moves the pointer away and lets the button go there (no click),
 // "field N" clicks into marker field N (1 to 3), "type N TEXT" writes TEXT into it; "close-hover"
 // and "close-press" point at and hold the title bar's close button, "sysmenu" opens the window
-// menu with Alt+Space and "escape" closes it.
+// menu with Alt+Space and "escape" closes it; "long-text" puts a text taller and wider than the
+// editor into it, "editor" clicks into the editor.
 #include "tests/e2e/Automation.h"
 
 #include <cstdio>
@@ -133,6 +134,31 @@ int wmain(int argc, wchar_t** argv) {
     HWND Edit = Field(Main, argv[2]);
     if (!Edit) return 1;
     SetText(Edit, argv[3]);
+    return 0;
+  }
+  if (Command == L"long-text") {
+    std::vector<HWND> Editors = FindChildren(Main, L"TsRichEdit");
+    if (Editors.empty()) return 1;
+    std::wstring Text;
+    for (int i = 1; i <= 300; ++i) {
+      Text += L"řádek " + std::to_wstring(i) + L" kód xyzvh, je nesmysl na entou";
+      if (i % 9 == 0)
+        for (int k = 0; k < 6; ++k)
+          Text += L" a tento řádek pokračuje dál, než je okno široké";
+      Text += L"\r\n";
+    }
+    SendMessageW(Editors[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Text.c_str()));
+    return 0;
+  }
+  if (Command == L"editor") {
+    std::vector<HWND> Editors = FindChildren(Main, L"TsRichEdit");
+    if (Editors.empty()) return 1;
+    MoveToMiddle(Editors[0]);
+    Sleep(50);
+    LeftButton(true);
+    LeftButton(false);
+    Sleep(50);
+    MoveTo(Main, -40, -40);
     return 0;
   }
   if (Command == L"done")
