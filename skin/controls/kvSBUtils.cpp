@@ -601,20 +601,22 @@ bool TkvScrollWnd::IsGripCorner() const {
   return ::IsGripCorner(L, F, P);
 }
 
-bool TkvScrollWnd::ReadBars() {
-  bool A = sBarHorz && sBarHorz->ReadInfo();
-  bool B = sBarVert && sBarVert->ReadInfo();
-  return A || B;
+int TkvScrollWnd::ReadBars() {
+  int Changed = 0;
+  if (sBarHorz && sBarHorz->ReadInfo()) Changed |= 1;
+  if (sBarVert && sBarVert->ReadInfo()) Changed |= 2;
+  return Changed;
 }
 
 void TkvScrollWnd::RefreshBars() {
   HWND Wnd = CtrlHandle;
   if (!Wnd || !IsWindowVisible(Wnd) || (SkinData() && SkinData()->FUpdating)) return;
-  ReadBars();
-  if (!AnimationCapturing) PaintBars();
+  // Only a bar whose information changed is drawn again: the looks of hover and press are
+  // drawn where they change.
+  if (int Changed = ReadBars(); Changed && !AnimationCapturing) PaintBars(nullptr, Changed);
 }
 
-void TkvScrollWnd::PaintBars(HDC Given) {
+void TkvScrollWnd::PaintBars(HDC Given, int Which) {
   HWND Wnd = CtrlHandle;
   if (!Wnd || !SkinActive()) return;
   std::optional<TWindowDC> Own;
@@ -624,9 +626,9 @@ void TkvScrollWnd::PaintBars(HDC Given) {
     DC = *Own;
   }
   TScrollLayout L = ScrollLayout();
-  if (L.HVisible) DrawBar(0, DC);
-  if (L.VVisible) DrawBar(1, DC);
-  if (L.HVisible && L.VVisible) PaintCorner(DC, L);
+  if (L.HVisible && (Which & 1)) DrawBar(0, DC);
+  if (L.VVisible && (Which & 2)) DrawBar(1, DC);
+  if (L.HVisible && L.VVisible && Which == 3) PaintCorner(DC, L);
 }
 
 void TkvScrollWnd::DrawBar(int Index, HDC DC) {
@@ -648,7 +650,8 @@ void TkvScrollWnd::DrawBar(int Index, HDC DC) {
   TRect WR = WindowRectOf(CtrlHandle);
   // The bar's place in the window.
   TPoint At{G.Bar.Left - WR.Left, G.Bar.Top - WR.Top};
-  TBitmap32 Img(G.Bar.Width(), G.Bar.Height());
+  TBitmap32& Img = FBarImage[Index];
+  Img.SetSize(G.Bar.Width(), G.Bar.Height());
   // Behind the bar: the window's own face.
   TCacheInfo CI;
   if (D && D->CacheBmp() && !D->CacheBmp()->IsEmpty() && !D->BGChanged)
@@ -1001,7 +1004,10 @@ void TkvScrollWnd::EndPress(bool Send) {
     if (Drag) SendScroll(Msg, SB_THUMBPOSITION, Last);
     if (IsWindow(Wnd)) SendScroll(Msg, SB_ENDSCROLL, Drag ? Last : 0);
   }
-  if (IsWindow(Wnd) && Attached()) RefreshBars();
+  if (IsWindow(Wnd) && Attached()) {
+    ReadBars();
+    PaintBars();
+  }
 }
 
 void TkvScrollWnd::RepeatTick() {
@@ -1181,7 +1187,9 @@ void TkvScrollWnd::kvWndProc(TMessage& Message) {
   // drawn again over them.
   TkvMainWnd::kvWndProc(Message);
   if (!Attached() || Message.Msg == WM_NCPAINT || Message.Msg == WM_PAINT) return;
-  if (ReadBars() && !DontRepaint && !fThumbTracking && IsWindowVisible(CtrlHandle)) PaintBars();
+  if (int Changed = ReadBars();
+      Changed && !DontRepaint && !fThumbTracking && IsWindowVisible(CtrlHandle))
+    PaintBars(nullptr, Changed);
   switch (Message.Msg) {
   case WM_MOUSEWHEEL:
   case WM_MOUSEHWHEEL:
@@ -1398,7 +1406,7 @@ void TkvEditWnd::kvWndProc(TMessage& Message) {
       CtrlListChanged = false;
       if (TWinControl* C = OwnerControl()) NotifyFormOfChild(C);
     }
-    if (Message.WParam && Attached() && ReadBars()) PaintBars();
+    if (int Changed = Message.WParam && Attached() ? ReadBars() : 0) PaintBars(nullptr, Changed);
     return;
   case WM_SETTEXT:
   case CM_ENABLEDCHANGED:
@@ -1418,7 +1426,7 @@ void TkvEditWnd::kvWndProc(TMessage& Message) {
     CallPrevWndProc(Message);
     // The native paint draws the client only; the bars follow through the window DC when
     // their information changed meanwhile.
-    if (Attached() && ReadBars()) PaintBars();
+    if (int Changed = Attached() ? ReadBars() : 0) PaintBars(nullptr, Changed);
     return;
   }
   case WM_ERASEBKGND: {

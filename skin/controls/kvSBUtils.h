@@ -146,13 +146,14 @@ public:
   TScrollBarGeometry BarGeometry(int Index) const;
   TScrollBarMetrics BarMetrics(int Index) const;
   bool IsGripCorner() const;
-  // Draws both bars (and the corner between them) into DC, the window DC when null.
-  void PaintBars(HDC DC = nullptr);
+  // Draws the bars of Which (1 horizontal, 2 vertical; both with the corner between them) into
+  // DC, the window DC when null.
+  void PaintBars(HDC DC = nullptr, int Which = 3);
   void DrawBar(int Index, HDC DC);
-  // Re-reads both bars and repaints them (visible, not updating).
+  // Re-reads both bars and repaints those that changed (visible, not updating).
   void RefreshBars();
-  // Reads both bars; true when either changed.
-  bool ReadBars();
+  // Reads both bars: 1 when the horizontal one changed, 2 the vertical one, 3 both.
+  int ReadBars();
   // Sends a scroll request (WM_HSCROLL or WM_VSCROLL) as the bars do.
   void SendScroll(UINT Msg, int Code, int Pos);
 
@@ -176,6 +177,7 @@ private:
   void EndPress(bool Send);
   void PaintCorner(HDC DC, const TScrollLayout& L);
   bool PressedHere() const;
+  TBitmap32 FBarImage[2]; // the bars' images, kept between paints
 };
 
 // A scrolling window with a skinned frame.

@@ -1,0 +1,62 @@
+// One page of scrolling in the main window's skinned editor (a long text, both skinned bars),
+// against the same page in a plain rich edit of the same size and text on the same form, in
+// the same run. Prints the best and the middle ratio of rounds with equal work.
+#include <windows.h>
+
+#include "app/un_main.h"
+#include "bench/win/BenchTiming.h"
+#include "skin/controls/sRichEdit.h"
+#include "skin/controls/sSkinControls.h"
+#include "skin/forms/kvDials.h"
+#include "skin/images/kvSkinPictures.h"
+
+int main() {
+  TApplication App;
+  RegisterToolkitClasses();
+  RegisterSkinClasses();
+  RegisterSkinControls();
+  RegisterSkinForms();
+  InstallSkinPictureReaders();
+  Application->Initialize();
+  Application->SetTitle(ProgramTitle);
+  auto* Form = new Tfrm_main(Application);
+  Form->OnShow = nullptr; // no start-up notice
+  Form->Show();
+  Application->ProcessMessages();
+  TsRichEdit* Skinned = Form->Memo1;
+  if (!Skinned || !Skinned->Adapter()) {
+    std::printf("the editor is not skinned\n");
+    return 1;
+  }
+  // The plain one lies over the skinned one: both are painted whole on every scroll.
+  auto* Plain = new TRichEdit(Form);
+  Plain->SetParent(Form);
+  Plain->SetBounds(Skinned->Left(), Skinned->Top(), Skinned->Width(), Skinned->Height());
+  Plain->ScrollBars = ssBoth;
+  Plain->Font().Assign(Skinned->Font());
+  std::wstring Text;
+  for (int i = 0; i < 3000; ++i)
+    Text += L"řádek " + std::to_wstring(i) + L" kód xyzvh, je nesmysl na entou; text, který se " +
+            L"posouvá po stránkách\r\n";
+  Skinned->SetText(Text);
+  Plain->SetText(Text);
+  Application->ProcessMessages();
+  auto Page = [](HWND Wnd, int I) {
+    SendMessageW(Wnd, WM_VSCROLL, I % 2 ? SB_PAGEUP : SB_PAGEDOWN, 0);
+    UpdateWindow(Wnd);
+  };
+  const int Rounds = 11, Count = 40;
+  std::vector<double> Ratios;
+  for (int Round = 0; Round < Rounds; ++Round) {
+    int I = 0;
+    ShowWindow(Plain->Handle(), SW_HIDE);
+    double SkinnedTime = Seconds(Count, [&] { Page(Skinned->Handle(), I++); });
+    ShowWindow(Plain->Handle(), SW_SHOW);
+    I = 0;
+    double PlainTime = Seconds(Count, [&] { Page(Plain->Handle(), I++); });
+    Ratios.push_back(SkinnedTime / PlainTime);
+  }
+  Report("one page of scrolling in the editor", Ratios, "a plain rich edit");
+  delete Form;
+  return 0;
+}
