@@ -29,11 +29,12 @@ int main() {
     return 1;
   }
   // The plain one lies over the skinned one: both are painted whole on every scroll.
+  // Its style is set before it gets a parent, which makes its window.
   auto* Plain = new TRichEdit(Form);
-  Plain->SetParent(Form);
-  Plain->SetBounds(Skinned->Left(), Skinned->Top(), Skinned->Width(), Skinned->Height());
   Plain->ScrollBars = ssBoth;
   Plain->Font().Assign(Skinned->Font());
+  Plain->SetBounds(Skinned->Left(), Skinned->Top(), Skinned->Width(), Skinned->Height());
+  Plain->SetParent(Form);
   std::wstring Text;
   for (int i = 0; i < 3000; ++i)
     Text += L"řádek " + std::to_wstring(i) + L" kód xyzvh, je nesmysl na entou; text, který se " +
@@ -41,6 +42,10 @@ int main() {
   Skinned->SetText(Text);
   Plain->SetText(Text);
   Application->ProcessMessages();
+  if (!(GetWindowLongW(Plain->Handle(), GWL_STYLE) & WS_VSCROLL)) {
+    std::printf("the plain editor has no scroll bar\n");
+    return 1;
+  }
   auto Page = [](HWND Wnd, int I) {
     SendMessageW(Wnd, WM_VSCROLL, I % 2 ? SB_PAGEUP : SB_PAGEDOWN, 0);
     UpdateWindow(Wnd);
