@@ -4,7 +4,7 @@
 # build/screenshots/: the start-up notice over the main window, the main window, the progress
 # window during the rewrite, and the main window after it; before the run, the buttons hot,
 # pressed and focused, the marker fields focused and filled, and the editor with a long text and
-# its scroll bars, unfocused and focused (the rewrite then runs on that text).
+# its scroll bars, unfocused and focused (the rewrite then runs on that text, long enough to be seen).
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 textovrt_wine_prefix

@@ -140,7 +140,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<HWND> Editors = FindChildren(Main, L"TsRichEdit");
     if (Editors.empty()) return 1;
     std::wstring Text;
-    for (int i = 1; i <= 300; ++i) {
+    for (int i = 1; i <= 2000; ++i) {
       Text += L"řádek " + std::to_wstring(i) + L" kód xyzvh, je nesmysl na entou";
       if (i % 9 == 0)
         for (int k = 0; k < 6; ++k)

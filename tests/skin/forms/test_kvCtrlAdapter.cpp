@@ -120,18 +120,22 @@ TEST_F(CtrlAdapterTest, TheMessageFormsOkButtonIsSkinned) {
   UseMeadowStyle();
   ShowForm();
   bool Adapted = false, Shown = false;
+  TColor LabelInk = clNone;
   RunLater(300, [&] {
     TMessageForm* M = FindMessageForm();
     if (!M) return;
     Shown = true;
-    for (int i = 0; i < M->ControlCount(); ++i)
+    for (int i = 0; i < M->ControlCount(); ++i) {
       if (auto* B = dynamic_cast<TButton*>(M->Controls(i)); B && B->HandleAllocated())
         Adapted = dynamic_cast<TkvButtonWnd*>(TkvMainWnd::Of(B->Handle())) != nullptr;
+      if (auto* L = dynamic_cast<TLabel*>(M->Controls(i))) LabelInk = L->Font().Color();
+    }
     M->ModalResult = mrOk;
   });
   ShowMessage(L"Hotovo");
   EXPECT_TRUE(Shown);
   EXPECT_TRUE(Adapted);
+  EXPECT_EQ(ColorToRGB(LabelInk), ColorToRGB(Manager->Model().GetGlobalFontColor()));
 }
 
 TEST_F(CtrlAdapterTest, HoversGiveBackTheirGdiObjectsAndFreeingTheFormFreesTheAdapters) {
@@ -158,6 +162,35 @@ TEST_F(CtrlAdapterTest, HoversGiveBackTheirGdiObjectsAndFreeingTheFormFreesTheAd
   Form = nullptr;
   EXPECT_TRUE(Adapter.expired());
   Form = new TTestForm(Application);
+}
+
+TEST_F(CtrlAdapterTest, AStaticTextIsDrawnOverTheSkinnedBackground) {
+  UseMeadowStyle();
+  ShowForm();
+  HWND Text = CreateWindowExW(0, L"STATIC", L"Soubor nenalezen", WS_CHILD | WS_VISIBLE | SS_LEFT,
+                              20, 20, 200, 20, Form->Handle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(Text, nullptr);
+  auto A = std::make_shared<TkvStaticWnd>();
+  ASSERT_TRUE(A->Create(Text, true, "CHECKBOX", Manager, nullptr));
+  EXPECT_EQ(TkvMainWnd::Of(Text), A.get());
+  RedrawWindow(Text, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  PumpFor(50);
+  // The ground is the skin's (its CHECKBOX face over the form's background), not the
+  // system's grey; the text is in the skin's ink.
+  RECT R;
+  GetWindowRect(Text, &R);
+  TClientDC Screen(nullptr);
+  COLORREF Ground = GetPixel(Screen, R.right - 5, R.bottom - 2);
+  EXPECT_NE(Hex(Ground), Hex(GetSysColor(COLOR_BTNFACE)));
+  EXPECT_GT(GetGValue(Ground), GetBValue(Ground)) << "the meadow's green tint";
+  int Ink = 0;
+  COLORREF Skin = ColorToRGB(Manager->Model().GetGlobalFontColor());
+  for (int y = R.top; y < R.bottom; ++y)
+    for (int x = R.left; x < R.left + 100; ++x)
+      Ink += GetPixel(Screen, x, y) == Skin;
+  EXPECT_GT(Ink, 10);
+  A->Destroy();
+  DestroyWindow(Text);
 }
 
 } // namespace
