@@ -8,6 +8,7 @@
 #include "toolkit/Forms.h"
 #include "toolkit/StdCtrls.h"
 #include "skin/controls/sRichEdit.h"
+#include "skin/forms/sDialogs.h"
 #include "skin/manager/sSkinManager.h"
 
 #include <memory>
@@ -50,9 +51,9 @@ public:
   TTimer* Timer1 = nullptr;
   TLabel* sLabel2 = nullptr;
   TsSkinManager* sSkinManager1 = nullptr;
-  TOpenDialog* opd = nullptr;
+  TsOpenDialog* opd = nullptr;
   TButton* sButton3 = nullptr;
-  TSaveDialog* sd = nullptr;
+  TsSaveDialog* sd = nullptr;
 
   // Handlers.
   void Button1Click(TComponent* Sender);

@@ -4,7 +4,8 @@
 # build/screenshots/: the start-up notice over the main window, the main window, the progress
 # window during the rewrite, and the main window after it; before the run, the buttons hot,
 # pressed and focused, the marker fields focused and filled, and the editor with a long text and
-# its scroll bars, unfocused and focused (the rewrite then runs on that text, long enough to be seen).
+# its scroll bars, unfocused and focused (the rewrite then runs on that text, long enough to be seen);
+# after it, the "nothing found" box and the open dialog (the system's, owned by the main window).
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 textovrt_wine_prefix
@@ -68,4 +69,8 @@ driver editor && sleep 0.5 && capture 2k-editor-long-text-focused
 driver field 3 && sleep 0.3
 driver run 'kód' ',' '*' && sleep 0.3 && capture 3-progress
 driver done && sleep 0.5 && capture 4-after-run
+driver search-none && sleep 0.7 && capture 5-nothing-found
+driver ok && sleep 0.3
+driver open-dialog && sleep 1.5 && capture 6-open-dialog
+driver cancel-dialog && sleep 0.3
 wineserver -k

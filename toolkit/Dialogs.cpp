@@ -37,6 +37,20 @@ TMessageForm::TMessageForm(TComponent* AOwner, const std::wstring& Message) : TF
   FMessage->AdjustBounds();
   int TextWidth = FMessage->Width(), TextHeight = FMessage->Height();
   int ClientW = std::max(TextWidth, kButtonWidth) + 2 * kMargin;
+  // Wide enough for the whole caption too (in the bold caption font, as skins draw it), with
+  // room for the close button.
+  NONCLIENTMETRICSW Metrics{};
+  Metrics.cbSize = sizeof(Metrics);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(Metrics), &Metrics, 0)) {
+    Metrics.lfCaptionFont.lfWeight = FW_BOLD;
+    TFontHandle CaptionFont(CreateFontIndirectW(&Metrics.lfCaptionFont));
+    TClientDC DC(nullptr);
+    TSelectObject Selected(DC, CaptionFont);
+    SIZE Extent{};
+    std::wstring Title = Caption();
+    GetTextExtentPoint32W(DC, Title.c_str(), int(Title.size()), &Extent);
+    ClientW = std::max(ClientW, int(Extent.cx) + 2 * GetSystemMetrics(SM_CYCAPTION) + 24);
+  }
   int ClientH = kMargin + TextHeight + kSpacing + kButtonHeight + kMargin;
   FMessage->SetBounds(kMargin, kMargin, TextWidth, TextHeight);
   FOk->SetBounds((ClientW - kButtonWidth) / 2, kMargin + TextHeight + kSpacing, kButtonWidth,

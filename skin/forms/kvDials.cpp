@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "skin/forms/sDialogs.h"
 #include "skin/manager/sSkinManager.h"
 #include "skin/messages/sMessages.h"
 
@@ -38,6 +39,50 @@ bool FormRule(TForm* Form, HWND Wnd, const wchar_t* Class) {
   auto* Record = new TkvProvider(Form);
   Record->CtrlHandle = Wnd;
   Record->InitForm(Form);
+  return true;
+}
+
+bool HasDescendantOfClass(HWND Wnd, const wchar_t* Class) {
+  struct TFind {
+    const wchar_t* Class;
+    bool Found = false;
+  } Find{Class};
+  EnumChildWindows(
+      Wnd,
+      [](HWND Child, LPARAM Param) -> BOOL {
+        auto* F = reinterpret_cast<TFind*>(Param);
+        wchar_t Name[64] = {};
+        GetClassNameW(Child, Name, 63);
+        if (_wcsicmp(Name, F->Class) == 0) {
+          F->Found = true;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&Find));
+  return Find.Found;
+}
+
+// A system dialog without an owner, while few skinned ones are visible.
+bool DialogRule(HWND Wnd, const wchar_t* Class) {
+  TsSkinManager* M = DefaultManager;
+  if (std::wcscmp(Class, L"#32770") != 0 || GetParent(Wnd) || GetWindow(Wnd, GW_OWNER))
+    return false;
+  if (!(M->SkinningRules() & srStdDialogs)) return false;
+  int Visible = 0;
+  for (TkvProvider* P : HookProviders())
+    if (P && P->ListSW && !P->ListSW->Destroyed && IsWindowVisible(P->CtrlHandle)) ++Visible;
+  if (Visible >= MaxSkinnedDialogs && !HasDescendantOfClass(Wnd, L"ToolbarWindow32")) return false;
+  if (M->OnSysDlgInit) {
+    bool Allow = true;
+    M->OnSysDlgInit(Wnd, Allow);
+    if (!Allow) return false;
+  }
+  auto* Record = new TkvProvider(nullptr);
+  if (!Record->InitSkin(Wnd)) {
+    delete Record;
+    return false;
+  }
   return true;
 }
 
@@ -83,13 +128,76 @@ bool ActivateWindow(HWND Wnd, const wchar_t* ClassName) {
   if (InList(Wnd)) return false;
   if (auto* Form = dynamic_cast<TForm*>(TWinControl::FromHandle(Wnd)))
     return FormRule(Form, Wnd, Class);
-  return false;
+  return DialogRule(Wnd, Class);
+}
+
+bool TkvProvider::InitSkin(HWND Wnd) {
+  TsSkinManager* M = DefaultManager;
+  if (!M || !M->Active()) return false;
+  CtrlHandle = Wnd;
+  BiDiLeft = GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR;
+  if (ListSW && ListSW->Destroyed) ListSW.reset();
+  if (!ListSW) {
+    auto A = std::make_shared<TkvDialogWnd>();
+    if (!A->Create(Wnd, false, "DIALOG", M, nullptr)) return false;
+    ListSW = std::move(A);
+  }
+  if (POINT At = RequestedBoxPosition(); At.x != -1 && At.y != -1)
+    SetWindowPos(Wnd, nullptr, At.x, At.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+  ListSW->InitHwndControls();
+  SendSkinCommand(Wnd, KV_SKINAPPLIED, LPARAM(M));
+  if (IsWindowVisible(Wnd))
+    RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  return true;
+}
+
+void FreeDialogRecords(bool OnlyDead) {
+  std::vector<TkvProvider*> Gone;
+  for (TkvProvider* P : HookProviders())
+    if (P && !P->Owner() && (!OnlyDead || P->Dead())) Gone.push_back(P);
+  for (TkvProvider* P : Gone) {
+    if (P->ListSW && !P->ListSW->Destroyed) P->ListSW->Destroy();
+    delete P; // leaves the list by itself
+  }
 }
 
 void RegisterSkinForms() {
   RegisterClass<TsSkinProvider>("TsSkinProvider");
-  WindowHookHandler = [](int Code, WPARAM WParam, LPARAM) {
-    if (Code == HCBT_ACTIVATE) ActivateWindow(reinterpret_cast<HWND>(WParam));
+  RegisterClass<TsOpenDialog>("TsOpenDialog");
+  RegisterClass<TsSaveDialog>("TsSaveDialog");
+  WindowHookHandler = [](int Code, WPARAM WParam, LPARAM LParam) {
+    HWND Wnd = reinterpret_cast<HWND>(WParam);
+    switch (Code) {
+    case HookRemovedCode: FreeDialogRecords(false); return;
+    case HCBT_ACTIVATE: ActivateWindow(Wnd); return;
+    case HCBT_DESTROYWND: FreeDialogRecords(true); return;
+    case HCBT_CREATEWND: {
+      // The class as the creator gave it: an atom for the system's own classes.
+      auto* Create = reinterpret_cast<CBT_CREATEWNDW*>(LParam);
+      const CREATESTRUCTW* Cs = Create ? Create->lpcs : nullptr;
+      if (!Cs) return;
+      const wchar_t* Class = Cs->lpszClass;
+      if (IS_INTRESOURCE(Class)) {
+        // Dialogs; pop-up menu windows (0x8000) are left to the menus.
+        if (uintptr_t(Class) == 0x8002 && !Cs->hwndParent) ActivateWindow(Wnd, L"#32770");
+        return;
+      }
+      if (!Class || std::wcscmp(Class, L"TPUtilWindow") == 0 || Cs->style == 0 ||
+          Cs->dwExStyle == 0 || Cs->hwndParent)
+        return;
+      if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated() &&
+          Application->MainForm()->Handle() == Wnd)
+        return;
+      // Never a window handle made here: the form is found only once it has its window.
+      if (std::wcscmp(Class, L"#32770") == 0) ActivateWindow(Wnd, Class);
+      return;
+    }
+    default: return;
+    }
+  };
+  ShowEngineError = [](const std::wstring& Text) {
+    kvMessageDlg(Text, Application ? Application->Title() : std::wstring(), mtError, mbOK);
   };
   DropFormSystemMenu = [](HWND Form, int X, int Y) {
     auto* P = reinterpret_cast<TsSkinProvider*>(SendSkinCommand(Form, KV_QUERYPROVIDER));

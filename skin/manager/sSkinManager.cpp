@@ -668,6 +668,7 @@ void TsSkinManager::UnInstallHook() {
   if (!FHook) return;
   UnhookWindowsHookEx(FHook);
   FHook = nullptr;
+  if (WindowHookHandler) Protected([] { WindowHookHandler(HookRemovedCode, 0, 0); });
 }
 
 bool TsSkinManager::GraphControlKeepsMouse() const {

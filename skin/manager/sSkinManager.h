@@ -260,6 +260,8 @@ extern bool UseLatestCommonDialogs;
 // What the skin engine does with the events of its window hook (activation, creation and
 // destruction of windows); installed by the form skinning. Runs after the next hook.
 extern std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
+// The code the handler gets when the hook is removed: it frees what it made for the hook.
+constexpr int HookRemovedCode = -1;
 
 // Drops a form's skinned system menu at a screen point; false when the form has none. Installed
 // by the form skinning.

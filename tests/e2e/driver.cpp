@@ -6,7 +6,9 @@
 // "field N" clicks into marker field N (1 to 3), "type N TEXT" writes TEXT into it; "close-hover"
 // and "close-press" point at and hold the title bar's close button, "sysmenu" opens the window
 // menu with Alt+Space and "escape" closes it; "long-text" puts a text taller and wider than the
-// editor into it, "editor" clicks into the editor.
+// editor into it, "editor" clicks into the editor; "search-none" searches for markers the text
+// does not hold and waits for the box that says so, "ok" closes that box, "open-dialog" presses
+// "Načíst textový soubor" and waits for the open dialog, "cancel-dialog" closes it.
 #include "tests/e2e/Automation.h"
 
 #include <cstdio>
@@ -160,6 +162,23 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(50);
     MoveTo(Main, -40, -40);
     return 0;
+  }
+  if (Command == L"search-none") {
+    if (!StartRun(Main, L"§§§", L"¤¤¤", L"x")) return 1;
+    return WaitFor([&] { return FindTopWindow(Process, L"TMessageForm"); }) ? 0 : 1;
+  }
+  if (Command == L"ok") return CloseNotice(Process) ? 0 : 1;
+  if (Command == L"open-dialog") {
+    HWND Button = FindChildByText(Main, L"TsButton", L"Načíst textový soubor");
+    if (!Button) return 1;
+    Click(Button);
+    return WaitFor([&] { return FindTopWindow(Process, L"#32770"); }) ? 0 : 1;
+  }
+  if (Command == L"cancel-dialog") {
+    HWND Dialog = FindTopWindow(Process, L"#32770");
+    if (!Dialog) return 1;
+    PostMessageW(Dialog, WM_COMMAND, IDCANCEL, 0);
+    return WaitFor([&] { return FindTopWindow(Process, L"#32770") ? nullptr : HWND(1); }) ? 0 : 1;
   }
   if (Command == L"done")
     return WaitFor([&] { return FindTopWindow(Process, L"Tfrm_animate") ? nullptr : HWND(1); }) ? 0

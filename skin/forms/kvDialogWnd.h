@@ -1,0 +1,62 @@
+// The adapter of a system dialog without an owner: its frame, title band, caption, icon and
+// close button drawn from the skin like a skinned form's, its client painted from the skin,
+// and its child windows given the adapters of their kinds.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "skin/controls/kvSBUtils.h"
+#include "skin/forms/sFormGeometry.h"
+
+class TkvDialogWnd : public TkvScrollWnd {
+public:
+  ~TkvDialogWnd() override;
+  bool Create(HWND Wnd, bool Repaint, const std::string& Section, TsSkinManager* Manager,
+              TsCommonData* Data) override;
+  // Reads the styles, chooses the caption elements and takes WS_SYSMENU from the window (it
+  // is given back when the adapter goes).
+  void InitParams();
+  // Gives every descendant window of a known class its adapter (once).
+  void InitHwndControls();
+  TFormGeometryInput GeometryInput() const;
+  TFormLayout Layout() const { return ComputeFormLayout(GeometryInput()); }
+  // Renders the window image when it is out of date.
+  void PaintAll();
+  // Copies the frame from the image to the window.
+  void NCPaint();
+
+  bool FFormActive = true;
+  LONG dwStyle = 0, dwExStyle = 0;
+  TFormBorderKind BorderStyle = fbSizeable;
+  int CurrentHT = 0;
+  int PressedHT = 0;
+  int CloseImage = -1;
+  int TitleIndex = -1;
+  int CloseState = 0;
+  std::vector<std::shared_ptr<TkvMainWnd>> Children;
+
+  bool VisibleClose() const { return (dwStyle & WS_SYSMENU) != 0; }
+  bool VisibleMax() const { return (dwStyle & WS_MAXIMIZEBOX) != 0; }
+  bool VisibleMin() const { return (dwStyle & WS_MINIMIZEBOX) != 0; }
+  bool VisibleHelp() const { return (dwExStyle & WS_EX_CONTEXTHELP) != 0; }
+
+protected:
+  void kvWndProc(TMessage& Message) override;
+  void Release() override;
+
+private:
+  void AddControl(HWND Child);
+  void EraseClient(HDC DC);
+  int HitTest(TPoint Screen);
+  void SetCloseState(int State);
+  // The window region without the skin's transparent corners (set only when it changed).
+  void UpdateRegion();
+  std::vector<TRect> FCut;
+  TSize FRegionSize{};
+  bool FRegionApplied = false;
+  HICON TitleIcon() const;
+  TFontHandle FTitleFont;
+  bool FSysMenuTaken = false;
+  bool FHookedChildren = false;
+};

@@ -1,0 +1,250 @@
+#include "skin/forms/kvDials.h"
+
+#include <commdlg.h>
+
+#include "skin/controls/kvBtnWnd.h"
+#include "skin/forms/sDialogs.h"
+#include "skin/messages/sMessages.h"
+#include "tests/skin/controls/SkinnedFormTest.h"
+
+namespace {
+
+class DialsTest : public SkinnedFormTest {
+protected:
+  void SetUp() override {
+    SkinnedFormTest::SetUp();
+    static bool Registered = (RegisterSkinForms(), true);
+    (void)Registered;
+  }
+  static bool Skinned(HWND Wnd) { return SendSkinCommand(Wnd, KV_ISSKINNED) == 1; }
+  // The top-level dialog of this thread with a caption, or null.
+  static HWND FindDialog(const wchar_t* Caption) {
+    HWND Found = FindWindowW(L"#32770", Caption);
+    return Found && IsWindowVisible(Found) ? Found : nullptr;
+  }
+  // Shows a message box, looks at it while it is up, then closes it.
+  struct TSeen {
+    bool Shown = false, Skinned = false, SysMenuStyle = false;
+    size_t Records = 0;
+  };
+  TSeen Box(HWND Owner, const wchar_t* Caption) {
+    TSeen Seen;
+    RunLater(250, [&, Caption] {
+      HWND Dlg = FindDialog(Caption);
+      if (!Dlg) return;
+      Seen.Shown = true;
+      Seen.Skinned = Skinned(Dlg);
+      Seen.SysMenuStyle = GetWindowLongW(Dlg, GWL_STYLE) & WS_SYSMENU;
+      Seen.Records = HookProviders().size();
+      PostMessageW(Dlg, WM_COMMAND, IDOK, 0);
+    });
+    RunLater(3000, [Caption] {
+      if (HWND Dlg = FindDialog(Caption)) PostMessageW(Dlg, WM_COMMAND, IDOK, 0);
+    });
+    MessageBoxW(Owner, L"Nic nenalezeno", Caption, MB_OK | MB_ICONINFORMATION);
+    return Seen;
+  }
+};
+
+TEST(MessageBoxStyle, TypesAndButtonSetsGiveTheSystemStyles) {
+  EXPECT_EQ(MessageBoxStyle(mtError, mbOK), UINT(MB_ICONERROR | MB_OK));
+  EXPECT_EQ(MessageBoxStyle(mtWarning, mbOK | mbCancel), UINT(MB_ICONWARNING | MB_OKCANCEL));
+  EXPECT_EQ(MessageBoxStyle(mtConfirmation, mbYes | mbNo | mbCancel),
+            UINT(MB_ICONQUESTION | MB_YESNOCANCEL));
+  EXPECT_EQ(MessageBoxStyle(mtInformation, mbYes | mbNo), UINT(MB_ICONINFORMATION | MB_YESNO));
+  EXPECT_EQ(MessageBoxStyle(mtCustom, mbAbort | mbRetry | mbIgnore), UINT(MB_ABORTRETRYIGNORE));
+  EXPECT_EQ(MessageBoxStyle(mtCustom, mbRetry | mbCancel), UINT(MB_RETRYCANCEL));
+  EXPECT_EQ(MessageBoxStyle(mtCustom, mbOK | mbHelp), UINT(MB_OK | MB_HELP));
+  EXPECT_STREQ(DefaultBoxCaption(mtWarning), L"Warning");
+  EXPECT_STREQ(DefaultBoxCaption(mtError), L"Error");
+  EXPECT_STREQ(DefaultBoxCaption(mtInformation), L"Information");
+  EXPECT_STREQ(DefaultBoxCaption(mtConfirmation), L"Confirm");
+  EXPECT_STREQ(DefaultBoxCaption(mtCustom), L"");
+}
+
+TEST_F(DialsTest, AnUnownedMessageBoxIsSkinnedAnOwnedOneKeepsTheSystemLook) {
+  UseMeadowStyle();
+  ShowForm();
+  TSeen Unowned = Box(nullptr, L"Bez vlastníka");
+  EXPECT_TRUE(Unowned.Shown);
+  EXPECT_TRUE(Unowned.Skinned);
+  EXPECT_FALSE(Unowned.SysMenuStyle) << "the skin draws the close button";
+  TSeen Owned = Box(Form->Handle(), L"S vlastníkem");
+  EXPECT_TRUE(Owned.Shown);
+  EXPECT_FALSE(Owned.Skinned);
+  EXPECT_TRUE(Owned.SysMenuStyle);
+  // The records of closed boxes are gone; a hundred boxes leave the list bounded.
+  PumpFor(50);
+  size_t Before = HookProviders().size();
+  for (int i = 0; i < 100; ++i) {
+    RunLater(30, [] {
+      if (HWND Dlg = FindDialog(L"Mnoho")) PostMessageW(Dlg, WM_COMMAND, IDOK, 0);
+    });
+    RunLater(2000, [] {
+      if (HWND Dlg = FindDialog(L"Mnoho")) PostMessageW(Dlg, WM_COMMAND, IDOK, 0);
+    });
+    MessageBoxW(nullptr, L"x", L"Mnoho", MB_OK);
+  }
+  PumpFor(50);
+  EXPECT_LE(HookProviders().size(), Before + 1);
+}
+
+// A dialog template in memory: a caption, a static text, an edit and a push button.
+std::vector<WORD> DialogTemplate() {
+  std::vector<WORD> T;
+  auto Dword = [&](DWORD V) {
+    T.push_back(LOWORD(V));
+    T.push_back(HIWORD(V));
+  };
+  auto Text = [&](const wchar_t* S) {
+    for (; *S; ++S)
+      T.push_back(WORD(*S));
+    T.push_back(0);
+  };
+  auto Align = [&] {
+    if (T.size() % 2) T.push_back(0);
+  };
+  Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE);
+  Dword(0);
+  T.push_back(3);                   // items
+  T.push_back(10), T.push_back(10); // x, y
+  T.push_back(200), T.push_back(80);
+  T.push_back(0), T.push_back(0); // no menu, default class
+  Text(L"Dialog bez vlastníka");
+  auto Item = [&](DWORD Style, short X, short Y, short W, short H, WORD Id, WORD Class,
+                  const wchar_t* S) {
+    Align();
+    Dword(Style | WS_CHILD | WS_VISIBLE);
+    Dword(0);
+    T.push_back(WORD(X)), T.push_back(WORD(Y)), T.push_back(WORD(W)), T.push_back(WORD(H));
+    T.push_back(Id);
+    T.push_back(0xFFFF), T.push_back(Class);
+    Text(S);
+    T.push_back(0);
+  };
+  Item(SS_LEFT, 10, 10, 180, 10, 100, 0x0082, L"Soubor nenalezen");
+  Item(WS_BORDER | ES_AUTOHSCROLL, 10, 25, 180, 12, 101, 0x0081, L"text");
+  Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 70, 50, 60, 14, IDOK, 0x0080, L"OK");
+  return T;
+}
+
+INT_PTR CALLBACK DialogProc(HWND Dlg, UINT Msg, WPARAM WParam, LPARAM) {
+  if (Msg == WM_INITDIALOG) return TRUE;
+  if (Msg == WM_COMMAND && LOWORD(WParam) == IDOK) {
+    DestroyWindow(Dlg);
+    return TRUE;
+  }
+  if (Msg == WM_CLOSE) {
+    DestroyWindow(Dlg);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+TEST_F(DialsTest, ADialogWithoutOwnerGetsItsFrameAndItsChildrenTheirAdapters) {
+  UseMeadowStyle();
+  ShowForm();
+  std::vector<WORD> T = DialogTemplate();
+  HWND Dlg = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()),
+                                        nullptr, DialogProc, 0);
+  ASSERT_NE(Dlg, nullptr);
+  PumpFor(200);
+  EXPECT_TRUE(Skinned(Dlg));
+  HWND Static = GetDlgItem(Dlg, 100), Edit = GetDlgItem(Dlg, 101), Ok = GetDlgItem(Dlg, IDOK);
+  EXPECT_NE(dynamic_cast<TkvStaticWnd*>(TkvMainWnd::Of(Static)), nullptr);
+  EXPECT_NE(dynamic_cast<TkvEditWnd*>(TkvMainWnd::Of(Edit)), nullptr);
+  EXPECT_NE(dynamic_cast<TkvBtnWnd*>(TkvMainWnd::Of(Ok)), nullptr);
+  // The title band is the skin's, not the system's caption colours.
+  RECT R;
+  GetWindowRect(Dlg, &R);
+  TClientDC Screen(nullptr);
+  COLORREF Title = GetPixel(Screen, R.left + 60, R.top + 8);
+  EXPECT_NE(Title, GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_GT(GetGValue(Title), GetBValue(Title)) << "the meadow's green title";
+  // The close button closes it, with the mouse.
+  auto* A = dynamic_cast<TkvDialogWnd*>(TkvMainWnd::Of(Dlg));
+  ASSERT_NE(A, nullptr);
+  TFormLayout L = A->Layout();
+  ASSERT_TRUE(L.Shown[cbClose]);
+  int Cx = R.left + (L.Buttons[cbClose].Left + L.Buttons[cbClose].Right) / 2;
+  int Cy = R.top + (L.Buttons[cbClose].Top + L.Buttons[cbClose].Bottom) / 2;
+  EXPECT_EQ(SendMessageW(Dlg, WM_NCHITTEST, 0, MAKELPARAM(Cx, Cy)), HTCLOSE);
+  SetForegroundWindow(Dlg);
+  MouseTo(Cx, Cy);
+  PumpFor(80);
+  MouseButton(true);
+  PumpFor(60);
+  MouseButton(false);
+  PumpFor(150);
+  EXPECT_FALSE(IsWindow(Dlg));
+  MouseTo(1000, 700);
+  PumpFor(50);
+}
+
+TEST_F(DialsTest, DroppingTheSkinFreesTheRecordsAndGivesTheDialogItsCloseButtonBack) {
+  UseMeadowStyle();
+  ShowForm();
+  std::vector<WORD> T = DialogTemplate();
+  HWND Dlg = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()),
+                                        nullptr, DialogProc, 0);
+  PumpFor(150);
+  ASSERT_TRUE(Skinned(Dlg));
+  EXPECT_FALSE(GetWindowLongW(Dlg, GWL_STYLE) & WS_SYSMENU);
+  Manager->SetActive(false);
+  PumpFor(50);
+  EXPECT_FALSE(Skinned(Dlg));
+  EXPECT_TRUE(GetWindowLongW(Dlg, GWL_STYLE) & WS_SYSMENU);
+  EXPECT_EQ(TkvMainWnd::Of(Dlg), nullptr);
+  for (TkvProvider* P : HookProviders())
+    EXPECT_NE(P->CtrlHandle, Dlg);
+  DestroyWindow(Dlg);
+}
+
+TEST_F(DialsTest, AThirdVisibleDialogIsLeftAlone) {
+  UseMeadowStyle();
+  ShowForm();
+  std::vector<WORD> T = DialogTemplate();
+  HWND D1 = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()),
+                                       nullptr, DialogProc, 0);
+  PumpFor(100);
+  HWND D2 = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()),
+                                       nullptr, DialogProc, 0);
+  PumpFor(100);
+  HWND D3 = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()),
+                                       nullptr, DialogProc, 0);
+  PumpFor(100);
+  EXPECT_TRUE(Skinned(D1));
+  EXPECT_TRUE(Skinned(D2));
+  EXPECT_FALSE(Skinned(D3));
+  DestroyWindow(D3);
+  DestroyWindow(D2);
+  DestroyWindow(D1);
+  PumpFor(50);
+}
+
+TEST_F(DialsTest, TheOpenDialogWithTheMainWindowAsOwnerKeepsTheSystemLook) {
+  UseMeadowStyle();
+  ShowForm();
+  bool Shown = false, WasSkinned = true, SysMenu = false;
+  RunLater(1500, [&] {
+    HWND Dlg = FindWindowW(L"#32770", L"Otevřít soubor");
+    if (!Dlg) return;
+    Shown = true;
+    WasSkinned = Skinned(Dlg);
+    SysMenu = GetWindowLongW(Dlg, GWL_STYLE) & WS_SYSMENU;
+    PostMessageW(Dlg, WM_COMMAND, IDCANCEL, 0);
+  });
+  RunLater(6000, [] {
+    if (HWND Dlg = FindWindowW(L"#32770", L"Otevřít soubor"))
+      PostMessageW(Dlg, WM_COMMAND, IDCANCEL, 0);
+  });
+  TsOpenDialog Open(nullptr);
+  Open.Title = L"Otevřít soubor";
+  Open.Filter = L"textový soubor|*.txt";
+  Open.Execute();
+  EXPECT_TRUE(Shown);
+  EXPECT_FALSE(WasSkinned);
+  EXPECT_TRUE(SysMenu);
+}
+
+} // namespace
