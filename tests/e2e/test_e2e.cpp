@@ -34,6 +34,21 @@ std::wstring ProgramPath() {
   return Path;
 }
 
+// The skin command that asks whether the engine draws a window (KV_ISSKINNED), sent across
+// the processes.
+bool AnswersSkinned(HWND Wnd) {
+  DWORD_PTR Result = 0;
+  SendMessageTimeoutW(Wnd, 0xA100, WPARAM(7) << 16, 0, SMTO_ABORTIFHUNG, 5000, &Result);
+  return Result == 1;
+}
+
+std::string WideToUtf8ForTest(const wchar_t* Text) {
+  int N = WideCharToMultiByte(CP_UTF8, 0, Text, -1, nullptr, 0, nullptr, nullptr);
+  std::string Out(size_t(std::max(0, N - 1)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, Text, -1, Out.data(), N, nullptr, nullptr);
+  return Out;
+}
+
 } // namespace
 
 TEST(EndToEnd, NoticeThenAWholeRunThenClose) {
@@ -44,6 +59,7 @@ TEST(EndToEnd, NoticeThenAWholeRunThenClose) {
   HWND Notice = WaitFor([&] { return FindTopWindow(Id, L"TMessageForm"); });
   ASSERT_NE(Notice, nullptr);
   EXPECT_EQ(TextOf(Notice), L"Textovrt - www.textovrt.cz");
+  EXPECT_TRUE(AnswersSkinned(Notice)) << "the notice has a skinned frame";
   HWND Main = FindTopWindow(Id, L"Tfrm_main");
   ASSERT_NE(Main, nullptr);
   EXPECT_FALSE(IsWindowEnabled(Main));
@@ -69,6 +85,30 @@ TEST(EndToEnd, NoticeThenAWholeRunThenClose) {
   DWORD Code = 1;
   GetExitCodeProcess(Program.Info.hProcess, &Code);
   EXPECT_EQ(Code, 0u);
+}
+
+TEST(EndToEnd, TheOpenAndSaveDialogsKeepTheSystemsLook) {
+  TProgram Program(ProgramPath());
+  ASSERT_NE(Program.Info.hProcess, nullptr);
+  DWORD Id = Program.Info.dwProcessId;
+  ASSERT_TRUE(CloseNotice(Id));
+  HWND Main = FindTopWindow(Id, L"Tfrm_main");
+  ASSERT_NE(Main, nullptr);
+  for (const wchar_t* Caption : {L"Načíst textový soubor", L"Uložit"}) {
+    HWND Button = FindChildByText(Main, L"TsButton", Caption);
+    ASSERT_NE(Button, nullptr) << WideToUtf8ForTest(Caption);
+    Click(Button);
+    // Owned by the main window, the system's dialog is not skinned.
+    HWND Dialog = WaitFor([&] { return FindTopWindow(Id, L"#32770"); });
+    ASSERT_NE(Dialog, nullptr);
+    Sleep(300);
+    EXPECT_FALSE(AnswersSkinned(Dialog));
+    EXPECT_TRUE(GetWindowLongW(Dialog, GWL_STYLE) & WS_SYSMENU);
+    PostMessageW(Dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_NE(WaitFor([&] { return FindTopWindow(Id, L"#32770") ? nullptr : HWND(1); }), nullptr);
+  }
+  PostMessageW(Main, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(Program.Info.hProcess, 10000), WAIT_OBJECT_0);
 }
 
 TEST(EndToEnd, VersionSwitchShowsItsBoxWithTheProgramTitle) {
