@@ -32,7 +32,69 @@ TRect WindowRectOf(HWND Wnd) {
 
 } // namespace
 
+TkvSystemMenu::TkvSystemMenu(TkvDialogWnd* Owner) : TPopupMenu(nullptr), FOwner(Owner) {
+  ItemRestore = Add(L"miRestore", L"Obnovit", SC_RESTORE);
+  ItemMove = Add(L"miMove", L"Pohyb", SC_MOVE);
+  ItemSize = Add(L"miSize", L"Velikost", SC_SIZE);
+  ItemMinimize = Add(L"miMinimize", L"Minimalizovat", SC_MINIMIZE);
+  ItemMaximize = Add(L"miMaximize", L"Maximalizovat", SC_MAXIMIZE);
+  auto* Line = new TMenuItem(nullptr);
+  Line->Caption = L"-";
+  Items().Add(Line);
+  ItemClose = Add(L"miClose", L"Zavřítt", SC_CLOSE);
+  ItemClose->ShortCut = TextToShortCut(L"Alt+F4");
+}
+
+TMenuItem* TkvSystemMenu::Add(const wchar_t* Name, const wchar_t* Caption, UINT Command) {
+  auto* Item = new TMenuItem(nullptr);
+  Item->SetName(Name);
+  Item->Caption = Caption;
+  Item->Tag = intptr_t(Command);
+  Item->OnClick = [this, Command](TComponent*) {
+    if (FOwner && IsWindow(FOwner->CtrlHandle))
+      SendMessageW(FOwner->CtrlHandle, WM_SYSCOMMAND, Command, 0);
+  };
+  Items().Add(Item);
+  return Item;
+}
+
+void TkvSystemMenu::UpdateItems() {
+  TkvDialogWnd& D = *FOwner;
+  HWND W = D.CtrlHandle;
+  ItemRestore->Visible = D.VisibleRestore();
+  ItemRestore->Enabled = D.EnabledRestore();
+  ItemMove->Enabled = !IsZoomed(W);
+  ItemSize->Visible = D.VisibleSize();
+  ItemSize->Enabled = D.VisibleSize() && !IsIconic(W);
+  ItemMinimize->Visible = D.VisibleMin();
+  ItemMinimize->Enabled = D.EnabledMin();
+  ItemMaximize->Visible = D.VisibleMax();
+  ItemMaximize->Enabled = D.EnabledMax();
+  ItemClose->Visible = D.VisibleClose();
+  ItemClose->Enabled = true;
+}
+
 TkvDialogWnd::~TkvDialogWnd() = default;
+
+bool TkvDialogWnd::EnabledMax() const {
+  return VisibleMax() && !IsZoomed(CtrlHandle) &&
+         (BorderStyle == fbSingle || BorderStyle == fbSizeable);
+}
+
+bool TkvDialogWnd::EnabledMin() const {
+  return VisibleMin() && !IsIconic(CtrlHandle);
+}
+
+bool TkvDialogWnd::EnabledRestore() const {
+  return VisibleMax() && (IsIconic(CtrlHandle) || IsZoomed(CtrlHandle));
+}
+
+void TkvDialogWnd::DropSysMenu(int X, int Y) {
+  if (!FSystemMenu) FSystemMenu = std::make_unique<TkvSystemMenu>(this);
+  FSystemMenu->UpdateItems();
+  // The chosen command may end the dialog: nothing here is touched afterwards.
+  FSystemMenu->Popup(X, Y, CtrlHandle);
+}
 
 bool TkvDialogWnd::Create(HWND Wnd, bool Repaint, const std::string& Section,
                           TsSkinManager* Manager, TsCommonData* Data) {
@@ -497,6 +559,30 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
       bool Over = HitTest({C.x, C.y}) == htCloseCode;
       SetCloseState(Over ? 1 : 0);
       if (Over) SendMessageW(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      Message.Result = 0;
+      return;
+    }
+    break;
+  case WM_NCRBUTTONDOWN:
+    if (Message.WParam == HTCAPTION || Message.WParam == HTSYSMENU) {
+      Message.Result = 0;
+      return;
+    }
+    break;
+  case WM_NCRBUTTONUP:
+    if (Message.WParam == HTCAPTION || Message.WParam == HTSYSMENU) {
+      DropSysMenu(short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam)));
+      Message.Result = 0;
+      return;
+    }
+    break;
+  case WM_SYSCOMMAND:
+    if ((Message.WParam & 0xFFF0) == SC_KEYMENU && Message.LParam == L' ' && VisibleClose()) {
+      // Below the left end of the title.
+      RECT R{};
+      GetWindowRect(Wnd, &R);
+      TFormLayout L = Layout();
+      DropSysMenu(R.left + L.Frame, R.top + L.Frame + L.CaptionHeight);
       Message.Result = 0;
       return;
     }

@@ -8,6 +8,23 @@
 
 #include "skin/controls/kvSBUtils.h"
 #include "skin/forms/sFormGeometry.h"
+#include "toolkit/Menus.h"
+
+class TkvDialogWnd;
+
+// The system menu of a skinned dialog: fixed items with the Czech captions, enabled by the
+// dialog's own rules; a choice is sent to the dialog as its system command.
+class TkvSystemMenu : public TPopupMenu {
+public:
+  explicit TkvSystemMenu(TkvDialogWnd* Owner);
+  const wchar_t* ClassName() const override { return L"TkvSystemMenu"; }
+  void UpdateItems();
+  TMenuItem *ItemRestore, *ItemMove, *ItemSize, *ItemMinimize, *ItemMaximize, *ItemClose;
+
+private:
+  TMenuItem* Add(const wchar_t* Name, const wchar_t* Caption, UINT Command);
+  TkvDialogWnd* FOwner;
+};
 
 class TkvDialogWnd : public TkvScrollWnd {
 public:
@@ -40,6 +57,17 @@ public:
   bool VisibleMax() const { return (dwStyle & WS_MAXIMIZEBOX) != 0; }
   bool VisibleMin() const { return (dwStyle & WS_MINIMIZEBOX) != 0; }
   bool VisibleHelp() const { return (dwExStyle & WS_EX_CONTEXTHELP) != 0; }
+  bool VisibleRestore() const {
+    return BorderStyle != fbDialog && BorderStyle != fbNone && BorderStyle != fbToolWindow &&
+           BorderStyle != fbSizeToolWin && VisibleClose();
+  }
+  bool VisibleSize() const { return BorderStyle == fbSizeable || BorderStyle == fbSizeToolWin; }
+  bool EnabledMax() const;
+  bool EnabledMin() const;
+  bool EnabledRestore() const;
+  // Drops the system menu at a screen point.
+  void DropSysMenu(int X, int Y);
+  TkvSystemMenu* SystemMenu() const { return FSystemMenu.get(); }
 
 protected:
   void kvWndProc(TMessage& Message) override;
@@ -57,6 +85,7 @@ private:
   bool FRegionApplied = false;
   HICON TitleIcon() const;
   TFontHandle FTitleFont;
+  std::unique_ptr<TkvSystemMenu> FSystemMenu;
   bool FSysMenuTaken = false;
   bool FHookedChildren = false;
 };

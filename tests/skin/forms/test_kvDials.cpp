@@ -181,6 +181,47 @@ TEST_F(DialsTest, ADialogWithoutOwnerGetsItsFrameAndItsChildrenTheirAdapters) {
   PumpFor(50);
 }
 
+TEST_F(DialsTest, TheDialogsSystemMenuDropsAtARightClickOnTheCaption) {
+  UseMeadowStyle();
+  ShowForm();
+  std::vector<WORD> T = DialogTemplate();
+  HWND Dlg = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()),
+                                        nullptr, DialogProc, 0);
+  PumpFor(150);
+  ASSERT_TRUE(Skinned(Dlg));
+  SetForegroundWindow(Dlg);
+  PumpFor(50);
+  RECT R;
+  GetWindowRect(Dlg, &R);
+  std::vector<std::wstring> Items;
+  RECT Shown{};
+  RunLater(300, [&] {
+    HWND M = FindWindowW(L"#32768", nullptr);
+    if (M && IsWindowVisible(M)) {
+      GetWindowRect(M, &Shown);
+      HMENU H = HMENU(SendMessageW(M, 0x01E1 /* MN_GETHMENU */, 0, 0));
+      for (int i = 0; i < GetMenuItemCount(H); ++i) {
+        wchar_t Buf[64] = {};
+        GetMenuStringW(H, UINT(i), Buf, 64, MF_BYPOSITION);
+        Items.push_back(Buf[0] ? Buf : L"-");
+      }
+    }
+    INPUT In[2]{};
+    In[0].type = In[1].type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
+    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, In, sizeof(INPUT));
+  });
+  SendMessageW(Dlg, WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(R.left + 40, R.top + 8));
+  PumpFor(100);
+  // A dialog frame: move and close only.
+  EXPECT_EQ(Items, (std::vector<std::wstring>{L"Pohyb", L"-", L"Zavřítt\tAlt+F4"}));
+  EXPECT_EQ(Shown.left, R.left + 40);
+  EXPECT_EQ(Shown.top, R.top + 8);
+  EXPECT_TRUE(IsWindow(Dlg));
+  DestroyWindow(Dlg);
+}
+
 TEST_F(DialsTest, DroppingTheSkinFreesTheRecordsAndGivesTheDialogItsCloseButtonBack) {
   UseMeadowStyle();
   ShowForm();
