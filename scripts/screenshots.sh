@@ -62,7 +62,7 @@ driver type 2 ',' && driver type 3 '*' && driver field 3 && sleep 0.5 && capture
 driver close-hover && sleep 0.5 && capture 2g-close-hot
 driver close-press && sleep 0.5 && capture 2h-close-pressed
 driver leave && sleep 0.5
-driver sysmenu && sleep 0.7 && capture 2i-system-menu
+driver sysmenu && sleep 0.7 && driver down && driver down && sleep 0.3 && capture 2i-system-menu
 driver escape && sleep 0.3
 driver long-text && sleep 0.5 && capture 2j-editor-long-text
 driver editor && sleep 0.5 && capture 2k-editor-long-text-focused
@@ -70,6 +70,8 @@ driver field 3 && sleep 0.3
 driver run 'kód' ',' '*' && sleep 0.3 && capture 3-progress
 driver done && sleep 0.5 && capture 4-after-run
 driver search-none && sleep 0.7 && capture 5-nothing-found
+driver box-sysmenu && sleep 0.7 && driver down && sleep 0.3 && capture 5a-box-system-menu
+driver escape && sleep 0.3
 driver ok && sleep 0.3
 driver open-dialog && sleep 1.5 && capture 6-open-dialog
 driver cancel-dialog && sleep 0.3

@@ -1,6 +1,8 @@
 // Controls: parent and bounds, alignment, message dispatch and windows made on demand.
 #include "toolkit/Controls.h"
 
+#include "toolkit/Menus.h"
+
 #include "toolkit/WindowProps.h"
 
 #include <algorithm>
@@ -558,6 +560,19 @@ TControl* TWinControl::ControlAtPos(TPoint P, bool AllowDisabled, bool AllowWinC
 
 void TWinControl::WndProc(TMessage& Message) {
   switch (Message.Msg) {
+  case WM_MEASUREITEM:
+    // Owner-drawn menu items of menus this window drops are measured and painted by them.
+    if (DispatchMenuMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam))) {
+      Message.Result = TRUE;
+      return;
+    }
+    break;
+  case WM_DRAWITEM:
+    if (DispatchMenuDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam))) {
+      Message.Result = TRUE;
+      return;
+    }
+    break;
   case WM_COMMAND:
     if (Message.LParam && ReflectToChild(Message)) return;
     break;

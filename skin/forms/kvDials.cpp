@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "skin/forms/sDialogs.h"
+#include "skin/menus/sSkinMenus.h"
 #include "skin/manager/sSkinManager.h"
 #include "skin/messages/sMessages.h"
 
@@ -179,8 +180,9 @@ void RegisterSkinForms() {
       if (!Cs) return;
       const wchar_t* Class = Cs->lpszClass;
       if (IS_INTRESOURCE(Class)) {
-        // Dialogs; pop-up menu windows (0x8000) are left to the menus.
+        // Dialogs, and pop-up menu windows.
         if (uintptr_t(Class) == 0x8002 && !Cs->hwndParent) ActivateWindow(Wnd, L"#32770");
+        if (uintptr_t(Class) == 0x8000) AdaptMenuWindow(Wnd);
         return;
       }
       if (!Class || std::wcscmp(Class, L"TPUtilWindow") == 0 || Cs->style == 0 ||
@@ -191,6 +193,7 @@ void RegisterSkinForms() {
         return;
       // Never a window handle made here: the form is found only once it has its window.
       if (std::wcscmp(Class, L"#32770") == 0) ActivateWindow(Wnd, Class);
+      if (std::wcscmp(Class, L"#32768") == 0) AdaptMenuWindow(Wnd);
       return;
     }
     default: return;

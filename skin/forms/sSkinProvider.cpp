@@ -7,6 +7,7 @@
 #include "base/TextUtils.h"
 #include "skin/controls/sVclUtils.h"
 #include "skin/images/kvBMP.h"
+#include "skin/menus/sSkinMenus.h"
 #include "toolkit/FormReader.h"
 #include "skin/messages/sMessages.h"
 #include "skin/paint/kvMaskBorders.h"
@@ -859,6 +860,8 @@ void TsSkinProvider::DropSysMenu(int X, int Y) {
   }
   FSystemMenu->UpdateItems(FSystemMenu->ExtItemsCount > 0);
   if (MakeSkinMenu && M) MakeSkinItems(*M);
+  // Measured and painted by the skin's menu painter.
+  SkinableMenus().HookPopupMenu(*FSystemMenu, M != nullptr);
   // The chosen command may close the form: nothing here is touched after the menu.
   TsSystemMenu* Menu = FSystemMenu.get();
   Menu->Popup(X, Y, W);

@@ -5,10 +5,11 @@
 // button down on it, "leave" moves the pointer away and lets the button go there (no click),
 // "field N" clicks into marker field N (1 to 3), "type N TEXT" writes TEXT into it; "close-hover"
 // and "close-press" point at and hold the title bar's close button, "sysmenu" opens the window
-// menu with Alt+Space and "escape" closes it; "long-text" puts a text taller and wider than the
-// editor into it, "editor" clicks into the editor; "search-none" searches for markers the text
-// does not hold and waits for the box that says so, "ok" closes that box, "open-dialog" presses
-// "Načíst textový soubor" and waits for the open dialog, "cancel-dialog" closes it.
+// menu with Alt+Space ("box-sysmenu" that of the message box), "down" moves its selection down and
+// "escape" closes it; "long-text" puts a text taller and wider than the editor into it, "editor"
+// clicks into the editor; "search-none" searches for markers the text does not hold and waits for
+// the box that says so, "ok" closes that box, "open-dialog" presses "Načíst textový soubor" and
+// waits for the open dialog, "cancel-dialog" closes it.
 #include "tests/e2e/Automation.h"
 
 #include <cstdio>
@@ -111,10 +112,16 @@ int wmain(int argc, wchar_t** argv) {
     }
     return 0;
   }
-  if (Command == L"sysmenu") {
-    SetForegroundWindow(Main);
+  if (Command == L"sysmenu" || Command == L"box-sysmenu") {
+    HWND Target = Command == L"sysmenu" ? Main : FindTopWindow(Process, L"TMessageForm");
+    if (!Target) return 1;
+    SetForegroundWindow(Target);
     Sleep(50);
     Keys({{VK_MENU, false}, {VK_SPACE, false}, {VK_SPACE, true}, {VK_MENU, true}});
+    return 0;
+  }
+  if (Command == L"down") {
+    Keys({{VK_DOWN, false}, {VK_DOWN, true}});
     return 0;
   }
   if (Command == L"escape") {

@@ -1,0 +1,475 @@
+// Skinned popup menus and their windows.
+#include "skin/menus/sSkinMenus.h"
+
+#include <algorithm>
+
+#include "base/GdiObjects.h"
+#include "skin/controls/sSkinText.h"
+#include "skin/data/sMaskData.h"
+#include "skin/manager/sSkinManager.h"
+#include "skin/messages/sMessages.h"
+#include "skin/paint/kvMaskBorders.h"
+#include "skin/paint/kvSkinItems.h"
+#include "skin/pixels/sGraphUtils.h"
+#include "toolkit/ShortCuts.h"
+
+namespace {
+
+const TsSkinModel* ActiveModel() {
+  TsSkinManager* M = DefaultManager;
+  if (!M || !M->Active() || !M->Model().SkinData.Active) return nullptr;
+  return &M->Model();
+}
+
+HFONT MenuFont(bool Bold) {
+  static TFontHandle Normal, Heavy;
+  TFontHandle& F = Bold ? Heavy : Normal;
+  if (!F) {
+    NONCLIENTMETRICSW M{};
+    M.cbSize = sizeof(M);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(M), &M, 0);
+    if (Bold) M.lfMenuFont.lfWeight = FW_BOLD;
+    F = TFontHandle(CreateFontIndirectW(&M.lfMenuFont));
+  }
+  return F;
+}
+
+HFONT WebdingsFont() {
+  static TFontHandle F = [] {
+    LOGFONTW L{};
+    TClientDC DC(nullptr);
+    L.lfHeight = -MulDiv(10, GetDeviceCaps(DC, LOGPIXELSY), 72);
+    L.lfCharSet = SYMBOL_CHARSET;
+    wcscpy(L.lfFaceName, L"Webdings");
+    return TFontHandle(CreateFontIndirectW(&L));
+  }();
+  return F;
+}
+
+std::wstring ShortCutText(const TMenuItem& Item) {
+  return Item.ShortCut == scNone ? std::wstring() : ShortCutToText(Item.ShortCut);
+}
+
+bool IsSysMenu(const TMenuItem& Item) {
+  TMenu* M = Item.Menu();
+  return M && M->Name().compare(0, 9, L"kvSysMenu") == 0;
+}
+
+// The Webdings symbol of a system command.
+const wchar_t* SysSymbol(intptr_t Command) {
+  switch (Command & 0xFFF0) {
+  case SC_MINIMIZE: return L"0";
+  case SC_MAXIMIZE: return L"1";
+  case SC_RESTORE: return L"2";
+  case SC_CLOSE: return L"r";
+  default: return nullptr;
+  }
+}
+
+// Where a window's client area lies in its window image (Wine's menus have no frame outside
+// the client area; Windows' have three pixels).
+TPoint ClientOffset(HWND Wnd) {
+  if (!Wnd) return {3, 3};
+  RECT W{};
+  GetWindowRect(Wnd, &W);
+  POINT P{0, 0};
+  ClientToScreen(Wnd, &P);
+  return {P.x - W.left, P.y - W.top};
+}
+
+uint32_t PixelOf(TColor C) {
+  C = ColorToRGB(C);
+  return 0xFF000000u | (uint32_t(GetRValue(C)) << 16) | (uint32_t(GetGValue(C)) << 8) |
+         GetBValue(C);
+}
+
+} // namespace
+
+TsSkinableMenus& SkinableMenus() {
+  static TsSkinableMenus Menus;
+  return Menus;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hooking
+
+void TsSkinableMenus::HookItem(TMenuItem& Item, bool Active) {
+  for (int i = 0; i < Item.Count(); ++i) {
+    TMenuItem& Sub = *Item.Items(i);
+    if (Active) {
+      if (!Sub.OnMeasureItem)
+        Sub.OnMeasureItem = [this](TComponent* Sender, HDC DC, int& W, int& H) {
+          MeasureItem(*static_cast<TMenuItem*>(Sender), DC, W, H);
+        };
+      if (!Sub.OnDrawItem)
+        Sub.OnDrawItem = [this](TComponent* Sender, HDC DC, const RECT& R, UINT State) {
+          DrawItem(*static_cast<TMenuItem*>(Sender), DC, R, State);
+        };
+    } else {
+      Sub.OnMeasureItem = nullptr;
+      Sub.OnDrawItem = nullptr;
+    }
+    HookItem(Sub, Active);
+  }
+}
+
+void TsSkinableMenus::HookPopupMenu(TMenu& Menu, bool Active) {
+  Menu.OwnerDraw = Active;
+  HookItem(Menu.Items(), Active);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Levels
+
+int TsSkinableMenus::GetSkinBorderWidth() {
+  if (SkinBorderWidth >= 0) return SkinBorderWidth;
+  const TsSkinModel* Sm = ActiveModel();
+  int Section = Sm ? Sm->GetSkinIndex("MAINMENU") : -1;
+  int Mask = Section >= 0 ? Sm->GetMaskIndex(Section, "MAINMENU", "BORDERSMASK") : -1;
+  if (!Sm || !ValidMask(Sm, Mask)) return 0;
+  int W = Sm->ma[size_t(Mask)].BorderWidth;
+  SkinBorderWidth = W <= 0 ? 3 : W;
+  return SkinBorderWidth;
+}
+
+void TsSkinableMenus::ClearMenuInfoCache() {
+  FCache.clear();
+}
+
+void TsSkinableMenus::ForgetWindow(HWND Wnd) {
+  FCache.erase(std::remove_if(FCache.begin(), FCache.end(),
+                              [Wnd](const TkvMenuInfo& I) { return I.Wnd == Wnd; }),
+               FCache.end());
+}
+
+TkvMenuInfo* TsSkinableMenus::MenuInfo(TMenuItem* Item, HWND Wnd, int Width, int Height) {
+  TMenuItem* First = nullptr;
+  if (Item && Item->Parent() && Item->Parent()->Count() > 0) First = Item->Parent()->Items(0);
+  for (TkvMenuInfo& I : FCache)
+    if ((First && I.FirstItem == First) || (!First && Wnd && I.Wnd == Wnd)) return &I;
+  if (!First || Width <= 0 || Height <= 0) return nullptr;
+  PrepareMenuBG(*First, Width, Wnd, Height);
+  for (TkvMenuInfo& I : FCache)
+    if (I.FirstItem == First) return &I;
+  return nullptr;
+}
+
+TSize TsSkinableMenus::ItemGlyphSize(const TMenuItem&) {
+  // The toolkit's menu items carry no bitmaps or image lists.
+  return {16, 16};
+}
+
+std::shared_ptr<TBitmap32> TsSkinableMenus::PrepareMenuBG(TMenuItem& First, int Width, HWND Wnd,
+                                                          int Height) {
+  auto Image = std::make_shared<TBitmap32>(Width, Height);
+  const TsSkinModel* Sm = ActiveModel();
+  TkvMenuInfo Info;
+  Info.FirstItem = &First;
+  Info.Bmp = Image;
+  Info.Wnd = Wnd;
+  IcoLineWidth = Margin + ItemGlyphSize(First).cx + Spacing;
+  int Section = Sm ? Sm->GetSkinIndex("MAINMENU") : -1;
+  if (Section >= 0) {
+    TCacheInfo None;
+    PaintSectionBackground(Section, "MAINMENU", None, 0, Image->BoundsRect(), {0, 0}, *Image, Sm,
+                           -1, -1, clFuchsia);
+    TCacheInfo Self = NewCacheInfo(Image.get(), 0, 0);
+    int B = GetSkinBorderWidth();
+    // The icon column.
+    std::string IcoLine = "ICOLINE";
+    if (TsSkinManager* M = DefaultManager; M && !M->MenuSupport.IcoLineSkin.empty()) {
+      IcoLine.clear();
+      for (wchar_t C : M->MenuSupport.IcoLineSkin)
+        IcoLine += char(C);
+    }
+    int Ico = Sm->GetSkinIndex(IcoLine);
+    bool RightToLeft = Wnd && (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_RIGHT);
+    if (Ico >= 0 && !RightToLeft && Height - 2 * B > 0) {
+      TBitmap32 Column(IcoLineWidth, Height - 2 * B);
+      PaintSectionByIndex(Ico, IcoLine, Self, -1, -1, Sm, &Column, {B, B}, Column.BoundsRect(), 0,
+                          true);
+      CopyPixels(*Image, B, B, Column, Column.BoundsRect());
+    }
+    int Mask = Sm->GetMaskIndex(Section, "MAINMENU", "BORDERSMASK");
+    if (ValidMask(Sm, Mask)) {
+      const TsMaskData& M = Sm->ma[size_t(Mask)];
+      PaintMaskBorders(*Sm, *Image, Image->BoundsRect(), true, 0, M, Self);
+      // This level's own corners: other levels keep theirs.
+      AddTransparentCornerRects(*Sm, Info.Corners, Width, M, false, 0);
+      AddTransparentCornerRects(*Sm, Info.Corners, Width, M, true, Height - M.WB);
+    }
+  }
+  GdiFlush();
+  FCache.push_back(Info);
+  if (Wnd) DrawWndBorder(Wnd, FCache.back());
+  return Image;
+}
+
+void TsSkinableMenus::DrawWndBorder(HWND Wnd, const TkvMenuInfo& Info) {
+  if (!Wnd || !Info.Bmp || Info.Bmp->IsEmpty()) return;
+  RECT W{};
+  GetWindowRect(Wnd, &W);
+  int Width = W.right - W.left, Height = W.bottom - W.top;
+  if (Width != Info.Bmp->Width() || Height != Info.Bmp->Height()) return;
+  TRegion Rgn = RectRegion(RECT{0, 0, Width, Height});
+  for (const TRect& C : Info.Corners) {
+    TRegion Piece = RectRegion(RECT{C.Left, C.Top, C.Right, C.Bottom});
+    CombineRgn(Rgn, Rgn, Piece, RGN_DIFF);
+  }
+  // The system owns the region once it is set.
+  if (SetWindowRgn(Wnd, Rgn, FALSE)) (void)Rgn.Detach();
+  // The frame: the strips of the system's border width around the items.
+  HDC Src = static_cast<HDC>(Info.Bmp->NativeDC());
+  if (!Src) return;
+  GdiFlush();
+  TWindowDC DC(Wnd);
+  int B = BorderWidth;
+  TRect Strips[4];
+  FrameStrips({0, 0, Width, Height}, B, B, B, B, Strips);
+  for (const TRect& S : Strips)
+    if (!S.IsEmpty()) BitBlt(DC, S.Left, S.Top, S.Width(), S.Height(), Src, S.Left, S.Top, SRCCOPY);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Measuring
+
+bool TsSkinableMenus::IsCaptionItem(const TMenuItem& Item) {
+  const std::wstring& C = Item.Caption;
+  // A lone "-" is a divider; an empty caption is nothing.
+  return C.size() >= 2 && C.front() == L'-' && C.back() == L'-';
+}
+
+int TsSkinableMenus::ItemHeight(TMenuItem& Item, HDC DC) {
+  TsSkinableMenus& P = SkinableMenus();
+  if (Item.IsLine()) return 2;
+  std::wstring Text = Item.Caption;
+  if (!IsCaptionItem(Item)) Text += ShortCutText(Item);
+  RECT R{0, 0, 800, 0};
+  TSelectObject Font(DC, MenuFont(Item.Default));
+  DrawTextW(DC, Text.c_str(), int(Text.size()), &R,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP);
+  int H = R.bottom - R.top;
+  if (IsCaptionItem(Item)) return H + 2 * P.Margin + 3;
+  return std::max(H, int(ItemGlyphSize(Item).cy)) + 2 * P.Margin + 2;
+}
+
+void TsSkinableMenus::MeasureItem(TMenuItem& Item, HDC DC, int& Width, int& Height) {
+  if (Item.IsDestroying()) return;
+  MenusMeasured = true;
+  CurrentItemType = Item.IsLine() ? smDivider : IsCaptionItem(Item) ? smCaption : smNormal;
+  TSelectObject Font(DC, MenuFont(Item.Default));
+  std::wstring Text;
+  if (CurrentItemType == smCaption)
+    Text = L"-" + Item.Caption + L"-";
+  else if (CurrentItemType == smNormal)
+    Text = Item.Caption + ShortCutText(Item);
+  int TextWidth = 0;
+  if (!Text.empty()) {
+    RECT R{0, 0, CurrentItemType == smNormal ? 800 : 1, 0};
+    DrawTextW(DC, Text.c_str(), int(Text.size()), &R,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP);
+    TextWidth = R.right - R.left;
+  }
+  int G = ItemGlyphSize(Item).cx;
+  Width = 2 * G + TextWidth + 3 * Margin + Spacing;
+  Height = ItemHeight(Item, DC);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+void TsSkinableMenus::DrawDivider(TMenuItem&, HDC DC, const RECT& R, const TkvMenuInfo& Info,
+                                  TPoint Offset) {
+  const TsSkinModel* Sm = ActiveModel();
+  TBitmap32 Pic(R.right - R.left, R.bottom - R.top);
+  if (Pic.IsEmpty()) return;
+  CopyPixels(Pic, 0, 0, *Info.Bmp,
+             {R.left + Offset.X, R.top + Offset.Y, R.right + Offset.X, R.bottom + Offset.Y});
+  TRect L{Margin + Spacing, 0, Pic.Width() - (2 * Margin + Spacing), Pic.Height()};
+  if (L.Left < IcoLineWidth) L.Left = IcoLineWidth + 2;
+  int Section = Sm ? Sm->GetSkinIndex("DIVIDERV") : -1;
+  int Mask = Section >= 0 ? Sm->GetMaskIndex(Section, "DIVIDERV", "BORDERSMASK") : -1;
+  if (Sm && ValidMask(Sm, Mask) && !L.IsEmpty()) {
+    PaintMaskBorders(*Sm, Pic, L, true, 0, Sm->ma[size_t(Mask)], NewCacheInfo(&Pic, 0, 0));
+  } else {
+    TColor C = Sm ? Sm->Palette[pcBorder] : TColor(clFuchsia);
+    if (ColorToRGB(C) == clFuchsia) C = GetSysColor(COLOR_BTNSHADOW);
+    for (int x = std::max(0, L.Left); x < std::min(Pic.Width(), L.Right); ++x)
+      Pic.Pixel(x, 0) = PixelOf(C);
+  }
+  GdiFlush();
+  BitBlt(DC, R.left, R.top, Pic.Width(), Pic.Height(), static_cast<HDC>(Pic.NativeDC()), 0, 0,
+         SRCCOPY);
+}
+
+void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& Rect, UINT State) {
+  const TsSkinModel* Sm = ActiveModel();
+  if (!Sm || Item.IsDestroying()) return;
+  HWND W = WindowFromDC(DC);
+  RECT WR{};
+  if (W) GetWindowRect(W, &WR);
+  int Width = WR.right - WR.left, Height = WR.bottom - WR.top;
+  TkvMenuInfo* Info = MenuInfo(&Item, W, Width, Height);
+  if (!Info || !Info->Bmp) return;
+  if (W && !Info->Wnd) {
+    Info->Wnd = W;
+    DrawWndBorder(W, *Info);
+  }
+  const TBitmap32& I = *Info->Bmp;
+  // Where the item lies in the level image.
+  TPoint Offset = ClientOffset(W);
+  int RW = Rect.right - Rect.left, RH = Rect.bottom - Rect.top;
+  if (RW <= 0 || RH <= 0) return;
+  if (Item.IsLine()) {
+    CurrentItemType = smDivider;
+    DrawDivider(Item, DC, Rect, *Info, Offset);
+    return;
+  }
+  CurrentItemType = IsCaptionItem(Item) ? smCaption : smNormal;
+  const bool Selected = State & ODS_SELECTED;
+  const bool Enabled = !(State & (ODS_GRAYED | ODS_DISABLED)) && Item.Enabled;
+  TBitmap32 B(RW, RH);
+  CopyPixels(
+      B, 0, 0, I,
+      {Rect.left + Offset.X, Rect.top + Offset.Y, Rect.right + Offset.X, Rect.bottom + Offset.Y});
+  // The face.
+  if (int Face = Sm->GetSkinIndex("MENUITEM"); Face >= 0) {
+    TCacheInfo Behind = NewCacheInfo(const_cast<TBitmap32*>(&I), 0, 0);
+    PaintSectionByIndex(Face, "MENUITEM", Behind, -1, -1, Sm, &B,
+                        {Rect.left + Offset.X, Rect.top + Offset.Y}, B.BoundsRect(),
+                        Selected && Enabled ? 1 : 0, true);
+  }
+  HDC BDC = static_cast<HDC>(B.NativeDC());
+  if (!BDC) return;
+  TSize G = ItemGlyphSize(Item);
+  // A checked item without a glyph shows the skin's check mark.
+  if (Item.Checked && Sm->ConstData.IndexGLobalInfo >= 0) {
+    auto Mask = [&](const char* Name) {
+      return Sm->GetMaskIndex(Sm->ConstData.IndexGLobalInfo, "GLOBALINFO", Name);
+    };
+    int Check = Mask(Item.RadioItem ? "RADIOCHECKED" : "CHECK");
+    if (!ValidMask(Sm, Check)) Check = Mask("BOXCHECKED");
+    if (ValidMask(Sm, Check)) {
+      const TsMaskData& M = Sm->ma[size_t(Check)];
+      DrawMaskImage(*Sm, B, {2 + Margin, (RH - FrameHeight(M)) / 2}, Selected && Enabled ? 1 : 0,
+                    NewCacheInfo(&B, 0, 0), M, 1);
+    }
+  } else if (const wchar_t* Symbol = IsSysMenu(Item) ? SysSymbol(Item.Tag) : nullptr) {
+    // The system commands' symbols.
+    TSelectObject Font(BDC, WebdingsFont());
+    SetBkMode(BDC, TRANSPARENT);
+    SIZE Ext{};
+    GetTextExtentPoint32W(BDC, Symbol, 1, &Ext);
+    int H = Ext.cy;
+    TRect R{4, (RH - H) / 2, H + 14, (RH - H) / 2 + H};
+    DrawSectionText(BDC, Symbol, true, DefaultManager, Selected && Enabled ? 1 : 0,
+                    Sm->GetSkinIndex("MENUITEM"), DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, R);
+  }
+  // Caption and short cut.
+  TSelectObject Font(BDC, MenuFont(Item.Default));
+  SetBkMode(BDC, TRANSPARENT);
+  std::wstring Caption = Item.Caption, TabText;
+  if (size_t Tab = Caption.find(L'\t'); Tab != std::wstring::npos) {
+    TabText = Caption.substr(Tab + 1);
+    Caption.resize(Tab);
+  }
+  UINT Align = Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
+  if (TabText.empty() && !Caption.empty() && Caption[0] == L'\x08') {
+    Caption = Caption.substr(1) + L"      ";
+    Align = DT_RIGHT;
+  }
+  UINT Format = Align | DT_EXPANDTABS | DT_VCENTER | DT_NOCLIP |
+                (Caption.find(L'\r') != std::wstring::npos ? DT_WORDBREAK : DT_SINGLELINE) |
+                ((State & ODS_NOACCEL) ? DT_HIDEPREFIX : 0);
+  int Section = Sm->GetSkinIndex("MENUITEM");
+  int Hot = Selected && Enabled ? 1 : 0;
+  TRect TextR{G.cx + 2 * Margin + Spacing, 1 + Margin, RW, RH - Margin};
+  DrawSectionText(BDC, Caption, true, DefaultManager, Hot, Section, Format, TextR);
+  TRect Last = TextR;
+  if (std::wstring Keys = ShortCutText(Item); !Keys.empty()) {
+    RECT M{0, 0, 0, 0};
+    DrawTextW(BDC, Keys.c_str(), int(Keys.size()), &M, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
+    int Wd = M.right - M.left;
+    TRect R{RW - Wd - 8, 0, RW - 8, RH};
+    DrawSectionText(BDC, Keys, true, DefaultManager, Hot, Section, DT_SINGLELINE | DT_VCENTER, R);
+    Last = R;
+  }
+  if (!TabText.empty()) {
+    TRect R = Last;
+    R.Right -= 8;
+    DrawSectionText(BDC, TabText, true, DefaultManager, Hot, Section,
+                    DT_RIGHT | DT_SINGLELINE | DT_VCENTER, R);
+  }
+  GdiFlush();
+  // A disabled item keeps 40 % of itself over the menu's ground.
+  if (!Enabled)
+    BlendKeyed(
+        B, 0, 0, 0xFF00FF, 0.4,
+        {Rect.left + Offset.X, Rect.top + Offset.Y, Rect.right + Offset.X, Rect.bottom + Offset.Y},
+        I);
+  BitBlt(DC, Rect.left, Rect.top, RW, RH, BDC, 0, 0, SRCCOPY);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu windows
+
+bool TkvMnuWnd::Create(HWND Wnd, bool Repaint, const std::string& Section, TsSkinManager* Manager,
+                       TsCommonData* Data) {
+  if (!TkvScrollWnd::Create(Wnd, Repaint, Section.empty() ? "MAINMENU" : Section, Manager, Data))
+    return false;
+  // Unseen until its skinned face is painted.
+  SetWindowLongW(Wnd, GWL_EXSTYLE, GetWindowLongW(Wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(Wnd, 0, 0, LWA_ALPHA);
+  return true;
+}
+
+void TkvMnuWnd::ShowPainted() {
+  if (FShown) return;
+  FShown = true;
+  HWND Wnd = CtrlHandle;
+  uint8_t Alpha = DefaultManager ? DefaultManager->MenuSupport.AlphaBlend : 255;
+  if (Alpha < 255) {
+    SetLayeredWindowAttributes(Wnd, 0, Alpha, LWA_ALPHA);
+  } else {
+    // Opaque: the layered style goes (and the system repaints what it kept).
+    SetWindowLongW(Wnd, GWL_EXSTYLE, GetWindowLongW(Wnd, GWL_EXSTYLE) & ~LONG(WS_EX_LAYERED));
+    RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+  }
+}
+
+void TkvMnuWnd::kvWndProc(TMessage& Message) {
+  HWND Wnd = CtrlHandle;
+  switch (Message.Msg) {
+  case WM_NCDESTROY:
+  case WM_DESTROY:
+    SkinableMenus().ForgetWindow(Wnd);
+    SkinableMenus().MenusMeasured = false;
+    // The adapter detaches after the message, while its procedure is still on the stack the
+    // subclass helper keeps it alive.
+    TkvScrollWnd::kvWndProc(Message);
+    return;
+  case WM_PAINT:
+  case WM_PRINTCLIENT: {
+    CallPrevWndProc(Message);
+    // The system fills the client and draws its own edge first: the frame follows it.
+    TsSkinableMenus& P = SkinableMenus();
+    if (TkvMenuInfo* Info = P.MenuInfo(nullptr, Wnd)) P.DrawWndBorder(Wnd, *Info);
+    ShowPainted();
+    return;
+  }
+  case WM_NCPAINT:
+    CallPrevWndProc(Message);
+    if (TkvMenuInfo* Info = SkinableMenus().MenuInfo(nullptr, Wnd))
+      SkinableMenus().DrawWndBorder(Wnd, *Info);
+    return;
+  default: break;
+  }
+  TkvScrollWnd::kvWndProc(Message);
+}
+
+void AdaptMenuWindow(HWND Wnd) {
+  TsSkinManager* M = DefaultManager;
+  if (!M || !M->Active() || !M->SkinnedPopups || TWindowSubclass::FromHandle(Wnd)) return;
+  auto A = std::make_shared<TkvMnuWnd>();
+  A->Create(Wnd, false, "MAINMENU", M, nullptr);
+}

@@ -1,0 +1,92 @@
+// Skinned popup menus: the painter that measures and draws owner-drawn menu items from the
+// skin over one background image per open menu level, and the adapter of the system's menu
+// windows that draws their frame from the same image, cuts their corners and shows them only
+// once they are painted.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Bitmap32.h"
+#include "skin/controls/kvSBUtils.h"
+#include "toolkit/Menus.h"
+#include "toolkit/StdCtrls.h"
+
+enum TsMenuItemType { smCaption, smDivider, smNormal, smTopLine };
+
+// One open menu level: its first item, its background image (the whole window's size), its
+// window once known, and the corner pieces its window region leaves out.
+struct TkvMenuInfo {
+  TMenuItem* FirstItem = nullptr;
+  std::shared_ptr<TBitmap32> Bmp;
+  HWND Wnd = nullptr;
+  bool HaveExtraLine = false;
+  std::vector<TRect> Corners;
+};
+
+class TsSkinableMenus {
+public:
+  int Margin = 2;
+  TAlignment Alignment = taLeftJustify;
+  unsigned BevelWidth = 0;
+  // The system's frame around a popup menu's items.
+  int BorderWidth = 3;
+  int Spacing = 8;
+  // -1: not computed for the current skin.
+  int SkinBorderWidth = -1;
+
+  // Switches a popup menu to owner drawing and gives its items the painter's handlers (or,
+  // without Active, takes them away where they are the painter's).
+  void HookPopupMenu(TMenu& Menu, bool Active);
+  void HookItem(TMenuItem& Item, bool Active);
+
+  // Measuring and drawing of a popup item.
+  void MeasureItem(TMenuItem& Item, HDC DC, int& Width, int& Height);
+  void DrawItem(TMenuItem& Item, HDC DC, const RECT& Rect, UINT State);
+
+  // The level of an item (or of a window); prepared on first use when the size is known.
+  TkvMenuInfo* MenuInfo(TMenuItem* Item, HWND Wnd, int Width = 0, int Height = 0);
+  std::shared_ptr<TBitmap32> PrepareMenuBG(TMenuItem& First, int Width, HWND Wnd, int Height);
+  int GetSkinBorderWidth();
+  // Sets the window's region without the level's corners and draws its frame from the image.
+  void DrawWndBorder(HWND Wnd, const TkvMenuInfo& Info);
+  void ClearMenuInfoCache();
+  void ForgetWindow(HWND Wnd);
+
+  static int ItemHeight(TMenuItem& Item, HDC DC);
+  static bool IsCaptionItem(const TMenuItem& Item);
+  static TSize ItemGlyphSize(const TMenuItem& Item);
+
+  // The item type of the item measured or drawn last.
+  TsMenuItemType CurrentItemType = smNormal;
+  int IcoLineWidth = 0;
+  // Set once an item was measured; cleared when a menu window goes.
+  bool MenusMeasured = false;
+
+private:
+  void DrawDivider(TMenuItem& Item, HDC DC, const RECT& R, const TkvMenuInfo& Info, TPoint Offset);
+  std::vector<TkvMenuInfo> FCache;
+};
+
+// The process's menu painter.
+TsSkinableMenus& SkinableMenus();
+
+// The adapter of a popup menu window (the system class "#32768").
+class TkvMnuWnd : public TkvScrollWnd {
+public:
+  bool Create(HWND Wnd, bool Repaint, const std::string& Section, TsSkinManager* Manager,
+              TsCommonData* Data) override;
+
+protected:
+  void kvWndProc(TMessage& Message) override;
+
+private:
+  void ShowPainted();
+  bool FShown = false;
+};
+
+// Attaches a menu adapter to a new menu window (from the window hook).
+void AdaptMenuWindow(HWND Wnd);
