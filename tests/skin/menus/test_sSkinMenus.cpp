@@ -1,0 +1,144 @@
+#include "skin/menus/sSkinMenus.h"
+
+#include "skin/forms/kvDials.h"
+#include "tests/skin/controls/SkinnedFormTest.h"
+
+namespace {
+
+class MenusTest : public SkinnedFormTest {
+protected:
+  void SetUp() override {
+    SkinnedFormTest::SetUp();
+    static bool Registered = (RegisterSkinForms(), true);
+    (void)Registered;
+  }
+  // A menu like the main window's system menu.
+  TPopupMenu* SystemLikeMenu() {
+    auto* Menu = new TPopupMenu(Form);
+    Menu->SetName(L"kvSysMenu1");
+    auto Add = [&](const wchar_t* Caption, UINT Command, bool Enabled = true) {
+      auto* Item = new TMenuItem(nullptr);
+      Item->Caption = Caption;
+      Item->Tag = intptr_t(Command);
+      Item->Enabled = Enabled;
+      Menu->Items().Add(Item);
+      return Item;
+    };
+    Add(L"&Obnovit", SC_RESTORE, false);
+    Add(L"Pře&sunout", SC_MOVE);
+    Add(L"&Velikost", SC_SIZE);
+    Add(L"-", 0);
+    Add(L"&Zavřít", SC_CLOSE)->ShortCut = TextToShortCut(L"Alt+F4");
+    SkinableMenus().HookPopupMenu(*Menu, true);
+    return Menu;
+  }
+  static HWND ShownMenu() {
+    HWND M = FindWindowW(L"#32768", nullptr);
+    return M && IsWindowVisible(M) ? M : nullptr;
+  }
+  static void Key(WORD Vk) {
+    INPUT In[2]{};
+    In[0].type = In[1].type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[1].ki.wVk = Vk;
+    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, In, sizeof(INPUT));
+  }
+  static bool Near(COLORREF C, int R, int G, int B, int Tolerance = 6) {
+    return std::abs(GetRValue(C) - R) <= Tolerance && std::abs(GetGValue(C) - G) <= Tolerance &&
+           std::abs(GetBValue(C) - B) <= Tolerance;
+  }
+  static std::string Hex(COLORREF C) {
+    char B[16];
+    snprintf(B, sizeof B, "#%02X%02X%02X", GetRValue(C), GetGValue(C), GetBValue(C));
+    return B;
+  }
+};
+
+TEST(MenuItems, DividersCaptionItemsAndNormalItems) {
+  TMenuItem Line(nullptr), Caption(nullptr), Dashed(nullptr), Empty(nullptr);
+  Line.Caption = L"-";
+  Caption.Caption = L"-Skiny-";
+  Dashed.Caption = L"a-b";
+  EXPECT_TRUE(Line.IsLine());
+  EXPECT_FALSE(TsSkinableMenus::IsCaptionItem(Line));
+  EXPECT_TRUE(TsSkinableMenus::IsCaptionItem(Caption));
+  EXPECT_FALSE(TsSkinableMenus::IsCaptionItem(Dashed));
+  EXPECT_FALSE(TsSkinableMenus::IsCaptionItem(Empty)) << "an empty caption is read safely";
+}
+
+TEST_F(MenusTest, TheSystemMenuIsMeasuredAndPaintedFromTheSkin) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  TPopupMenu* Menu = SystemLikeMenu();
+  RECT Shown{};
+  bool Layered = true, HasRegion = false;
+  COLORREF Ground = 0, Column = 0, Border = 0, Hot = 0;
+  int Ink = 0, FadedInk = 0;
+  RunLater(400, [&] {
+    HWND M = ShownMenu();
+    if (M) {
+      GetWindowRect(M, &Shown);
+      Layered = GetWindowLongW(M, GWL_EXSTYLE) & WS_EX_LAYERED;
+      TRegion Rgn(CreateRectRgn(0, 0, 0, 0));
+      HasRegion = GetWindowRgn(M, Rgn) != ERROR;
+      TClientDC Screen(nullptr);
+      Ground = GetPixel(Screen, Shown.right - 20, Shown.top + 3 + 22 + 11);
+      Column = GetPixel(Screen, Shown.left + 10, Shown.top + 3 + 22 + 11);
+      Border = GetPixel(Screen, Shown.left + 40, Shown.top);
+      // The ink of "Přesunout" and of the disabled "Obnovit".
+      for (int y = 0; y < 22; ++y)
+        for (int x = 40; x < 100; ++x) {
+          COLORREF C = GetPixel(Screen, Shown.left + x, Shown.top + 3 + 22 + y);
+          Ink += GetRValue(C) < 90;
+          COLORREF F = GetPixel(Screen, Shown.left + x, Shown.top + 3 + y);
+          FadedInk += GetRValue(F) < 90;
+        }
+      Key(VK_DOWN);
+      Key(VK_DOWN);
+    }
+    RunLater(250, [&] {
+      TClientDC Screen(nullptr);
+      Hot = GetPixel(Screen, Shown.right - 20, Shown.top + 3 + 22 + 11);
+      Key(VK_ESCAPE);
+    });
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  // Four items of 22 pixels, a divider of 2 and the frame.
+  EXPECT_EQ(Shown.bottom - Shown.top, 4 * 22 + 2 + 6);
+  EXPECT_FALSE(Layered) << "shown opaque once painted";
+  EXPECT_TRUE(HasRegion) << "the corners are cut";
+  EXPECT_TRUE(Near(Ground, 0xFB, 0xFD, 0xF7)) << Hex(Ground);
+  EXPECT_TRUE(Near(Column, 0xEE, 0xF4, 0xE6)) << Hex(Column);
+  EXPECT_TRUE(Near(Border, 0x9D, 0xBF, 0x86, 24)) << Hex(Border);
+  EXPECT_GT(Ink, 20);
+  EXPECT_EQ(FadedInk, 0) << "the disabled item is faded";
+  EXPECT_TRUE(GetGValue(Hot) > GetBValue(Hot) + 10 && !Near(Hot, 0xFB, 0xFD, 0xF7)) << Hex(Hot);
+}
+
+TEST_F(MenusTest, FiftyMenusLeaveNoWindowsOrAdaptersBehind) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  TPopupMenu* Menu = SystemLikeMenu();
+  auto Open = [&] {
+    RunLater(60, [] { Key(VK_ESCAPE); });
+    Menu->Popup(200, 200, Form->Handle());
+    PumpFor(20);
+  };
+  Open();
+  int64_t Gdi = LiveGdiObjects();
+  for (int i = 0; i < 50; ++i)
+    Open();
+  PumpFor(100);
+  EXPECT_EQ(LiveGdiObjects(), Gdi);
+  // A menu window the system keeps for later has no adapter left on it.
+  if (HWND M = FindWindowW(L"#32768", nullptr)) {
+    EXPECT_EQ(TkvMainWnd::Of(M), nullptr);
+  }
+}
+
+} // namespace
