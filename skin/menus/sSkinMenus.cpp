@@ -148,7 +148,7 @@ TkvMenuInfo* TsSkinableMenus::MenuInfo(TMenuItem* Item, HWND Wnd, int Width, int
   for (TkvMenuInfo& I : FCache)
     if ((First && I.FirstItem == First) || (!First && Wnd && I.Wnd == Wnd)) return &I;
   if (!First || Width <= 0 || Height <= 0) return nullptr;
-  PrepareMenuBG(*First, Width, Wnd, Height);
+  PrepareMenuBG(First, Width, Wnd, Height);
   for (TkvMenuInfo& I : FCache)
     if (I.FirstItem == First) return &I;
   return nullptr;
@@ -159,15 +159,15 @@ TSize TsSkinableMenus::ItemGlyphSize(const TMenuItem&) {
   return {16, 16};
 }
 
-std::shared_ptr<TBitmap32> TsSkinableMenus::PrepareMenuBG(TMenuItem& First, int Width, HWND Wnd,
+std::shared_ptr<TBitmap32> TsSkinableMenus::PrepareMenuBG(TMenuItem* First, int Width, HWND Wnd,
                                                           int Height) {
   auto Image = std::make_shared<TBitmap32>(Width, Height);
   const TsSkinModel* Sm = ActiveModel();
   TkvMenuInfo Info;
-  Info.FirstItem = &First;
+  Info.FirstItem = First;
   Info.Bmp = Image;
   Info.Wnd = Wnd;
-  IcoLineWidth = Margin + ItemGlyphSize(First).cx + Spacing;
+  IcoLineWidth = Margin + (First ? ItemGlyphSize(*First).cx : 16) + Spacing;
   int Section = Sm ? Sm->GetSkinIndex("MAINMENU") : -1;
   if (Section >= 0) {
     TCacheInfo None;
@@ -184,7 +184,8 @@ std::shared_ptr<TBitmap32> TsSkinableMenus::PrepareMenuBG(TMenuItem& First, int 
     }
     int Ico = Sm->GetSkinIndex(IcoLine);
     bool RightToLeft = Wnd && (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_RIGHT);
-    if (Ico >= 0 && !RightToLeft && Height - 2 * B > 0) {
+    // A menu the system draws itself (no first item) has no icon column of the skin's.
+    if (Ico >= 0 && First && !RightToLeft && Height - 2 * B > 0) {
       TBitmap32 Column(IcoLineWidth, Height - 2 * B);
       PaintSectionByIndex(Ico, IcoLine, Self, -1, -1, Sm, &Column, {B, B}, Column.BoundsRect(), 0,
                           true);
@@ -453,7 +454,17 @@ void TkvMnuWnd::kvWndProc(TMessage& Message) {
     CallPrevWndProc(Message);
     // The system fills the client and draws its own edge first: the frame follows it.
     TsSkinableMenus& P = SkinableMenus();
-    if (TkvMenuInfo* Info = P.MenuInfo(nullptr, Wnd)) P.DrawWndBorder(Wnd, *Info);
+    TkvMenuInfo* Info = P.MenuInfo(nullptr, Wnd);
+    if (!Info && !P.MenusMeasured) {
+      // A menu the system draws itself: only its frame comes from the skin.
+      RECT R{};
+      GetWindowRect(Wnd, &R);
+      if (R.right > R.left && R.bottom > R.top) {
+        P.PrepareMenuBG(nullptr, R.right - R.left, Wnd, R.bottom - R.top);
+        Info = P.MenuInfo(nullptr, Wnd);
+      }
+    }
+    if (Info) P.DrawWndBorder(Wnd, *Info);
     ShowPainted();
     return;
   }

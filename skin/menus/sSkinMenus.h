@@ -49,7 +49,8 @@ public:
 
   // The level of an item (or of a window); prepared on first use when the size is known.
   TkvMenuInfo* MenuInfo(TMenuItem* Item, HWND Wnd, int Width = 0, int Height = 0);
-  std::shared_ptr<TBitmap32> PrepareMenuBG(TMenuItem& First, int Width, HWND Wnd, int Height);
+  // The level image of a first item (null: a menu the system draws, framed only).
+  std::shared_ptr<TBitmap32> PrepareMenuBG(TMenuItem* First, int Width, HWND Wnd, int Height);
   int GetSkinBorderWidth();
   // Sets the window's region without the level's corners and draws its frame from the image.
   void DrawWndBorder(HWND Wnd, const TkvMenuInfo& Info);

@@ -118,6 +118,40 @@ TEST_F(MenusTest, TheSystemMenuIsMeasuredAndPaintedFromTheSkin) {
   EXPECT_TRUE(GetGValue(Hot) > GetBValue(Hot) + 10 && !Near(Hot, 0xFB, 0xFD, 0xF7)) << Hex(Hot);
 }
 
+TEST_F(MenusTest, AnEditsOwnContextMenuGetsTheSkinsFrame) {
+  UseMeadowStyle();
+  auto* Edit = new TEdit(Form);
+  Edit->SetParent(Form);
+  Edit->SetBounds(20, 20, 200, 22);
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  Edit->SetFocus();
+  PumpFor(50);
+  RECT Shown{};
+  bool Layered = true, HasRegion = false;
+  COLORREF Border = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      GetWindowRect(M, &Shown);
+      Layered = GetWindowLongW(M, GWL_EXSTYLE) & WS_EX_LAYERED;
+      TRegion Rgn(CreateRectRgn(0, 0, 0, 0));
+      HasRegion = GetWindowRgn(M, Rgn) != ERROR;
+      TClientDC Screen(nullptr);
+      Border = GetPixel(Screen, Shown.left + 40, Shown.top);
+    }
+    Key(VK_ESCAPE);
+  });
+  RECT R;
+  GetWindowRect(Edit->Handle(), &R);
+  SendMessageW(Edit->Handle(), WM_CONTEXTMENU, WPARAM(Edit->Handle()),
+               MAKELPARAM(R.left + 30, R.top + 10));
+  PumpFor(100);
+  ASSERT_GT(Shown.right, Shown.left) << "the edit's menu was shown";
+  EXPECT_FALSE(Layered);
+  EXPECT_TRUE(HasRegion);
+  EXPECT_TRUE(Near(Border, 0x9D, 0xBF, 0x86, 24)) << Hex(Border);
+}
+
 TEST_F(MenusTest, FiftyMenusLeaveNoWindowsOrAdaptersBehind) {
   UseMeadowStyle();
   ShowForm();
