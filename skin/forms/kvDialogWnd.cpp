@@ -12,6 +12,7 @@
 #include "skin/data/sMaskData.h"
 #include "skin/paint/kvMaskBorders.h"
 #include "skin/paint/kvSkinItems.h"
+#include "skin/pixels/sGraphUtils.h"
 
 namespace {
 
@@ -22,6 +23,12 @@ std::wstring LowerClass(HWND Wnd) {
   for (wchar_t& C : Name)
     C = wchar_t(std::towlower(C));
   return Name;
+}
+
+bool UpdateLayeredWindowAvailable() {
+  static const bool Available =
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow") != nullptr;
+  return Available;
 }
 
 TRect WindowRectOf(HWND Wnd) {
@@ -149,6 +156,7 @@ void TkvDialogWnd::InitParams() {
 }
 
 void TkvDialogWnd::Release() {
+  FCloseFade.reset();
   TkvScrollWnd::Release();
   HWND Wnd = CtrlHandle;
   // A dialog that outlives its adapter gets its close button and plain frame back.
@@ -249,8 +257,9 @@ void TkvDialogWnd::PaintAll() {
                       DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, L.TextRect);
     }
     if (L.Shown[cbClose] && ValidMask(Sm, CloseImage)) {
-      int Mode = CloseState == 0 && !FFormActive ? 2 : 1;
-      DrawMaskImage(*Sm, *Image, {L.Buttons[cbClose].Left, L.Buttons[cbClose].Top}, CloseState,
+      int State = FCloseFade && FCloseFade->CurrentState >= 0 ? 0 : CloseState;
+      int Mode = State == 0 && !FFormActive ? 2 : 1;
+      DrawMaskImage(*Sm, *Image, {L.Buttons[cbClose].Left, L.Buttons[cbClose].Top}, State,
                     NewCacheInfo(Image, 0, 0), Sm->ma[size_t(CloseImage)], Mode);
     }
   }
@@ -403,6 +412,38 @@ int TkvDialogWnd::HitTest(TPoint Screen) {
 void TkvDialogWnd::SetCloseState(int State) {
   if (State == CloseState) return;
   CloseState = State;
+  TsSkinManager* M = SkinManager();
+  if (M && M->Effects.AllowGlowing && UpdateLayeredWindowAvailable()) {
+    // The new face fades in on an overlay; the frame keeps the normal one underneath.
+    if (!FCloseFade) {
+      TkvSBAnimation::TCallbacks C;
+      C.Draw = [this](TBitmap32& Face, int St) {
+        TsCommonData* D = SkinData();
+        const TsSkinModel* Sm = D ? D->Model() : nullptr;
+        TBitmap32* Image = D ? D->CacheBmp() : nullptr;
+        TFormLayout L = Layout();
+        const TRect& B = L.Buttons[cbClose];
+        if (Image) CopyPixels(Face, 0, 0, *Image, B);
+        if (Sm && ValidMask(Sm, CloseImage))
+          DrawMaskImage(*Sm, Face, {0, 0}, St, NewCacheInfo(&Face, 0, 0),
+                        Sm->ma[size_t(CloseImage)], 1);
+      };
+      C.Place = [this] {
+        TFormLayout L = Layout();
+        TRect W = WindowRectOf(CtrlHandle);
+        const TRect& B = L.Buttons[cbClose];
+        return Bounds(W.Left + B.Left, W.Top + B.Top, B.Width(), B.Height());
+      };
+      C.MouseAbove = [this] {
+        POINT P{};
+        GetCursorPos(&P);
+        return HitTest({P.x, P.y}) == htCloseCode;
+      };
+      FCloseFade = std::make_unique<TkvSBAnimation>(CtrlHandle, std::move(C));
+    }
+    FCloseFade->StartAnimation(State, State == 2 ? 1 : 10);
+    return;
+  }
   if (SkinData()) SkinData()->BGChanged = true;
   NCPaint();
 }

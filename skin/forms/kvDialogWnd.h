@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "skin/controls/kvSBUtils.h"
+#include "skin/forms/kvCaptionFade.h"
 #include "skin/forms/sFormGeometry.h"
 #include "toolkit/Menus.h"
 
@@ -53,6 +54,7 @@ public:
   int CloseState = 0;
   std::vector<std::shared_ptr<TkvMainWnd>> Children;
 
+  TkvSBAnimation* CloseFade() const { return FCloseFade.get(); }
   bool VisibleClose() const { return (dwStyle & WS_SYSMENU) != 0; }
   bool VisibleMax() const { return (dwStyle & WS_MAXIMIZEBOX) != 0; }
   bool VisibleMin() const { return (dwStyle & WS_MINIMIZEBOX) != 0; }
@@ -86,6 +88,9 @@ private:
   HICON TitleIcon() const;
   TFontHandle FTitleFont;
   std::unique_ptr<TkvSystemMenu> FSystemMenu;
+  // The close button's state fade, while glowing is allowed.
+  std::unique_ptr<TkvSBAnimation> FCloseFade;
+  int FCloseFadeState = 0;
   bool FSysMenuTaken = false;
   bool FHookedChildren = false;
 };

@@ -171,7 +171,16 @@ TEST_F(DialsTest, ADialogWithoutOwnerGetsItsFrameAndItsChildrenTheirAdapters) {
   EXPECT_EQ(SendMessageW(Dlg, WM_NCHITTEST, 0, MAKELPARAM(Cx, Cy)), HTCLOSE);
   SetForegroundWindow(Dlg);
   MouseTo(Cx, Cy);
-  PumpFor(80);
+  PumpFor(150);
+  // Hot, with the fade's overlay of the engine's own over exactly the button.
+  EXPECT_EQ(A->CloseState, 1);
+  ASSERT_NE(A->CloseFade(), nullptr);
+  if (HWND Overlay = A->CloseFade()->Overlay()) {
+    RECT O;
+    GetWindowRect(Overlay, &O);
+    EXPECT_EQ(O.left, R.left + L.Buttons[cbClose].Left);
+    EXPECT_EQ(O.right - O.left, L.Buttons[cbClose].Width());
+  }
   MouseButton(true);
   PumpFor(60);
   MouseButton(false);
