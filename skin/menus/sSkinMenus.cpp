@@ -34,6 +34,28 @@ HFONT MenuFont(bool Bold) {
   return F;
 }
 
+// The item's font as the manager's item-data handler leaves it; Own is set when the handler
+// gave it a colour of its own.
+struct TItemFont {
+  TFont Font;
+  bool Own = false;
+};
+void ItemFont(TItemFont& Out, TComponent* Item, unsigned State, bool Bold) {
+  NONCLIENTMETRICSW M{};
+  M.cbSize = sizeof(M);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(M), &M, 0);
+  Out.Font.SetName(M.lfMenuFont.lfFaceName);
+  Out.Font.SetHeight(M.lfMenuFont.lfHeight);
+  Out.Font.SetStyle(Bold ? unsigned(fsBold) : 0u);
+  TColor Before = Out.Font.Color();
+  if (TsSkinManager* Mgr = DefaultManager; Mgr && Mgr->OnGetPopupItemData) {
+    TkvMenuItemData Data;
+    Data.Font = &Out.Font;
+    Mgr->OnGetPopupItemData(Item, State, Data);
+  }
+  Out.Own = Out.Font.Color() != Before;
+}
+
 HFONT WebdingsFont() {
   static TFontHandle F = [] {
     LOGFONTW L{};
@@ -154,6 +176,89 @@ TkvMenuInfo* TsSkinableMenus::MenuInfo(TMenuItem* Item, HWND Wnd, int Width, int
   return nullptr;
 }
 
+int TsSkinableMenus::ExtraWidth(const TkvMenuInfo& Info) const {
+  TsSkinManager* M = DefaultManager;
+  return M && M->MenuSupport.UseExtraLine && Info.HaveExtraLine ? M->MenuSupport.ExtraLineWidth : 0;
+}
+
+bool TsSkinableMenus::InFirstColumn(const TMenuItem& Item) {
+  TMenuItem* Parent = Item.Parent();
+  if (!Parent) return true;
+  for (int i = 0; i < Parent->Count(); ++i) {
+    if (Parent->Items(i)->Break) return false;
+    if (Parent->Items(i) == &Item) return true;
+  }
+  return true;
+}
+
+bool TsSkinableMenus::ExtraLineDecision(TMenuItem* First) {
+  FExtraGlyph.reset();
+  if (!First || First->Name() == L"SkinSelectItem" || FInExtraEvent) return false;
+  FExtraSection = "EXTRALINE";
+  FExtraCaption = L"Use OnGetExtraLineData event";
+  bool Visible = true;
+  if (TsSkinManager* M = DefaultManager; M && M->OnGetMenuExtraLineData) {
+    std::wstring Section(FExtraSection.begin(), FExtraSection.end());
+    FInExtraEvent = true;
+    try {
+      M->OnGetMenuExtraLineData(First, Section, FExtraCaption, FExtraGlyph, Visible);
+    } catch (...) {
+      FInExtraEvent = false;
+      throw;
+    }
+    FInExtraEvent = false;
+    FExtraSection.clear();
+    for (wchar_t C : Section)
+      FExtraSection += char(C);
+  }
+  FExtraCaption.erase(std::remove(FExtraCaption.begin(), FExtraCaption.end(), L'&'),
+                      FExtraCaption.end());
+  if (!Visible) FExtraGlyph.reset();
+  return Visible;
+}
+
+void TsSkinableMenus::PaintExtraLine(TBitmap32& Image, int Height) {
+  const TsSkinModel* Sm = ActiveModel();
+  TsSkinManager* M = DefaultManager;
+  int Section = Sm ? Sm->GetSkinIndex(FExtraSection) : -1;
+  int B = GetSkinBorderWidth();
+  if (!M || Section < 0 || Height - 2 * B <= 0) return;
+  TBitmap32 Line(M->MenuSupport.ExtraLineWidth, Height - 2 * B);
+  PaintSectionByIndex(Section, FExtraSection, NewCacheInfo(&Image, 0, 0), -1, -1, Sm, &Line, {B, B},
+                      Line.BoundsRect(), 0, true);
+  int C = 12;
+  if (FExtraGlyph && !FExtraGlyph->IsEmpty()) {
+    const TBitmap32& G = *FExtraGlyph;
+    CopyPixels(Line, (Line.Width() - G.Width()) / 2, Line.Height() - 12 - G.Height(), G,
+               G.BoundsRect());
+    C = G.Height() + 20;
+  }
+  if (HDC DC = static_cast<HDC>(Line.NativeDC()); DC && !FExtraCaption.empty()) {
+    const TFont& F = M->MenuSupport.ExtraLineFont;
+    LOGFONTW L{};
+    L.lfHeight = F.Height();
+    L.lfWeight = (F.Style() & fsBold) ? 700 : 400;
+    L.lfItalic = (F.Style() & fsItalic) != 0;
+    L.lfUnderline = (F.Style() & fsUnderline) != 0;
+    L.lfStrikeOut = (F.Style() & fsStrikeOut) != 0;
+    L.lfCharSet = BYTE(F.Charset());
+    // Reading upwards.
+    L.lfEscapement = L.lfOrientation = -2700;
+    wcsncpy(L.lfFaceName, F.Name().c_str(), LF_FACESIZE - 1);
+    TFontHandle Rotated(CreateFontIndirectW(&L));
+    TSelectObject Sel(DC, Rotated);
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, ToColorRef(Sm->gd[size_t(Section)].FontColor.Color));
+    TEXTMETRICW Tm{};
+    GetTextMetricsW(DC, &Tm);
+    TextOutW(DC, (Line.Width() - Tm.tmHeight) / 2, Line.Height() - C, FExtraCaption.c_str(),
+             int(FExtraCaption.size()));
+    GdiFlush();
+  }
+  CopyPixels(Image, B, B, Line, Line.BoundsRect());
+  FExtraGlyph.reset();
+}
+
 TSize TsSkinableMenus::ItemGlyphSize(const TMenuItem&) {
   // The toolkit's menu items carry no bitmaps or image lists.
   return {16, 16};
@@ -167,7 +272,9 @@ std::shared_ptr<TBitmap32> TsSkinableMenus::PrepareMenuBG(TMenuItem* First, int 
   Info.FirstItem = First;
   Info.Bmp = Image;
   Info.Wnd = Wnd;
+  Info.HaveExtraLine = ExtraLineDecision(First);
   IcoLineWidth = Margin + (First ? ItemGlyphSize(*First).cx : 16) + Spacing;
+  const int E = ExtraWidth(Info);
   int Section = Sm ? Sm->GetSkinIndex("MAINMENU") : -1;
   if (Section >= 0) {
     TCacheInfo None;
@@ -187,14 +294,16 @@ std::shared_ptr<TBitmap32> TsSkinableMenus::PrepareMenuBG(TMenuItem* First, int 
     // A menu the system draws itself (no first item) has no icon column of the skin's.
     if (Ico >= 0 && First && !RightToLeft && Height - 2 * B > 0) {
       TBitmap32 Column(IcoLineWidth, Height - 2 * B);
-      PaintSectionByIndex(Ico, IcoLine, Self, -1, -1, Sm, &Column, {B, B}, Column.BoundsRect(), 0,
-                          true);
-      CopyPixels(*Image, B, B, Column, Column.BoundsRect());
+      PaintSectionByIndex(Ico, IcoLine, Self, -1, -1, Sm, &Column, {E + B, B}, Column.BoundsRect(),
+                          0, true);
+      CopyPixels(*Image, E + B, B, Column, Column.BoundsRect());
     }
     int Mask = Sm->GetMaskIndex(Section, "MAINMENU", "BORDERSMASK");
+    if (ValidMask(Sm, Mask))
+      PaintMaskBorders(*Sm, *Image, Image->BoundsRect(), true, 0, Sm->ma[size_t(Mask)], Self);
+    if (E > 0) PaintExtraLine(*Image, Height);
     if (ValidMask(Sm, Mask)) {
       const TsMaskData& M = Sm->ma[size_t(Mask)];
-      PaintMaskBorders(*Sm, *Image, Image->BoundsRect(), true, 0, M, Self);
       // This level's own corners: other levels keep theirs.
       AddTransparentCornerRects(*Sm, Info.Corners, Width, M, false, 0);
       AddTransparentCornerRects(*Sm, Info.Corners, Width, M, true, Height - M.WB);
@@ -258,7 +367,9 @@ void TsSkinableMenus::MeasureItem(TMenuItem& Item, HDC DC, int& Width, int& Heig
   if (Item.IsDestroying()) return;
   MenusMeasured = true;
   CurrentItemType = Item.IsLine() ? smDivider : IsCaptionItem(Item) ? smCaption : smNormal;
-  TSelectObject Font(DC, MenuFont(Item.Default));
+  TItemFont F;
+  ItemFont(F, &Item, 0, Item.Default);
+  TSelectObject Font(DC, F.Font.Handle());
   std::wstring Text;
   if (CurrentItemType == smCaption)
     Text = L"-" + Item.Caption + L"-";
@@ -273,6 +384,16 @@ void TsSkinableMenus::MeasureItem(TMenuItem& Item, HDC DC, int& Width, int& Heig
   }
   int G = ItemGlyphSize(Item).cx;
   Width = 2 * G + TextWidth + 3 * Margin + Spacing;
+  // The level's extra line widens the items of its first column.
+  TkvMenuInfo* Info = MenuInfo(&Item, nullptr);
+  bool Extra = false;
+  if (Info)
+    Extra = Info->HaveExtraLine;
+  else if (Item.Parent() && Item.Parent()->Count() > 0 && !FInExtraEvent)
+    Extra = ExtraLineDecision(Item.Parent()->Items(0));
+  TsSkinManager* M = DefaultManager;
+  if (Extra && M && M->MenuSupport.UseExtraLine && InFirstColumn(Item))
+    Width += M->MenuSupport.ExtraLineWidth;
   Height = ItemHeight(Item, DC);
 }
 
@@ -303,7 +424,41 @@ void TsSkinableMenus::DrawDivider(TMenuItem&, HDC DC, const RECT& R, const TkvMe
          SRCCOPY);
 }
 
-void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& Rect, UINT State) {
+void TsSkinableMenus::DrawCaptionItem(TMenuItem& Item, HDC DC, const RECT& R,
+                                      const TkvMenuInfo& Info, TPoint Offset) {
+  const TsSkinModel* Sm = ActiveModel();
+  if (!Sm) return;
+  int E = InFirstColumn(Item) ? ExtraWidth(Info) : 0;
+  TBitmap32 B(R.right - R.left, R.bottom - R.top);
+  if (B.IsEmpty()) return;
+  // The menu's own ground behind the item, its frame pixel included.
+  CopyPixels(B, 0, 0, *Info.Bmp,
+             {R.left + Offset.X, R.top + Offset.Y, R.right + Offset.X, R.bottom + Offset.Y});
+  std::string Name = "MENUCAPTION";
+  int Section = Sm->GetSkinIndex(Name);
+  if (Section < 0) Section = Sm->GetSkinIndex(Name = "TOOLBAR");
+  TRect Inner{E + 1, 1, B.Width() - 1, B.Height() - 1};
+  if (Section >= 0 && !Inner.IsEmpty())
+    PaintSectionByIndex(Section, Name, NewCacheInfo(Info.Bmp.get(), Offset.X + 1, Offset.Y + 1), -1,
+                        -1, Sm, &B, {R.left + E, R.top}, Inner, 0, true);
+  // The word between the dashes, kept in UTF-16.
+  const std::wstring& C = Item.Caption;
+  size_t From = C.find_first_not_of(L'-');
+  std::wstring Text;
+  if (From != std::wstring::npos) Text = C.substr(From, C.find(L'-', From) - From);
+  if (HDC BDC = static_cast<HDC>(B.NativeDC()); BDC && !Text.empty()) {
+    TSelectObject Font(BDC, MenuFont(true));
+    SetBkMode(BDC, TRANSPARENT);
+    TRect TR{E, Margin + 2, B.Width(), B.Height() - Margin - 2};
+    DrawSectionText(BDC, Text, true, DefaultManager, 0, Section,
+                    DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_HIDEPREFIX, TR);
+  }
+  GdiFlush();
+  BitBlt(DC, R.left, R.top, B.Width(), B.Height(), static_cast<HDC>(B.NativeDC()), 0, 0, SRCCOPY);
+}
+
+void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UINT State) {
+  RECT Rect = ItemRect;
   const TsSkinModel* Sm = ActiveModel();
   if (!Sm || Item.IsDestroying()) return;
   HWND W = WindowFromDC(DC);
@@ -326,9 +481,24 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& Rect, UINT S
     DrawDivider(Item, DC, Rect, *Info, Offset);
     return;
   }
-  CurrentItemType = IsCaptionItem(Item) ? smCaption : smNormal;
+  if (IsCaptionItem(Item)) {
+    CurrentItemType = smCaption;
+    DrawCaptionItem(Item, DC, Rect, *Info, Offset);
+    return;
+  }
+  CurrentItemType = smNormal;
   const bool Selected = State & ODS_SELECTED;
   const bool Enabled = !(State & (ODS_GRAYED | ODS_DISABLED)) && Item.Enabled;
+  // The extra line lies left of the first column's items.
+  const int E = InFirstColumn(Item) ? ExtraWidth(*Info) : 0;
+  if (E > 0 && Item.Parent() && Item.Parent()->Count() > 0 && Item.Parent()->Items(0) == &Item) {
+    int H = std::max(0, I.Height() - 2 * Offset.Y);
+    HDC Src = static_cast<HDC>(const_cast<TBitmap32&>(I).NativeDC());
+    if (Src) BitBlt(DC, 0, 0, E, H, Src, Offset.X, Offset.Y, SRCCOPY);
+  }
+  Rect = RECT{Rect.left + E, Rect.top, Rect.right, Rect.bottom};
+  RW = Rect.right - Rect.left;
+  if (RW <= 0) return;
   TBitmap32 B(RW, RH);
   CopyPixels(
       B, 0, 0, I,
@@ -366,8 +536,10 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& Rect, UINT S
     DrawSectionText(BDC, Symbol, true, DefaultManager, Selected && Enabled ? 1 : 0,
                     Sm->GetSkinIndex("MENUITEM"), DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, R);
   }
-  // Caption and short cut.
-  TSelectObject Font(BDC, MenuFont(Item.Default));
+  // Caption and short cut, in the font the item-data handler leaves.
+  TItemFont F;
+  ItemFont(F, &Item, State, Item.Default);
+  TSelectObject Font(BDC, F.Font.Handle());
   SetBkMode(BDC, TRANSPARENT);
   std::wstring Caption = Item.Caption, TabText;
   if (size_t Tab = Caption.find(L'\t'); Tab != std::wstring::npos) {
@@ -384,22 +556,31 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& Rect, UINT S
                 ((State & ODS_NOACCEL) ? DT_HIDEPREFIX : 0);
   int Section = Sm->GetSkinIndex("MENUITEM");
   int Hot = Selected && Enabled ? 1 : 0;
+  // A colour the handler chose is written as it is; otherwise the section's.
+  auto Write = [&](const std::wstring& T, UINT Flags, TRect R) {
+    if (!F.Own) {
+      DrawSectionText(BDC, T, true, DefaultManager, Hot, Section, Flags, R);
+      return;
+    }
+    SetTextColor(BDC, ToColorRef(F.Font.Color()));
+    RECT Rc{R.Left, R.Top, R.Right, R.Bottom};
+    DrawTextW(BDC, T.c_str(), int(T.size()), &Rc, Flags);
+  };
   TRect TextR{G.cx + 2 * Margin + Spacing, 1 + Margin, RW, RH - Margin};
-  DrawSectionText(BDC, Caption, true, DefaultManager, Hot, Section, Format, TextR);
+  Write(Caption, Format, TextR);
   TRect Last = TextR;
   if (std::wstring Keys = ShortCutText(Item); !Keys.empty()) {
     RECT M{0, 0, 0, 0};
     DrawTextW(BDC, Keys.c_str(), int(Keys.size()), &M, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
     int Wd = M.right - M.left;
     TRect R{RW - Wd - 8, 0, RW - 8, RH};
-    DrawSectionText(BDC, Keys, true, DefaultManager, Hot, Section, DT_SINGLELINE | DT_VCENTER, R);
+    Write(Keys, DT_SINGLELINE | DT_VCENTER, R);
     Last = R;
   }
   if (!TabText.empty()) {
     TRect R = Last;
     R.Right -= 8;
-    DrawSectionText(BDC, TabText, true, DefaultManager, Hot, Section,
-                    DT_RIGHT | DT_SINGLELINE | DT_VCENTER, R);
+    Write(TabText, DT_RIGHT | DT_SINGLELINE | DT_VCENTER, R);
   }
   GdiFlush();
   // A disabled item keeps 40 % of itself over the menu's ground.

@@ -61,6 +61,11 @@ public:
   static bool IsCaptionItem(const TMenuItem& Item);
   static TSize ItemGlyphSize(const TMenuItem& Item);
 
+  // The width of a level's extra line (0 without one).
+  int ExtraWidth(const TkvMenuInfo& Info) const;
+  // Whether an item stands in its menu's first column.
+  static bool InFirstColumn(const TMenuItem& Item);
+
   // The item type of the item measured or drawn last.
   TsMenuItemType CurrentItemType = smNormal;
   int IcoLineWidth = 0;
@@ -68,6 +73,15 @@ public:
   bool MenusMeasured = false;
 
 private:
+  // Decides whether the level of First shows an extra line, and with what.
+  bool ExtraLineDecision(TMenuItem* First);
+  void PaintExtraLine(TBitmap32& Image, int Height);
+  void DrawCaptionItem(TMenuItem& Item, HDC DC, const RECT& R, const TkvMenuInfo& Info,
+                       TPoint Offset);
+  std::string FExtraSection;
+  std::wstring FExtraCaption;
+  std::unique_ptr<TBitmap32> FExtraGlyph;
+  bool FInExtraEvent = false;
   void DrawDivider(TMenuItem& Item, HDC DC, const RECT& R, const TkvMenuInfo& Info, TPoint Offset);
   std::vector<TkvMenuInfo> FCache;
 };

@@ -118,6 +118,64 @@ TEST_F(MenusTest, TheSystemMenuIsMeasuredAndPaintedFromTheSkin) {
   EXPECT_TRUE(GetGValue(Hot) > GetBValue(Hot) + 10 && !Near(Hot, 0xFB, 0xFD, 0xF7)) << Hex(Hot);
 }
 
+TEST_F(MenusTest, TheExtraLineWidensTheFirstColumnAndTheItemDataHandlerColoursTheText) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  auto Add = [&](const wchar_t* Caption) {
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Caption;
+    Menu->Items().Add(Item);
+    return Item;
+  };
+  Add(L"-Skiny-");
+  TMenuItem* Plain = Add(L"Položka");
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  TClientDC DC(nullptr);
+  int W = 0, H = 0, WithLine = 0;
+  SkinableMenus().MeasureItem(*Plain, DC, W, H);
+  Manager->MenuSupport.UseExtraLine = true;
+  SkinableMenus().ClearMenuInfoCache();
+  SkinableMenus().MeasureItem(*Plain, DC, WithLine, H);
+  EXPECT_EQ(WithLine, W + Manager->MenuSupport.ExtraLineWidth);
+  // The skin selection sub-menu never has one.
+  Plain->SetName(L"SkinSelectItem");
+  Menu->Items().Remove(Plain);
+  Menu->Items().Insert(0, Plain);
+  int Selection = 0;
+  SkinableMenus().MeasureItem(*Plain, DC, Selection, H);
+  EXPECT_EQ(Selection, W);
+  Menu->Items().Remove(Plain);
+  Menu->Items().Add(Plain);
+  Plain->SetName(L"");
+  // The handler's colour is the text's.
+  Manager->OnGetPopupItemData = [](TComponent*, unsigned, TkvMenuItemData& Data) {
+    Data.Font->SetColor(RGB(0xC0, 0, 0));
+  };
+  int Red = 0;
+  COLORREF Line = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      for (int y = R.top; y < R.bottom; ++y)
+        for (int x = R.left + 40; x < R.right; ++x)
+          Red += GetPixel(Screen, x, y) == RGB(0xC0, 0, 0);
+      Line = GetPixel(Screen, R.left + 12, R.bottom - 8);
+    }
+    Key(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  Manager->OnGetPopupItemData = nullptr;
+  Manager->MenuSupport.UseExtraLine = false;
+  EXPECT_GT(Red, 10);
+  EXPECT_FALSE(Near(Line, 0xFB, 0xFD, 0xF7)) << "the extra line's own section: " << Hex(Line);
+}
+
 TEST_F(MenusTest, AnEditsOwnContextMenuGetsTheSkinsFrame) {
   UseMeadowStyle();
   auto* Edit = new TEdit(Form);
