@@ -267,6 +267,11 @@ HWND PopupListWindow() {
   return Wnd;
 }
 
+TMenuItem* MenuItemOfCommand(UINT Command) {
+  auto It = ItemsByCommand().find(Command);
+  return It == ItemsByCommand().end() ? nullptr : It->second;
+}
+
 bool DispatchMenuMeasureItem(MEASUREITEMSTRUCT& Measure) {
   if (Measure.CtlType != ODT_MENU) return false;
   auto It = ItemsByCommand().find(UINT(Measure.itemData));

@@ -125,5 +125,7 @@ private:
 HWND PopupListWindow();
 // WM_MEASUREITEM / WM_DRAWITEM of a menu item given to its handlers; false when it is not an
 // item of a live menu.
+// The live item of a command, or null (commands of freed items are never answered).
+TMenuItem* MenuItemOfCommand(UINT Command);
 bool DispatchMenuMeasureItem(MEASUREITEMSTRUCT& Measure);
 bool DispatchMenuDrawItem(const DRAWITEMSTRUCT& Draw);

@@ -165,6 +165,7 @@ void FreeDialogRecords(bool OnlyDead) {
 
 void RegisterSkinForms() {
   RegisterClass<TsSkinProvider>("TsSkinProvider");
+  RegisterSkinMenus();
   RegisterClass<TsOpenDialog>("TsOpenDialog");
   RegisterClass<TsSaveDialog>("TsSaveDialog");
   WindowHookHandler = [](int Code, WPARAM WParam, LPARAM LParam) {

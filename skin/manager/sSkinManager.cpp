@@ -29,6 +29,7 @@ const wchar_t* const EngineVersion = L"Orvane v8.41";
 TsSkinManager* DefaultManager = nullptr;
 std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
 std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
+std::function<void(UINT Msg, WPARAM WParam, LPARAM LParam)> MenuNotificationHandler;
 
 #ifndef WM_POPUPSYSTEMMENU
 constexpr UINT WM_POPUPSYSTEMMENU = 0x0313;
@@ -374,6 +375,13 @@ bool TsSkinManager::MainWindowHook(TMessage& Message, const TWndNext& Next) {
     Message.Result = 0;
     return true;
   }
+  case KV_MENUITEMDRAWN:
+  case KV_MENUWINDOWSHOWN:
+    // A menu window the painter could not find while drawing gets its frame.
+    if (!SkinnedPopups || !MenuNotificationHandler) return false;
+    MenuNotificationHandler(Message.Msg, Message.WParam, Message.LParam);
+    Message.Result = 0;
+    return true;
   case WM_THEMECHANGED: Message.Result = 0; return true;
   case WM_ACTIVATEAPP: {
     // The application was activated or deactivated: every form repaints its state.

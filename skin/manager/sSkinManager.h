@@ -267,6 +267,12 @@ constexpr int HookRemovedCode = -1;
 // by the form skinning.
 extern std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
 
+// The menu notifications of the main window (KV_MENUITEMDRAWN with an item's command,
+// KV_MENUWINDOWSHOWN with a menu window): installed by the menu skinning.
+constexpr UINT KV_MENUITEMDRAWN = 0xBCB3;
+constexpr UINT KV_MENUWINDOWSHOWN = 0xBCB4;
+extern std::function<void(UINT Msg, WPARAM WParam, LPARAM LParam)> MenuNotificationHandler;
+
 // The first manager created in the application; controls without their own use it.
 extern TsSkinManager* DefaultManager;
 // Set while a skin loads and while it is announced; painters skip work meanwhile.

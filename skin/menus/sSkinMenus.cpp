@@ -471,6 +471,14 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UI
     Info->Wnd = W;
     DrawWndBorder(W, *Info);
   }
+  if (!W) {
+    // The window is found later from the item's command (never a pointer the menu may free).
+    TForm* Main = DefaultManager ? DefaultManager->HookedForm() : nullptr;
+    MSG Pending;
+    if (Main && Main->HandleAllocated() &&
+        !PeekMessageW(&Pending, Main->Handle(), KV_MENUITEMDRAWN, KV_MENUWINDOWSHOWN, PM_NOREMOVE))
+      PostMessageW(Main->Handle(), KV_MENUITEMDRAWN, 0, LPARAM(Item.Command()));
+  }
   const TBitmap32& I = *Info->Bmp;
   // Where the item lies in the level image.
   TPoint Offset = ClientOffset(W);
@@ -657,6 +665,27 @@ void TkvMnuWnd::kvWndProc(TMessage& Message) {
   default: break;
   }
   TkvScrollWnd::kvWndProc(Message);
+}
+
+void RegisterSkinMenus() {
+  MenuNotificationHandler = [](UINT Msg, WPARAM, LPARAM LParam) {
+    TsSkinableMenus& P = SkinableMenus();
+    if (Msg == KV_MENUWINDOWSHOWN) {
+      HWND Wnd = reinterpret_cast<HWND>(LParam);
+      if (TkvMenuInfo* Info = IsWindow(Wnd) ? P.MenuInfo(nullptr, Wnd) : nullptr)
+        P.DrawWndBorder(Wnd, *Info);
+      return;
+    }
+    TMenuItem* Item = MenuItemOfCommand(UINT(LParam));
+    HWND Wnd = FindWindowW(L"#32768", nullptr);
+    if (!Item || !Wnd || !IsWindowVisible(Wnd)) return;
+    RECT R{};
+    GetWindowRect(Wnd, &R);
+    if (TkvMenuInfo* Info = P.MenuInfo(Item, Wnd, R.right - R.left, R.bottom - R.top)) {
+      if (!Info->Wnd) Info->Wnd = Wnd;
+      P.DrawWndBorder(Wnd, *Info);
+    }
+  };
 }
 
 void AdaptMenuWindow(HWND Wnd) {

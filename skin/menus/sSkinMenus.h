@@ -105,3 +105,5 @@ private:
 
 // Attaches a menu adapter to a new menu window (from the window hook).
 void AdaptMenuWindow(HWND Wnd);
+// Connects the painter to the manager's menu notifications.
+void RegisterSkinMenus();

@@ -176,6 +176,32 @@ TEST_F(MenusTest, TheExtraLineWidensTheFirstColumnAndTheItemDataHandlerColoursTh
   EXPECT_FALSE(Near(Line, 0xFB, 0xFD, 0xF7)) << "the extra line's own section: " << Hex(Line);
 }
 
+TEST_F(MenusTest, TheMenuNotificationFindsTheWindowFromTheItemsCommand) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  TPopupMenu* Menu = SystemLikeMenu();
+  bool Framed = false;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      // As if the painter had not found the window: the level is forgotten, then found again
+      // from the command.
+      SkinableMenus().ForgetWindow(M);
+      SetWindowRgn(M, nullptr, FALSE);
+      MenuNotificationHandler(KV_MENUITEMDRAWN, 0, LPARAM(Menu->Items().Items(1)->Command()));
+      TRegion Rgn(CreateRectRgn(0, 0, 0, 0));
+      Framed = GetWindowRgn(M, Rgn) != ERROR;
+      // A command no item has (a freed item's) is ignored.
+      MenuNotificationHandler(KV_MENUITEMDRAWN, 0, LPARAM(0xEFFF));
+    }
+    Key(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  EXPECT_TRUE(Framed);
+}
+
 TEST_F(MenusTest, AnEditsOwnContextMenuGetsTheSkinsFrame) {
   UseMeadowStyle();
   auto* Edit = new TEdit(Form);
