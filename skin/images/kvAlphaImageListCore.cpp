@@ -10,6 +10,7 @@
 #include "skin/images/kvICO.h"
 #include "skin/images/kvPNG.h"
 #include "skin/pixels/kvResample.h"
+#include "skin/pixels/sGraphUtils.h"
 
 namespace {
 
@@ -177,12 +178,7 @@ void SetOpaqueExceptColor(TBitmap32& Bmp, uint32_t KeyRGB) {
 TBitmap32 StretchedNearest(const TBitmap32& Src, int Width, int Height) {
   if (Src.IsEmpty() || Width <= 0 || Height <= 0) return {};
   TBitmap32 R(Width, Height);
-  for (int y = 0; y < Height; ++y) {
-    const uint32_t* S = Src.ScanLine(int(int64_t(y) * Src.Height() / Height));
-    uint32_t* D = R.ScanLine(y);
-    for (int x = 0; x < Width; ++x)
-      D[x] = S[int64_t(x) * Src.Width() / Width];
-  }
+  StretchCopy(R, R.BoundsRect(), Src, Src.BoundsRect());
   return R;
 }
 
