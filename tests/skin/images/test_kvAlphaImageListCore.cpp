@@ -8,6 +8,7 @@
 
 #include "skin/images/kvAlphaImageListCore.h"
 #include "skin/images/kvPNGWrite.h"
+#include "skin/pixels/kvBitmapIO.h"
 #include "tests/skin/images/IcoBuilder.h"
 
 namespace {
@@ -183,4 +184,18 @@ TEST(ResizeBitmap32, MitchellWithGuardsForTinyAndEmptySources) {
   EXPECT_FALSE(ResizeBitmap32(TBitmap32(), Dst, 4, 4));
   EXPECT_FALSE(ResizeBitmap32(Src, Dst, 0, 4));
   EXPECT_TRUE(Dst.SameSize(Kept));
+}
+
+TEST(EncodeBmp32, RoundTripsThroughTheItemDecoderWithAlpha) {
+  TBitmap32 B(3, 2);
+  B.Fill(0x80102030u);
+  B.Pixel(2, 1) = 0x00FF00FFu;
+  B.Pixel(0, 0) = 0xFF000000u;
+  const std::vector<uint8_t> File = EncodeBmp32(B);
+    TkvListImage I = DecodeListImage(ifBMP32, File.data(), File.size());
+  EXPECT_EQ(I.BitCount, 32);
+  ASSERT_TRUE(I.Bmp.SameSize(B));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x)
+      EXPECT_EQ(I.Bmp.Pixel(x, y), B.Pixel(x, y)) << x << "," << y;
 }
