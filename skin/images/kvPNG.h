@@ -244,6 +244,11 @@ public:
   // lower half follows below R (half of R's height). A target of another size takes the picture
   // stretched by nearest pixels, alpha included, without reflection.
   void Draw(TBitmap32& Canvas, const TRect& R) const;
+#ifdef _WIN32
+  // The same onto a device context (an HDC): what the DC shows under R (and under the
+  // reflection) is read, drawn over and copied back at R's top-left.
+  void Draw(void* DC, const TRect& R) const;
+#endif
 
   bool Reflected = false;
   TProgressEvent OnProgress;

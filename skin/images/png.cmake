@@ -3,7 +3,7 @@
 set(TV_PNG_SOURCES ${CMAKE_CURRENT_LIST_DIR}/kvPNG.cpp ${CMAKE_CURRENT_LIST_DIR}/kvPNGColors.cpp
                    ${CMAKE_CURRENT_LIST_DIR}/kvPNGWrite.cpp ${CMAKE_CURRENT_LIST_DIR}/kvShadows.cpp)
 if(TEXTOVRT_WINDOWS)
-  list(APPEND TV_PNG_SOURCES ${CMAKE_CURRENT_LIST_DIR}/kvTinyJPGWin.cpp
+  list(APPEND TV_PNG_SOURCES ${CMAKE_CURRENT_LIST_DIR}/kvTinyJPGWin.cpp ${CMAKE_CURRENT_LIST_DIR}/kvPNGWin.cpp
        ${CMAKE_CURRENT_LIST_DIR}/kvShadowsWin.cpp)
   set(TV_PNG_PLATFORM_LIBS ole32 oleaut32 uuid gdi32 user32)
 else()

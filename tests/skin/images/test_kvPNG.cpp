@@ -7,6 +7,10 @@
 
 #include <zlib.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvPNGWrite.h"
 
@@ -536,3 +540,22 @@ TEST(PNGDraw, PlainPicturesAreCopiedWithoutTheirTransparentColour) {
   Png.Draw(C, {0, 0, 0, 2}); // empty target
   EXPECT_EQ(C.Pixel(2, 0), 0xFF000000u);
 }
+
+#ifdef _WIN32
+TEST(PNGDraw, OntoADeviceContextWithTheReflection) {
+  TBitmap32 Src(2, 2);
+  Src.Fill(0x80FF0000u);
+  const TBytes Bytes = EncodePNG(Src);
+  TPNGGraphic Png;
+  Png.LoadFromMemory(Bytes.data(), Bytes.size());
+  Png.Reflected = true;
+  TBitmap32 C = Canvas(4, 5, 0xFF000000u);
+  Png.Draw(C.NativeDC(), TRect{1, 1, 3, 3});
+  GdiFlush();
+  EXPECT_EQ(C.Pixel(1, 1) & 0xFFFFFF, 0x7F0000u);
+  EXPECT_EQ(C.Pixel(0, 0) & 0xFFFFFF, 0u);
+  // One reflected row: alpha 128 * 255 / 1024 = 31, red (255 * 31) >> 8 = 30.
+  EXPECT_EQ(C.Pixel(2, 3) & 0xFFFFFF, 0x1E0000u);
+  EXPECT_EQ(C.Pixel(2, 4) & 0xFFFFFF, 0u);
+}
+#endif
