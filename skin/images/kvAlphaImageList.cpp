@@ -246,7 +246,10 @@ bool TsAlphaImageList::ReadProperty(const std::string& Name, const TDefValue& Va
   } else if (Name == "AllocBy") {
     AllocBy = Value.AsInt();
   } else if (Name == "BkColor") {
-    SetBkColor(TColor(Value.AsInt()));
+    if (Value.Kind == TDefValue::vkIdent)
+      SetBkColor(Value.AsIdentIndex({"clNone"}) == 0 ? clNone : AlphaListNoBkColor);
+    else
+      SetBkColor(TColor(Value.AsInt()));
   } else if (Name == "UseCache") {
     SetUseCache(Value.AsBool());
   } else if (Name == "Items") {

@@ -287,6 +287,62 @@ TEST_F(AlphaImageListTest, ReadFromADefinition) {
   EXPECT_EQ(L->CreateBitmap32(0, 4, 4)->Pixel(3, 0), 0xFF0000FFu);
 }
 
+TEST_F(AlphaImageListTest, ChangesAndImagesNoItemBacks) {
+  TsAlphaImageList L(nullptr, 4, 4);
+  int Changes = 0;
+  L.OnChange = [&Changes](TComponent*) { ++Changes; };
+  L.DoubleData = false;
+  L.AddItem(ifPNG, EncodePNG(HalfRed()));
+  L.GenerateStdList();
+  ASSERT_TRUE(L.StdListIsGenerated());
+  EXPECT_EQ(L.ItemCount(), 0);
+  // An image without any alpha that no item backs becomes opaque except its fuchsia pixels,
+  // its black key pixel included.
+  TBitmap32 Old = Filled(4, 4, 0x0000FF00u);
+  Old.Pixel(0, 0) = 0;
+  Old.Pixel(2, 2) = 0x00FF00FFu;
+  EXPECT_EQ(L.Add(Old), 1);
+  EXPECT_EQ(Changes, 1);
+  auto B = L.CreateBitmap32(1, 4, 4);
+  ASSERT_TRUE(B);
+  EXPECT_EQ(B->Pixel(0, 0) >> 24, 0xFFu);
+  EXPECT_EQ(B->Pixel(1, 1), 0xFF00FF00u);
+  EXPECT_EQ(B->Pixel(2, 2) >> 24, 0u);
+  // The image with alpha stays as it was.
+  EXPECT_EQ(L.CreateBitmap32(0, 4, 4)->Pixel(0, 0) >> 24, 0x80u);
+
+  // No notification while an update runs; one at its end when asked for.
+  L.KvBeginUpdate();
+  L.Add(Old);
+  EXPECT_EQ(Changes, 1);
+  L.KvEndUpdate(true);
+  EXPECT_EQ(Changes, 2);
+  L.KvBeginUpdate();
+  L.KvEndUpdate(false);
+  EXPECT_EQ(Changes, 2);
+}
+
+TEST_F(AlphaImageListTest, ANewSizeRebuildsFromTheItems) {
+  TsAlphaImageList L(nullptr, 4, 4);
+  L.Add(HalfRed());
+  L.Add(HalfRed());
+  L.CreateBitmap32(0, 4, 4);
+  ASSERT_TRUE(L.Item(0).CacheBmp);
+  L.SetSize(8, 2);
+  EXPECT_FALSE(L.Item(0).CacheBmp);
+  EXPECT_EQ(L.Count(), 2);
+  int W = 0, H = 0;
+  ImageList_GetIconSize(L.Handle(), &W, &H);
+  EXPECT_EQ(W, 8);
+  EXPECT_EQ(H, 2);
+  L.DoubleData = false;
+  EXPECT_EQ(L.CreateBitmap32(1, 8, 2)->Pixel(7, 1), 0xFF0000FFu);
+  L.SetSize(0, 0);
+  EXPECT_EQ(L.Handle(), nullptr);
+  EXPECT_FALSE(L.CreateBitmap32(0, 4, 4));
+  EXPECT_EQ(L.Add(HalfRed()), -1);
+}
+
 TEST_F(AlphaImageListTest, IconsGiveBackTheirGdiObjects) {
   const int64_t Before = LiveGdiObjects();
   {

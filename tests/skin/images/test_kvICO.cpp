@@ -69,7 +69,7 @@ TEST(IconDirectory, RefusesMalformedHeadersAndEntries) {
   PutAt(F, 6 + 12, 0xFFFFFFF0u, 4);
   ExpectDirectoryError(F);
   F = Good;
-  F.resize(F.size() - 1);
+  F.pop_back();
   ExpectDirectoryError(F);
 }
 
