@@ -192,7 +192,7 @@ TEST(EncodeBmp32, RoundTripsThroughTheItemDecoderWithAlpha) {
   B.Pixel(2, 1) = 0x00FF00FFu;
   B.Pixel(0, 0) = 0xFF000000u;
   const std::vector<uint8_t> File = EncodeBmp32(B);
-    TkvListImage I = DecodeListImage(ifBMP32, File.data(), File.size());
+  TkvListImage I = DecodeListImage(ifBMP32, File.data(), File.size());
   EXPECT_EQ(I.BitCount, 32);
   ASSERT_TRUE(I.Bmp.SameSize(B));
   for (int y = 0; y < 2; ++y)
