@@ -4,5 +4,5 @@
 tv_fuzz_target(png
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_png.cpp ${CMAKE_SOURCE_DIR}/skin/images/kvPNG.cpp
           ${CMAKE_SOURCE_DIR}/skin/images/kvPNGColors.cpp
-  LIBS tv_pixels ZLIB::ZLIB
+  LIBS tv_pixels tv_classes ZLIB::ZLIB
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/png)

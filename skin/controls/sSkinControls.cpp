@@ -7,6 +7,7 @@
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sPanel.h"
 #include "skin/controls/sRichEdit.h"
+#include "skin/images/kvAlphaImageList.h"
 
 void RegisterSkinControls() {
   RegisterClass<TsPanel>("TsPanel");
@@ -15,4 +16,5 @@ void RegisterSkinControls() {
   RegisterClass<TsEdit>("TsEdit");
   RegisterClass<TsProgressBar>("TsProgressBar");
   RegisterClass<TsRichEdit>("TsRichEdit");
+  RegisterClass<TsAlphaImageList>("TsAlphaImageList");
 }

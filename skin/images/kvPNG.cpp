@@ -2,7 +2,9 @@
 // engine's normalisations of decoded images.
 #include "skin/images/kvPNG.h"
 
+#include "skin/pixels/kvKeyedCopies.h"
 #include "skin/pixels/sGraphUtils.h"
+#include "toolkit/Pictures.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -473,11 +475,9 @@ void TPNGGraphic::ReadPalette(const uint8_t* Data, uint32_t Length) {
   const size_t Entries = size_t(1) << FColorManager.TargetBitsPerSample();
   FPalette.assign(Entries, clBlack);
   const size_t Given = std::min<size_t>(std::min<size_t>(Length / 3, 256), Entries);
-  for (size_t I = 0; I < Given; ++I) {
-    const uint8_t* E = Data + I * 3;
-    FPalette[I] =
-        RGBColor(FColorManager.Gamma(E[0]), FColorManager.Gamma(E[1]), FColorManager.Gamma(E[2]));
-  }
+  const std::vector<TColor> Given8 =
+      FColorManager.CreateColorPalette(&Data, csRGB, unsigned(Given), 8, false);
+  std::copy(Given8.begin(), Given8.end(), FPalette.begin());
   FHasPalette = true;
 }
 
@@ -706,6 +706,59 @@ void TPNGGraphic::AssignTo(TBitmap32& Bmp) const {
   for (int Y = 0; Y < FHeight; ++Y)
     ExpandRow(Y, Bmp.ScanLine(Y));
 }
+
+void TPNGGraphic::Draw(TBitmap32& Canvas, const TRect& R) const {
+  const int W = R.Width(), H = R.Height();
+  if (IsEmpty() || W <= 0 || H <= 0) return;
+  TBitmap32 Img;
+  AssignTo(Img);
+  const bool SameSize = W == FWidth && H == FHeight;
+  if (FPixelFormat != pf32bit) {
+    // A plain bitmap: opaque pixels, the transparent colour's pixels (alpha 0) left out.
+    TBitmap32 Stretched(W, H);
+    StretchCopy(Stretched, Stretched.BoundsRect(), Img, Img.BoundsRect());
+    for (int Y = std::max(0, -R.Top); Y < H && R.Top + Y < Canvas.Height(); ++Y) {
+      const uint32_t* S = Stretched.ScanLine(Y);
+      uint32_t* D = Canvas.ScanLine(R.Top + Y);
+      for (int X = std::max(0, -R.Left); X < W && R.Left + X < Canvas.Width(); ++X)
+        if (!Transparent() || (S[X] >> 24)) D[R.Left + X] = S[X] | 0xFF000000u;
+    }
+    return;
+  }
+  const bool Reflect = Reflected && SameSize;
+  if (!SameSize) {
+    TBitmap32 Stretched(W, H);
+    StretchCopy(Stretched, Stretched.BoundsRect(), Img, Img.BoundsRect());
+    Img = std::move(Stretched);
+  }
+  // What the canvas shows under the target (and under the reflection) is the ground.
+  TBitmap32 Temp(W, H + (Reflect ? H / 2 : 0));
+  CopyPixels(Temp, 0, 0, Canvas, {R.Left, R.Top, R.Left + Temp.Width(), R.Top + Temp.Height()});
+  CopyAlpha32Ex({0, 0, W, H}, {0, 0, W, H}, Temp, Reflect, 0, NoKey, false, TCacheInfo{}, Img);
+  CopyPixels(Canvas, R.Left, R.Top, Temp, Temp.BoundsRect());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The picture registration: files named *.png load through this reader.
+
+namespace {
+
+struct TPNGPictureRegistration {
+  TPNGPictureRegistration() {
+    TPicture::RegisterFileFormat("png", "Portable network graphics (Orvane)",
+                                 [](const uint8_t* Data, size_t Size) {
+                                   TPNGGraphic Png;
+                                   Png.LoadFromMemory(Data, Size);
+                                   TBitmap32 Bmp;
+                                   Png.AssignTo(Bmp);
+                                   return Bmp;
+                                 });
+  }
+  ~TPNGPictureRegistration() { TPicture::UnregisterFileFormat("png"); }
+};
+const TPNGPictureRegistration PNGPictureRegistration;
+
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Normalisations

@@ -102,6 +102,14 @@ public:
   void SetGamma(float MainGamma, float DisplayGamma = 2.2f);
   // 2^min(target bits per pixel, 8) gray levels, through the gamma table when it is applied.
   std::vector<TColor> CreateGrayscalePalette(bool MinimumIsWhite) const;
+  // Count colours from 8- or 16-bit samples: with Planar, Sources[0..2] point at the red,
+  // green and blue planes; otherwise Sources[0] points at interleaved triples in the order of
+  // Scheme (csRGB or csBGR). 16-bit samples are big-endian when the source options ask for a
+  // byte swap, and reduced by v * 255 div 65535. Each level goes through the gamma table when it
+  // is applied. Another scheme or depth raises "Color conversion failed. Could not find a
+  // proper method.".
+  std::vector<TColor> CreateColorPalette(const uint8_t* const* Sources, TColorScheme Scheme,
+                                         unsigned Count, unsigned BitsPerSample, bool Planar) const;
   // The bitmap format of the source (Index 0) or target (any other Index) layout.
   TPixelFormat GetPixelFormat(int Index) const;
   [[noreturn]] static void Error(const std::string& Msg);
@@ -230,6 +238,17 @@ public:
   void ExpandRow(int Y, uint32_t* Target) const;
   // The picture as a 32-bit bitmap, pixels as ExpandRow gives them.
   void AssignTo(TBitmap32& Bmp) const;
+  // Draws the picture into R of Canvas. A picture that is not 32-bit is copied opaque, stretched
+  // to R, leaving out the pixels of its transparent colour. A 32-bit one is composited over
+  // what Canvas shows; at the picture's own size and with Reflected, a fading mirror of its
+  // lower half follows below R (half of R's height). A target of another size takes the picture
+  // stretched by nearest pixels, alpha included, without reflection.
+  void Draw(TBitmap32& Canvas, const TRect& R) const;
+#ifdef _WIN32
+  // The same onto a device context (an HDC): what the DC shows under R (and under the
+  // reflection) is read, drawn over and copied back at R's top-left.
+  void Draw(void* DC, const TRect& R) const;
+#endif
 
   bool Reflected = false;
   TProgressEvent OnProgress;
@@ -265,6 +284,10 @@ private:
   bool FHasPalette = false;
   uint32_t FDecodedRows = 0;
 };
+
+// A program that links the reader (uses TPNGGraphic) has it registered from start-up as the
+// picture reader of "png" files (TPicture, "Portable network graphics (Orvane)"); the
+// registration is removed at exit.
 
 // Every pixel that is exactly 0x00FFFFFF (white, alpha 0) becomes 0.
 void ClearTransparentWhite(TBitmap32& Bmp);

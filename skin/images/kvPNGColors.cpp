@@ -150,6 +150,31 @@ std::vector<TColor> TColorManager::CreateGrayscalePalette(bool MinimumIsWhite) c
   return Palette;
 }
 
+std::vector<TColor> TColorManager::CreateColorPalette(const uint8_t* const* Sources,
+                                                      TColorScheme Scheme, unsigned Count,
+                                                      unsigned BitsPerSample, bool Planar) const {
+  if ((Scheme != csRGB && Scheme != csBGR) || (BitsPerSample != 8 && BitsPerSample != 16))
+    Error("Color conversion failed. Could not find a proper method.");
+  const unsigned Bytes = BitsPerSample / 8;
+  const bool BigEndian = (FSourceOptions & coNeedByteSwap) != 0;
+  auto Level = [&](const uint8_t* P) -> uint8_t {
+    if (Bytes == 1) return Gamma(P[0]);
+    const unsigned V = BigEndian ? unsigned(P[0] << 8 | P[1]) : unsigned(P[1] << 8 | P[0]);
+    return Gamma(uint8_t(V * 255u / 65535u));
+  };
+  // Offsets of red, green and blue within one entry or plane.
+  const unsigned R = Scheme == csRGB ? 0 : 2, B = 2 - R;
+  std::vector<TColor> Palette(Count);
+  for (unsigned I = 0; I < Count; ++I) {
+    const uint8_t* C[3];
+    for (unsigned K = 0; K < 3; ++K)
+      C[K] = Planar ? Sources[K] + size_t(I) * Bytes : Sources[0] + (size_t(I) * 3 + K) * Bytes;
+    Palette[I] = Planar ? RGBColor(Level(C[0]), Level(C[1]), Level(C[2]))
+                        : RGBColor(Level(C[R]), Level(C[1]), Level(C[B]));
+  }
+  return Palette;
+}
+
 TPixelFormat TColorManager::GetPixelFormat(int Index) const {
   const unsigned Samples = Index == 0 ? FSourceSPP : FTargetSPP;
   const unsigned Bits = Index == 0 ? FSourceBPS : FTargetBPS;

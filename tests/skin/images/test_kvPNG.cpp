@@ -7,6 +7,10 @@
 
 #include <zlib.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvPNGWrite.h"
 
@@ -436,3 +440,122 @@ TEST(PNGWriter, RoundTrip) {
     EXPECT_EQ(std::memcmp(Back.Bits(), Bmp.Bits(), Bmp.ByteSize()), 0) << Level;
   }
 }
+
+TEST(PNGColorManager, ColorPalettesFromInterleavedAndPlanarSamples) {
+  TColorManager M;
+  const uint8_t Rgb[] = {1, 2, 3, 4, 5, 6};
+  const uint8_t* S[] = {Rgb};
+  EXPECT_EQ(M.CreateColorPalette(S, csRGB, 2, 8, false),
+            (std::vector<TColor>{RGBColor(1, 2, 3), RGBColor(4, 5, 6)}));
+  EXPECT_EQ(M.CreateColorPalette(S, csBGR, 1, 8, false), std::vector<TColor>{RGBColor(3, 2, 1)});
+  const uint8_t R[] = {10, 11}, G[] = {20, 21}, B[] = {30, 31};
+  const uint8_t* Planes[] = {R, G, B};
+  EXPECT_EQ(M.CreateColorPalette(Planes, csRGB, 2, 8, true)[1], RGBColor(11, 21, 31));
+  // 16-bit samples, big-endian when the source is byte-swapped.
+  const uint8_t Wide[] = {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x01};
+  const uint8_t* W[] = {Wide};
+  M.SetSourceOptions(coNeedByteSwap);
+  EXPECT_EQ(M.CreateColorPalette(W, csRGB, 1, 16, false)[0], RGBColor(255, 127, 0));
+  M.SetSourceOptions(0);
+  EXPECT_EQ(M.CreateColorPalette(W, csRGB, 1, 16, false)[0], RGBColor(255, 0, 0));
+  EXPECT_THROW(M.CreateColorPalette(S, csCMYK, 1, 8, false), EColorConversionError);
+  EXPECT_THROW(M.CreateColorPalette(S, csRGB, 1, 4, false), EColorConversionError);
+  // Through the gamma table when it is applied.
+  M.SetGamma(0.5f, 1.0f);
+  M.SetTargetOptions(coApplyGamma);
+  EXPECT_EQ(M.CreateColorPalette(S, csRGB, 1, 8, false)[0],
+            RGBColor(M.GammaTable()[1], M.GammaTable()[2], M.GammaTable()[3]));
+}
+
+namespace {
+
+TBitmap32 Canvas(int W, int H, uint32_t Fill) {
+  TBitmap32 C(W, H);
+  C.Fill(Fill);
+  return C;
+}
+
+} // namespace
+
+TEST(PNGDraw, ThirtyTwoBitPicturesBlendOverTheCanvas) {
+  TBitmap32 Src(2, 2);
+  Src.Fill(0x80FF0000u); // red at half alpha
+  Src.Pixel(1, 1) = 0x000000FFu;
+  TPNGGraphic Png;
+  const TBytes Bytes = EncodePNG(Src);
+  Png.LoadFromMemory(Bytes.data(), Bytes.size());
+  TBitmap32 C = Canvas(4, 4, 0xFF000000u);
+  Png.Draw(C, {1, 1, 3, 3});
+  EXPECT_EQ(C.Pixel(1, 1), 0xFF7F0000u);
+  EXPECT_EQ(C.Pixel(2, 2), 0xFF000000u); // clear pixel leaves the canvas
+  EXPECT_EQ(C.Pixel(0, 0), 0xFF000000u);
+  EXPECT_EQ(C.Pixel(3, 3), 0xFF000000u);
+  // Partly outside the canvas: clipped, nothing written outside.
+  TBitmap32 Small = Canvas(2, 2, 0xFF000000u);
+  Png.Draw(Small, {-1, -1, 1, 1});
+  EXPECT_EQ(Small.Pixel(0, 0), 0xFF000000u); // the source's clear pixel (1, 1)
+  Png.Draw(Small, {1, 1, 3, 3});
+  EXPECT_EQ(Small.Pixel(1, 1), 0xFF7F0000u);
+}
+
+TEST(PNGDraw, ReflectionBelowAtTheOwnSizeOnly) {
+  TBitmap32 Src(2, 4);
+  Src.Fill(0xFFFF0000u);
+  for (int y = 2; y < 4; ++y)
+    for (int x = 0; x < 2; ++x)
+      Src.Pixel(x, y) = 0xFF0000FFu; // blue lower half
+  const TBytes Bytes = EncodePNG(Src);
+  TPNGGraphic Png;
+  Png.LoadFromMemory(Bytes.data(), Bytes.size());
+  TBitmap32 C = Canvas(2, 8, 0xFF000000u);
+  Png.Draw(C, {0, 0, 2, 4});
+  EXPECT_EQ(C.Pixel(0, 4), 0xFF000000u); // no reflection unless asked for
+  Png.Reflected = true;
+  Png.Draw(C, {0, 0, 2, 4});
+  // Opaque pixels follow the engine's blend rule with weight 255 (255 over 0 gives 254).
+  EXPECT_EQ(C.Pixel(0, 3), 0xFF0000FEu);
+  // Two reflected rows, the bottom source row first, fading: alpha 255 * 2 * 255 / 2048 = 63,
+  // then 31.
+  EXPECT_EQ(C.Pixel(1, 4), 0xFF00003Eu);
+  EXPECT_EQ(C.Pixel(1, 5), 0xFF00001Eu);
+  EXPECT_EQ(C.Pixel(1, 6), 0xFF000000u);
+
+  // Stretched to another size: nearest pixels, and no reflection.
+  TBitmap32 Big = Canvas(4, 12, 0xFF000000u);
+  Png.Draw(Big, {0, 0, 4, 8});
+  EXPECT_EQ(Big.Pixel(3, 3), 0xFFFE0000u);
+  EXPECT_EQ(Big.Pixel(3, 4), 0xFF0000FEu);
+  EXPECT_EQ(Big.Pixel(0, 8), 0xFF000000u);
+}
+
+TEST(PNGDraw, PlainPicturesAreCopiedWithoutTheirTransparentColour) {
+  // 1-bit gray, tRNS white: the white pixel is left out, the black one copied.
+  const TPNGGraphic Png = Load(TBuilder(2, 1, 1, 0).Add("tRNS", {0, 1}).Rows({0, 0x80}).End());
+  TBitmap32 C = Canvas(4, 2, 0xFF00FF00u);
+  Png.Draw(C, {0, 0, 4, 2}); // stretched twice
+  EXPECT_EQ(C.Pixel(0, 0), 0xFF00FF00u);
+  EXPECT_EQ(C.Pixel(1, 1), 0xFF00FF00u);
+  EXPECT_EQ(C.Pixel(2, 0), 0xFF000000u);
+  EXPECT_EQ(C.Pixel(3, 1), 0xFF000000u);
+  Png.Draw(C, {0, 0, 0, 2}); // empty target
+  EXPECT_EQ(C.Pixel(2, 0), 0xFF000000u);
+}
+
+#ifdef _WIN32
+TEST(PNGDraw, OntoADeviceContextWithTheReflection) {
+  TBitmap32 Src(2, 2);
+  Src.Fill(0x80FF0000u);
+  const TBytes Bytes = EncodePNG(Src);
+  TPNGGraphic Png;
+  Png.LoadFromMemory(Bytes.data(), Bytes.size());
+  Png.Reflected = true;
+  TBitmap32 C = Canvas(4, 5, 0xFF000000u);
+  Png.Draw(C.NativeDC(), TRect{1, 1, 3, 3});
+  GdiFlush();
+  EXPECT_EQ(C.Pixel(1, 1) & 0xFFFFFF, 0x7F0000u);
+  EXPECT_EQ(C.Pixel(0, 0) & 0xFFFFFF, 0u);
+  // One reflected row: alpha 128 * 255 / 1024 = 31, red (255 * 31) >> 8 = 30.
+  EXPECT_EQ(C.Pixel(2, 3) & 0xFFFFFF, 0x1E0000u);
+  EXPECT_EQ(C.Pixel(2, 4) & 0xFFFFFF, 0u);
+}
+#endif
