@@ -29,6 +29,7 @@ const wchar_t* const EngineVersion = L"Orvane v8.41";
 TsSkinManager* DefaultManager = nullptr;
 std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
 std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
+std::function<bool(TForm* Form, TMessage& Message, const TWndNext& Next)> MainWindowAnimation;
 
 #ifndef WM_POPUPSYSTEMMENU
 constexpr UINT WM_POPUPSYSTEMMENU = 0x0313;
@@ -354,6 +355,11 @@ void TsSkinManager::UnhookMainWindow() {
   FHookedForm.Reset();
 }
 
+bool TsSkinManager::AnimateMainWindow(TMessage& Message, const TWndNext& Next) {
+  return MainWindowAnimation && FHookedForm &&
+         MainWindowAnimation(FHookedForm.Get(), Message, Next);
+}
+
 bool TsSkinManager::MainWindowHook(TMessage& Message, const TWndNext& Next) {
   switch (Message.Msg) {
   case WM_SYSCOMMAND:
@@ -362,7 +368,7 @@ bool TsSkinManager::MainWindowHook(TMessage& Message, const TWndNext& Next) {
     case SC_RESTORE: FShowState = ssRestoring; break;
     default: break;
     }
-    return false;
+    return AnimateMainWindow(Message, Next);
   case WM_POPUPSYSTEMMENU: {
     // The task bar asks the main form for its window menu: the skinned one, at the cursor.
     TForm* Form = FHookedForm.Get();

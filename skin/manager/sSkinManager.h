@@ -210,6 +210,8 @@ private:
   // Handles the messages of the application's main window that concern the skin; true when
   // the message is done.
   bool MainWindowHook(TMessage& Message, const TWndNext& Next);
+  // The minimize and restore animations of a system command of the main window.
+  bool AnimateMainWindow(TMessage& Message, const TWndNext& Next);
   void HookMainWindow();
   void UnhookMainWindow();
   void LoadInto(TsSkinModel& Target, bool Packed);
@@ -264,6 +266,11 @@ extern std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHan
 // Drops a form's skinned system menu at a screen point; false when the form has none. Installed
 // by the form skinning.
 extern std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
+
+// The minimize and restore animations of the main window, installed by the form effects: given
+// the hooked main form and its WM_SYSCOMMAND, true when the command is done.
+extern std::function<bool(TForm* Form, TMessage& Message, const TWndNext& Next)>
+    MainWindowAnimation;
 
 // The first manager created in the application; controls without their own use it.
 extern TsSkinManager* DefaultManager;
