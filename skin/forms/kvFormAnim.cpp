@@ -1,6 +1,7 @@
 // The form animations of skinned windows.
 #include "skin/forms/kvFormAnim.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -554,7 +555,157 @@ void FreeMinimizeAnimation(HWND Wnd) {
   MinAnims().erase(Wnd);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Blend on moving
+
+namespace {
+
+constexpr UINT_PTR MoveTimerId = 0x4B56; // apart from the form's own timers
+
+struct TMoveBlend {
+  uint8_t BlendValue = 255;
+  uint8_t Current = 255;
+  uint8_t Step = 1;
+};
+std::map<HWND, TMoveBlend>& MoveBlends() {
+  static std::map<HWND, TMoveBlend> Map;
+  return Map;
+}
+
+void CALLBACK MoveTick(HWND Wnd, UINT, UINT_PTR, DWORD) {
+  auto It = MoveBlends().find(Wnd);
+  if (It == MoveBlends().end()) return;
+  TMoveBlend& B = It->second;
+  if (B.Current <= B.BlendValue) return;
+  B.Current = uint8_t(std::max<int>(B.BlendValue, B.Current - B.Step));
+  if (auto Fn = SetLayeredWindowAttributesFn()) Fn(Wnd, 0, B.Current, LWA_ALPHA);
+}
+
+} // namespace
+
+bool BlendWhileMoving(HWND Wnd, const TkvBlendOnMoving& Cfg, bool Allowed,
+                      const std::function<void()>& Move) {
+  BOOL FullDrag = FALSE;
+  SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &FullDrag, 0);
+  if (!Cfg.Active || Cfg.BlendValue == 255 || !Allowed || !FullDrag || IsIconic(Wnd) ||
+      !SetLayeredWindowAttributesFn() || MoveBlends().count(Wnd))
+    return false;
+  bool WasLayered = HasLayeredStyle(Wnd);
+  BYTE OldAlpha = 255;
+  DWORD Flags = 0;
+  if (WasLayered &&
+      !(GetLayeredWindowAttributes(Wnd, nullptr, &OldAlpha, &Flags) && (Flags & LWA_ALPHA)))
+    OldAlpha = 255;
+  TMoveBlend B;
+  B.Current = OldAlpha;
+  B.BlendValue = Cfg.BlendValue;
+  B.Step = MoveBlendStep(Cfg.BlendValue, Cfg.Time);
+  MoveBlends()[Wnd] = B;
+  if (unsigned* S = StateOf(Wnd)) *S |= fsBlending;
+  SetWindowAlpha(Wnd, OldAlpha);
+  SetTimer(Wnd, MoveTimerId, AnimStepTime, MoveTick);
+  Move();
+  if (!IsWindow(Wnd)) {
+    MoveBlends().erase(Wnd);
+    return true;
+  }
+  KillTimer(Wnd, MoveTimerId);
+  MoveBlends().erase(Wnd);
+  if (unsigned* S = StateOf(Wnd)) *S &= ~unsigned(fsBlending);
+  if (WasLayered)
+    SetWindowAlpha(Wnd, OldAlpha);
+  else
+    SetLayeredStyle(Wnd, false);
+  RedrawWindow(Wnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  return true;
+}
+
+uint8_t MovingBlendValue(HWND Wnd) {
+  auto It = MoveBlends().find(Wnd);
+  return It == MoveBlends().end() ? 255 : It->second.Current;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Skin change
+
+namespace {
+
+struct TSkinCover {
+  std::unique_ptr<TOutputWindow> Wnd;
+  TBitmap32 Picture;
+  TPoint Pos;
+};
+struct TSkinCovers {
+  std::vector<TSkinCover> Covers;
+  std::vector<uint8_t> Alphas;
+  size_t Step = 0;
+};
+TSkinCovers& SkinCovers() {
+  static TSkinCovers C;
+  return C;
+}
+
+void SkinCoverStep() {
+  TSkinCovers& C = SkinCovers();
+  if (C.Step >= C.Alphas.size()) {
+    FreeSkinCovers(); // from inside the first cover's tick: nothing of it is used after
+    return;
+  }
+  for (TSkinCover& Cover : C.Covers)
+    ApplyLayeredPicture(Cover.Wnd->Handle(), Cover.Picture, Cover.Pos, C.Alphas[C.Step]);
+  ++C.Step;
+}
+
+} // namespace
+
+void CoverSkinnedForms(TsSkinManager& M) {
+  FreeSkinCovers();
+  const TkvFormAnimation& A = M.AnimEffects.SkinChanging;
+  int N = AnimStepCount(A.Time);
+  if (!A.Active || N < 1 || !UpdateLayeredWindowFn() || !Screen) return;
+  TSkinCovers& C = SkinCovers();
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TForm* F = Screen->Forms(i);
+    if (!F->HandleAllocated() || F->Parent()) continue;
+    HWND W = F->Handle();
+    TsSkinProvider* Sp = ProviderOf(W);
+    if (!Sp || Sp->SkinData().SkinManager() != &M || !IsWindowVisible(W) || IsIconic(W)) continue;
+    TSkinCover Cover;
+    Cover.Picture = WindowPicture(W);
+    Cover.Wnd = Cover.Picture.IsEmpty() ? nullptr : NewAnimationWindow(W);
+    if (!Cover.Wnd) continue;
+    TRect R = WindowRectOf(W);
+    Cover.Pos = {R.Left, R.Top};
+    ApplyLayeredPicture(Cover.Wnd->Handle(), Cover.Picture, Cover.Pos, 255);
+    ShowNoActivate(Cover.Wnd->Handle(), W);
+    C.Covers.push_back(std::move(Cover));
+  }
+  C.Alphas = HideAlphas(255, N);
+}
+
+void FadeSkinCovers() {
+  TSkinCovers& C = SkinCovers();
+  if (C.Covers.empty()) return;
+  C.Step = 0;
+  C.Covers.front().Wnd->StartTimer(AnimStepTime, SkinCoverStep);
+}
+
+int SkinCoverCount() {
+  return int(SkinCovers().Covers.size());
+}
+
+void FreeSkinCovers() {
+  TSkinCovers Old = std::move(SkinCovers());
+  SkinCovers() = TSkinCovers();
+}
+
 void InstallFormAnimations() {
+  SkinChangeAnimation = [](TsSkinManager& M) -> std::function<void()> {
+    CoverSkinnedForms(M);
+    if (!SkinCoverCount()) return {};
+    return [] { FadeSkinCovers(); };
+  };
   MainWindowAnimation = [](TForm* Form, TMessage& Message, const TWndNext& Next) {
     if (!Form || !Form->HandleAllocated()) return false;
     HWND W = Form->Handle();

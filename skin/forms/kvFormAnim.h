@@ -89,5 +89,24 @@ bool AnimateRestore(HWND Wnd, TsSkinManager& M);
 bool MinimizeAnimationRunning(HWND Wnd);
 // Forgets the animation of a window (when it is destroyed).
 void FreeMinimizeAnimation(HWND Wnd);
+// Blend on moving: while Move (the system's move loop, synchronous) runs, the window is made
+// layered and its alpha falls every 12 ms by the setting's step toward its blend value; after
+// the loop it is opaque again (or has its own alpha back). False, without running Move, when
+// it does not apply: the setting inactive or at 255, not Allowed, full-window dragging off,
+// the window iconic or without layered windows.
+bool BlendWhileMoving(HWND Wnd, const TkvBlendOnMoving& B, bool Allowed,
+                      const std::function<void()>& Move);
+// The alpha a window being dragged shows now (255 when none is).
+uint8_t MovingBlendValue(HWND Wnd);
+
+// The skin-change animation: CoverSkinnedForms lays the picture of every shown skinned form of
+// the manager on a cover window; FadeSkinCovers fades them out (SkinChanging's time, 12-ms
+// steps) once the new skin shows, and frees them. Nothing below one step.
+void CoverSkinnedForms(TsSkinManager& M);
+void FadeSkinCovers();
+int SkinCoverCount();
+// Frees the covers at once.
+void FreeSkinCovers();
+
 // Installs the minimize and restore animations into the manager's hook of the main window.
 void InstallFormAnimations();

@@ -2248,6 +2248,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
       Message.Result = 0;
       return;
     }
+    if (Code == HTCAPTION && BlendOnMoving(Message, Default)) return;
     break;
   }
   case WM_SETICON:
@@ -2486,4 +2487,20 @@ bool TsSkinProvider::EffectsSysCommand(TMessage& Message, const TWndNext& Defaul
     return true;
   default: return false;
   }
+}
+
+bool TsSkinProvider::BlendOnMoving(TMessage& Message, const TWndNext& Default) {
+  TForm* F = FForm.Get();
+  TsSkinManager* M = FCommonData->SkinManager();
+  HWND W = OwnerHandle();
+  if (!F || !M || !W || F->Parent() || IsZoomed(W)) return false;
+  // The default handling of the press runs the system's move loop.
+  if (!BlendWhileMoving(W, M->AnimEffects.BlendOnMoving, AllowBlendOnMoving,
+                        [&] { Default(Message); }))
+    return false;
+  if (IsWindow(W)) {
+    FCommonData->BGChanged = true;
+    UpdateBorderPosition(true);
+  }
+  return true;
 }

@@ -355,6 +355,9 @@ private:
   bool ShowAnimationWanted(bool Shown) const;
   void PrepareHide();
   bool EffectsSysCommand(TMessage& Message, const TWndNext& Default);
+  // A press on the caption with blending on moving: runs the move loop; false when it does
+  // not apply.
+  bool BlendOnMoving(TMessage& Message, const TWndNext& Default);
   TRect FTempRect{}; // where FTempBmp lies in the image
   bool FTrackingNC = false;
 };

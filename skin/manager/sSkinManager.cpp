@@ -30,6 +30,7 @@ TsSkinManager* DefaultManager = nullptr;
 std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
 std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
 std::function<bool(TForm* Form, TMessage& Message, const TWndNext& Next)> MainWindowAnimation;
+std::function<std::function<void()>(TsSkinManager& Manager)> SkinChangeAnimation;
 
 #ifndef WM_POPUPSYSTEMMENU
 constexpr UINT WM_POPUPSYSTEMMENU = 0x0313;
@@ -201,6 +202,10 @@ void TsSkinManager::SetSkinName(const std::wstring& Value) {
   if (OnBeforeChange && !IsLoading()) OnBeforeChange(this);
   if (FSkinName.size() > 4 && UpperCase(FSkinName.substr(FSkinName.size() - 4)) == L".KVZ")
     FSkinName.resize(FSkinName.size() - 4);
+  // A change at run time may cover the visible forms with their old pictures, faded out after.
+  std::function<void()> FinishChange;
+  if (SkinChangeAnimation && !IsLoading() && FModel->SkinData.Active)
+    FinishChange = SkinChangeAnimation(*this);
   bool Packed = PackedFileExists();
   if (FPreviewApplied) {
     std::error_code Ec;
@@ -224,6 +229,7 @@ void TsSkinManager::SetSkinName(const std::wstring& Value) {
   }
   if (OnAfterChange && !IsLoading()) OnAfterChange(this);
   SyncDialogMode();
+  if (FinishChange) FinishChange();
 }
 
 void TsSkinManager::LoadInto(TsSkinModel& Target, bool Packed) {

@@ -272,6 +272,10 @@ extern std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
 extern std::function<bool(TForm* Form, TMessage& Message, const TWndNext& Next)>
     MainWindowAnimation;
 
+// The skin-change animation, installed by the form effects: called before a skin change at
+// run time, it answers what to call when the new skin is shown (or nothing).
+extern std::function<std::function<void()>(TsSkinManager& Manager)> SkinChangeAnimation;
+
 // The first manager created in the application; controls without their own use it.
 extern TsSkinManager* DefaultManager;
 // Set while a skin loads and while it is announced; painters skip work meanwhile.

@@ -69,6 +69,7 @@ protected:
   }
   void TearDown() override {
     FinishHideAnimations();
+    FreeSkinCovers();
     SkinnedFormTest::TearDown();
   }
   HWND W() { return Form->Handle(); }
@@ -351,6 +352,72 @@ TEST_F(FormAnimTest, MinimizeOfAnotherFormAndItsInactiveSetting) {
   EXPECT_TRUE(PumpUntil([&] { return !MinimizeAnimationRunning(W()); }, 2000));
   EXPECT_TRUE(IsIconic(W()));
   EXPECT_FALSE(Layered(W()));
+}
+
+TEST_F(FormAnimTest, BlendOnMovingLowersTheAlphaWhileTheMoveLoopRuns) {
+  Prepare();
+  Form->Show();
+  PumpFor(50);
+  // Wine drags outlines only; blending applies to full-window dragging, set for this test.
+  BOOL FullDrag = FALSE;
+  SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &FullDrag, 0);
+  SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+  TkvBlendOnMoving B{true, 170, 120}; // 85 over 10 ticks: 8 a tick (8.5, half to even)
+  bool Moved = false;
+  uint8_t Early = 0, Late = 0;
+  bool Blending = false;
+  EXPECT_TRUE(BlendWhileMoving(W(), B, true, [&] {
+    Moved = true;
+    EXPECT_TRUE(Layered(W()));
+    PumpFor(30);
+    Early = MovingBlendValue(W());
+    Blending = (Provider()->FFormState & fsBlending) != 0;
+    PumpFor(400);
+    Late = MovingBlendValue(W());
+  }));
+  EXPECT_TRUE(Moved);
+  EXPECT_LT(Early, 255);
+  EXPECT_GT(Early, 170);
+  EXPECT_EQ(Late, 170);
+  EXPECT_TRUE(Blending);
+  EXPECT_FALSE(Layered(W()));
+  EXPECT_EQ(Provider()->FFormState & fsBlending, 0u);
+  EXPECT_EQ(MovingBlendValue(W()), 255);
+  // A blend value of 255, an inactive setting or a form that does not allow it: no loop here.
+  Moved = false;
+  B.BlendValue = 255;
+  EXPECT_FALSE(BlendWhileMoving(W(), B, true, [&] { Moved = true; }));
+  B = {false, 170, 120};
+  EXPECT_FALSE(BlendWhileMoving(W(), B, true, [&] { Moved = true; }));
+  B = {true, 170, 120};
+  EXPECT_FALSE(BlendWhileMoving(W(), B, false, [&] { Moved = true; }));
+  SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, 0);
+  EXPECT_FALSE(BlendWhileMoving(W(), B, true, [&] { Moved = true; }));
+  EXPECT_FALSE(Moved);
+  SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FullDrag, nullptr, 0);
+}
+
+TEST_F(FormAnimTest, SkinChangeFadesTheOldPicturesOut) {
+  Prepare();
+  Form->Show();
+  PumpFor(100);
+  int Windows = ThreadWindows();
+  int64_t Gdi = LiveGdiObjects();
+  Manager->AnimEffects.SkinChanging.Time = 120;
+  Manager->SetSkinName(L"MeadowStyle");
+  ASSERT_EQ(SkinCoverCount(), 1);
+  HWND Cover = FindOutputWindow();
+  ASSERT_NE(Cover, nullptr);
+  EXPECT_TRUE(IsWindowVisible(Cover));
+  EXPECT_TRUE(PumpUntil([] { return SkinCoverCount() == 0; }, 2000));
+  EXPECT_FALSE(IsWindow(Cover));
+  EXPECT_EQ(ThreadWindows(), Windows);
+  PumpFor(50);
+  EXPECT_EQ(LiveGdiObjects(), Gdi);
+  // Below one step: no covers.
+  Manager->AnimEffects.SkinChanging.Time = 11;
+  Manager->SetSkinName(L"MeadowStyle");
+  EXPECT_EQ(SkinCoverCount(), 0);
 }
 
 } // namespace
