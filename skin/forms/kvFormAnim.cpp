@@ -7,12 +7,11 @@
 #include <vector>
 
 #include "base/GdiObjects.h"
+#include "skin/controls/sVclUtils.h"
 #include "skin/forms/kvAnimSteps.h"
 #include "skin/forms/kvBorderForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "skin/messages/sMessages.h"
-
-bool FormAnimating = false;
 
 TUpdateLayeredWindow UpdateLayeredWindowFn() {
   static const auto Fn = reinterpret_cast<TUpdateLayeredWindow>(reinterpret_cast<void*>(
@@ -252,16 +251,16 @@ void RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha) {
     GiveBack();
     return;
   }
-  FormAnimating = true;
   TBitmap32 Picture = WindowPicture(Wnd);
   std::unique_ptr<TOutputWindow> Anim = Picture.IsEmpty() ? nullptr : NewAnimationWindow(Wnd);
   if (!Anim) {
-    FormAnimating = false;
     GiveBack();
     RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     return;
   }
   if (S.WasLayered) FinalAlpha = S.OldAlpha;
+  // The picture is taken: the window and its children need not paint until it is shown.
+  AnimationCapturing = true;
   TRect R = WindowRectOf(Wnd);
   TSize Size{Picture.Width(), Picture.Height()};
   int N = AnimStepCount(A.Time);
@@ -279,7 +278,7 @@ void RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha) {
   ApplyLayeredPicture(Anim->Handle(), Picture, {R.Left, R.Top}, FinalAlpha);
   // The window comes back just behind its picture, then the picture goes.
   SetWindowPos(Wnd, Anim->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  FormAnimating = false;
+  AnimationCapturing = false;
   GiveBack();
   RedrawWindow(Wnd, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -357,6 +356,11 @@ void PrepareHideAnimation(HWND Wnd, const TkvFormAnimation& A) {
 void RunHideAnimation(HWND Wnd) {
   auto It = Hides().find(Wnd);
   if (It == Hides().end() || It->second->Running) return;
+  // The hide was refused or undone: the cover goes at once.
+  if (IsWindowVisible(Wnd)) {
+    EndHide(Wnd);
+    return;
+  }
   It->second->Running = true;
   // The cover outlives the window it shows: it is keyed by a handle that may be reused, so it
   // is re-keyed by its own.

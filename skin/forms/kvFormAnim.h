@@ -20,9 +20,6 @@ TSetLayeredWindowAttributes SetLayeredWindowAttributesFn();
 // Puts a premultiplied picture on a layered window at a screen point with a constant alpha.
 bool ApplyLayeredPicture(HWND Wnd, const TBitmap32& Picture, TPoint Pos, uint8_t Alpha);
 
-// Set while a show or hide animation captures and steps: providers skip painting meanwhile.
-extern bool FormAnimating;
-
 // The hidden auxiliary window the animations draw on: a popup of tag -98 with the caption
 // "kvOutputWindow", owned by Owner (topmost when Owner is), that never erases its background
 // nor paints a frame. Extra extended styles (layered, no-activate, tool window) are added.
@@ -65,14 +62,16 @@ private:
 // Show: BeginShowAnimation, before the window appears, makes it layered and see-through;
 // RunShowAnimation, once it is shown, lays its picture on an animation window, fades (and with
 // atAero zooms) it in over the animation's time in 12-ms steps, then gives the window back
-// opaque. Without steps the picture covers the window for an instant.
+// opaque. Without steps the picture covers the window for an instant. AnimationCapturing is
+// set while the steps run.
 void BeginShowAnimation(HWND Wnd);
 void RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha);
 bool ShowAnimationPending(HWND Wnd);
 
 // Hide: PrepareHideAnimation, while the window is still shown, takes its picture into a cover
 // window over it (nothing below one step of 12 ms); RunHideAnimation, after it hid, fades and
-// shrinks the cover out in steps of 12 ms and frees it.
+// shrinks the cover out in steps of 12 ms and frees it (at once when the window is still
+// shown: the hide did not happen).
 void PrepareHideAnimation(HWND Wnd, const TkvFormAnimation& A);
 void RunHideAnimation(HWND Wnd);
 int RunningHideAnimations();

@@ -2024,7 +2024,8 @@ void TsSkinProvider::WMWindowPosChanged(TMessage& Message, const TWndNext& Defau
   Default(Message);
   HWND W = OwnerHandle();
   auto* Pos = reinterpret_cast<const WINDOWPOS*>(Message.LParam);
-  if (Pos && W && (Pos->flags & SWP_HIDEWINDOW)) RunHideAnimation(W);
+  // Also after a change that did not hide: a cover taken for a refused hide goes.
+  if (Pos && W) RunHideAnimation(W);
   if (!FBorderForm || !Pos || !W) return;
   if (Pos->flags & SWP_HIDEWINDOW) {
     FBorderForm->FreeForm();

@@ -1,5 +1,6 @@
 #include "skin/forms/kvFormAnim.h"
 
+#include "skin/controls/sVclUtils.h"
 #include "skin/forms/kvDials.h"
 #include "skin/forms/kvGlow.h"
 #include "skin/forms/sSkinProvider.h"
@@ -128,7 +129,7 @@ TEST_F(FormAnimTest, ShowAnimationOf120MsStepsOnAWindowOfItsOwnAndLeavesTheFormO
   EXPECT_TRUE(IsWindowVisible(W()));
   EXPECT_FALSE(Layered(W()));
   EXPECT_FALSE(ShowAnimationPending(W()));
-  EXPECT_FALSE(FormAnimating);
+  EXPECT_FALSE(AnimationCapturing);
   EXPECT_EQ(FindOutputWindow(), nullptr);
   EXPECT_EQ(ThreadWindows(), Windows);
   // A second round gives back every GDI object and window it took.
@@ -202,6 +203,14 @@ TEST_F(FormAnimTest, HideAnimationOf120MsFadesACoverOutAndFreesIt) {
   EXPECT_EQ(FindOutputWindow(), nullptr);
   EXPECT_EQ(ThreadWindows(), Windows);
   EXPECT_EQ(LiveGdiObjects(), Gdi);
+  // A hide that does not happen leaves no cover behind.
+  Form->Show();
+  PumpFor(30);
+  PrepareHideAnimation(W(), Manager->AnimEffects.FormHide);
+  EXPECT_EQ(RunningHideAnimations(), 1);
+  SetWindowPos(W(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(RunningHideAnimations(), 0);
+  EXPECT_EQ(FindOutputWindow(), nullptr);
   // A hide below one step (12 ms) takes no picture.
   Manager->AnimEffects.FormHide.Time = 11;
   Form->Show();
