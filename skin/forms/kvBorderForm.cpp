@@ -7,6 +7,7 @@
 #include "base/GdiObjects.h"
 #include "skin/controls/sVclUtils.h"
 #include "skin/forms/kvBorderGeometry.h"
+#include "skin/forms/kvFormAnim.h"
 #include "skin/images/kvShadows.h"
 #include "skin/data/sMaskData.h"
 #include "skin/paint/kvMaskBorders.h"
@@ -117,15 +118,6 @@ void SetBlurBehind(HWND Wnd, bool Enable) {
 bool RunsUnderWow64() {
   BOOL Wow = FALSE;
   return IsWow64Process(GetCurrentProcess(), &Wow) && Wow;
-}
-
-using TUpdateLayeredWindow = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
-                                           BLENDFUNCTION*, DWORD);
-// Looked up at run time: systems without layered windows do without the border window.
-TUpdateLayeredWindow UpdateLayeredWindowFn() {
-  static const auto Fn = reinterpret_cast<TUpdateLayeredWindow>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow")));
-  return Fn;
 }
 
 LPCWSTR SizingCursor(int Code) {

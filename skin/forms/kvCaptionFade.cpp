@@ -5,6 +5,7 @@
 
 #include "base/GdiObjects.h"
 #include "skin/forms/kvBorderForm.h"
+#include "skin/forms/kvFormAnim.h"
 #include "toolkit/Controls.h"
 
 namespace {
@@ -14,12 +15,8 @@ constexpr UINT StepMilliseconds = 12;
 constexpr DWORD OverlayExStyle =
     WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE;
 
-using TUpdateLayeredWindow = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
-                                           BLENDFUNCTION*, DWORD);
 TUpdateLayeredWindow UpdateLayered() {
-  static const auto Fn = reinterpret_cast<TUpdateLayeredWindow>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow")));
-  return Fn;
+  return UpdateLayeredWindowFn();
 }
 
 } // namespace

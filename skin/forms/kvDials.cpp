@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "skin/forms/kvGlow.h"
 #include "skin/forms/sDialogs.h"
 #include "skin/menus/sSkinMenus.h"
 #include "skin/manager/sSkinManager.h"
@@ -171,7 +172,10 @@ void RegisterSkinForms() {
   WindowHookHandler = [](int Code, WPARAM WParam, LPARAM LParam) {
     HWND Wnd = reinterpret_cast<HWND>(WParam);
     switch (Code) {
-    case HookRemovedCode: FreeDialogRecords(false); return;
+    case HookRemovedCode:
+      FreeDialogRecords(false);
+      HideAllGlows();
+      return;
     case HCBT_ACTIVATE: ActivateWindow(Wnd); return;
     case HCBT_DESTROYWND: FreeDialogRecords(true); return;
     case HCBT_CREATEWND: {

@@ -6,6 +6,8 @@
 #include "base/GdiObjects.h"
 #include "base/TextUtils.h"
 #include "skin/controls/sVclUtils.h"
+#include "skin/forms/kvFormAnim.h"
+#include "skin/forms/kvGlow.h"
 #include "skin/images/kvBMP.h"
 #include "skin/menus/sSkinMenus.h"
 #include "toolkit/FormReader.h"
@@ -370,6 +372,8 @@ TsSkinProvider::TsSkinProvider(TComponent* AOwner) : TComponent(AOwner) {
   auto* F = dynamic_cast<TForm*>(AOwner);
   if (!F) throw Exception(L"TsSkinProvider component may be used with forms only!");
   FForm = F;
+  static bool EffectsInstalled = (InstallFormAnimations(), InstallControlGlows(), true);
+  (void)EffectsInstalled;
   // A second provider replaces one the hook made; beside any other it does nothing.
   if (F->HandleAllocated()) {
     auto* Existing =
@@ -418,6 +422,7 @@ void TsSkinProvider::BeforeDestruction() {
     // A form that is being freed frees its hooks and window itself; one that was not freed
     // with delete may have none of its parts left but its component base.
     FBorderForm.reset();
+    FreeEffects();
     // The adapters give the controls their windows back while the controls are whole.
     FAdapter.reset();
     if (F->IsDestroying()) {
@@ -812,11 +817,13 @@ void TsSkinProvider::SetHotHT(int Code, bool Repaint) {
     Old->State = 0;
     if (Repaint) RepaintButton(*Old);
   }
+  if (TsCaptionButton* Old = ButtonOf(CurrentHT)) HideGlow(Old->GlowID);
   CurrentHT = Code;
   if (ButtonPressed() || Code < 1) return;
   if (TsCaptionButton* New = ButtonOf(Code)) {
     New->State = 1;
     if (Repaint) RepaintButton(*New);
+    ShowCaptionGlow(*New);
     if (TsTitleButton* U = UserButtonOf(Code); U && !U->Hint.empty() && OwnerHandle())
       U->HintWnd = std::make_unique<TkvCaptionHint>(OwnerHandle(), U->Hint);
   }
@@ -1977,6 +1984,7 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& Message, const TWndNext& Defa
     Default(Message);
     return;
   }
+  if (Pos->flags & SWP_HIDEWINDOW) PrepareHide();
   RECT WR;
   GetWindowRect(W, &WR);
   bool Moves = !(Pos->flags & SWP_NOMOVE) && (Pos->x != WR.left || Pos->y != WR.top);
@@ -2019,6 +2027,8 @@ void TsSkinProvider::WMWindowPosChanged(TMessage& Message, const TWndNext& Defau
   Default(Message);
   HWND W = OwnerHandle();
   auto* Pos = reinterpret_cast<const WINDOWPOS*>(Message.LParam);
+  // Also after a change that did not hide: a cover taken for a refused hide goes.
+  if (Pos && W) RunHideAnimation(W);
   if (!FBorderForm || !Pos || !W) return;
   if (Pos->flags & SWP_HIDEWINDOW) {
     FBorderForm->FreeForm();
@@ -2041,6 +2051,7 @@ void TsSkinProvider::WMSysCommand(TMessage& Message, const TWndNext& Default) {
     Message.Result = 0;
     return;
   }
+  if (EffectsSysCommand(Message, Default)) return;
   if (Command == SC_RESTORE && (FFormState & fsHideCaptured)) {
     FFormState &= ~unsigned(fsHideCaptured);
     Default(Message);
@@ -2241,6 +2252,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
       Message.Result = 0;
       return;
     }
+    if (Code == HTCAPTION && BlendOnMoving(Message, Default)) return;
     break;
   }
   case WM_SETICON:
@@ -2296,7 +2308,10 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
   }
   case WM_WINDOWPOSCHANGING: WMWindowPosChanging(Message, Default); return;
   case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message, Default); return;
-  case WM_MOVE: KillAnimations(); break;
+  case WM_MOVE:
+    KillAnimations();
+    HideAllGlows();
+    break;
   case WM_SIZING:
     Default(Message);
     UpdateBorderPosition(false);
@@ -2351,6 +2366,8 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     }
     break;
   case WM_SHOWWINDOW:
+    // Shown see-through until its picture has faded in.
+    if (Message.WParam && ShowAnimationWanted(false)) BeginShowAnimation(W);
     if (Message.WParam) FFormState &= fsRestoring;
     Default(Message);
     if (Message.WParam) AnnouncePreview();
@@ -2365,6 +2382,14 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     }
     if (F->Visible()) ScanControls();
     break;
+  case CM_SHOWINGCHANGED:
+    Default(Message);
+    // A provider the window hook made while the window was being shown missed the window's
+    // appearance: its first show animates from here.
+    if (Message.WParam && !ShowAnimationPending(W) && ShowAnimationWanted(true))
+      BeginShowAnimation(W);
+    if (Message.WParam && ShowAnimationPending(W)) RunShowAnimation(W, FormShowEffect(), 255);
+    return;
   case WM_PARENTNOTIFY:
     Default(Message);
     if (LOWORD(Message.WParam) == WM_CREATE) ScanControls();
@@ -2377,4 +2402,109 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
   default: break;
   }
   Default(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Effects: glows of the caption buttons and the form animations
+
+void TsSkinProvider::ShowCaptionGlow(TsCaptionButton& B) {
+  TsSkinManager* M = FCommonData->SkinManager();
+  const TsSkinModel* Sm = Model();
+  HWND W = OwnerHandle();
+  if (!M || !Sm || !W || B.GlowID >= 0 || B.ImageIndex < 0 || size_t(B.ImageIndex) >= Sm->ma.size())
+    return;
+  int Size = 0, Margin = 0;
+  if (&B == &ButtonClose) {
+    Size = Sm->SkinData.BICloseGlow;
+    Margin = Sm->SkinData.BICloseGlowMargin;
+  } else if (&B == &ButtonMax) {
+    Size = Sm->SkinData.BIMaxGlow;
+    Margin = Sm->SkinData.BIMaxGlowMargin;
+  } else if (&B == &ButtonMin) {
+    Size = Sm->SkinData.BIMinGlow;
+    Margin = Sm->SkinData.BIMinGlowMargin;
+  }
+  if (Size <= 0) return;
+  RECT WR;
+  GetWindowRect(W, &WR);
+  TPoint Origin = Layout().WindowOrigin;
+  TkvGlowRequest Q;
+  Q.R = B.Rect;
+  Q.R.Offset(WR.left - Origin.X, WR.top - Origin.Y);
+  Q.Section = "GLOBALINFO";
+  Q.Name = Sm->ma[size_t(B.ImageIndex)].PropertyName + "GLOW";
+  Q.Margin = Margin;
+  Q.Owner = W;
+  B.GlowID = ShowGlow(*M, Q);
+}
+
+void TsSkinProvider::HideCaptionGlows() {
+  for (TsCaptionButton* B : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
+    HideGlow(B->GlowID);
+}
+
+void TsSkinProvider::FreeEffects() {
+  HideCaptionGlows();
+  if (HWND W = OwnerHandle()) FreeMinimizeAnimation(W);
+}
+
+const TkvFormAnimation& TsSkinProvider::FormShowEffect() const {
+  static const TkvFormAnimation None{false, 0, atAero};
+  TsSkinManager* M = FCommonData->SkinManager();
+  return M ? M->AnimEffects.FormShow : None;
+}
+
+bool TsSkinProvider::ShowAnimationWanted(bool Shown) const {
+  TForm* F = FForm.Get();
+  TsSkinManager* M = FCommonData->SkinManager();
+  HWND W = OwnerHandle();
+  return F && M && W && AllowAnimation && !F->Parent() && M->AnimEffects.FormShow.Active &&
+         (IsWindowVisible(W) != FALSE) == Shown && !IsIconic(W) && W != PreviewTarget() &&
+         LayeredWindowsAvailable();
+}
+
+void TsSkinProvider::PrepareHide() {
+  TForm* F = FForm.Get();
+  TsSkinManager* M = FCommonData->SkinManager();
+  HWND W = OwnerHandle();
+  if (!F || !M || !W || !AllowAnimation || F->Parent() || (FFormState & fsMinimizing)) return;
+  // The main form hides while the manager minimizes the application: no hide animation.
+  if (M->HookedForm() == F && M->ShowState() == TsSkinManager::ssMinimising) return;
+  HideAllGlows();
+  PrepareHideAnimation(W, M->AnimEffects.FormHide);
+}
+
+bool TsSkinProvider::EffectsSysCommand(TMessage& Message, const TWndNext& Default) {
+  TForm* F = FForm.Get();
+  TsSkinManager* M = FCommonData->SkinManager();
+  HWND W = OwnerHandle();
+  // The main form's commands are animated from the manager's hook of the main window.
+  if (!F || !M || !W || M->HookedForm() == F || F->Parent()) return false;
+  switch (Message.WParam & 0xFFF0) {
+  case SC_MINIMIZE:
+    if (FBorderForm) FBorderForm->FreeForm();
+    return AnimateMinimize(W, *M, [&] { Default(Message); });
+  case SC_RESTORE:
+  case SC_MAXIMIZE:
+    if (!AnimateRestore(W, *M)) return false;
+    Message.Result = 0;
+    return true;
+  default: return false;
+  }
+}
+
+bool TsSkinProvider::BlendOnMoving(TMessage& Message, const TWndNext& Default) {
+  TForm* F = FForm.Get();
+  TsSkinManager* M = FCommonData->SkinManager();
+  HWND W = OwnerHandle();
+  if (!F || !M || !W || F->Parent() || IsZoomed(W)) return false;
+  // The default handling of the press runs the system's move loop.
+  if (!BlendWhileMoving(W, M->AnimEffects.BlendOnMoving, AllowBlendOnMoving,
+                        [&] { Default(Message); }))
+    return false;
+  if (IsWindow(W)) {
+    FCommonData->BGChanged = true;
+    UpdateBorderPosition(true);
+  }
+  return true;
 }

@@ -346,6 +346,18 @@ private:
   bool ReadTitleButtons(const TDefValue& Value);
   bool FadesAllowed() const;
   void StartButtonFade(TsCaptionButton& B);
+  // Effects.
+  void ShowCaptionGlow(TsCaptionButton& B);
+  void HideCaptionGlows();
+  void FreeEffects();
+  const TkvFormAnimation& FormShowEffect() const;
+  // Whether a show animation plays for the window, shown already or about to be.
+  bool ShowAnimationWanted(bool Shown) const;
+  void PrepareHide();
+  bool EffectsSysCommand(TMessage& Message, const TWndNext& Default);
+  // A press on the caption with blending on moving: runs the move loop; false when it does
+  // not apply.
+  bool BlendOnMoving(TMessage& Message, const TWndNext& Default);
   TRect FTempRect{}; // where FTempBmp lies in the image
   bool FTrackingNC = false;
 };

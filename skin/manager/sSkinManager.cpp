@@ -30,6 +30,8 @@ TsSkinManager* DefaultManager = nullptr;
 std::function<void(int Code, WPARAM WParam, LPARAM LParam)> WindowHookHandler;
 std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
 std::function<void(UINT Msg, WPARAM WParam, LPARAM LParam)> MenuNotificationHandler;
+std::function<bool(TForm* Form, TMessage& Message, const TWndNext& Next)> MainWindowAnimation;
+std::function<std::function<void()>(TsSkinManager& Manager)> SkinChangeAnimation;
 
 #ifndef WM_POPUPSYSTEMMENU
 constexpr UINT WM_POPUPSYSTEMMENU = 0x0313;
@@ -201,6 +203,10 @@ void TsSkinManager::SetSkinName(const std::wstring& Value) {
   if (OnBeforeChange && !IsLoading()) OnBeforeChange(this);
   if (FSkinName.size() > 4 && UpperCase(FSkinName.substr(FSkinName.size() - 4)) == L".KVZ")
     FSkinName.resize(FSkinName.size() - 4);
+  // A change at run time may cover the visible forms with their old pictures, faded out after.
+  std::function<void()> FinishChange;
+  if (SkinChangeAnimation && !IsLoading() && FModel->SkinData.Active)
+    FinishChange = SkinChangeAnimation(*this);
   bool Packed = PackedFileExists();
   if (FPreviewApplied) {
     std::error_code Ec;
@@ -224,6 +230,7 @@ void TsSkinManager::SetSkinName(const std::wstring& Value) {
   }
   if (OnAfterChange && !IsLoading()) OnAfterChange(this);
   SyncDialogMode();
+  if (FinishChange) FinishChange();
 }
 
 void TsSkinManager::LoadInto(TsSkinModel& Target, bool Packed) {
@@ -355,6 +362,11 @@ void TsSkinManager::UnhookMainWindow() {
   FHookedForm.Reset();
 }
 
+bool TsSkinManager::AnimateMainWindow(TMessage& Message, const TWndNext& Next) {
+  return MainWindowAnimation && FHookedForm &&
+         MainWindowAnimation(FHookedForm.Get(), Message, Next);
+}
+
 bool TsSkinManager::MainWindowHook(TMessage& Message, const TWndNext& Next) {
   switch (Message.Msg) {
   case WM_SYSCOMMAND:
@@ -363,7 +375,7 @@ bool TsSkinManager::MainWindowHook(TMessage& Message, const TWndNext& Next) {
     case SC_RESTORE: FShowState = ssRestoring; break;
     default: break;
     }
-    return false;
+    return AnimateMainWindow(Message, Next);
   case WM_POPUPSYSTEMMENU: {
     // The task bar asks the main form for its window menu: the skinned one, at the cursor.
     TForm* Form = FHookedForm.Get();

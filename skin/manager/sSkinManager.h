@@ -210,6 +210,8 @@ private:
   // Handles the messages of the application's main window that concern the skin; true when
   // the message is done.
   bool MainWindowHook(TMessage& Message, const TWndNext& Next);
+  // The minimize and restore animations of a system command of the main window.
+  bool AnimateMainWindow(TMessage& Message, const TWndNext& Next);
   void HookMainWindow();
   void UnhookMainWindow();
   void LoadInto(TsSkinModel& Target, bool Packed);
@@ -272,6 +274,14 @@ extern std::function<bool(HWND Form, int X, int Y)> DropFormSystemMenu;
 constexpr UINT KV_MENUITEMDRAWN = 0xBCB3;
 constexpr UINT KV_MENUWINDOWSHOWN = 0xBCB4;
 extern std::function<void(UINT Msg, WPARAM WParam, LPARAM LParam)> MenuNotificationHandler;
+// The minimize and restore animations of the main window, installed by the form effects: given
+// the hooked main form and its WM_SYSCOMMAND, true when the command is done.
+extern std::function<bool(TForm* Form, TMessage& Message, const TWndNext& Next)>
+    MainWindowAnimation;
+
+// The skin-change animation, installed by the form effects: called before a skin change at
+// run time, it answers what to call when the new skin is shown (or nothing).
+extern std::function<std::function<void()>(TsSkinManager& Manager)> SkinChangeAnimation;
 
 // The first manager created in the application; controls without their own use it.
 extern TsSkinManager* DefaultManager;
