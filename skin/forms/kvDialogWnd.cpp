@@ -6,6 +6,7 @@
 
 #include "base/GdiObjects.h"
 #include "skin/controls/kvBtnWnd.h"
+#include "skin/forms/kvFormAnim.h"
 #include "skin/controls/sSkinText.h"
 #include "skin/controls/sVclUtils.h"
 #include "skin/messages/sMessages.h"
@@ -541,6 +542,31 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
     return;
   }
   case WM_SIZE: D->BGChanged = true; break;
+  case WM_SHOWWINDOW:
+    // The dialog's show animation: see-through until shown, then its picture fades in.
+    if (Message.WParam && SkinManager()->AnimEffects.DialogShow.Active &&
+        SkinManager()->AnimEffects.DialogShow.Time > 0) {
+      InitHwndControls();
+      BeginShowAnimation(Wnd);
+    }
+    break;
+  case WM_COMMAND:
+    // Cancel and No end a dialog: its picture is taken for the hide animation.
+    if ((LOWORD(Message.WParam) == IDCANCEL || LOWORD(Message.WParam) == IDNO) && !Message.LParam &&
+        IsWindowVisible(Wnd)) {
+      const TkvFormAnimation& A = SkinManager()->AnimEffects.DialogHide;
+      if (A.Active && A.Time > 0) PrepareHideAnimation(Wnd, A);
+    }
+    break;
+  case WM_WINDOWPOSCHANGED: {
+    TkvScrollWnd::kvWndProc(Message);
+    auto* Pos = reinterpret_cast<WINDOWPOS*>(Message.LParam);
+    if (!Pos || !Attached()) return;
+    if ((Pos->flags & SWP_SHOWWINDOW) && ShowAnimationPending(Wnd))
+      RunShowAnimation(Wnd, SkinManager()->AnimEffects.DialogShow, 255);
+    if (Pos->flags & SWP_HIDEWINDOW) RunHideAnimation(Wnd);
+    return;
+  }
   case WM_NCHITTEST: {
     TPoint P{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))};
     int Code = HitTest(P);

@@ -231,6 +231,47 @@ TEST_F(DialsTest, TheDialogsSystemMenuDropsAtARightClickOnTheCaption) {
   DestroyWindow(Dlg);
 }
 
+TEST_F(DialsTest, ADialogShowsAndHidesWithItsAnimations) {
+  UseMeadowStyle();
+  Manager->AnimEffects.DialogShow.Time = 120;
+  Manager->AnimEffects.DialogHide.Time = 120;
+  ShowForm();
+  // Counts the animation windows made and freed.
+  static int Made = 0, Freed = 0;
+  Made = Freed = 0;
+  HHOOK Watch = SetWindowsHookExW(
+      WH_CBT,
+      [](int Code, WPARAM WParam, LPARAM LParam) -> LRESULT {
+        if (Code == HCBT_CREATEWND) {
+          auto* Cs = reinterpret_cast<CBT_CREATEWNDW*>(LParam)->lpcs;
+          if (!IS_INTRESOURCE(Cs->lpszClass) && std::wstring(Cs->lpszClass) == L"TOutputWindow")
+            ++Made;
+        } else if (Code == HCBT_DESTROYWND &&
+                   WindowClassName(reinterpret_cast<HWND>(WParam)) == L"TOutputWindow") {
+          ++Freed;
+        }
+        return CallNextHookEx(nullptr, Code, WParam, LParam);
+      },
+      nullptr, GetCurrentThreadId());
+  std::vector<WORD> T = DialogTemplate();
+  HWND Dlg = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()),
+                                        nullptr, DialogProc, 0);
+  PumpFor(300);
+  EXPECT_TRUE(Skinned(Dlg));
+  EXPECT_GE(Made, 1) << "the show animation's window";
+  EXPECT_TRUE(IsWindowVisible(Dlg));
+  EXPECT_FALSE(GetWindowLongW(Dlg, GWL_EXSTYLE) & WS_EX_LAYERED) << "opaque at the end";
+  // Cancel hides it with the hide animation, whose cover goes afterwards.
+  int Before = Made;
+  SendMessageW(Dlg, WM_COMMAND, IDCANCEL, 0);
+  ShowWindow(Dlg, SW_HIDE);
+  PumpFor(300);
+  EXPECT_GT(Made, Before) << "the hide cover";
+  EXPECT_EQ(Freed, Made) << "every animation window freed";
+  UnhookWindowsHookEx(Watch);
+  DestroyWindow(Dlg);
+}
+
 TEST_F(DialsTest, DroppingTheSkinFreesTheRecordsAndGivesTheDialogItsCloseButtonBack) {
   UseMeadowStyle();
   ShowForm();
