@@ -56,17 +56,34 @@ void ItemFont(TItemFont& Out, TComponent* Item, unsigned State, bool Bold) {
   Out.Own = Out.Font.Color() != Before;
 }
 
-HFONT WebdingsFont() {
-  static TFontHandle F = [] {
-    LOGFONTW L{};
-    TClientDC DC(nullptr);
-    L.lfHeight = -MulDiv(10, GetDeviceCaps(DC, LOGPIXELSY), 72);
-    L.lfCharSet = SYMBOL_CHARSET;
-    wcscpy(L.lfFaceName, L"Webdings");
-    return TFontHandle(CreateFontIndirectW(&L));
-  }();
-  return F;
+HFONT SymbolFont(const wchar_t* Face) {
+  LOGFONTW L{};
+  TClientDC DC(nullptr);
+  L.lfHeight = -MulDiv(10, GetDeviceCaps(DC, LOGPIXELSY), 72);
+  L.lfCharSet = SYMBOL_CHARSET;
+  wcsncpy(L.lfFaceName, Face, LF_FACESIZE - 1);
+  return CreateFontIndirectW(&L);
 }
+
+bool HasGlyph(HFONT Font, wchar_t C) {
+  TClientDC DC(nullptr);
+  TSelectObject Sel(DC, Font);
+  WORD Index = 0xFFFF;
+  return GetGlyphIndicesW(DC, &C, 1, &Index, GGI_MARK_NONEXISTING_GLYPHS) == 1 && Index != 0xFFFF;
+}
+
+} // namespace
+
+// The font that draws a system command's symbol: Webdings, or Marlett (whose close, minimise,
+// maximise and restore symbols sit at the same characters) where a Webdings without the glyph
+// is installed.
+HFONT SystemSymbolFont(wchar_t Symbol) {
+  static TFontHandle Webdings(SymbolFont(L"Webdings")), Marlett(SymbolFont(L"Marlett"));
+  if (HasGlyph(Webdings, Symbol) || !HasGlyph(Marlett, Symbol)) return Webdings;
+  return Marlett;
+}
+
+namespace {
 
 std::wstring ShortCutText(const TMenuItem& Item) {
   return Item.ShortCut == scNone ? std::wstring() : ShortCutToText(Item.ShortCut);
@@ -535,7 +552,7 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UI
     }
   } else if (const wchar_t* Symbol = IsSysMenu(Item) ? SysSymbol(Item.Tag) : nullptr) {
     // The system commands' symbols.
-    TSelectObject Font(BDC, WebdingsFont());
+    TSelectObject Font(BDC, SystemSymbolFont(Symbol[0]));
     SetBkMode(BDC, TRANSPARENT);
     SIZE Ext{};
     GetTextExtentPoint32W(BDC, Symbol, 1, &Ext);

@@ -103,6 +103,10 @@ private:
   bool FShown = false;
 };
 
+// The font of a system command's symbol character ("0", "1", "2", "r"): Webdings, or Marlett
+// where the installed Webdings lacks the glyph.
+HFONT SystemSymbolFont(wchar_t Symbol);
+
 // Attaches a menu adapter to a new menu window (from the window hook).
 void AdaptMenuWindow(HWND Wnd);
 // Connects the painter to the manager's menu notifications.

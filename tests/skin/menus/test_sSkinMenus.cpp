@@ -66,6 +66,16 @@ TEST(MenuItems, DividersCaptionItemsAndNormalItems) {
   EXPECT_FALSE(TsSkinableMenus::IsCaptionItem(Empty)) << "an empty caption is read safely";
 }
 
+TEST(MenuSymbols, EverySystemCommandSymbolHasAGlyph) {
+  for (wchar_t C : {L'0', L'1', L'2', L'r'}) {
+    TClientDC DC(nullptr);
+    TSelectObject Sel(DC, SystemSymbolFont(C));
+    WORD Index = 0xFFFF;
+    ASSERT_EQ(GetGlyphIndicesW(DC, &C, 1, &Index, GGI_MARK_NONEXISTING_GLYPHS), 1u);
+    EXPECT_NE(Index, 0xFFFF) << char(C);
+  }
+}
+
 TEST_F(MenusTest, TheSystemMenuIsMeasuredAndPaintedFromTheSkin) {
   UseMeadowStyle();
   ShowForm();
