@@ -3,27 +3,14 @@
 // window once, in the same run. Prints the best and the middle ratio of rounds with equal work.
 #include <windows.h>
 
-#include "app/un_main.h"
 #include "base/GdiObjects.h"
+#include "bench/win/BenchProgram.h"
 #include "bench/win/BenchTiming.h"
 #include "skin/controls/sButton.h"
-#include "skin/controls/sSkinControls.h"
-#include "skin/forms/kvDials.h"
-#include "skin/images/kvSkinPictures.h"
 
 int main() {
   TApplication App;
-  RegisterToolkitClasses();
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
-  Application->Initialize();
-  Application->SetTitle(ProgramTitle);
-  auto* Form = new Tfrm_main(Application);
-  Form->OnShow = nullptr; // painted like the real thing, without the start-up notice
-  Form->Show();
-  Application->ProcessMessages();
+  Tfrm_main* Form = ShowMainWindow();
   auto* Button = dynamic_cast<TsButton*>(Form->sButton2);
   if (!Button || !Button->SkinData().Skinned() || !Button->SkinData().CacheBmp()) {
     std::printf("the search button is not skinned\n");

@@ -3,26 +3,13 @@
 // the same run. Prints the best and the middle ratio of rounds with equal work.
 #include <windows.h>
 
-#include "app/un_main.h"
+#include "bench/win/BenchProgram.h"
 #include "bench/win/BenchTiming.h"
 #include "skin/controls/sRichEdit.h"
-#include "skin/controls/sSkinControls.h"
-#include "skin/forms/kvDials.h"
-#include "skin/images/kvSkinPictures.h"
 
 int main() {
   TApplication App;
-  RegisterToolkitClasses();
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
-  Application->Initialize();
-  Application->SetTitle(ProgramTitle);
-  auto* Form = new Tfrm_main(Application);
-  Form->OnShow = nullptr; // no start-up notice
-  Form->Show();
-  Application->ProcessMessages();
+  Tfrm_main* Form = ShowMainWindow();
   TsRichEdit* Skinned = Form->Memo1;
   if (!Skinned || !Skinned->Adapter()) {
     std::printf("the editor is not skinned\n");

@@ -4,28 +4,15 @@
 // title or a size change). Prints the best and the middle ratio of rounds with equal work.
 #include <windows.h>
 
-#include "app/un_main.h"
 #include "base/GdiObjects.h"
+#include "bench/win/BenchProgram.h"
 #include "bench/win/BenchTiming.h"
-#include "skin/controls/sSkinControls.h"
-#include "skin/forms/kvDials.h"
 #include "skin/forms/sSkinProvider.h"
-#include "skin/images/kvSkinPictures.h"
 #include "skin/messages/sMessages.h"
 
 int main() {
   TApplication App;
-  RegisterToolkitClasses();
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
-  Application->Initialize();
-  Application->SetTitle(ProgramTitle);
-  auto* Form = new Tfrm_main(Application);
-  Form->OnShow = nullptr; // painted like the real thing, without the start-up notice
-  Form->Show();
-  Application->ProcessMessages();
+  Tfrm_main* Form = ShowMainWindow();
   HWND Wnd = Form->Handle();
   auto* Provider = reinterpret_cast<TsSkinProvider*>(SendSkinCommand(Wnd, KV_QUERYPROVIDER));
   if (!Provider || !Provider->Skinned()) {

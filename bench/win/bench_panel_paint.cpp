@@ -4,27 +4,14 @@
 // and the middle ratio of rounds with equal work.
 #include <windows.h>
 
-#include "app/un_main.h"
+#include "bench/win/BenchProgram.h"
 #include "bench/win/BenchTiming.h"
 #include "base/GdiObjects.h"
 #include "skin/controls/sPanel.h"
-#include "skin/controls/sSkinControls.h"
-#include "skin/forms/kvDials.h"
-#include "skin/images/kvSkinPictures.h"
 
 int main() {
   TApplication App;
-  RegisterToolkitClasses();
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
-  Application->Initialize();
-  Application->SetTitle(ProgramTitle);
-  auto* Form = new Tfrm_main(Application);
-  Form->OnShow = nullptr; // painted like the real thing, without the start-up notice
-  Form->Show();
-  Application->ProcessMessages();
+  Tfrm_main* Form = ShowMainWindow();
   auto* Panel = dynamic_cast<TsPanel*>(Form->sPanel1);
   if (!Panel || !Panel->SkinData().Skinned()) {
     std::printf("the top panel is not skinned\n");

@@ -7,6 +7,7 @@
 #include "skin/controls/sSkinText.h"
 #include "skin/controls/sVclUtils.h"
 #include "skin/messages/sMessages.h"
+#include "skin/pixels/kvPixelMath.h"
 #include "skin/pixels/sGraphUtils.h"
 #include "toolkit/StdCtrls.h"
 
@@ -29,27 +30,22 @@ HFONT WindowFont(HWND Wnd, TWinControl* Owner) {
 // 40 % of the face over 60 % of the parent (the face stays where the parent is fuchsia), or
 // over the parent's colour.
 void BlendDisabled(TBitmap32& Face, const TCacheInfo& CI) {
-  auto Mix = [](uint32_t F, uint32_t P) {
-    auto Ch = [&](int S) {
-      int f = int((F >> S) & 0xFF), p = int((P >> S) & 0xFF);
-      return uint32_t((f * 4 + p * 6 + 5) / 10) << S;
-    };
-    return (F & 0xFF000000u) | Ch(16) | Ch(8) | Ch(0);
-  };
-  const bool Image = CI.Ready && CI.Bmp && !CI.Bmp->IsEmpty();
+  if (CI.Ready && CI.Bmp && !CI.Bmp->IsEmpty()) {
+    BlendKeyed(Face, 0, 0, KeyPixel, 0.4, Face.BoundsRect().Offsetted(CI.X, CI.Y), *CI.Bmp);
+    return;
+  }
+  if (CI.FillColor == clFuchsia) return;
   TColor C = ColorToRGB(CI.FillColor);
   uint32_t Fill = (uint32_t(GetRValue(C)) << 16) | (uint32_t(GetGValue(C)) << 8) | GetBValue(C);
   for (int y = 0; y < Face.Height(); ++y)
     for (int x = 0; x < Face.Width(); ++x) {
       uint32_t& F = Face.Pixel(x, y);
-      if (Image) {
-        int Px = CI.X + x, Py = CI.Y + y;
-        if (Px < 0 || Py < 0 || Px >= CI.Bmp->Width() || Py >= CI.Bmp->Height()) continue;
-        uint32_t P = CI.Bmp->Pixel(Px, Py);
-        if ((P & 0xFFFFFF) != 0xFF00FF) F = Mix(F, P);
-      } else if (CI.FillColor != clFuchsia && (F & 0xFFFFFF) != 0xFF00FF) {
-        F = Mix(F, Fill);
-      }
+      if ((F & 0xFFFFFF) == 0xFF00FF) continue;
+      auto Ch = [&](int S) {
+        int f = int((F >> S) & 0xFF), p = int((Fill >> S) & 0xFF);
+        return uint32_t((f * 4 + p * 6 + 5) / 10) << S;
+      };
+      F = (F & 0xFF000000u) | Ch(16) | Ch(8) | Ch(0);
     }
 }
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <optional>
 
+#include <uxtheme.h>
+
 #include "base/GdiObjects.h"
 #include "skin/controls/sSkinText.h"
 #include "skin/controls/sVclUtils.h"
@@ -12,6 +14,7 @@
 #include "skin/paint/kvMaskBorders.h"
 #include "skin/paint/kvSkinItems.h"
 #include "skin/paint/sGlyphs.h"
+#include "skin/pixels/kvPixelMath.h"
 #include "skin/pixels/sGraphUtils.h"
 #include "toolkit/StdCtrls.h"
 
@@ -25,15 +28,7 @@ constexpr UINT_PTR RepeatTimer = 0xFFFE; // every 55 ms while an arrow or the tr
 
 // Switches a window's visual theme off, when the system uses themes.
 void SwitchThemeOff(HWND Wnd) {
-  using TIsAppThemed = BOOL(WINAPI*)();
-  using TSetWindowTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-  static HMODULE Theme = LoadLibraryW(L"uxtheme.dll");
-  if (!Theme) return;
-  static auto IsThemed =
-      reinterpret_cast<TIsAppThemed>(reinterpret_cast<void*>(GetProcAddress(Theme, "IsAppThemed")));
-  static auto SetTheme = reinterpret_cast<TSetWindowTheme>(
-      reinterpret_cast<void*>(GetProcAddress(Theme, "SetWindowTheme")));
-  if (IsThemed && SetTheme && IsThemed()) SetTheme(Wnd, L" ", L" ");
+  if (IsAppThemed()) SetWindowTheme(Wnd, L" ", L" ");
 }
 
 TRect WindowRectOf(HWND Wnd) {
@@ -94,20 +89,7 @@ const TsSkinModel* ModelOf(const TsCommonData* Data) {
 // fuchsia), or with a colour only, the weighted blend of weight 153 of 256.
 void ApplyBarDisabledLook(TBitmap32& Bar, const TCacheInfo& CI) {
   if (CI.Ready && CI.Bmp && !CI.Bmp->IsEmpty()) {
-    TBitmap32 Face = Bar;
-    for (int y = 0; y < Bar.Height(); ++y)
-      for (int x = 0; x < Bar.Width(); ++x) {
-        int Px = CI.X + x, Py = CI.Y + y;
-        if (Px < 0 || Py < 0 || Px >= CI.Bmp->Width() || Py >= CI.Bmp->Height()) continue;
-        uint32_t P = CI.Bmp->Pixel(Px, Py);
-        if ((P & 0xFFFFFF) == 0xFF00FF) continue;
-        uint32_t F = Face.Pixel(x, y);
-        auto Ch = [&](int S) {
-          int f = int((F >> S) & 0xFF), p = int((P >> S) & 0xFF);
-          return uint32_t((f * 4 + p * 6 + 5) / 10) << S;
-        };
-        Bar.Pixel(x, y) = (F & 0xFF000000u) | Ch(16) | Ch(8) | Ch(0);
-      }
+    BlendKeyed(Bar, 0, 0, KeyPixel, 0.4, Bar.BoundsRect().Offsetted(CI.X, CI.Y), *CI.Bmp);
     return;
   }
   if (CI.FillColor == clFuchsia) return;
@@ -556,7 +538,7 @@ TScrollBarMetrics TkvScrollWnd::BarMetrics(int Index) const {
                             B ? B->nArrowLength : -1, Sys, SkinArrow);
 }
 
-TScrollLayout TkvScrollWnd::ScrollLayout() const {
+TScrollFrame TkvScrollWnd::Frame() const {
   TScrollFrame F;
   F.cxLeftEdge = cxLeftEdge;
   F.cxRightEdge = cxRightEdge;
@@ -567,7 +549,11 @@ TScrollLayout TkvScrollWnd::ScrollLayout() const {
   F.VVisible = sBarVert && sBarVert->fScrollVisible;
   F.HThickness = BarMetrics(0).Thickness;
   F.VThickness = BarMetrics(1).Thickness;
-  return ::ScrollLayout(WindowRectOf(CtrlHandle), F);
+  return F;
+}
+
+TScrollLayout TkvScrollWnd::ScrollLayout() const {
+  return ::ScrollLayout(WindowRectOf(CtrlHandle), Frame());
 }
 
 TScrollBarGeometry TkvScrollWnd::BarGeometry(int Index) const {
@@ -579,15 +565,8 @@ TScrollBarGeometry TkvScrollWnd::BarGeometry(int Index) const {
 }
 
 bool TkvScrollWnd::IsGripCorner() const {
-  TScrollLayout L = ScrollLayout();
-  TScrollFrame F;
-  F.cxLeftEdge = cxLeftEdge;
-  F.cxRightEdge = cxRightEdge;
-  F.cyTopEdge = cyTopEdge;
-  F.cyBottomEdge = cyBottomEdge;
-  F.LeftScrollbar = fLeftScrollbar;
-  F.HVisible = L.HVisible;
-  F.VVisible = L.VVisible;
+  TScrollFrame F = Frame();
+  TScrollLayout L = ::ScrollLayout(WindowRectOf(CtrlHandle), F);
   TScrollParent P;
   HWND Parent = GetParent(CtrlHandle);
   if (Parent && (GetWindowLongW(CtrlHandle, GWL_STYLE) & WS_CHILD)) {
@@ -679,8 +658,6 @@ void TkvScrollWnd::DrawBar(int Index, HDC DC) {
     if (SectionIndex < 0 || R.IsEmpty()) return;
     R = R.Intersected(Img.BoundsRect());
     if (R.IsEmpty()) return;
-    TCacheInfo Own = NewCacheInfo(&Img, 0, 0);
-    (void)Own;
     PaintSectionByIndex(SectionIndex, Name, CI, Texture, HotTexture, Sm, &Img, {At.X, At.Y}, R,
                         Clamp(SectionIndex, State), true);
   };

@@ -140,6 +140,8 @@ public:
   bool bPreventStyleChange = false;
 
   TkvScrollBar* Bar(int Index) const { return Index == 0 ? sBarHorz.get() : sBarVert.get(); }
+  // The window's edges and bars as the last frame calculation left them.
+  TScrollFrame Frame() const;
   // The bars' places in screen coordinates.
   TScrollLayout ScrollLayout() const;
   // One bar as drawing and hit-testing see it (the skin's arrow length when it has one).

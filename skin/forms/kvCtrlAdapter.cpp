@@ -32,10 +32,14 @@ TsSkinManager* TkvCtrlAdapter::Manager() const {
 }
 
 bool TkvAdapterItem::DoHook(TWinControl* Control, TsSkinManager* Manager) {
+  return DoHook(Control, Manager, SkinData ? SkinData->SkinSection() : std::string());
+}
+
+bool TkvAdapterItem::DoHook(TWinControl* Control, TsSkinManager* Manager,
+                            const std::string& Section) {
   if (!Control || Control->Tag == -98 || !Control->HandleAllocated() || !Control->Parent() ||
       !Manager || AnswersSkinned(Control))
     return false;
-  std::string Section = SkinData ? SkinData->SkinSection() : std::string();
   SkinData = std::make_unique<TsCommonData>(Control, true);
   SkinData->COC = 230;
   if (!Section.empty() && Section != "UNKNOWN") SkinData->SetSkinSection(Section);
@@ -87,11 +91,8 @@ void TkvCtrlAdapter::AddNewItem(TWinControl* Ctrl, const std::string& SkinSectio
   if (Index < 0) {
     auto Item = std::make_unique<TkvAdapterItem>();
     Item->WinCtrl = Ctrl;
-    Item->SkinData = std::make_unique<TsCommonData>(Ctrl, true);
-    Item->SkinData->COC = 230;
-    if (!SkinSection.empty()) Item->SkinData->SetSkinSection(SkinSection);
     FItems.push_back(std::move(Item));
-    if (!FItems.back()->DoHook(Ctrl, Manager())) FItems.pop_back();
+    if (!FItems.back()->DoHook(Ctrl, Manager(), SkinSection)) FItems.pop_back();
     return;
   }
   TkvAdapterItem& Item = *FItems[size_t(Index)];

@@ -21,6 +21,8 @@ struct TkvAdapterItem {
   // Hooks the control with the adapter of the first list that names its class; false when
   // no list (or no adapter kind the program has) does.
   bool DoHook(TWinControl* Control, TsSkinManager* Manager);
+  // The same with the section the item's skin state gets.
+  bool DoHook(TWinControl* Control, TsSkinManager* Manager, const std::string& Section);
   bool Alive() const { return ScrollWnd && !ScrollWnd->Destroyed; }
 };
 

@@ -359,12 +359,10 @@ void TkvDialogWnd::AddControl(HWND Child) {
     A = std::make_shared<TkvStaticWnd>();
     Section = "CHECKBOX";
   } else if (Class == L"button") {
-    int Kind = Style & 0xF;
     // Group boxes, check boxes and radio buttons keep the system's look.
     if ((Style & 7) == 7 || (Style & 3) == 3 || (Style & 2) == 2 || (Style & 5) == 5 ||
         (Style & 9) == 9 || (Style & 4) == 4)
       return;
-    (void)Kind;
     A = std::make_shared<TkvBtnWnd>();
     Section = "BUTTON";
   } else if (Class == L"edit") {

@@ -274,6 +274,24 @@ bool TsSystemMenu::EnabledSize() const {
 // ---------------------------------------------------------------------------------------------
 // User caption buttons
 
+TBitmap32 DecodeGlyphData(const TDefValue& Value, bool* HasAlpha) {
+  if (Value.Kind != TDefValue::vkBinary) throw EDefValueError(L"Binary data expected", Value.Line);
+  if (HasAlpha) *HasAlpha = false;
+  // A stored bitmap: its byte count, then the bitmap file.
+  const std::vector<uint8_t>& B = Value.Binary;
+  size_t Skip = B.size() >= 6 && B[0] == 'B' && B[1] == 'M' ? 0 : 4;
+  if (B.size() <= Skip) return TBitmap32();
+  TkvBmpInfo Info;
+  TBitmap32 Glyph;
+  try {
+    Glyph = DecodeBmp(B.data() + Skip, B.size() - Skip, &Info);
+  } catch (EBmpError& E) {
+    throw EDefValueError(L"Glyph: " + Utf8ToWide(E.what()), Value.Line);
+  }
+  if (HasAlpha) *HasAlpha = Info.BitCount == 32;
+  return Glyph;
+}
+
 TsTitleButton::TsTitleButton(TsTitleButtons* Collection) : FCollection(Collection) {}
 
 TsTitleButton::~TsTitleButton() = default;
@@ -319,23 +337,7 @@ bool TsTitleButton::ReadProperty(const std::string& Prop, const TDefValue& Value
   else if (Prop == "UseSkinData")
     UseSkinData = Value.AsBool();
   else if (Prop == "Glyph.Data") {
-    if (Value.Kind != TDefValue::vkBinary)
-      throw EDefValueError(L"Binary data expected", Value.Line);
-    // A stored bitmap: its byte count, then the bitmap file.
-    const std::vector<uint8_t>& B = Value.Binary;
-    size_t Skip = B.size() >= 6 && B[0] == 'B' && B[1] == 'M' ? 0 : 4;
-    if (B.size() <= Skip) {
-      FGlyph = TBitmap32();
-      FGlyphAlpha = false;
-    } else {
-      TkvBmpInfo Info;
-      try {
-        FGlyph = DecodeBmp(B.data() + Skip, B.size() - Skip, &Info);
-      } catch (EBmpError& E) {
-        throw EDefValueError(L"Glyph: " + Utf8ToWide(E.what()), Value.Line);
-      }
-      FGlyphAlpha = Info.BitCount == 32;
-    }
+    FGlyph = DecodeGlyphData(Value, &FGlyphAlpha);
   } else
     return false;
   return true;
@@ -482,9 +484,7 @@ bool TsSkinProvider::ReadProperty(const std::string& Name, const TDefValue& Valu
     TitleIcon.Visible = Value.AsBool();
   else if (Name == "TitleIcon.Glyph.Data") {
     // The glyph becomes 32 bits: the fuchsia key transparent, every other pixel opaque.
-    TsTitleButton Reader(nullptr);
-    Reader.ReadProperty("Glyph.Data", Value);
-    TitleIcon.Glyph = Reader.Glyph();
+    TitleIcon.Glyph = DecodeGlyphData(Value, nullptr);
     for (int y = 0; y < TitleIcon.Glyph.Height(); ++y)
       for (int x = 0; x < TitleIcon.Glyph.Width(); ++x) {
         uint32_t& P = TitleIcon.Glyph.Pixel(x, y);

@@ -81,6 +81,10 @@ class TsTitleButtons;
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// A glyph of a definition ("Glyph.Data": the byte count, then the bitmap file); HasAlpha, when
+// given, tells whether it has 32 bits. An empty value is the empty bitmap.
+TBitmap32 DecodeGlyphData(const TDefValue& Value, bool* HasAlpha);
+
 // A caption button of the form's own, left of the system buttons: the skin's "TITLEBUTTON" face
 // (when UseSkinData) with a glyph centred on it, a hint while hot, and mouse events with the
 // screen position.

@@ -81,6 +81,15 @@ inline void MouseButton(bool Down) {
   SendInput(1, &In, sizeof(In));
 }
 
+// Presses and lets go a key with real input.
+inline void KeyPress(WORD Vk) {
+  INPUT In[2]{};
+  In[0].type = In[1].type = INPUT_KEYBOARD;
+  In[0].ki.wVk = In[1].ki.wVk = Vk;
+  In[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, In, sizeof(INPUT));
+}
+
 inline std::wstring WindowClassName(HWND Wnd) {
   wchar_t Name[256] = {};
   GetClassNameW(Wnd, Name, 256);

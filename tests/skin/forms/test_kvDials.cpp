@@ -215,11 +215,7 @@ TEST_F(DialsTest, TheDialogsSystemMenuDropsAtARightClickOnTheCaption) {
         Items.push_back(Buf[0] ? Buf : L"-");
       }
     }
-    INPUT In[2]{};
-    In[0].type = In[1].type = INPUT_KEYBOARD;
-    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
-    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, In, sizeof(INPUT));
+    KeyPress(VK_ESCAPE);
   });
   SendMessageW(Dlg, WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(R.left + 40, R.top + 8));
   PumpFor(100);

@@ -702,11 +702,7 @@ TEST_F(ProviderTest, SystemMenuDropsFromTheIconTheCaptionAndAltSpace) {
   RECT Shown{};
   RunLater(300, [&] {
     if (HWND M = ShownMenuWindow()) GetWindowRect(M, &Shown);
-    INPUT In[2]{};
-    In[0].type = In[1].type = INPUT_KEYBOARD;
-    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
-    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, In, sizeof(INPUT));
+    KeyPress(VK_ESCAPE);
   });
   INPUT Keys[4]{};
   for (auto& K : Keys)
@@ -725,11 +721,7 @@ TEST_F(ProviderTest, SystemMenuDropsFromTheIconTheCaptionAndAltSpace) {
   Shown = {};
   RunLater(300, [&] {
     if (HWND M = ShownMenuWindow()) GetWindowRect(M, &Shown);
-    INPUT In[2]{};
-    In[0].type = In[1].type = INPUT_KEYBOARD;
-    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
-    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, In, sizeof(INPUT));
+    KeyPress(VK_ESCAPE);
   });
   SendMessageW(W(), WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(R.left + 300, R.top + 10));
   PumpFor(300);
@@ -741,11 +733,7 @@ TEST_F(ProviderTest, SystemMenuDropsFromTheIconTheCaptionAndAltSpace) {
   Shown = {};
   RunLater(300, [&] {
     if (HWND M = ShownMenuWindow()) GetWindowRect(M, &Shown);
-    INPUT In[2]{};
-    In[0].type = In[1].type = INPUT_KEYBOARD;
-    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
-    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, In, sizeof(INPUT));
+    KeyPress(VK_ESCAPE);
   });
   SendMessageW(W(), 0x0313 /* WM_POPUPSYSTEMMENU */, 0, 0);
   PumpFor(300);
@@ -1070,11 +1058,7 @@ TEST_F(ProviderTest, TheTaskBarsMenuRequestOfTheMainFormGoesThroughTheManagersHo
       GetWindowRect(Menu, &Shown);
       Items = GetMenuItemCount(HMENU(SendMessageW(Menu, 0x01E1 /* MN_GETHMENU */, 0, 0)));
     }
-    INPUT In[2]{};
-    In[0].type = In[1].type = INPUT_KEYBOARD;
-    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
-    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, In, sizeof(INPUT));
+    KeyPress(VK_ESCAPE);
   });
   SendMessageW(Main->Handle(), 0x0313 /* WM_POPUPSYSTEMMENU */, 0, 0);
   PumpFor(300);
@@ -1119,11 +1103,7 @@ TEST_F(ProviderTest, SkinSelectionItemsListEverySkinInColumnsOfTwenty) {
         if (Info.fState & MFS_CHECKED) Checked = i;
       }
     }
-    INPUT In[2]{};
-    In[0].type = In[1].type = INPUT_KEYBOARD;
-    In[0].ki.wVk = In[1].ki.wVk = VK_ESCAPE;
-    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, In, sizeof(INPUT));
+    KeyPress(VK_ESCAPE);
   });
   TPoint At = P->SysMenuPoint();
   P->DropSysMenu(At.X, At.Y);

@@ -36,13 +36,6 @@ protected:
     HWND M = FindWindowW(L"#32768", nullptr);
     return M && IsWindowVisible(M) ? M : nullptr;
   }
-  static void Key(WORD Vk) {
-    INPUT In[2]{};
-    In[0].type = In[1].type = INPUT_KEYBOARD;
-    In[0].ki.wVk = In[1].ki.wVk = Vk;
-    In[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, In, sizeof(INPUT));
-  }
   static bool Near(COLORREF C, int R, int G, int B, int Tolerance = 6) {
     return std::abs(GetRValue(C) - R) <= Tolerance && std::abs(GetGValue(C) - G) <= Tolerance &&
            std::abs(GetBValue(C) - B) <= Tolerance;
@@ -105,13 +98,13 @@ TEST_F(MenusTest, TheSystemMenuIsMeasuredAndPaintedFromTheSkin) {
           COLORREF F = GetPixel(Screen, Shown.left + x, Shown.top + 3 + y);
           FadedInk += GetRValue(F) < 90;
         }
-      Key(VK_DOWN);
-      Key(VK_DOWN);
+      KeyPress(VK_DOWN);
+      KeyPress(VK_DOWN);
     }
     RunLater(250, [&] {
       TClientDC Screen(nullptr);
       Hot = GetPixel(Screen, Shown.right - 20, Shown.top + 3 + 22 + 11);
-      Key(VK_ESCAPE);
+      KeyPress(VK_ESCAPE);
     });
   });
   Menu->Popup(200, 200, Form->Handle());
@@ -176,7 +169,7 @@ TEST_F(MenusTest, TheExtraLineWidensTheFirstColumnAndTheItemDataHandlerColoursTh
           Red += GetPixel(Screen, x, y) == RGB(0xC0, 0, 0);
       Line = GetPixel(Screen, R.left + 12, R.bottom - 8);
     }
-    Key(VK_ESCAPE);
+    KeyPress(VK_ESCAPE);
   });
   Menu->Popup(200, 200, Form->Handle());
   PumpFor(100);
@@ -205,7 +198,7 @@ TEST_F(MenusTest, TheMenuNotificationFindsTheWindowFromTheItemsCommand) {
       // A command no item has (a freed item's) is ignored.
       MenuNotificationHandler(KV_MENUITEMDRAWN, 0, LPARAM(0xEFFF));
     }
-    Key(VK_ESCAPE);
+    KeyPress(VK_ESCAPE);
   });
   Menu->Popup(200, 200, Form->Handle());
   PumpFor(100);
@@ -233,7 +226,7 @@ TEST_F(MenusTest, AnEditsOwnContextMenuGetsTheSkinsFrame) {
       TClientDC Screen(nullptr);
       Border = GetPixel(Screen, Shown.left + 40, Shown.top);
     }
-    Key(VK_ESCAPE);
+    KeyPress(VK_ESCAPE);
   });
   RECT R;
   GetWindowRect(Edit->Handle(), &R);
@@ -253,7 +246,7 @@ TEST_F(MenusTest, FiftyMenusLeaveNoWindowsOrAdaptersBehind) {
   PumpFor(50);
   TPopupMenu* Menu = SystemLikeMenu();
   auto Open = [&] {
-    RunLater(60, [] { Key(VK_ESCAPE); });
+    RunLater(60, [] { KeyPress(VK_ESCAPE); });
     Menu->Popup(200, 200, Form->Handle());
     PumpFor(20);
   };
