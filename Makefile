@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 WERROR := -DTEXTOVRT_WERROR=ON
 
 .PHONY: all deps native asan win release-build run test test-native test-asan test-win \
-        screenshots fuzz bench skin-preview format clean
+        screenshots soak fuzz bench skin-preview format clean
 
 all: native win
 
@@ -57,6 +57,10 @@ test: deps
 
 run: deps win
 	bash scripts/run.sh
+
+# The full soak of the running program (CI runs it with smaller counts inside make test).
+soak: deps win
+	TEXTOVRT_SOAK=full bash scripts/with-xvfb.sh bash scripts/test-win.sh -R '^test_soak$$' -V
 
 screenshots: deps win
 	bash scripts/with-xvfb.sh bash scripts/screenshots.sh

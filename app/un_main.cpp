@@ -39,10 +39,6 @@ Tfrm_main::Tfrm_main(TComponent* AOwner) : TForm(AOwner) {
   InitInheritedComponent(ClassName(), "un_main.form");
 }
 
-void Tfrm_main::FormShow(TComponent*) {
-  ShowMessage(StartupNotice);
-}
-
 void Tfrm_main::Memo1Change(TComponent*) {
   if (FDeferRepaint) return;
   // Repaint at once: a long-running handler keeps the message loop from painting.

@@ -30,6 +30,10 @@ extern const wchar_t* const NothingFoundText;
 // An index outside 1 to 4 gives an empty name.
 std::wstring TypeChangedFileName(const std::wstring& Path, int TypeIndex);
 
+// The file that the command line names for loading at start-up: the first argument that is
+// not a switch ("/..."); empty when there is none.
+std::wstring CommandLineFileName(const std::vector<std::wstring>& Arguments);
+
 class Tfrm_main : public TForm {
 public:
   explicit Tfrm_main(TComponent* AOwner);
@@ -66,6 +70,16 @@ public:
   void Timer1Timer(TComponent* Sender);
 
   bool Rewriting() const { return FRewriting; }
+
+  // Loads a text file into the editor as "Načíst textový soubor" does; a file that cannot be
+  // read or is no text file throws with the message the user sees and leaves the editor as it
+  // was.
+  void LoadFile(const std::wstring& FileName);
+
+  void WndProc(TMessage& Message) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
 
 private:
   // The system's 8-bit code page, in which files without a mark are read and written.

@@ -197,20 +197,7 @@ std::unique_ptr<textovrt::TCodePage> Tfrm_main::CodePage() {
 
 void Tfrm_main::sButton1Click(TComponent*) {
   if (!opd->Execute()) return;
-  std::filesystem::path Path(opd->FileName);
-  std::u16string Text;
-  textovrt::TTextEncoding Encoding;
-  // A file that cannot be read, or that is not a text file, leaves the editor as it was.
-  if (textovrt::TTextFileError Error = textovrt::LoadTextFile(Path, *CodePage(), Text, &Encoding))
-    throw Exception(Utf8ToWide(textovrt::TextFileErrorMessage(Error, Path)));
-  try {
-    Memo1->SetText(ToWide(Text));
-  } catch (const std::bad_alloc&) {
-    throw Exception(L"Failed to Load Stream");
-  }
-  FEncoding = Encoding;
-  // A rewrite that is running goes on with the new text.
-  if (FRewriting) FEditorReplaced = true;
+  LoadFile(opd->FileName);
 }
 
 void Tfrm_main::sButton3Click(TComponent*) {

@@ -9,6 +9,7 @@
 
 #include <commdlg.h>
 #include <dlgs.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -426,4 +427,75 @@ TEST_F(FilesTest, TypeChangeRewritesTheExtensionInTheNameBox) {
   EXPECT_EQ(Seen,
             (std::vector<std::wstring>{L"dokument.html", L"dokument.txt", L"zaloha.2014.php"}));
   EXPECT_TRUE(Errors.empty()); // cancelling writes nothing and shows nothing
+}
+
+namespace {
+
+// Drops Names on Window as the shell does: a DROPFILES block with the names one after the other,
+// ended by an empty one.
+void DropFiles(HWND Window, const std::vector<std::wstring>& Names) {
+  size_t Chars = 1;
+  for (const auto& Name : Names)
+    Chars += Name.size() + 1;
+  HGLOBAL Memory =
+      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + Chars * sizeof(wchar_t));
+  auto* Files = static_cast<DROPFILES*>(GlobalLock(Memory));
+  Files->pFiles = sizeof(DROPFILES);
+  Files->fWide = TRUE;
+  auto* Out = reinterpret_cast<wchar_t*>(Files + 1);
+  for (const auto& Name : Names) {
+    std::copy(Name.begin(), Name.end(), Out);
+    Out += Name.size() + 1;
+  }
+  GlobalUnlock(Memory);
+  PostMessageW(Window, WM_DROPFILES, WPARAM(Memory), 0);
+}
+
+} // namespace
+
+TEST_F(FilesTest, ADroppedFileLoadsAsThroughTheDialog) {
+  EXPECT_TRUE(GetWindowLongW(Form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  std::wstring First = Folder + L"\\prvni.txt", Second = Folder + L"\\druhy.txt";
+  WriteBytes(First, "\xEF\xBB\xBFk\xC3\xB3\x64 x,\r\n");
+  WriteBytes(Second, "jiný");
+  // The editor holds one text: of several files the first is loaded.
+  DropFiles(Form->Handle(), {First, Second});
+  PumpFor(200);
+  EXPECT_TRUE(Errors.empty());
+  EXPECT_EQ(Form->Memo1->Text(), L"kód x,\r\n");
+  // Without a mark, in the system's code page; saved back in the encoding it came in.
+  WriteBytes(First, "\xF8\xE1\x64\x65k");
+  DropFiles(Form->Handle(), {First});
+  PumpFor(200);
+  EXPECT_EQ(Form->Memo1->Text(), L"řádek");
+  std::wstring Out = Folder + L"\\ulozeny.txt";
+  AnswerDialog(Form->sd, Out);
+  Press(Form->sButton3);
+  EXPECT_EQ(ReadBytes(Out), "\xF8\xE1\x64\x65k");
+}
+
+TEST_F(FilesTest, ADroppedFileThatIsNoTextIsRefusedWithTheDialogsMessage) {
+  std::wstring Path = Folder + L"\\binarni.txt";
+  WriteBytes(Path, std::string("abc\0def", 7));
+  Form->Memo1->SetText(L"původní");
+  DropFiles(Form->Handle(), {Path});
+  PumpFor(200);
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_EQ(Errors[0],
+            L"\"" + Path + L"\" is not a text file: it holds a NUL character at byte offset 3.");
+  EXPECT_EQ(Form->Memo1->Text(), L"původní");
+  // A missing file too, and an empty drop changes nothing.
+  DropFiles(Form->Handle(), {Folder + L"\\neni.txt"});
+  DropFiles(Form->Handle(), {});
+  PumpFor(200);
+  EXPECT_EQ(Errors.size(), 2u);
+  EXPECT_EQ(Form->Memo1->Text(), L"původní");
+}
+
+TEST(CommandLine, TheFileIsTheFirstArgumentThatIsNoSwitch) {
+  EXPECT_EQ(CommandLineFileName({}), L"");
+  EXPECT_EQ(CommandLineFileName({L"/kvtest", L"/tvdiag"}), L"");
+  EXPECT_EQ(CommandLineFileName({L"/kvtest", L"C:\\texty\\a b.txt", L"druhy.txt"}),
+            L"C:\\texty\\a b.txt");
+  EXPECT_EQ(CommandLineFileName({L"", L"a.php"}), L"a.php");
 }

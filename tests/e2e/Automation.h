@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace automation {
@@ -123,6 +125,95 @@ inline bool StartRun(HWND Main, const std::wstring& Start, const std::wstring& E
   SetText(Edits[2], Replacement);
   Click(Search);
   return true;
+}
+
+// The real program, started with Arguments and ended (if it still runs) when this goes.
+struct TProgram {
+  PROCESS_INFORMATION Info{};
+  explicit TProgram(const std::wstring& Exe, const std::wstring& Arguments = {}) {
+    STARTUPINFOW Startup{sizeof(Startup)};
+    std::wstring Command = L"\"" + Exe + L"\"";
+    if (!Arguments.empty()) Command += L" " + Arguments;
+    CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup,
+                   &Info);
+  }
+  ~TProgram() {
+    if (Info.hProcess) {
+      if (WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(Info.hProcess, 1);
+      CloseHandle(Info.hProcess);
+      CloseHandle(Info.hThread);
+    }
+  }
+  TProgram(const TProgram&) = delete;
+  TProgram& operator=(const TProgram&) = delete;
+};
+
+// A path the build wrote in Unix form, as Wine sees it: the root folder is drive Z.
+inline std::wstring WinePath(std::wstring Path) {
+  if (!Path.empty() && Path[0] == L'/') Path = L"Z:" + Path;
+  std::replace(Path.begin(), Path.end(), L'/', L'\\');
+  return Path;
+}
+
+// Real input, as a person gives it: the pointer to a client point of Wnd, the left button,
+// key strokes (virtual key, released).
+inline void MoveTo(HWND Wnd, int X, int Y) {
+  POINT P{X, Y};
+  ClientToScreen(Wnd, &P);
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dx = LONG(P.x * 65535.0 / (GetSystemMetrics(SM_CXSCREEN) - 1) + 0.5);
+  In.mi.dy = LONG(P.y * 65535.0 / (GetSystemMetrics(SM_CYSCREEN) - 1) + 0.5);
+  In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &In, sizeof(In));
+}
+
+inline void LeftButton(bool Down) {
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &In, sizeof(In));
+}
+
+// A point of the whole window (its frame included).
+inline void MoveToWindowPoint(HWND Wnd, int X, int Y) {
+  RECT W, C{0, 0, 0, 0};
+  GetWindowRect(Wnd, &W);
+  MapWindowPoints(Wnd, nullptr, reinterpret_cast<POINT*>(&C), 1);
+  MoveTo(Wnd, W.left + X - C.left, W.top + Y - C.top);
+}
+
+inline void MoveToMiddle(HWND Wnd) {
+  RECT R;
+  GetClientRect(Wnd, &R);
+  MoveTo(Wnd, R.right / 2, R.bottom / 2);
+}
+
+// A click in the middle of Wnd.
+inline void ClickMiddle(HWND Wnd) {
+  MoveToMiddle(Wnd);
+  Sleep(30);
+  LeftButton(true);
+  LeftButton(false);
+}
+
+inline void Keys(std::initializer_list<std::pair<WORD, bool>> Strokes) {
+  for (auto [Vk, Up] : Strokes) {
+    INPUT In{};
+    In.type = INPUT_KEYBOARD;
+    In.ki.wVk = Vk;
+    In.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &In, sizeof(In));
+  }
+}
+
+// One notch of the mouse wheel where the pointer is; Delta > 0 turns it away from the user.
+inline void Wheel(int Delta) {
+  INPUT In{};
+  In.type = INPUT_MOUSE;
+  In.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  In.mi.mouseData = DWORD(Delta);
+  SendInput(1, &In, sizeof(In));
 }
 
 } // namespace automation

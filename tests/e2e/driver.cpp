@@ -9,58 +9,17 @@
 // "escape" closes it; "long-text" puts a text taller and wider than the editor into it, "editor"
 // clicks into the editor; "search-none" searches for markers the text does not hold and waits for
 // the box that says so, "ok" closes that box, "open-dialog" presses "Načíst textový soubor" and
-// waits for the open dialog, "cancel-dialog" closes it.
+// waits for the open dialog, "save-dialog" presses "Uložit" and waits for the save dialog,
+// "cancel-dialog" closes either; "hotovo" waits until the progress window reads "HOTOVO";
+// "hold-foreground" shows another program's window in front, active, until it is ended, and
+// "activate" brings the main window back to the front.
 #include "tests/e2e/Automation.h"
 
 #include <cstdio>
-#include <initializer_list>
-#include <utility>
 
 using namespace automation;
 
 namespace {
-
-void MoveTo(HWND Wnd, int X, int Y) {
-  POINT P{X, Y};
-  ClientToScreen(Wnd, &P);
-  INPUT In{};
-  In.type = INPUT_MOUSE;
-  In.mi.dx = LONG(P.x * 65535.0 / (GetSystemMetrics(SM_CXSCREEN) - 1) + 0.5);
-  In.mi.dy = LONG(P.y * 65535.0 / (GetSystemMetrics(SM_CYSCREEN) - 1) + 0.5);
-  In.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &In, sizeof(In));
-}
-
-void LeftButton(bool Down) {
-  INPUT In{};
-  In.type = INPUT_MOUSE;
-  In.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  SendInput(1, &In, sizeof(In));
-}
-
-// A point of the whole window (its frame included).
-void MoveToWindowPoint(HWND Wnd, int X, int Y) {
-  RECT W, C{0, 0, 0, 0};
-  GetWindowRect(Wnd, &W);
-  MapWindowPoints(Wnd, nullptr, reinterpret_cast<POINT*>(&C), 1);
-  MoveTo(Wnd, W.left + X - C.left, W.top + Y - C.top);
-}
-
-void Keys(std::initializer_list<std::pair<WORD, bool>> Strokes) {
-  for (auto [Vk, Up] : Strokes) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = Vk;
-    In.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &In, sizeof(In));
-  }
-}
-
-void MoveToMiddle(HWND Wnd) {
-  RECT R;
-  GetClientRect(Wnd, &R);
-  MoveTo(Wnd, R.right / 2, R.bottom / 2);
-}
 
 HWND Field(HWND Main, const wchar_t* Number) {
   std::vector<HWND> Edits = FindChildren(Main, L"TsEdit");
@@ -186,6 +145,47 @@ int wmain(int argc, wchar_t** argv) {
     if (!Dialog) return 1;
     PostMessageW(Dialog, WM_COMMAND, IDCANCEL, 0);
     return WaitFor([&] { return FindTopWindow(Process, L"#32770") ? nullptr : HWND(1); }) ? 0 : 1;
+  }
+  if (Command == L"hotovo") {
+    // The run has written "HOTOVO" when the editor is enabled again while the progress window
+    // still shows.
+    std::vector<HWND> Editors = FindChildren(Main, L"TsRichEdit");
+    if (Editors.empty()) return 1;
+    return WaitFor([&] {
+      HWND Progress = FindTopWindow(Process, L"Tfrm_animate");
+      return Progress && IsWindowEnabled(Editors[0]) ? Progress : nullptr;
+    })
+               ? 0
+               : 1;
+  }
+  if (Command == L"save-dialog") {
+    HWND Button = FindChildByText(Main, L"TsButton", L"Uložit");
+    if (!Button) return 1;
+    Click(Button);
+    return WaitFor([&] { return FindTopWindow(Process, L"#32770"); }) ? 0 : 1;
+  }
+  if (Command == L"activate") {
+    SetForegroundWindow(Main);
+    return 0;
+  }
+  if (Command == L"hold-foreground") {
+    // Another program's window in front, active, until this process is ended.
+    WNDCLASSW Class{};
+    Class.lpfnWndProc = DefWindowProcW;
+    Class.hInstance = GetModuleHandleW(nullptr);
+    Class.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    Class.lpszClassName = L"TvOtherProgram";
+    RegisterClassW(&Class);
+    HWND Other =
+        CreateWindowExW(0, Class.lpszClassName, L"Jiný program", WS_POPUP | WS_BORDER,
+                        GetSystemMetrics(SM_CXSCREEN) - 200, GetSystemMetrics(SM_CYSCREEN) - 120,
+                        180, 100, nullptr, nullptr, Class.hInstance, nullptr);
+    ShowWindow(Other, SW_SHOW);
+    SetForegroundWindow(Other);
+    MSG Msg;
+    while (GetMessageW(&Msg, nullptr, 0, 0) > 0)
+      DispatchMessageW(&Msg);
+    return 0;
   }
   if (Command == L"done")
     return WaitFor([&] { return FindTopWindow(Process, L"Tfrm_animate") ? nullptr : HWND(1); }) ? 0

@@ -8,30 +8,8 @@ using namespace automation;
 
 namespace {
 
-struct TProgram {
-  PROCESS_INFORMATION Info{};
-  explicit TProgram(const std::wstring& Exe, const std::wstring& Arguments = {}) {
-    STARTUPINFOW Startup{sizeof(Startup)};
-    std::wstring Command = L"\"" + Exe + L"\"";
-    if (!Arguments.empty()) Command += L" " + Arguments;
-    CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup,
-                   &Info);
-  }
-  ~TProgram() {
-    if (Info.hProcess) {
-      if (WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(Info.hProcess, 1);
-      CloseHandle(Info.hProcess);
-      CloseHandle(Info.hThread);
-    }
-  }
-};
-
-// The build writes a Unix path; Wine sees the root folder as drive Z.
 std::wstring ProgramPath() {
-  std::wstring Path = TEXTOVRT_EXE;
-  if (!Path.empty() && Path[0] == L'/') Path = L"Z:" + Path;
-  std::replace(Path.begin(), Path.end(), L'/', L'\\');
-  return Path;
+  return WinePath(TEXTOVRT_EXE);
 }
 
 // The skin command that asks whether the engine draws a window (KV_ISSKINNED), sent across
@@ -128,4 +106,59 @@ TEST(EndToEnd, VersionSwitchShowsItsBoxWithTheProgramTitle) {
   ASSERT_NE(Main, nullptr);
   PostMessageW(Main, WM_CLOSE, 0, 0);
   ASSERT_EQ(WaitForSingleObject(Program.Info.hProcess, 10000), WAIT_OBJECT_0);
+}
+
+// A file named on the command line loads once the start-up notice is closed, as "Načíst textový
+// soubor" would load it; one that cannot be read is reported and the help text stays.
+TEST(EndToEnd, AFileOnTheCommandLineLoadsAfterTheNotice) {
+  wchar_t Temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, Temp);
+  std::wstring Path =
+      std::wstring(Temp) + L"textovrt e2e " + std::to_wstring(GetCurrentProcessId()) + L".txt";
+  {
+    HANDLE F = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const char Bytes[] = "\xEF\xBB\xBFP\xC5\x99\x65ps\xC3\xA1no k\xC3\xB3\x64 x,\r\n";
+    DWORD Written = 0;
+    WriteFile(F, Bytes, DWORD(sizeof(Bytes) - 1), &Written, nullptr);
+    CloseHandle(F);
+  }
+  {
+    TProgram Program(ProgramPath(), L"\"" + Path + L"\"");
+    ASSERT_NE(Program.Info.hProcess, nullptr);
+    DWORD Id = Program.Info.dwProcessId;
+    HWND Notice = WaitFor([&] { return FindTopWindow(Id, L"TMessageForm"); });
+    ASSERT_NE(Notice, nullptr);
+    HWND Main = FindTopWindow(Id, L"Tfrm_main");
+    ASSERT_NE(Main, nullptr);
+    HWND Editor = FindChildren(Main, L"TsRichEdit").at(0);
+    const std::wstring Expected = L"Přepsáno kód x,\r";
+    auto Loaded = [&] {
+      std::wstring Text = TextOf(Editor);
+      return Text.compare(0, Expected.size(), Expected) == 0;
+    };
+    EXPECT_FALSE(Loaded()) << "not before the notice is closed";
+    ASSERT_TRUE(CloseNotice(Id));
+    EXPECT_NE(WaitFor([&] { return Loaded() ? HWND(1) : nullptr; }, 5000), nullptr)
+        << WideToUtf8ForTest(TextOf(Editor).c_str());
+    PostMessageW(Main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(Program.Info.hProcess, 10000), WAIT_OBJECT_0);
+  }
+  DeleteFileW(Path.c_str());
+  {
+    TProgram Program(ProgramPath(), L"\"" + Path + L"\"");
+    ASSERT_NE(Program.Info.hProcess, nullptr);
+    DWORD Id = Program.Info.dwProcessId;
+    ASSERT_TRUE(CloseNotice(Id));
+    // The error report: a message box captioned with the program's title.
+    HWND Report = WaitFor([&] { return FindTopWindow(Id, L"#32770"); });
+    ASSERT_NE(Report, nullptr);
+    EXPECT_EQ(TextOf(Report), L"Textovrt - www.textovrt.cz");
+    HWND Main = FindTopWindow(Id, L"Tfrm_main");
+    HWND Editor = FindChildren(Main, L"TsRichEdit").at(0);
+    EXPECT_NE(TextOf(Editor).find(L"kód"), std::wstring::npos) << "the help text stays";
+    PostMessageW(Report, WM_COMMAND, IDOK, 0);
+    EXPECT_NE(WaitFor([&] { return FindTopWindow(Id, L"#32770") ? nullptr : HWND(1); }), nullptr);
+    PostMessageW(Main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(Program.Info.hProcess, 10000), WAIT_OBJECT_0);
+  }
 }
