@@ -1,18 +1,17 @@
 #!/usr/bin/env bash
-# Starts the program (on the Xvfb that with-xvfb.sh provides), walks it through a run on its
-# help text with the automation driver, and writes PNGs of its windows at each step to
-# build/screenshots/: the start-up notice over the main window, the main window, the progress
-# window during the rewrite, and the main window after it; before the run, the buttons hot,
-# pressed and focused, the marker fields focused and filled, and the editor with a long text and
-# its scroll bars, unfocused and focused (the rewrite then runs on that text, long enough to be seen);
-# after it, the "nothing found" box and the open dialog (the system's, owned by the main window).
+# Starts the program (on the Xvfb that with-xvfb.sh provides) and walks it, with the automation
+# driver and real input, through every state a user meets. For each state it writes one PNG of
+# the part of the screen its windows cover (build/screenshots/NN-state.png), the windows one by
+# one (NN-state-w-K-title.png), and at the end a labelled contact sheet of all states
+# (build/screenshots/index.png) and the README's picture of the main window (docs/textovrt.png
+# when DOCS_PICTURE=1).
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 textovrt_wine_prefix
 out="$TEXTOVRT_ROOT/build/screenshots"
 win="$TEXTOVRT_ROOT/build/win"
 mkdir -p "$out"
-rm -f "$out"/*.png
+rm -f "$out"/*.png "$out"/labels.txt
 
 # Top-level windows that are mapped, as "id name" lines.
 windows() {
@@ -22,26 +21,45 @@ windows() {
     done
 }
 
-# capture STEP: one PNG per visible window, and the whole screen.
+# "WxH+X+Y" of a window on the screen.
+geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+    /Width:/{w=$NF} /Height:/{h=$NF} END{printf "%d %d %d %d", x, y, w, h}'
+}
+
+# capture STEP LABEL [ONLY]: the screen part that the program's windows cover (those whose
+# title matches the pattern ONLY, when given), each window alone, all cut from the screen so
+# that the engine's layered overlays show as a user sees them.
 capture() {
-  local n=0
+  local step=$1 label=$2 only=${3:-} n=0 left=99999 top=99999 right=0 bottom=0
+  local shot="$out/.screen.png"
+  import -window root "$shot" || return
   while read -r id name; do
     [ -n "$name" ] || continue
+    [ -z "$only" ] || [[ "$name" =~ $only ]] || continue
+    read -r x y w h < <(geometry "$id")
+    ((w > 1 && h > 1)) || continue
     n=$((n + 1))
     local safe
     safe=$(echo "$name" | tr -c 'A-Za-z0-9._-' '_' | sed 's/_*$//')
-    # Cut from the screen, so that the windows over it (the engine's layered overlays) show as
-    # a user sees them.
-    local geo
-    geo=$(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
-      /Width:/{w=$NF} /Height:/{h=$NF} END{printf "%dx%d+%d+%d", w, h, x, y}')
-    import -window root -crop "$geo" +repage "$out/$1-$n-$safe.png" &&
-      echo "screenshot: $out/$1-$n-$safe.png ($name)"
+    convert "$shot" -crop "${w}x${h}+${x}+${y}" +repage "$out/$step-w-$n-$safe.png"
+    ((x < left)) && left=$x
+    ((y < top)) && top=$y
+    ((x + w > right)) && right=$((x + w))
+    ((y + h > bottom)) && bottom=$((y + h))
   done < <(windows)
-  import -window root "$out/$1-screen.png" && echo "screenshot: $out/$1-screen.png"
+  if ((n == 0)); then
+    echo "screenshot: $step: no window is shown" >&2
+    return
+  fi
+  ((left < 0)) && left=0
+  ((top < 0)) && top=0
+  convert "$shot" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$out/$step.png"
+  printf '%s\t%s\n' "$step" "$label" >>"$out/labels.txt"
+  echo "screenshot: $out/$step.png ($label)"
 }
 
-driver() { wine "$win/tests/e2e/tv_driver.exe" "$@" >/dev/null 2>&1 </dev/null; }
+driver() { wine "$win/tests/e2e/tv_driver.exe" "$@" </dev/null 2>/dev/null; }
 
 wineserver -p
 wineboot >/dev/null 2>&1 </dev/null
@@ -51,28 +69,64 @@ for _ in $(seq 60); do
   sleep 0.5
 done
 sleep 2
-capture 1-notice
-driver notice && sleep 1 && capture 2-main
-driver hover 'Načíst textový soubor' && sleep 0.5 && capture 2a-button-hot
-driver press 'Vyhledat' && sleep 0.5 && capture 2b-button-pressed
-driver leave && sleep 0.5 && capture 2c-button-focused
-driver field 1 && sleep 0.5 && capture 2d-field-focused
-driver type 1 'kód' && driver field 2 && sleep 0.5 && capture 2e-fields-filled-and-focused
-driver type 2 ',' && driver type 3 '*' && driver field 3 && sleep 0.5 && capture 2f-fields-filled
-driver close-hover && sleep 0.5 && capture 2g-close-hot
-driver close-press && sleep 0.5 && capture 2h-close-pressed
+capture 01-notice 'Start-up notice over the inactive main window'
+driver notice && sleep 1 && capture 02-main 'Main window, active: fields empty with hints'
+# The main window inactive: a second program's window takes the activation.
+wine "$win/tests/e2e/tv_driver.exe" hold-foreground </dev/null >/dev/null 2>&1 &
+holder=$!
+sleep 1.5
+capture 03-main-inactive 'Main window, inactive' '^Textovrt$'
+kill "$holder" 2>/dev/null
+wait "$holder" 2>/dev/null
+driver activate && sleep 0.5
+# The buttons, each normal, hot, pressed and focused (focus stays where a press left it).
+n=0
+for caption in 'Načíst textový soubor' 'Vyhledat' 'Uložit'; do
+  n=$((n + 1))
+  driver hover "$caption" && sleep 0.5 && capture "04-button$n-hot" "\"$caption\" hot"
+  driver press "$caption" && sleep 0.4 && capture "04-button$n-pressed" "\"$caption\" pressed"
+  driver leave && sleep 0.5 && capture "04-button$n-focused" "\"$caption\" focused"
+done
+driver field 1 && sleep 0.5 && capture 05-field-focused 'Marker field focused'
+driver type 1 'kód' && driver field 2 && sleep 0.5 &&
+  capture 05-fields-filled-focused 'Marker fields filled, the second focused'
+driver type 2 ',' && driver type 3 '*' && driver field 3 && sleep 0.5 &&
+  capture 05-fields-filled 'Marker fields filled'
+driver close-hover && sleep 0.5 && capture 06-close-hot 'Close button hot'
+driver close-press && sleep 0.5 && capture 06-close-pressed 'Close button pressed'
 driver leave && sleep 0.5
-driver sysmenu && sleep 0.7 && driver down && driver down && sleep 0.3 && capture 2i-system-menu
+driver sysmenu && sleep 0.7 && driver down && driver down && sleep 0.3 &&
+  capture 07-system-menu 'System menu of the main window, hot item'
 driver escape && sleep 0.3
-driver long-text && sleep 0.5 && capture 2j-editor-long-text
-driver editor && sleep 0.5 && capture 2k-editor-long-text-focused
+driver long-text && sleep 0.5 && capture 08-editor-long-text 'Editor with a long text and its scroll bars'
+driver editor && sleep 0.5 && capture 08-editor-long-text-focused 'Editor focused'
 driver field 3 && sleep 0.3
-driver run 'kód' ',' '*' && sleep 0.3 && capture 3-progress
-driver done && sleep 0.5 && capture 4-after-run
-driver search-none && sleep 0.7 && capture 5-nothing-found
-driver box-sysmenu && sleep 0.7 && driver down && sleep 0.3 && capture 5a-box-system-menu
+driver run 'kód' ',' '*' && sleep 1.5 && capture 09-progress 'Progress window during a rewrite; the editor disabled'
+driver hotovo && sleep 0.1 && capture 10-hotovo '"HOTOVO"'
+driver done && sleep 0.5 && capture 11-after-run 'Main window after the run'
+driver search-none && sleep 0.7 && capture 12-nothing-found '"Nothing found" box'
+driver box-sysmenu && sleep 0.7 && driver down && sleep 0.3 &&
+  capture 13-box-system-menu 'System menu of the message box, hot item'
 driver escape && sleep 0.3
 driver ok && sleep 0.3
-driver open-dialog && sleep 1.5 && capture 6-open-dialog
+driver open-dialog && sleep 1.5 && capture 14-open-dialog 'Open dialog (the system'"'"'s own look)'
+driver cancel-dialog && sleep 0.3
+driver save-dialog && sleep 1.5 && capture 15-save-dialog 'Save dialog (the system'"'"'s own look)'
 driver cancel-dialog && sleep 0.3
 wineserver -k
+
+# The contact sheet: every state, labelled, in the order taken.
+if [ -s "$out/labels.txt" ]; then
+  args=()
+  while IFS=$'\t' read -r step label; do
+    args+=(-label "$step: $label" "$out/$step.png")
+  done <"$out/labels.txt"
+  montage -font DejaVu-Sans -pointsize 13 "${args[@]}" -tile 4x -geometry '480x400>+8+8' \
+    -background '#2B2B2B' -fill white "$out/index.png" &&
+    echo "screenshot: $out/index.png (contact sheet)"
+fi
+if [ "${DOCS_PICTURE:-0}" = 1 ] && [ -f "$out/11-after-run.png" ]; then
+  mkdir -p "$TEXTOVRT_ROOT/docs"
+  cp "$out/11-after-run.png" "$TEXTOVRT_ROOT/docs/textovrt.png" && echo "docs: docs/textovrt.png"
+fi
+rm -f "$out/.screen.png"
