@@ -219,6 +219,52 @@ TEST_F(FormAnimTest, HideAnimationOf120MsFadesACoverOutAndFreesIt) {
   EXPECT_EQ(RunningHideAnimations(), 0);
 }
 
+TEST_F(FormAnimTest, AfterAnimationHearsTheShowAndTheEndOfTheHide) {
+  Prepare();
+  Form->Show();
+  PumpFor(50);
+  Form->Hide();
+  PumpFor(30);
+  ASSERT_NE(Provider(), nullptr);
+  std::vector<TkvAnimEvent> Heard;
+  Provider()->OnAfterAnimation = [&](TsSkinProvider& Sender, TkvAnimEvent Event) {
+    EXPECT_EQ(&Sender, Provider());
+    Heard.push_back(Event);
+  };
+  Manager->AnimEffects.FormShow.Time = 120;
+  Manager->AnimEffects.FormHide.Time = 120;
+  Form->Show();
+  EXPECT_EQ(Heard, std::vector<TkvAnimEvent>{aeShowing});
+  PumpFor(50);
+  // The hide is heard when its steps are over, not when the window hides.
+  Form->Hide();
+  EXPECT_EQ(Heard.size(), 1u);
+  ASSERT_EQ(RunningHideAnimations(), 1);
+  EXPECT_TRUE(PumpUntil([] { return RunningHideAnimations() == 0; }, 2000));
+  EXPECT_EQ(Heard, (std::vector<TkvAnimEvent>{aeShowing, aeHiding}));
+  // A hide that does not happen, and one below a step, are no animations.
+  Form->Show();
+  PumpFor(30);
+  Heard.clear();
+  PrepareHideAnimation(W(), Manager->AnimEffects.FormHide);
+  SetWindowPos(W(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Manager->AnimEffects.FormHide.Time = 11;
+  Form->Hide();
+  PumpFor(50);
+  EXPECT_TRUE(Heard.empty());
+  // The engine going away ends a running hide at once, and it is heard.
+  Form->Show();
+  PumpFor(30);
+  Heard.clear();
+  Manager->AnimEffects.FormHide.Time = 60000;
+  Form->Hide();
+  ASSERT_EQ(RunningHideAnimations(), 1);
+  Manager->SetActive(false);
+  EXPECT_EQ(RunningHideAnimations(), 0);
+  EXPECT_EQ(Heard, std::vector<TkvAnimEvent>{aeHiding});
+  EXPECT_EQ(FindOutputWindow(), nullptr);
+}
+
 TEST_F(FormAnimTest, GlowShowsAroundTheHotCloseButtonAndGoesWhenItIsLeft) {
   UseGlowSkin();
   Form->Show();
