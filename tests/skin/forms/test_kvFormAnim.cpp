@@ -1,6 +1,7 @@
 #include "skin/forms/kvFormAnim.h"
 
 #include "skin/controls/sVclUtils.h"
+#include "skin/forms/kvDialogWnd.h"
 #include "skin/forms/kvDials.h"
 #include "skin/forms/kvGlow.h"
 #include "skin/forms/sSkinProvider.h"
@@ -318,6 +319,60 @@ TEST_F(FormAnimTest, GlowShowsAroundTheHotCloseButtonAndGoesWhenItIsLeft) {
   PumpFor(300); // the buttons' state fades end
   EXPECT_EQ(ThreadWindows(), Windows);
   EXPECT_EQ(LiveGdiObjects(), Gdi);
+}
+
+// A sizeable system dialog without items, with the maximize and minimize buttons.
+HWND MakeBareDialog() {
+  const DWORD Style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX |
+                      WS_MINIMIZEBOX | WS_VISIBLE;
+  std::vector<WORD> T = {LOWORD(Style), HIWORD(Style), 0, 0, 0, 10, 10, 200, 80, 0, 0};
+  for (const wchar_t* C = L"Dialog"; *C; ++C)
+    T.push_back(WORD(*C));
+  T.push_back(0);
+  return CreateDialogIndirectParamW(
+      nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()), nullptr,
+      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+}
+
+TEST_F(FormAnimTest, ADialogsCaptionButtonsGlowWhileHot) {
+  UseGlowSkin();
+  Form->Show();
+  PumpFor(50);
+  HWND Dlg = MakeBareDialog();
+  ASSERT_NE(Dlg, nullptr);
+  PumpFor(150);
+  auto* A = dynamic_cast<TkvDialogWnd*>(TkvMainWnd::Of(Dlg));
+  ASSERT_NE(A, nullptr);
+  int64_t Gdi = LiveGdiObjects();
+  int Windows = ThreadWindows();
+  A->SetHotHT(HTCLOSE, true);
+  ASSERT_GE(A->ButtonClose.GlowID, 0);
+  HWND G = GlowWindow(A->ButtonClose.GlowID);
+  ASSERT_NE(G, nullptr);
+  EXPECT_TRUE(IsWindowVisible(G));
+  // Around the button by the image's border widths (10) less the margin (4).
+  RECT WR, GR;
+  GetWindowRect(Dlg, &WR);
+  GetWindowRect(G, &GR);
+  const TRect& B = A->ButtonClose.Rect;
+  EXPECT_EQ(GR.left, WR.left + B.Left - 6);
+  EXPECT_EQ(GR.top, WR.top + B.Top - 6);
+  EXPECT_EQ(GR.right - GR.left, B.Width() + 12);
+  // The next hot button takes over; a glow size of 0 shows none.
+  A->SetHotHT(HTMAXBUTTON, true);
+  EXPECT_EQ(A->ButtonClose.GlowID, -1);
+  EXPECT_FALSE(IsWindow(G));
+  EXPECT_EQ(A->ButtonMax.GlowID, -1);
+  EXPECT_EQ(A->ButtonMax.State, 1);
+  A->SetHotHT(HTMINBUTTON, true);
+  EXPECT_GE(A->ButtonMin.GlowID, 0);
+  EXPECT_EQ(A->ButtonMax.State, 0);
+  A->SetHotHT(0, true);
+  EXPECT_EQ(GlowCount(), 0);
+  PumpFor(300); // the buttons' state fades end
+  EXPECT_EQ(ThreadWindows(), Windows);
+  EXPECT_EQ(LiveGdiObjects(), Gdi);
+  DestroyWindow(Dlg);
 }
 
 TEST_F(FormAnimTest, GlowRequestsWithoutRoomOrImageShowNothing) {
