@@ -506,6 +506,35 @@ TEST_F(DialogButtonsTest, MaximizeRestoreAndMinimizeByMouse) {
   DestroyWindow(Dlg);
 }
 
+TEST_F(DialogButtonsTest, TheHelpButtonAsksForContextHelp) {
+  UseMeadowStyle();
+  ShowForm();
+  HWND Dlg = MakeDialog();
+  ASSERT_NE(Adapter, nullptr);
+  static int Asked = 0;
+  Asked = 0;
+  HHOOK Hook = SetWindowsHookExW(
+      WH_CALLWNDPROC,
+      [](int Code, WPARAM WParam, LPARAM LParam) -> LRESULT {
+        auto* M = reinterpret_cast<const CWPSTRUCT*>(LParam);
+        if (Code == HC_ACTION && M->message == WM_SYSCOMMAND &&
+            (M->wParam & 0xFFF0) == SC_CONTEXTHELP)
+          ++Asked;
+        return CallNextHookEx(nullptr, Code, WParam, LParam);
+      },
+      nullptr, GetCurrentThreadId());
+  SetForegroundWindow(Dlg);
+  PumpFor(50);
+  Click(Centre(Dlg, cbHelp));
+  UnhookWindowsHookEx(Hook);
+  EXPECT_EQ(Asked, 1);
+  EXPECT_TRUE(IsWindow(Dlg));
+  EXPECT_FALSE(IsZoomed(Dlg));
+  EXPECT_FALSE(IsIconic(Dlg));
+  MouseAway();
+  DestroyWindow(Dlg);
+}
+
 TEST_F(DialogButtonsTest, DraggingBlendsTheDialogAndLeavesItOpaque) {
   UseMeadowStyle();
   Manager->AnimEffects.BlendOnMoving = {true, 170, 1000};
