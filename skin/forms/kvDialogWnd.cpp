@@ -34,6 +34,21 @@ TRect WindowRectOf(HWND Wnd) {
   return {R.left, R.top, R.right, R.bottom};
 }
 
+constexpr UINT_PTR MaxHotTimer = 0x4B58; // apart from the dialog's own timers
+constexpr UINT MaxHotTime = 400;
+
+TCaptionButtonKind KindOf(const TkvDialogWnd& D, const TsCaptionButton& B) {
+  return &B == &D.ButtonClose ? cbClose
+         : &B == &D.ButtonMax ? cbMax
+         : &B == &D.ButtonMin ? cbMin
+                              : cbHelp;
+}
+
+bool IsCaptionElement(int Code) {
+  return Code == htCloseCode || Code == htMaxButtonCode || Code == htMinButtonCode ||
+         Code == htHelpCode;
+}
+
 } // namespace
 
 TkvSystemMenu::TkvSystemMenu(TkvDialogWnd* Owner) : TPopupMenu(nullptr), FOwner(Owner) {
@@ -77,25 +92,6 @@ void TkvSystemMenu::UpdateItems() {
   ItemClose->Visible = D.VisibleClose();
   ItemClose->Enabled = true;
 }
-
-namespace {
-
-constexpr UINT_PTR MaxHotTimer = 0x4B58; // apart from the dialog's own timers
-constexpr UINT MaxHotTime = 400;
-
-TCaptionButtonKind KindOf(const TkvDialogWnd& D, const TsCaptionButton& B) {
-  return &B == &D.ButtonClose ? cbClose
-         : &B == &D.ButtonMax ? cbMax
-         : &B == &D.ButtonMin ? cbMin
-                              : cbHelp;
-}
-
-bool IsCaptionElement(int Code) {
-  return Code == htCloseCode || Code == htMaxButtonCode || Code == htMinButtonCode ||
-         Code == htHelpCode;
-}
-
-} // namespace
 
 TkvDialogWnd::~TkvDialogWnd() = default;
 
@@ -272,7 +268,9 @@ TFormGeometryInput TkvDialogWnd::GeometryInput() const {
   In.ShowMax = VisibleMax();
   In.ShowMin = VisibleMin();
   In.ShowHelp = VisibleHelp();
-  In.IconAllowed = (BorderStyle == fbSingle || BorderStyle == fbSizeable) && VisibleClose();
+  // A dialog without an icon of its own leaves no room for one.
+  In.IconAllowed =
+      (BorderStyle == fbSingle || BorderStyle == fbSizeable) && VisibleClose() && TitleIcon();
   if (FBorderForm && Sm) {
     In.ExBorders = true;
     In.ExBorderWidth = Sm->SkinData.ExBorderWidth;
@@ -671,6 +669,15 @@ bool TkvDialogWnd::CaptionMouse(TMessage& Message) {
       Message.Result = 0;
       return true;
     }
+    if (Message.Msg == WM_NCLBUTTONDOWN && Code == HTSYSMENU) {
+      // The system menu drops below the icon.
+      TRect R = WindowRectOf(Wnd);
+      TFormLayout L = Layout();
+      DropSysMenu(R.Left + L.IconRect.Left - L.WindowOrigin.X,
+                  R.Top + L.IconRect.Bottom - L.WindowOrigin.Y);
+      Message.Result = 0;
+      return true;
+    }
     if (Message.Msg == WM_NCLBUTTONDOWN) return Code == HTCAPTION && BlendOnMoving(Message);
     if (Code == HTSYSMENU) {
       SendMessageW(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -871,6 +878,7 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
     return;
   }
   case WM_SETTEXT:
+  case WM_SETICON:
     TkvScrollWnd::kvWndProc(Message);
     D->BGChanged = true;
     if (IsWindowVisible(Wnd)) NCPaint();
@@ -948,7 +956,9 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
   case WM_NCHITTEST: {
     TPoint P{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))};
     int Code = HitTest(P);
-    if (IsCaptionElement(Code)) {
+    // The system knows no caption buttons and no icon without WS_SYSMENU: those are answered
+    // here, the rest by the system.
+    if (IsCaptionElement(Code) || Code == htSysMenuCode) {
       Message.Result = Code;
       return;
     }

@@ -428,7 +428,20 @@ TEST_F(DialogButtonsTest, MaximizeMinimizeAndHelpButtonsLieRightToLeftWithTheirH
   RECT R;
   GetWindowRect(Dlg, &R);
   EXPECT_EQ(HitAt(Dlg, {R.left + 40, Centre(Dlg, cbClose).y}), HTCAPTION);
-  DestroyWindow(Dlg);
+  // Without an icon of its own the title has no icon place; with one, a double click on it
+  // closes the dialog.
+  EXPECT_TRUE(L.IconRect.IsEmpty());
+  HICON Icon = LoadIconW(nullptr, IDI_INFORMATION);
+  SendMessageW(Dlg, WM_SETICON, ICON_SMALL, LPARAM(Icon));
+  EXPECT_FALSE(Adapter->SkinData()->BGChanged) << "the frame drawn again with its icon";
+  L = Adapter->Layout();
+  ASSERT_FALSE(L.IconRect.IsEmpty());
+  EXPECT_LE(L.IconRect.Right, L.TextRect.Left);
+  POINT IconAt{R.left + (L.IconRect.Left + L.IconRect.Right) / 2,
+               R.top + (L.IconRect.Top + L.IconRect.Bottom) / 2};
+  EXPECT_EQ(HitAt(Dlg, IconAt), HTSYSMENU);
+  SendMessageW(Dlg, WM_NCLBUTTONDBLCLK, HTSYSMENU, MAKELPARAM(IconAt.x, IconAt.y));
+  EXPECT_FALSE(IsWindow(Dlg));
 
   // A dialog frame shows a maximize button it cannot use: faint, and the caption for the mouse.
   Dlg = MakeDialog(ModalDialogStyle | WS_MAXIMIZEBOX, 0);
