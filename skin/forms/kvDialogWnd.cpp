@@ -943,7 +943,12 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
     if (!Pos || !Attached()) return;
     if ((Pos->flags & SWP_SHOWWINDOW) && ShowAnimationPending(Wnd))
       RunShowAnimation(Wnd, SkinManager()->AnimEffects.DialogShow, 255);
-    if (Pos->flags & SWP_HIDEWINDOW) RunHideAnimation(Wnd);
+    if (Pos->flags & SWP_HIDEWINDOW) {
+      // A hidden dialog shows no hot caption button.
+      KillAnimations();
+      CurrentHT = PressedHT = 0;
+      RunHideAnimation(Wnd);
+    }
     if (!FBorderForm) return;
     if (Pos->flags & SWP_HIDEWINDOW) {
       FBorderForm->FreeForm();
