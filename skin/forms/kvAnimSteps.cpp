@@ -153,3 +153,7 @@ uint8_t MoveBlendStep(uint8_t BlendValue, int Time) {
   if (Time < 13) return uint8_t(Way);
   return uint8_t(std::max(1, RoundEven(Way / (Time / 12.0))));
 }
+
+uint8_t DialogMoveBlendStep(uint8_t BlendValue) {
+  return uint8_t(std::max(1, RoundEven((255 - BlendValue) / 30.0)));
+}

@@ -81,3 +81,5 @@ std::vector<uint8_t> RestoreAlphas(uint8_t AlphaFrom, int Time);
 // The alpha lost per 12-ms tick while a form is dragged: the whole way at once for a Time
 // below 13 ms, else spread over Time, never less than 1.
 uint8_t MoveBlendStep(uint8_t BlendValue, int Time);
+// The same for a system dialog: a thirtieth of the way per tick, never less than 1.
+uint8_t DialogMoveBlendStep(uint8_t BlendValue);

@@ -6,7 +6,9 @@
 
 #include "base/GdiObjects.h"
 #include "skin/controls/kvBtnWnd.h"
+#include "skin/forms/kvAnimSteps.h"
 #include "skin/forms/kvFormAnim.h"
+#include "skin/forms/kvGlow.h"
 #include "skin/controls/sSkinText.h"
 #include "skin/controls/sVclUtils.h"
 #include "skin/messages/sMessages.h"
@@ -26,16 +28,25 @@ std::wstring LowerClass(HWND Wnd) {
   return Name;
 }
 
-bool UpdateLayeredWindowAvailable() {
-  static const bool Available =
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow") != nullptr;
-  return Available;
-}
-
 TRect WindowRectOf(HWND Wnd) {
   RECT R{};
   GetWindowRect(Wnd, &R);
   return {R.left, R.top, R.right, R.bottom};
+}
+
+constexpr UINT_PTR MaxHotTimer = 0x4B58; // apart from the dialog's own timers
+constexpr UINT MaxHotTime = 400;
+
+TCaptionButtonKind KindOf(const TkvDialogWnd& D, const TsCaptionButton& B) {
+  return &B == &D.ButtonClose ? cbClose
+         : &B == &D.ButtonMax ? cbMax
+         : &B == &D.ButtonMin ? cbMin
+                              : cbHelp;
+}
+
+bool IsCaptionElement(int Code) {
+  return Code == htCloseCode || Code == htMaxButtonCode || Code == htMinButtonCode ||
+         Code == htHelpCode;
 }
 
 } // namespace
@@ -84,6 +95,10 @@ void TkvSystemMenu::UpdateItems() {
 
 TkvDialogWnd::~TkvDialogWnd() = default;
 
+bool TkvDialogWnd::EnabledClose() const {
+  return VisibleClose() && !(GetClassLongPtrW(CtrlHandle, GCL_STYLE) & CS_NOCLOSE);
+}
+
 bool TkvDialogWnd::EnabledMax() const {
   return VisibleMax() && !IsZoomed(CtrlHandle) &&
          (BorderStyle == fbSingle || BorderStyle == fbSizeable);
@@ -99,6 +114,7 @@ bool TkvDialogWnd::EnabledRestore() const {
 
 void TkvDialogWnd::DropSysMenu(int X, int Y) {
   if (!FSystemMenu) FSystemMenu = std::make_unique<TkvSystemMenu>(this);
+  SetHotHT(0, true);
   FSystemMenu->UpdateItems();
   // The chosen command may end the dialog: nothing here is touched afterwards.
   FSystemMenu->Popup(X, Y, CtrlHandle);
@@ -126,22 +142,7 @@ void TkvDialogWnd::InitParams() {
     BorderStyle = fbSizeable;
   else if (dwStyle & DS_MODALFRAME)
     BorderStyle = fbDialog;
-  const TsSkinModel* Sm = SkinData() ? SkinData()->Model() : nullptr;
-  if (Sm && Sm->ConstData.IndexGLobalInfo >= 0) {
-    auto Mask = [&](const char* Name) {
-      return Sm->GetMaskIndex(Sm->ConstData.IndexGLobalInfo, "GLOBALINFO", Name);
-    };
-    bool Big = BorderStyle == fbSingle || BorderStyle == fbSizeable;
-    if (Big) {
-      int Alone = !VisibleMax() && !VisibleMin() ? Mask("BICLOSEALONE") : -1;
-      CloseImage = Alone >= 0 ? Alone : Mask("BICONCLOSE");
-    } else {
-      CloseImage = Mask("SICONCLOSE");
-      if (CloseImage < 0) CloseImage = Mask("BICONCLOSE");
-    }
-    TitleIndex = Sm->GetSkinIndex("DIALOGTITLE");
-    if (TitleIndex < 0) TitleIndex = Sm->GetSkinIndex("FORMTITLE");
-  }
+  UpdateIconsIndexes();
   NONCLIENTMETRICSW Metrics{};
   Metrics.cbSize = sizeof(Metrics);
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(Metrics), &Metrics, 0)) {
@@ -153,13 +154,61 @@ void TkvDialogWnd::InitParams() {
     SetWindowLongW(Wnd, GWL_STYLE, GetWindowLongW(Wnd, GWL_STYLE) & ~LONG(WS_SYSMENU));
     FSysMenuTaken = true;
   }
+  UpdateBorderForm();
   if (SkinData()) SkinData()->BGChanged = true;
 }
 
-void TkvDialogWnd::Release() {
-  FCloseFade.reset();
-  TkvScrollWnd::Release();
+void TkvDialogWnd::UpdateIconsIndexes() {
+  const TsSkinModel* Sm = SkinData() ? SkinData()->Model() : nullptr;
+  if (!Sm || Sm->ConstData.IndexGLobalInfo < 0) return;
+  bool Big = BorderStyle == fbSingle || BorderStyle == fbSizeable;
+  SelectCaptionButtonImages(*Sm, Big, !VisibleMax() && !VisibleMin(), ButtonMin, ButtonMax,
+                            ButtonClose, ButtonHelp);
+  TitleIndex = Sm->GetSkinIndex("DIALOGTITLE");
+  if (TitleIndex < 0) TitleIndex = Sm->GetSkinIndex("FORMTITLE");
+}
+
+void TkvDialogWnd::UpdateBorderForm() {
+  TsSkinManager* M = SkinManager();
   HWND Wnd = CtrlHandle;
+  LONG Style = Wnd ? GetWindowLongW(Wnd, GWL_STYLE) : 0;
+  bool Wanted = M && M->ExtendedBorders() && SkinActive() && LayeredWindowsAvailable() &&
+                BorderStyle != fbNone && (Style & WS_CAPTION) == WS_CAPTION && !(Style & WS_CHILD);
+  if (Wanted == bool(FBorderForm)) return;
+  if (Wanted)
+    FBorderForm = std::make_unique<TkvBorderForm>(*this);
+  else
+    FBorderForm.reset();
+  // The image, its client offset and the region all change with the border window.
+  if (SkinData()) SkinData()->BGChanged = true;
+  FRegionApplied = false;
+}
+
+TRect TkvDialogWnd::ShadowSize() const {
+  TsSkinManager* M = SkinManager();
+  return FBorderForm && M ? M->FormShadowSize() : TRect{};
+}
+
+bool TkvDialogWnd::PaintingSuspended() const {
+  return SkinData() && SkinData()->FUpdating;
+}
+
+void TkvDialogWnd::KillAnimations() {
+  for (auto& F : FFades)
+    if (F) F->Stop();
+  for (TsCaptionButton* B : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
+    HideGlow(B->GlowID);
+}
+
+void TkvDialogWnd::Release() {
+  KillAnimations();
+  for (auto& F : FFades)
+    F.reset();
+  FBorderForm.reset();
+  HWND Wnd = CtrlHandle;
+  if (FMaxHotForAMoment && Wnd && IsWindow(Wnd)) KillTimer(Wnd, MaxHotTimer);
+  FMaxHotForAMoment = false;
+  TkvScrollWnd::Release();
   // A dialog that outlives its adapter gets its close button and plain frame back.
   if (Wnd && IsWindow(Wnd)) {
     if (FSysMenuTaken) {
@@ -167,6 +216,7 @@ void TkvDialogWnd::Release() {
       FSysMenuTaken = false;
     }
     SetWindowRgn(Wnd, nullptr, FALSE);
+    FRegionApplied = false;
   }
   for (auto& C : Children)
     if (C && !C->Destroyed) C->Destroy();
@@ -205,15 +255,58 @@ TFormGeometryInput TkvDialogWnd::GeometryInput() const {
     In.BISpacing = Sm->SkinData.BISpacing;
     In.BIVAlign = Sm->SkinData.BIVAlign;
     In.HasCaptionSection = Sm->GetSkinIndex("CAPTION") >= 0;
-    if (ValidMask(Sm, CloseImage)) {
-      const TsMaskData& M = Sm->ma[size_t(CloseImage)];
-      In.ButtonSize[cbClose] = {FrameWidth(M), FrameHeight(M)};
+    for (const TsCaptionButton* B : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) {
+      TCaptionButtonKind Kind = KindOf(*this, *B);
+      In.ButtonAligned[Kind] = B->HaveAlignment;
+      if (ValidMask(Sm, B->ImageIndex)) {
+        const TsMaskData& M = Sm->ma[size_t(B->ImageIndex)];
+        In.ButtonSize[Kind] = {FrameWidth(M), FrameHeight(M)};
+      }
     }
   }
   In.HasSystemMenu = VisibleClose();
-  In.ShowMax = In.ShowMin = In.ShowHelp = false;
-  In.IconAllowed = (BorderStyle == fbSingle || BorderStyle == fbSizeable) && VisibleClose();
+  In.ShowMax = VisibleMax();
+  In.ShowMin = VisibleMin();
+  In.ShowHelp = VisibleHelp();
+  // A dialog without an icon of its own leaves no room for one.
+  In.IconAllowed =
+      (BorderStyle == fbSingle || BorderStyle == fbSizeable) && VisibleClose() && TitleIcon();
+  if (FBorderForm && Sm) {
+    In.ExBorders = true;
+    In.ExBorderWidth = Sm->SkinData.ExBorderWidth;
+    In.ExTitleHeight = Sm->SkinData.ExTitleHeight;
+    In.ExMaxHeight = Sm->SkinData.ExMaxHeight;
+    In.ExCenterOffs = Sm->SkinData.ExCenterOffs;
+    In.SysExHeight = In.Zoomed && In.ExMaxHeight > In.CYCaption;
+    In.Shadow = ShadowSize();
+  }
   return In;
+}
+
+bool TkvDialogWnd::ButtonEnabled(const TsCaptionButton& B) const {
+  if (&B == &ButtonClose) return EnabledClose();
+  // Over a maximized dialog the maximize button restores it.
+  if (&B == &ButtonMax) return EnabledMax() || (IsZoomed(CtrlHandle) && EnabledRestore());
+  if (&B == &ButtonMin) return EnabledMin();
+  return true;
+}
+
+TsCaptionButton* TkvDialogWnd::ButtonOf(int Code) {
+  switch (Code) {
+  case htCloseCode: return &ButtonClose;
+  case htMaxButtonCode: return &ButtonMax;
+  case htMinButtonCode: return &ButtonMin;
+  case htHelpCode: return &ButtonHelp;
+  default: return nullptr;
+  }
+}
+
+std::unique_ptr<TkvSBAnimation>& TkvDialogWnd::FadeSlot(const TsCaptionButton& B) {
+  return FFades[size_t(KindOf(*this, B))];
+}
+
+TkvSBAnimation* TkvDialogWnd::FadeOf(const TsCaptionButton& B) const {
+  return FFades[size_t(KindOf(*this, B))].get();
 }
 
 void TkvDialogWnd::PaintAll() {
@@ -222,17 +315,24 @@ void TkvDialogWnd::PaintAll() {
   if (!D || !Sm || !D->Section()) return;
   TFormGeometryInput In = GeometryInput();
   TFormLayout L = ComputeFormLayout(In);
+  for (TsCaptionButton* B : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) {
+    TCaptionButtonKind Kind = KindOf(*this, *B);
+    B->Rect = L.Shown[Kind] ? L.Buttons[Kind] : TRect{};
+  }
   D->PrepareCacheBmp();
   TBitmap32* Image = D->CacheBmp();
   if (!Image || L.CaptionWidth <= 0 || In.Height <= 0) return;
   if (!D->BGChanged && Image->Width() == L.CaptionWidth && Image->Height() == L.ImageHeight) return;
   Image->SetSize(L.CaptionWidth, L.ImageHeight);
+  // The shadow margins of the border window start transparent.
+  if (L.Extended) Image->Fill(0);
   const TsGeneralData& S = *D->Section();
   int State = std::min(FFormActive ? 1 : 0, std::max(0, S.States - 1));
   PaintSection(*D, TCacheInfo{}, true, State, Image, {0, 0}, L.Body);
   if (L.CaptionHeight > 0) {
+    int BandHeight = L.Extended ? L.CaptionHeight : L.Frame + L.CaptionHeight;
     TRect Band{L.Body.Left, L.Body.Top, L.Body.Right,
-               std::min(L.Body.Bottom, L.Body.Top + L.Frame + L.CaptionHeight)};
+               std::min(L.Body.Bottom, L.Body.Top + BandHeight)};
     if (ValidSection(Sm, TitleIndex)) {
       const TsGeneralData& T = Sm->gd[size_t(TitleIndex)];
       int St = std::min(FFormActive ? 1 : 0, std::max(0, T.States - 1));
@@ -257,19 +357,35 @@ void TkvDialogWnd::PaintAll() {
       DrawSectionText(DC, Text, true, SkinManager(), FFormActive ? 1 : 0, TitleIndex,
                       DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, L.TextRect);
     }
-    if (L.Shown[cbClose] && ValidMask(Sm, CloseImage)) {
-      int State = FCloseFade && FCloseFade->CurrentState >= 0 ? 0 : CloseState;
-      int Mode = State == 0 && !FFormActive ? 2 : 1;
-      DrawMaskImage(*Sm, *Image, {L.Buttons[cbClose].Left, L.Buttons[cbClose].Top}, State,
-                    NewCacheInfo(Image, 0, 0), Sm->ma[size_t(CloseImage)], Mode);
+    GdiFlush();
+    for (TsCaptionButton* B : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) {
+      if (B->Rect.IsEmpty() || !ValidMask(Sm, B->ImageIndex)) continue;
+      // Under a running fade the button keeps its normal face; the overlay shows the new one.
+      TkvSBAnimation* Fade = FadeOf(*B);
+      int St = Fade && Fade->CurrentState >= 0 ? 0 : std::max(0, B->State);
+      DrawMaskImage(*Sm, *Image, {B->Rect.Left, B->Rect.Top}, St, NewCacheInfo(Image, 0, 0),
+                    Sm->ma[size_t(B->ImageIndex)],
+                    CaptionButtonMode(ButtonEnabled(*B), St, FFormActive));
     }
   }
   GdiFlush();
-  // GDI's text and icons leave alpha undefined: the image is opaque.
-  for (int y = 0; y < Image->Height(); ++y) {
-    uint32_t* Row = Image->ScanLine(y);
-    for (int x = 0; x < Image->Width(); ++x)
-      Row[x] |= 0xFF000000u;
+  // GDI's text and icons leave alpha undefined: what they drew is opaque. Without the border
+  // window the whole image is (its corners are cut by the region); with it the frame keeps the
+  // alpha of the skin's images and the shadow goes under it.
+  auto MakeOpaque = [&](const TRect& R) {
+    TRect A = R.Intersected(L.Body);
+    for (int y = A.Top; y < A.Bottom; ++y) {
+      uint32_t* Row = Image->ScanLine(y);
+      for (int x = A.Left; x < A.Right; ++x)
+        Row[x] |= 0xFF000000u;
+    }
+  };
+  if (L.Extended) {
+    MakeOpaque(L.TextRect);
+    MakeOpaque(L.IconRect);
+    ComposeFormShadow(*Image, *Sm, FFormActive);
+  } else {
+    MakeOpaque(L.Body);
   }
   D->BGChanged = false;
 }
@@ -278,47 +394,44 @@ void TkvDialogWnd::UpdateRegion() {
   HWND Wnd = CtrlHandle;
   TsCommonData* D = SkinData();
   const TsSkinModel* Sm = D ? D->Model() : nullptr;
-  if (!Sm || IsZoomed(Wnd) || (BorderStyle == fbNone && !(dwStyle & WS_THICKFRAME))) return;
+  if (!Sm || (BorderStyle == fbNone && !(dwStyle & WS_THICKFRAME))) return;
   TFormGeometryInput In = GeometryInput();
   TFormLayout L = ComputeFormLayout(In);
   std::vector<TRect> Cut;
-  if (const TsMaskData* M = D->BorderMask()) {
-    AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, *M, false, 0);
-    AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, *M, true, In.Height - M->WB);
-  }
-  if (ValidSection(Sm, TitleIndex)) {
-    int Mask = Sm->gd[size_t(TitleIndex)].BorderIndex;
-    if (ValidMask(Sm, Mask))
-      AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, Sm->ma[size_t(Mask)], false, 0);
-  }
+  if (!In.Zoomed && !L.Extended)
+    Cut = FormCornerCut(*Sm, D->BorderMask(), TitleIndex, L.CaptionWidth, In.Height);
   TSize Size{In.Width, In.Height};
-  if (FRegionApplied && Cut == FCut && Size == FRegionSize) return;
-  TRegion Rgn = RectRegion(RECT{0, 0, In.Width, In.Height});
-  for (const TRect& C : Cut) {
-    TRegion Piece = RectRegion(RECT{C.Left, C.Top, C.Right, C.Bottom});
-    CombineRgn(Rgn, Rgn, Piece, RGN_DIFF);
-  }
+  if (FRegionApplied && Cut == FCut && Size == FRegionSize && L.Extended == FRegionExtended &&
+      In.Zoomed == FRegionZoomed)
+    return;
+  TRegion Rgn = FormWindowRegion(In, L, Cut);
   // The system owns the region once it is set.
   if (SetWindowRgn(Wnd, Rgn, FALSE)) (void)Rgn.Detach();
   FCut = std::move(Cut);
   FRegionSize = Size;
+  FRegionExtended = L.Extended;
+  FRegionZoomed = In.Zoomed;
   FRegionApplied = true;
 }
 
 void TkvDialogWnd::NCPaint() {
   HWND Wnd = CtrlHandle;
   UpdateRegion();
-  PaintAll();
   TsCommonData* D = SkinData();
+  bool Rendered = D && (D->BGChanged || !D->CacheBmp() || D->CacheBmp()->IsEmpty());
+  PaintAll();
   TBitmap32* Image = D ? D->CacheBmp() : nullptr;
   HDC Src = Image ? static_cast<HDC>(Image->NativeDC()) : nullptr;
   if (!Src || Image->IsEmpty()) return;
   TFormLayout L = Layout();
-  TWindowDC DC(Wnd);
-  for (const auto& S : L.Strips)
-    if (!S.Dst.IsEmpty())
-      BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
-             SRCCOPY);
+  {
+    TWindowDC DC(Wnd);
+    for (const auto& S : L.Strips)
+      if (!S.Dst.IsEmpty())
+        BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
+               SRCCOPY);
+  }
+  if (FBorderForm) FBorderForm->UpdateExBordersPos(Rendered);
 }
 
 void TkvDialogWnd::EraseClient(HDC DC) {
@@ -400,51 +513,282 @@ void TkvDialogWnd::InitHwndControls() {
   FHookedChildren = true;
 }
 
-int TkvDialogWnd::HitTest(TPoint Screen) {
+int TkvDialogWnd::HitTestImage(TPoint P) {
   TFormGeometryInput In = GeometryInput();
   TFormLayout L = ComputeFormLayout(In);
-  TRect R = WindowRectOf(CtrlHandle);
-  return FormHitTest(L, In,
-                     {Screen.X - R.Left + L.WindowOrigin.X, Screen.Y - R.Top + L.WindowOrigin.Y});
+  int Code = FormHitTest(L, In, P);
+  // A maximize button that can neither maximize nor restore is caption, so is a minimize
+  // button that cannot minimize.
+  if (Code == htMaxButtonCode && !EnabledMax())
+    Code = (!EnabledRestore() || In.Iconic) ? htCaptionCode : htMaxButtonCode;
+  if (Code == htMinButtonCode && !EnabledMin() && !In.Iconic) Code = htCaptionCode;
+  return Code;
 }
 
-void TkvDialogWnd::SetCloseState(int State) {
-  if (State == CloseState) return;
-  CloseState = State;
+int TkvDialogWnd::HitTest(TPoint Screen) {
+  TRect R = WindowRectOf(CtrlHandle);
+  TPoint O = Layout().WindowOrigin;
+  return HitTestImage({Screen.X - R.Left + O.X, Screen.Y - R.Top + O.Y});
+}
+
+TRect TkvDialogWnd::ScreenRectOf(const TsCaptionButton& B) const {
+  TRect W = WindowRectOf(CtrlHandle);
+  TPoint O = Layout().WindowOrigin;
+  return Bounds(W.Left + B.Rect.Left - O.X, W.Top + B.Rect.Top - O.Y, B.Rect.Width(),
+                B.Rect.Height());
+}
+
+void TkvDialogWnd::ShowCaptionGlow(TsCaptionButton& B) {
   TsSkinManager* M = SkinManager();
-  if (M && M->Effects.AllowGlowing && UpdateLayeredWindowAvailable()) {
+  const TsSkinModel* Sm = SkinData() ? SkinData()->Model() : nullptr;
+  if (!M || !Sm || B.Rect.IsEmpty()) return;
+  B.GlowID = ShowCaptionButtonGlow(*M, *Sm, KindOf(*this, B), B, ScreenRectOf(B), CtrlHandle);
+}
+
+void TkvDialogWnd::SetHotHT(int Code, bool Repaint) {
+  if (Code == CurrentHT) return;
+  if (TsCaptionButton* Old = ButtonOf(CurrentHT)) {
+    HideGlow(Old->GlowID);
+    if (Old->State != 0 && !PressedHT) {
+      Old->State = 0;
+      if (Repaint) RepaintButton(*Old);
+    }
+  }
+  CurrentHT = Code;
+  if (PressedHT || Code < 1) return;
+  if (TsCaptionButton* New = ButtonOf(Code); New && ButtonEnabled(*New)) {
+    New->State = 1;
+    if (Repaint) RepaintButton(*New);
+    ShowCaptionGlow(*New);
+  }
+}
+
+void TkvDialogWnd::SetPressedHT(int Code) {
+  if (TsCaptionButton* Old = ButtonOf(PressedHT ? PressedHT : CurrentHT); Old && Old->State != 0) {
+    Old->State = 0;
+    HideGlow(Old->GlowID);
+    RepaintButton(*Old);
+  }
+  PressedHT = 0;
+  TsCaptionButton* B = ButtonOf(Code);
+  if (!B || !ButtonEnabled(*B)) return;
+  B->State = 2;
+  PressedHT = Code;
+  CurrentHT = Code;
+  RepaintButton(*B);
+}
+
+void TkvDialogWnd::RepaintButton(TsCaptionButton& B) {
+  TsSkinManager* M = SkinManager();
+  if (M && M->Effects.AllowGlowing && LayeredWindowsAvailable() && ButtonEnabled(B) &&
+      !B.Rect.IsEmpty() && !(FFormState & (fsBlending | fsMinimizing | fsRestoring))) {
     // The new face fades in on an overlay; the frame keeps the normal one underneath.
-    if (!FCloseFade) {
+    auto& Fade = FadeSlot(B);
+    if (!Fade) {
+      TsCaptionButton* Btn = &B;
       TkvSBAnimation::TCallbacks C;
-      C.Draw = [this](TBitmap32& Face, int St) {
+      C.Draw = [this, Btn](TBitmap32& Face, int St) {
         TsCommonData* D = SkinData();
         const TsSkinModel* Sm = D ? D->Model() : nullptr;
         TBitmap32* Image = D ? D->CacheBmp() : nullptr;
-        TFormLayout L = Layout();
-        const TRect& B = L.Buttons[cbClose];
-        if (Image) CopyPixels(Face, 0, 0, *Image, B);
-        if (Sm && ValidMask(Sm, CloseImage))
+        if (Image) CopyPixels(Face, 0, 0, *Image, Btn->Rect);
+        if (Sm && ValidMask(Sm, Btn->ImageIndex))
           DrawMaskImage(*Sm, Face, {0, 0}, St, NewCacheInfo(&Face, 0, 0),
-                        Sm->ma[size_t(CloseImage)], 1);
+                        Sm->ma[size_t(Btn->ImageIndex)], 1);
       };
-      C.Place = [this] {
-        TFormLayout L = Layout();
-        TRect W = WindowRectOf(CtrlHandle);
-        const TRect& B = L.Buttons[cbClose];
-        return Bounds(W.Left + B.Left, W.Top + B.Top, B.Width(), B.Height());
-      };
-      C.MouseAbove = [this] {
+      C.Place = [this, Btn] { return ScreenRectOf(*Btn); };
+      C.MouseAbove = [this, Btn] {
         POINT P{};
         GetCursorPos(&P);
-        return HitTest({P.x, P.y}) == htCloseCode;
+        return HitTest({P.x, P.y}) == int(Btn->HitCode);
       };
-      FCloseFade = std::make_unique<TkvSBAnimation>(CtrlHandle, std::move(C));
+      Fade = std::make_unique<TkvSBAnimation>(CtrlHandle, std::move(C));
     }
-    FCloseFade->StartAnimation(State, State == 2 ? 1 : 10);
+    Fade->StartAnimation(B.State, B.State == 2 ? 1 : 10);
     return;
   }
   if (SkinData()) SkinData()->BGChanged = true;
-  NCPaint();
+  if (IsWindowVisible(CtrlHandle)) NCPaint();
+}
+
+void TkvDialogWnd::ButtonAction(int Code) {
+  HWND Wnd = CtrlHandle;
+  switch (Code) {
+  case htCloseCode: SendMessageW(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0); return;
+  case htMaxButtonCode:
+    if (IsZoomed(Wnd) ? !EnabledRestore() : !EnabledMax()) return;
+    SendMessageW(Wnd, WM_SYSCOMMAND, IsZoomed(Wnd) ? SC_RESTORE : SC_MAXIMIZE, 0);
+    return;
+  case htMinButtonCode:
+    SendMessageW(Wnd, WM_SYSCOMMAND, IsIconic(Wnd) ? SC_RESTORE : SC_MINIMIZE, 0);
+    return;
+  case htHelpCode: SendMessageW(Wnd, WM_SYSCOMMAND, SC_CONTEXTHELP, 0); return;
+  default: return;
+  }
+}
+
+bool TkvDialogWnd::CaptionMouse(TMessage& Message) {
+  HWND Wnd = CtrlHandle;
+  auto CodeAtCursor = [&] {
+    DWORD Pos = GetMessagePos();
+    return HitTest({short(LOWORD(Pos)), short(HIWORD(Pos))});
+  };
+  switch (Message.Msg) {
+  case WM_NCMOUSEMOVE: {
+    int Code = int(Message.WParam);
+    if (IsCaptionElement(Code)) {
+      if (!FTrackingNC) {
+        TRACKMOUSEEVENT Track{sizeof(Track), TME_LEAVE | TME_NONCLIENT, Wnd, 0};
+        FTrackingNC = TrackMouseEvent(&Track) != FALSE;
+      }
+      SetHotHT(Code, true);
+      Message.Result = 0;
+      return true;
+    }
+    SetHotHT(0, true);
+    return false;
+  }
+  case WM_NCMOUSELEAVE: {
+    FTrackingNC = false;
+    // While a caption button holds the mouse the leave is the capture's, not the user's.
+    if (PressedHT && GetCapture() == Wnd) return false;
+    // Over the border window the dialog's own frame is left at once: the element under the
+    // mouse stays hot.
+    POINT P{};
+    if (CurrentHT > 0 && GetCursorPos(&P) && HitTest({P.x, P.y}) == CurrentHT) return false;
+    SetHotHT(0, true);
+    return false;
+  }
+  case WM_NCLBUTTONDOWN:
+  case WM_NCLBUTTONDBLCLK: {
+    int Code = int(Message.WParam);
+    if (IsCaptionElement(Code)) {
+      // Never to the system: it would track its own caption button.
+      SetPressedHT(Code);
+      if (PressedHT) SetCapture(Wnd);
+      Message.Result = 0;
+      return true;
+    }
+    if (Message.Msg == WM_NCLBUTTONDOWN && Code == HTSYSMENU) {
+      // The system menu drops below the icon.
+      TRect R = WindowRectOf(Wnd);
+      TFormLayout L = Layout();
+      DropSysMenu(R.Left + L.IconRect.Left - L.WindowOrigin.X,
+                  R.Top + L.IconRect.Bottom - L.WindowOrigin.Y);
+      Message.Result = 0;
+      return true;
+    }
+    if (Message.Msg == WM_NCLBUTTONDOWN) return Code == HTCAPTION && BlendOnMoving(Message);
+    if (Code == HTSYSMENU) {
+      SendMessageW(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      Message.Result = 0;
+      return true;
+    }
+    if (Code == HTCAPTION) {
+      // Only where the dialog's own rules allow it: the system would maximize any dialog
+      // with a maximize box.
+      if (VisibleMax() && (EnabledMax() || EnabledRestore()))
+        SendMessageW(Wnd, WM_SYSCOMMAND, IsZoomed(Wnd) || IsIconic(Wnd) ? SC_RESTORE : SC_MAXIMIZE,
+                     0);
+      Message.Result = 0;
+      return true;
+    }
+    return false;
+  }
+  case WM_MOUSEMOVE: {
+    TsCaptionButton* B = ButtonOf(PressedHT);
+    if (!B || GetCapture() != Wnd) return false;
+    // A held button shows pressed only while the mouse is over it.
+    int State = CodeAtCursor() == PressedHT ? 2 : 0;
+    if (State != B->State) {
+      B->State = State;
+      RepaintButton(*B);
+    }
+    Message.Result = 0;
+    return true;
+  }
+  case WM_LBUTTONUP:
+  case WM_NCLBUTTONUP: {
+    if (!PressedHT) return false;
+    int Pressed = PressedHT;
+    PressedHT = 0;
+    if (GetCapture() == Wnd) ReleaseCapture();
+    int Code = CodeAtCursor();
+    TsCaptionButton* B = ButtonOf(Pressed);
+    B->State = Code == Pressed ? 1 : 0;
+    RepaintButton(*B);
+    CurrentHT = Code == Pressed ? Pressed : 0;
+    // The action may end the dialog: nothing of it is touched afterwards.
+    if (Code == Pressed) ButtonAction(Code);
+    Message.Result = 0;
+    return true;
+  }
+  case WM_CAPTURECHANGED:
+    if (PressedHT && HWND(Message.LParam) != Wnd) {
+      TsCaptionButton* B = ButtonOf(PressedHT);
+      PressedHT = 0;
+      CurrentHT = 0;
+      B->State = 0;
+      RepaintButton(*B);
+    }
+    return false;
+  default: return false;
+  }
+}
+
+bool TkvDialogWnd::BlendOnMoving(TMessage& Message) {
+  HWND Wnd = CtrlHandle;
+  TsSkinManager* M = SkinManager();
+  if (!M || IsZoomed(Wnd)) return false;
+  const TkvBlendOnMoving& Cfg = M->AnimEffects.BlendOnMoving;
+  std::function<void(uint8_t)> OnAlpha;
+  // The border window fades with the dialog.
+  if (FBorderForm)
+    OnAlpha = [this](uint8_t Alpha) {
+      if (FBorderForm) FBorderForm->UpdateExBordersPos(true, Alpha);
+    };
+  KillAnimations();
+  FFormState |= fsBlending;
+  // The default handling of the press runs the system's move loop.
+  bool Ran = BlendWhileMoving(
+      Wnd, Cfg, true, [&] { CallPrevWndProc(Message); }, DialogMoveBlendStep(Cfg.BlendValue),
+      std::move(OnAlpha));
+  if (!Attached()) return true;
+  FFormState &= ~unsigned(fsBlending);
+  if (!Ran) return false;
+  if (IsWindow(Wnd) && IsWindowVisible(Wnd)) {
+    if (SkinData()) SkinData()->BGChanged = true;
+    NCPaint();
+  }
+  return true;
+}
+
+void TkvDialogWnd::AfterSysCommand(UINT Command) {
+  HWND Wnd = CtrlHandle;
+  TsCommonData* D = SkinData();
+  switch (Command) {
+  case SC_MOVE:
+    if (IsWindowVisible(Wnd)) {
+      D->BGChanged = true;
+      NCPaint();
+    }
+    return;
+  case SC_MAXIMIZE:
+  case SC_RESTORE:
+    D->BGChanged = true;
+    if (!IsWindowVisible(Wnd) || IsIconic(Wnd)) return;
+    RedrawWindow(Wnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // The maximize button, now elsewhere or showing the other command, lights up for a moment.
+    if (VisibleMax() && ButtonEnabled(ButtonMax)) {
+      CurrentHT = 0;
+      SetHotHT(htMaxButtonCode, true);
+      FMaxHotForAMoment = true;
+      SetTimer(Wnd, MaxHotTimer, MaxHotTime, nullptr);
+    }
+    return;
+  default: return;
+  }
 }
 
 void TkvDialogWnd::kvWndProc(TMessage& Message) {
@@ -454,6 +798,17 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
     TkvScrollWnd::kvWndProc(Message);
     return;
   }
+  // The border window forwards its mouse messages with wParam -1: the code is the frame's.
+  if (FBorderForm && Message.WParam == WPARAM(-1) && Message.Msg >= WM_NCMOUSEMOVE &&
+      Message.Msg <= WM_NCMBUTTONDBLCLK) {
+    POINT P{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))};
+    Message.WParam = WPARAM(FBorderForm->Ex_WMNCHitTest({P.x, P.y}));
+    if (Message.WParam == HTNOWHERE) {
+      Message.Result = 0;
+      return;
+    }
+  }
+  if (CaptionMouse(Message)) return;
   switch (Message.Msg) {
   case KV_SKINMSG: {
     const bool Own = Message.LParam == LPARAM(SkinManager());
@@ -467,8 +822,13 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
       return;
     case KV_REPAINTSKIN:
       D->UpdateIndexes();
+      UpdateIconsIndexes();
+      UpdateBorderForm();
       D->BGChanged = true;
       RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      return;
+    case KV_SYSCOLORSCHANGED:
+      if (FBorderForm) FBorderForm->UpdateExBordersPos(true);
       return;
     case KV_QUERYCOLOR: Message.Result = LRESULT(ColorToRGB(D->ColorForState(0, Wnd))); return;
     case KV_RESCANDIALOG: InitHwndControls(); return;
@@ -518,6 +878,7 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
     return;
   }
   case WM_SETTEXT:
+  case WM_SETICON:
     TkvScrollWnd::kvWndProc(Message);
     D->BGChanged = true;
     if (IsWindowVisible(Wnd)) NCPaint();
@@ -540,6 +901,26 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
     return;
   }
   case WM_SIZE: D->BGChanged = true; break;
+  case WM_MOVE:
+    KillAnimations();
+    HideAllGlows();
+    break;
+  case WM_SIZING:
+    TkvScrollWnd::kvWndProc(Message);
+    if (FBorderForm && !(FFormState & fsBlending)) FBorderForm->UpdateExBordersPos(false);
+    return;
+  case WM_TIMER:
+    if (Message.WParam == MaxHotTimer) {
+      KillTimer(Wnd, MaxHotTimer);
+      FMaxHotForAMoment = false;
+      POINT P{};
+      if (CurrentHT == htMaxButtonCode && GetCursorPos(&P) &&
+          HitTest({P.x, P.y}) != htMaxButtonCode)
+        SetHotHT(0, true);
+      Message.Result = 0;
+      return;
+    }
+    break;
   case WM_SHOWWINDOW:
     // The dialog's show animation: see-through until shown, then its picture fades in.
     if (Message.WParam && SkinManager()->AnimEffects.DialogShow.Active &&
@@ -562,72 +943,32 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
     if (!Pos || !Attached()) return;
     if ((Pos->flags & SWP_SHOWWINDOW) && ShowAnimationPending(Wnd))
       RunShowAnimation(Wnd, SkinManager()->AnimEffects.DialogShow, 255);
-    if (Pos->flags & SWP_HIDEWINDOW) RunHideAnimation(Wnd);
+    if (Pos->flags & SWP_HIDEWINDOW) {
+      // A hidden dialog shows no hot caption button.
+      KillAnimations();
+      CurrentHT = PressedHT = 0;
+      RunHideAnimation(Wnd);
+    }
+    if (!FBorderForm) return;
+    if (Pos->flags & SWP_HIDEWINDOW) {
+      FBorderForm->FreeForm();
+      D->BGChanged = true;
+    } else if (IsWindowVisible(Wnd) && !IsIconic(Wnd) && !(Pos->flags & SWP_NOREDRAW)) {
+      FBorderForm->UpdateExBordersPos(false, MovingBlendValue(Wnd));
+    }
     return;
   }
   case WM_NCHITTEST: {
     TPoint P{short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam))};
     int Code = HitTest(P);
-    if (Code == htCloseCode) {
-      Message.Result = HTCLOSE;
+    // The system knows no caption buttons and no icon without WS_SYSMENU: those are answered
+    // here, the rest by the system.
+    if (IsCaptionElement(Code) || Code == htSysMenuCode) {
+      Message.Result = Code;
       return;
     }
     break;
   }
-  case WM_NCMOUSEMOVE:
-    if (Message.WParam == HTCLOSE) {
-      if (CurrentHT != HTCLOSE) {
-        TRACKMOUSEEVENT Track{sizeof(Track), TME_LEAVE | TME_NONCLIENT, Wnd, 0};
-        TrackMouseEvent(&Track);
-      }
-      CurrentHT = HTCLOSE;
-      if (!PressedHT) SetCloseState(1);
-      Message.Result = 0;
-      return;
-    }
-    if (CurrentHT == HTCLOSE && !PressedHT) {
-      CurrentHT = 0;
-      SetCloseState(0);
-    }
-    break;
-  case WM_NCMOUSELEAVE:
-    if (PressedHT && GetCapture() == Wnd) break;
-    CurrentHT = 0;
-    SetCloseState(0);
-    break;
-  case WM_NCLBUTTONDOWN:
-  case WM_NCLBUTTONDBLCLK:
-    if (Message.WParam == HTCLOSE) {
-      // Never to the system: it would track its own caption button.
-      PressedHT = HTCLOSE;
-      SetCloseState(2);
-      SetCapture(Wnd);
-      Message.Result = 0;
-      return;
-    }
-    break;
-  case WM_MOUSEMOVE:
-    if (PressedHT && GetCapture() == Wnd) {
-      POINT C{};
-      GetCursorPos(&C);
-      SetCloseState(HitTest({C.x, C.y}) == htCloseCode ? 2 : 0);
-      return;
-    }
-    break;
-  case WM_LBUTTONUP:
-  case WM_NCLBUTTONUP:
-    if (PressedHT) {
-      PressedHT = 0;
-      if (GetCapture() == Wnd) ReleaseCapture();
-      POINT C{};
-      GetCursorPos(&C);
-      bool Over = HitTest({C.x, C.y}) == htCloseCode;
-      SetCloseState(Over ? 1 : 0);
-      if (Over) SendMessageW(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-      Message.Result = 0;
-      return;
-    }
-    break;
   case WM_NCRBUTTONDOWN:
     if (Message.WParam == HTCAPTION || Message.WParam == HTSYSMENU) {
       Message.Result = 0;
@@ -641,8 +982,9 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
       return;
     }
     break;
-  case WM_SYSCOMMAND:
-    if ((Message.WParam & 0xFFF0) == SC_KEYMENU && Message.LParam == L' ' && VisibleClose()) {
+  case WM_SYSCOMMAND: {
+    UINT Command = UINT(Message.WParam & 0xFFF0);
+    if (Command == SC_KEYMENU && Message.LParam == L' ' && VisibleClose()) {
       // Below the left end of the title.
       RECT R{};
       GetWindowRect(Wnd, &R);
@@ -651,13 +993,11 @@ void TkvDialogWnd::kvWndProc(TMessage& Message) {
       Message.Result = 0;
       return;
     }
-    break;
-  case WM_CAPTURECHANGED:
-    if (PressedHT && HWND(Message.LParam) != Wnd) {
-      PressedHT = 0;
-      SetCloseState(0);
-    }
-    break;
+    if (Command == SC_MINIMIZE || Command == SC_MAXIMIZE || Command == SC_RESTORE) KillAnimations();
+    TkvScrollWnd::kvWndProc(Message);
+    if (Attached() && IsWindow(Wnd)) AfterSysCommand(Command);
+    return;
+  }
   default: break;
   }
   TkvScrollWnd::kvWndProc(Message);

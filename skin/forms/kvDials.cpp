@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "skin/forms/kvFormAnim.h"
 #include "skin/forms/kvGlow.h"
 #include "skin/forms/sDialogs.h"
 #include "skin/menus/sSkinMenus.h"
@@ -175,6 +176,8 @@ void RegisterSkinForms() {
     case HookRemovedCode:
       FreeDialogRecords(false);
       HideAllGlows();
+      // The engine goes (the program ends, or the skin is dropped): no hide keeps stepping.
+      FinishHideAnimations();
       return;
     case HCBT_ACTIVATE: ActivateWindow(Wnd); return;
     case HCBT_DESTROYWND: FreeDialogRecords(true); return;

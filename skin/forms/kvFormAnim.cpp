@@ -236,9 +236,9 @@ bool ShowAnimationPending(HWND Wnd) {
   return PendingShows().count(Wnd) != 0;
 }
 
-void RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha) {
+bool RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha) {
   auto It = PendingShows().find(Wnd);
-  if (It == PendingShows().end()) return;
+  if (It == PendingShows().end()) return false;
   TShowState S = It->second;
   PendingShows().erase(It);
   auto GiveBack = [&] {
@@ -249,14 +249,14 @@ void RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha) {
   };
   if (!IsWindowVisible(Wnd)) {
     GiveBack();
-    return;
+    return false;
   }
   TBitmap32 Picture = WindowPicture(Wnd);
   std::unique_ptr<TOutputWindow> Anim = Picture.IsEmpty() ? nullptr : NewAnimationWindow(Wnd);
   if (!Anim) {
     GiveBack();
     RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    return;
+    return false;
   }
   if (S.WasLayered) FinalAlpha = S.OldAlpha;
   // The picture is taken: the window and its children need not paint until it is shown.
@@ -283,6 +283,7 @@ void RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha) {
   RedrawWindow(Wnd, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Anim.reset();
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -291,6 +292,8 @@ void RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha) {
 namespace {
 
 struct THideAnim {
+  // The provider of the hidden window, told when the animation ends.
+  TWeakRef<TsSkinProvider> Provider;
   std::unique_ptr<TOutputWindow> Cover;
   TBitmap32 Picture;
   TPoint Pos;
@@ -304,22 +307,28 @@ std::map<HWND, std::unique_ptr<THideAnim>>& Hides() {
   static std::map<HWND, std::unique_ptr<THideAnim>> Map;
   return Map;
 }
-// Frees the cover (also from inside its own timer tick: nothing of it is used after).
+bool Terminating() {
+  return Application && Application->Terminated();
+}
+
+// Frees the cover (also from inside its own timer tick: nothing of it is used after) and, for a
+// hide that ran, tells the window's provider.
 void EndHide(HWND Key) {
   auto It = Hides().find(Key);
   if (It == Hides().end()) return;
   std::unique_ptr<THideAnim> H = std::move(It->second);
   Hides().erase(It);
+  bool Ran = H->Running;
+  TWeakRef<TsSkinProvider> Provider = H->Provider;
+  H.reset();
+  TsSkinProvider* Sp = Provider.Get();
+  if (!Ran || !Sp) return;
+  // The application ends: nothing shows the hidden window's frame any more.
+  if (Terminating() && Sp->BorderForm()) Sp->BorderForm()->FreeForm();
+  Sp->AfterAnimation(aeHiding);
 }
 
-void HideStep(HWND Key) {
-  auto It = Hides().find(Key);
-  if (It == Hides().end()) return;
-  THideAnim& H = *It->second;
-  if (H.Step >= H.Steps) {
-    EndHide(Key);
-    return;
-  }
+void ShowHideStep(THideAnim& H) {
   TSize Size{H.Picture.Width(), H.Picture.Height()};
   uint8_t Alpha = H.Alphas[size_t(H.Step)];
   if (H.Mode == atAero)
@@ -331,6 +340,35 @@ void HideStep(HWND Key) {
   ++H.Step;
 }
 
+// The remaining steps at once, then the end. Stepped at once the frames between would never
+// be seen: only the last one is shown.
+void RunOutHide(HWND Key) {
+  auto It = Hides().find(Key);
+  if (It == Hides().end()) return;
+  THideAnim& H = *It->second;
+  H.Cover->StopTimer();
+  if (H.Step < H.Steps) {
+    H.Step = H.Steps - 1;
+    ShowHideStep(H);
+  }
+  EndHide(Key);
+}
+
+void HideStep(HWND Key) {
+  auto It = Hides().find(Key);
+  if (It == Hides().end()) return;
+  THideAnim& H = *It->second;
+  if (Terminating()) {
+    RunOutHide(Key);
+    return;
+  }
+  if (H.Step >= H.Steps) {
+    EndHide(Key);
+    return;
+  }
+  ShowHideStep(H);
+}
+
 } // namespace
 
 void PrepareHideAnimation(HWND Wnd, const TkvFormAnimation& A) {
@@ -339,6 +377,7 @@ void PrepareHideAnimation(HWND Wnd, const TkvFormAnimation& A) {
       IsIconic(Wnd) || Hides().count(Wnd))
     return;
   auto H = std::make_unique<THideAnim>();
+  H->Provider = ProviderOf(Wnd);
   H->Picture = WindowPicture(Wnd);
   if (H->Picture.IsEmpty()) return;
   H->Cover = NewAnimationWindow(Wnd);
@@ -369,6 +408,11 @@ void RunHideAnimation(HWND Wnd) {
   Hides().erase(It);
   THideAnim* P = H.get();
   Hides()[Key] = std::move(H);
+  // A hide while the application ends has no time for steps.
+  if (Terminating()) {
+    RunOutHide(Key);
+    return;
+  }
   P->Cover->StartTimer(AnimStepTime, [Key] { HideStep(Key); });
 }
 
@@ -378,7 +422,7 @@ int RunningHideAnimations() {
 
 void FinishHideAnimations() {
   while (!Hides().empty())
-    EndHide(Hides().begin()->first);
+    RunOutHide(Hides().begin()->first);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -570,6 +614,7 @@ struct TMoveBlend {
   uint8_t BlendValue = 255;
   uint8_t Current = 255;
   uint8_t Step = 1;
+  std::function<void(uint8_t)> OnAlpha;
 };
 std::map<HWND, TMoveBlend>& MoveBlends() {
   static std::map<HWND, TMoveBlend> Map;
@@ -583,12 +628,18 @@ void CALLBACK MoveTick(HWND Wnd, UINT, UINT_PTR, DWORD) {
   if (B.Current <= B.BlendValue) return;
   B.Current = uint8_t(std::max<int>(B.BlendValue, B.Current - B.Step));
   if (auto Fn = SetLayeredWindowAttributesFn()) Fn(Wnd, 0, B.Current, LWA_ALPHA);
+  if (B.OnAlpha) {
+    // The handler may end the move: it runs from a copy.
+    auto OnAlpha = B.OnAlpha;
+    OnAlpha(B.Current);
+  }
 }
 
 } // namespace
 
 bool BlendWhileMoving(HWND Wnd, const TkvBlendOnMoving& Cfg, bool Allowed,
-                      const std::function<void()>& Move) {
+                      const std::function<void()>& Move, uint8_t Step,
+                      std::function<void(uint8_t Alpha)> OnAlpha) {
   BOOL FullDrag = FALSE;
   SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &FullDrag, 0);
   if (!Cfg.Active || Cfg.BlendValue == 255 || !Allowed || !FullDrag || IsIconic(Wnd) ||
@@ -603,7 +654,8 @@ bool BlendWhileMoving(HWND Wnd, const TkvBlendOnMoving& Cfg, bool Allowed,
   TMoveBlend B;
   B.Current = OldAlpha;
   B.BlendValue = Cfg.BlendValue;
-  B.Step = MoveBlendStep(Cfg.BlendValue, Cfg.Time);
+  B.Step = Step ? Step : MoveBlendStep(Cfg.BlendValue, Cfg.Time);
+  B.OnAlpha = std::move(OnAlpha);
   MoveBlends()[Wnd] = B;
   if (unsigned* S = StateOf(Wnd)) *S |= fsBlending;
   SetWindowAlpha(Wnd, OldAlpha);

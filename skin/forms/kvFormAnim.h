@@ -63,19 +63,21 @@ private:
 // RunShowAnimation, once it is shown, lays its picture on an animation window, fades (and with
 // atAero zooms) it in over the animation's time in 12-ms steps, then gives the window back
 // opaque. Without steps the picture covers the window for an instant. AnimationCapturing is
-// set while the steps run.
+// set while the steps run. RunShowAnimation answers whether the picture was shown.
 void BeginShowAnimation(HWND Wnd);
-void RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha);
+bool RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha);
 bool ShowAnimationPending(HWND Wnd);
 
 // Hide: PrepareHideAnimation, while the window is still shown, takes its picture into a cover
 // window over it (nothing below one step of 12 ms); RunHideAnimation, after it hid, fades and
 // shrinks the cover out in steps of 12 ms and frees it (at once when the window is still
-// shown: the hide did not happen).
+// shown: the hide did not happen). When a hide animation ends, the skin provider of the window
+// it showed, if it still has one, gets its after-animation event. While the application
+// terminates a hide runs its remaining steps at once and frees the window's border window.
 void PrepareHideAnimation(HWND Wnd, const TkvFormAnimation& A);
 void RunHideAnimation(HWND Wnd);
 int RunningHideAnimations();
-// Runs every hide animation to its end at once.
+// Runs every hide animation's remaining steps at once and ends it.
 void FinishHideAnimations();
 
 // Minimize and restore toward the task bar. AnimateMinimize takes the picture, lays it on an
@@ -92,9 +94,11 @@ void FreeMinimizeAnimation(HWND Wnd);
 // layered and its alpha falls every 12 ms by the setting's step toward its blend value; after
 // the loop it is opaque again (or has its own alpha back). False, without running Move, when
 // it does not apply: the setting inactive or at 255, not Allowed, full-window dragging off,
-// the window iconic or without layered windows.
+// the window iconic or without layered windows. Step, when not 0, is the alpha lost per tick
+// instead of the setting's; OnAlpha, when given, hears each new alpha (for a border window).
 bool BlendWhileMoving(HWND Wnd, const TkvBlendOnMoving& B, bool Allowed,
-                      const std::function<void()>& Move);
+                      const std::function<void()>& Move, uint8_t Step = 0,
+                      std::function<void(uint8_t Alpha)> OnAlpha = nullptr);
 // The alpha a window being dragged shows now (255 when none is).
 uint8_t MovingBlendValue(HWND Wnd);
 

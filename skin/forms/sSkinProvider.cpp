@@ -618,6 +618,106 @@ int TsSkinProvider::TitleIndex() const {
   return ValidSection(Model(), FTitleSkinIndex) ? FTitleSkinIndex : -1;
 }
 
+void SelectCaptionButtonImages(const TsSkinModel& Sm, bool Big, bool CloseAlone,
+                               TsCaptionButton& Min, TsCaptionButton& Max, TsCaptionButton& Close,
+                               TsCaptionButton& Help) {
+  auto Mask = [&](const char* Name) {
+    return Sm.GetMaskIndex(Sm.ConstData.IndexGLobalInfo, "GLOBALINFO", Name);
+  };
+  Min.HitCode = htMinButtonCode;
+  Max.HitCode = htMaxButtonCode;
+  Close.HitCode = htCloseCode;
+  Help.HitCode = htHelpCode;
+  auto BigImages = [&] {
+    Min.ImageIndex = Mask("BICONMIN");
+    Max.ImageIndex = Mask("BICONMAX");
+    Help.ImageIndex = Mask("BICONHELP");
+    Min.HaveAlignment = Max.HaveAlignment = Close.HaveAlignment = true;
+  };
+  if (Big) {
+    BigImages();
+    int AloneClose = CloseAlone ? Mask("BICLOSEALONE") : -1;
+    Close.ImageIndex = AloneClose >= 0 ? AloneClose : Mask("BICONCLOSE");
+    Help.HaveAlignment = false;
+  } else {
+    Close.ImageIndex = Mask("SICONCLOSE");
+    Min.ImageIndex = Mask("SICONMIN");
+    Max.ImageIndex = Mask("SICONMAX");
+    int SmallHelp = Mask("SICONHELP");
+    Help.ImageIndex = SmallHelp >= 0 ? SmallHelp : Mask("BICONHELP");
+    Min.HaveAlignment = Max.HaveAlignment = Close.HaveAlignment = Help.HaveAlignment = false;
+  }
+  // A skin without small images: the big ones.
+  if (Close.ImageIndex < 0) {
+    BigImages();
+    Close.ImageIndex = Mask("BICONCLOSE");
+    Help.HaveAlignment = true;
+  }
+  for (TsCaptionButton* B : {&Min, &Max, &Close, &Help})
+    if (B->State < 0) B->State = 0;
+}
+
+int ShowCaptionButtonGlow(TsSkinManager& M, const TsSkinModel& Sm, TCaptionButtonKind Kind,
+                          const TsCaptionButton& B, const TRect& ScreenRect, HWND Owner) {
+  if (B.GlowID >= 0 || !ValidMask(&Sm, B.ImageIndex)) return B.GlowID;
+  int Size = 0, Margin = 0;
+  switch (Kind) {
+  case cbClose:
+    Size = Sm.SkinData.BICloseGlow;
+    Margin = Sm.SkinData.BICloseGlowMargin;
+    break;
+  case cbMax:
+    Size = Sm.SkinData.BIMaxGlow;
+    Margin = Sm.SkinData.BIMaxGlowMargin;
+    break;
+  case cbMin:
+    Size = Sm.SkinData.BIMinGlow;
+    Margin = Sm.SkinData.BIMinGlowMargin;
+    break;
+  default: break;
+  }
+  if (Size <= 0) return -1;
+  TkvGlowRequest Q;
+  Q.R = ScreenRect;
+  Q.Section = "GLOBALINFO";
+  Q.Name = Sm.ma[size_t(B.ImageIndex)].PropertyName + "GLOW";
+  Q.Margin = Margin;
+  Q.Owner = Owner;
+  return ShowGlow(M, Q);
+}
+
+std::vector<TRect> FormCornerCut(const TsSkinModel& Sm, const TsMaskData* Border, int TitleIndex,
+                                 int Width, int Height) {
+  std::vector<TRect> Cut;
+  if (Border) {
+    AddTransparentCornerRects(Sm, Cut, Width, *Border, false, 0);
+    AddTransparentCornerRects(Sm, Cut, Width, *Border, true, Height - Border->WB);
+  }
+  if (ValidSection(&Sm, TitleIndex)) {
+    int Mask = Sm.gd[size_t(TitleIndex)].BorderIndex;
+    if (ValidMask(&Sm, Mask))
+      AddTransparentCornerRects(Sm, Cut, Width, Sm.ma[size_t(Mask)], false, 0);
+  }
+  return Cut;
+}
+
+TRegion FormWindowRegion(const TFormGeometryInput& In, const TFormLayout& L,
+                         const std::vector<TRect>& Cut) {
+  // With the border window the window shows only its client part (and the form's own border
+  // ring); the frame lies in the border window.
+  TRect Ring = L.Client;
+  Ring.Inflate(In.FormBorderWidth, In.FormBorderWidth);
+  TRegion Rgn = L.Extended ? RectRegion(RECT{Ring.Left, Ring.Top, Ring.Right, Ring.Bottom})
+                : In.Zoomed
+                    ? RectRegion(RECT{L.Frame, L.Frame, In.Width - L.Frame, In.Height - L.Frame})
+                    : RectRegion(RECT{0, 0, L.CaptionWidth, In.Height});
+  for (const TRect& C : Cut) {
+    TRegion Piece = RectRegion(RECT{C.Left, C.Top, C.Right, C.Bottom});
+    CombineRgn(Rgn, Rgn, Piece, RGN_DIFF);
+  }
+  return Rgn;
+}
+
 void TsSkinProvider::InitButtons() {
   TForm* F = FForm.Get();
   const TsSkinModel* Sm = Model();
@@ -626,37 +726,8 @@ void TsSkinProvider::InitButtons() {
   auto Mask = [&](const char* Name) {
     return Sm->GetMaskIndex(Sm->ConstData.IndexGLobalInfo, "GLOBALINFO", Name);
   };
-  ButtonMin.HitCode = htMinButtonCode;
-  ButtonMax.HitCode = htMaxButtonCode;
-  ButtonClose.HitCode = htCloseCode;
-  ButtonHelp.HitCode = htHelpCode;
   bool Alone = !FSystemMenu || (!FSystemMenu->VisibleMax() && !FSystemMenu->VisibleMin());
-  if (FBigButtons) {
-    ButtonMin.ImageIndex = Mask("BICONMIN");
-    ButtonMax.ImageIndex = Mask("BICONMAX");
-    int AloneClose = Alone ? Mask("BICLOSEALONE") : -1;
-    ButtonClose.ImageIndex = AloneClose >= 0 ? AloneClose : Mask("BICONCLOSE");
-    ButtonHelp.ImageIndex = Mask("BICONHELP");
-    ButtonMin.HaveAlignment = ButtonMax.HaveAlignment = ButtonClose.HaveAlignment = true;
-  } else {
-    ButtonClose.ImageIndex = Mask("SICONCLOSE");
-    ButtonMin.ImageIndex = Mask("SICONMIN");
-    ButtonMax.ImageIndex = Mask("SICONMAX");
-    int Help = Mask("SICONHELP");
-    ButtonHelp.ImageIndex = Help >= 0 ? Help : Mask("BICONHELP");
-    ButtonMin.HaveAlignment = ButtonMax.HaveAlignment = ButtonClose.HaveAlignment = false;
-  }
-  ButtonHelp.HaveAlignment = false;
-  if (ButtonClose.ImageIndex < 0) {
-    ButtonClose.ImageIndex = Mask("BICONCLOSE");
-    ButtonMin.ImageIndex = Mask("BICONMIN");
-    ButtonMax.ImageIndex = Mask("BICONMAX");
-    ButtonHelp.ImageIndex = Mask("BICONHELP");
-    ButtonMin.HaveAlignment = ButtonMax.HaveAlignment = ButtonClose.HaveAlignment = true;
-    ButtonHelp.HaveAlignment = true;
-  }
-  for (TsCaptionButton* B : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
-    if (B->State < 0) B->State = 0;
+  SelectCaptionButtonImages(*Sm, FBigButtons, Alone, ButtonMin, ButtonMax, ButtonClose, ButtonHelp);
   UserBtnIndex = Mask("TITLEBUTTON");
   for (int i = 0; i < TitleButtons.Count(); ++i) {
     TsTitleButton& U = TitleButtons.Items(i);
@@ -1459,7 +1530,7 @@ void TsSkinProvider::DrawButton(TBitmap32& Image, TsCaptionButton& B, bool Enabl
   TkvSBAnimation* Fade = FadeOf(B);
   int State = Fade && Fade->CurrentState >= 0 ? 0 : std::max(0, B.State);
   // The faint rendition for a disabled element, and for a normal one of an inactive form.
-  int Mode = (!Enabled || State == 0) && (!Enabled || !FormActive) ? 2 : 1;
+  int Mode = CaptionButtonMode(Enabled, State, FormActive);
   if (ValidMask(Sm, B.ImageIndex))
     DrawMaskImage(*Sm, Image, {B.Rect.Left, B.Rect.Top}, State, NewCacheInfo(&Image, 0, 0),
                   Sm->ma[size_t(B.ImageIndex)], Mode);
@@ -1567,38 +1638,17 @@ void TsSkinProvider::UpdateRegion(bool Redraw) {
   if (!W || !Sm || !DrawNonClientArea || FRgnChanging) return;
   TFormGeometryInput In = GeometryInput();
   TFormLayout L = ComputeFormLayout(In);
-  std::vector<TRect> Cut;
   bool Maximized = In.Zoomed;
   bool ClientOnly = L.Extended;
-  if (!Maximized && !ClientOnly) {
-    if (const TsMaskData* M = FCommonData->BorderMask()) {
-      AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, *M, false, 0);
-      AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, *M, true, In.Height - M->WB);
-    }
-    int Title = TitleIndex();
-    if (Title >= 0) {
-      int Mask = Sm->gd[size_t(Title)].BorderIndex;
-      if (ValidMask(Sm, Mask))
-        AddTransparentCornerRects(*Sm, Cut, L.CaptionWidth, Sm->ma[size_t(Mask)], false, 0);
-    }
-  }
+  std::vector<TRect> Cut;
+  if (!Maximized && !ClientOnly)
+    Cut = FormCornerCut(*Sm, FCommonData->BorderMask(), TitleIndex(), L.CaptionWidth, In.Height);
   TSize Size{In.Width, In.Height};
   // The same cut at the same size needs no new region.
   if (FRegionApplied && Cut == FArOR && Size == FRegionSize && !Maximized &&
       ClientOnly == FRegionClientOnly)
     return;
-  // With the border window the window shows only its client part (and the form's own border
-  // ring); the frame lies in the border window.
-  TRect Ring = L.Client;
-  Ring.Inflate(In.FormBorderWidth, In.FormBorderWidth);
-  TRegion Rgn = ClientOnly ? RectRegion(RECT{Ring.Left, Ring.Top, Ring.Right, Ring.Bottom})
-                : Maximized
-                    ? RectRegion(RECT{L.Frame, L.Frame, In.Width - L.Frame, In.Height - L.Frame})
-                    : RectRegion(RECT{0, 0, L.CaptionWidth, In.Height});
-  for (const TRect& C : Cut) {
-    TRegion Piece = RectRegion(RECT{C.Left, C.Top, C.Right, C.Bottom});
-    CombineRgn(Rgn, Rgn, Piece, RGN_DIFF);
-  }
+  TRegion Rgn = FormWindowRegion(In, L, Cut);
   FRgnChanging = true;
   // The system owns the region once it is set.
   if (SetWindowRgn(W, Rgn, Redraw)) (void)Rgn.Detach();
@@ -2388,7 +2438,8 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     // appearance: its first show animates from here.
     if (Message.WParam && !ShowAnimationPending(W) && ShowAnimationWanted(true))
       BeginShowAnimation(W);
-    if (Message.WParam && ShowAnimationPending(W)) RunShowAnimation(W, FormShowEffect(), 255);
+    if (Message.WParam && ShowAnimationPending(W) && RunShowAnimation(W, FormShowEffect(), 255))
+      AfterAnimation(aeShowing);
     return;
   case WM_PARENTNOTIFY:
     Default(Message);
@@ -2411,31 +2462,22 @@ void TsSkinProvider::ShowCaptionGlow(TsCaptionButton& B) {
   TsSkinManager* M = FCommonData->SkinManager();
   const TsSkinModel* Sm = Model();
   HWND W = OwnerHandle();
-  if (!M || !Sm || !W || B.GlowID >= 0 || B.ImageIndex < 0 || size_t(B.ImageIndex) >= Sm->ma.size())
-    return;
-  int Size = 0, Margin = 0;
-  if (&B == &ButtonClose) {
-    Size = Sm->SkinData.BICloseGlow;
-    Margin = Sm->SkinData.BICloseGlowMargin;
-  } else if (&B == &ButtonMax) {
-    Size = Sm->SkinData.BIMaxGlow;
-    Margin = Sm->SkinData.BIMaxGlowMargin;
-  } else if (&B == &ButtonMin) {
-    Size = Sm->SkinData.BIMinGlow;
-    Margin = Sm->SkinData.BIMinGlowMargin;
-  }
-  if (Size <= 0) return;
+  // Only the system buttons glow.
+  if (!M || !Sm || !W || (&B != &ButtonClose && &B != &ButtonMax && &B != &ButtonMin)) return;
+  TCaptionButtonKind Kind = &B == &ButtonClose ? cbClose : &B == &ButtonMax ? cbMax : cbMin;
   RECT WR;
   GetWindowRect(W, &WR);
   TPoint Origin = Layout().WindowOrigin;
-  TkvGlowRequest Q;
-  Q.R = B.Rect;
-  Q.R.Offset(WR.left - Origin.X, WR.top - Origin.Y);
-  Q.Section = "GLOBALINFO";
-  Q.Name = Sm->ma[size_t(B.ImageIndex)].PropertyName + "GLOW";
-  Q.Margin = Margin;
-  Q.Owner = W;
-  B.GlowID = ShowGlow(*M, Q);
+  TRect R = B.Rect;
+  R.Offset(WR.left - Origin.X, WR.top - Origin.Y);
+  B.GlowID = ShowCaptionButtonGlow(*M, *Sm, Kind, B, R, W);
+}
+
+void TsSkinProvider::AfterAnimation(TkvAnimEvent Event) {
+  if (!OnAfterAnimation) return;
+  // The handler may free the form and this provider with it: it runs from a copy.
+  TkvAfterAnimation Handler = OnAfterAnimation;
+  Handler(*this, Event);
 }
 
 void TsSkinProvider::HideCaptionGlows() {

@@ -18,6 +18,7 @@
 #include "toolkit/Forms.h"
 #include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
+#include "base/GdiObjects.h"
 
 enum TsGripMode { gmNone, gmRightBottom };
 enum TsResizeMode { rmStandard, rmBorder };
@@ -76,8 +77,36 @@ private:
   HMENU FMenu;
 };
 
+// The skin's images of the four caption buttons of a window with big buttons (single or
+// sizeable border) or small ones, and their hit codes; CloseAlone takes the close image made
+// for a close button without maximize and minimize beside it, where the skin has one.
+void SelectCaptionButtonImages(const TsSkinModel& Sm, bool Big, bool CloseAlone,
+                               TsCaptionButton& Min, TsCaptionButton& Max, TsCaptionButton& Close,
+                               TsCaptionButton& Help);
+// The rendition of a caption button's image: the faint one (2) for a disabled button and for a
+// normal one of an inactive window, else the plain one (1).
+constexpr int CaptionButtonMode(bool Enabled, int State, bool Active) {
+  return (!Enabled || State == 0) && (!Enabled || !Active) ? 2 : 1;
+}
+// Shows the glow of a hot caption button lying at ScreenRect over Owner; the identifier, or -1
+// where the skin gives the button no glow (help buttons never have one).
+int ShowCaptionButtonGlow(TsSkinManager& M, const TsSkinModel& Sm, TCaptionButtonKind Kind,
+                          const TsCaptionButton& B, const TRect& ScreenRect, HWND Owner);
+// The pieces a skinned window's region leaves out: the transparent outer corners of its
+// border image and of its title's (TitleIndex -1: none), for a window of Width x Height.
+std::vector<TRect> FormCornerCut(const TsSkinModel& Sm, const TsMaskData* Border, int TitleIndex,
+                                 int Width, int Height);
+// The region of a skinned window: with the border window only its client part (and the form's
+// own border ring), maximized the part inside its frame, else the whole window less Cut.
+TRegion FormWindowRegion(const TFormGeometryInput& In, const TFormLayout& L,
+                         const std::vector<TRect>& Cut);
+
 class TsSkinProvider;
 class TsTitleButtons;
+enum TkvAnimEvent { aeShowing, aeHiding };
+// Called after a show animation of the form ended (aeShowing) and after its hide animation
+// ended (aeHiding).
+using TkvAfterAnimation = std::function<void(TsSkinProvider& Sender, TkvAnimEvent Event)>;
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
@@ -178,6 +207,9 @@ public:
   bool AllowAnimation = true;
   bool AllowExtBorders = true;
   bool AllowBlendOnMoving = true;
+  TkvAfterAnimation OnAfterAnimation;
+  // Calls OnAfterAnimation when assigned (the handler may free the form).
+  void AfterAnimation(TkvAnimEvent Event);
   TAlignment CaptionAlignment = taLeftJustify;
   bool DrawNonClientArea = true;
   bool DrawClientArea = true;

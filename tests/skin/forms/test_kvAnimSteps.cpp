@@ -114,4 +114,12 @@ TEST(MoveBlendStep, NeverZero) {
   EXPECT_EQ(MoveBlendStep(250, 60000), 1);
 }
 
+TEST(DialogMoveBlendStep, AThirtiethOfTheWayAtLeastOne) {
+  EXPECT_EQ(DialogMoveBlendStep(170), 3); // 85 / 30 = 2.83
+  EXPECT_EQ(DialogMoveBlendStep(0), 8);   // 8.5 rounds half to even
+  EXPECT_EQ(DialogMoveBlendStep(240), 1); // 0.5 would round to 0
+  EXPECT_EQ(DialogMoveBlendStep(254), 1);
+  EXPECT_EQ(DialogMoveBlendStep(255), 1);
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "skin/forms/kvFormAnim.h"
 
 #include "skin/controls/sVclUtils.h"
+#include "skin/forms/kvDialogWnd.h"
 #include "skin/forms/kvDials.h"
 #include "skin/forms/kvGlow.h"
 #include "skin/forms/sSkinProvider.h"
@@ -219,6 +220,52 @@ TEST_F(FormAnimTest, HideAnimationOf120MsFadesACoverOutAndFreesIt) {
   EXPECT_EQ(RunningHideAnimations(), 0);
 }
 
+TEST_F(FormAnimTest, AfterAnimationHearsTheShowAndTheEndOfTheHide) {
+  Prepare();
+  Form->Show();
+  PumpFor(50);
+  Form->Hide();
+  PumpFor(30);
+  ASSERT_NE(Provider(), nullptr);
+  std::vector<TkvAnimEvent> Heard;
+  Provider()->OnAfterAnimation = [&](TsSkinProvider& Sender, TkvAnimEvent Event) {
+    EXPECT_EQ(&Sender, Provider());
+    Heard.push_back(Event);
+  };
+  Manager->AnimEffects.FormShow.Time = 120;
+  Manager->AnimEffects.FormHide.Time = 120;
+  Form->Show();
+  EXPECT_EQ(Heard, std::vector<TkvAnimEvent>{aeShowing});
+  PumpFor(50);
+  // The hide is heard when its steps are over, not when the window hides.
+  Form->Hide();
+  EXPECT_EQ(Heard.size(), 1u);
+  ASSERT_EQ(RunningHideAnimations(), 1);
+  EXPECT_TRUE(PumpUntil([] { return RunningHideAnimations() == 0; }, 2000));
+  EXPECT_EQ(Heard, (std::vector<TkvAnimEvent>{aeShowing, aeHiding}));
+  // A hide that does not happen, and one below a step, are no animations.
+  Form->Show();
+  PumpFor(30);
+  Heard.clear();
+  PrepareHideAnimation(W(), Manager->AnimEffects.FormHide);
+  SetWindowPos(W(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Manager->AnimEffects.FormHide.Time = 11;
+  Form->Hide();
+  PumpFor(50);
+  EXPECT_TRUE(Heard.empty());
+  // The engine going away ends a running hide at once, and it is heard.
+  Form->Show();
+  PumpFor(30);
+  Heard.clear();
+  Manager->AnimEffects.FormHide.Time = 60000;
+  Form->Hide();
+  ASSERT_EQ(RunningHideAnimations(), 1);
+  Manager->SetActive(false);
+  EXPECT_EQ(RunningHideAnimations(), 0);
+  EXPECT_EQ(Heard, std::vector<TkvAnimEvent>{aeHiding});
+  EXPECT_EQ(FindOutputWindow(), nullptr);
+}
+
 TEST_F(FormAnimTest, GlowShowsAroundTheHotCloseButtonAndGoesWhenItIsLeft) {
   UseGlowSkin();
   Form->Show();
@@ -272,6 +319,60 @@ TEST_F(FormAnimTest, GlowShowsAroundTheHotCloseButtonAndGoesWhenItIsLeft) {
   PumpFor(300); // the buttons' state fades end
   EXPECT_EQ(ThreadWindows(), Windows);
   EXPECT_EQ(LiveGdiObjects(), Gdi);
+}
+
+// A sizeable system dialog without items, with the maximize and minimize buttons.
+HWND MakeBareDialog() {
+  const DWORD Style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX |
+                      WS_MINIMIZEBOX | WS_VISIBLE;
+  std::vector<WORD> T = {LOWORD(Style), HIWORD(Style), 0, 0, 0, 10, 10, 200, 80, 0, 0};
+  for (const wchar_t* C = L"Dialog"; *C; ++C)
+    T.push_back(WORD(*C));
+  T.push_back(0);
+  return CreateDialogIndirectParamW(
+      nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(T.data()), nullptr,
+      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+}
+
+TEST_F(FormAnimTest, ADialogsCaptionButtonsGlowWhileHot) {
+  UseGlowSkin();
+  Form->Show();
+  PumpFor(50);
+  HWND Dlg = MakeBareDialog();
+  ASSERT_NE(Dlg, nullptr);
+  PumpFor(150);
+  auto* A = dynamic_cast<TkvDialogWnd*>(TkvMainWnd::Of(Dlg));
+  ASSERT_NE(A, nullptr);
+  int64_t Gdi = LiveGdiObjects();
+  int Windows = ThreadWindows();
+  A->SetHotHT(HTCLOSE, true);
+  ASSERT_GE(A->ButtonClose.GlowID, 0);
+  HWND G = GlowWindow(A->ButtonClose.GlowID);
+  ASSERT_NE(G, nullptr);
+  EXPECT_TRUE(IsWindowVisible(G));
+  // Around the button by the image's border widths (10) less the margin (4).
+  RECT WR, GR;
+  GetWindowRect(Dlg, &WR);
+  GetWindowRect(G, &GR);
+  const TRect& B = A->ButtonClose.Rect;
+  EXPECT_EQ(GR.left, WR.left + B.Left - 6);
+  EXPECT_EQ(GR.top, WR.top + B.Top - 6);
+  EXPECT_EQ(GR.right - GR.left, B.Width() + 12);
+  // The next hot button takes over; a glow size of 0 shows none.
+  A->SetHotHT(HTMAXBUTTON, true);
+  EXPECT_EQ(A->ButtonClose.GlowID, -1);
+  EXPECT_FALSE(IsWindow(G));
+  EXPECT_EQ(A->ButtonMax.GlowID, -1);
+  EXPECT_EQ(A->ButtonMax.State, 1);
+  A->SetHotHT(HTMINBUTTON, true);
+  EXPECT_GE(A->ButtonMin.GlowID, 0);
+  EXPECT_EQ(A->ButtonMax.State, 0);
+  A->SetHotHT(0, true);
+  EXPECT_EQ(GlowCount(), 0);
+  PumpFor(300); // the buttons' state fades end
+  EXPECT_EQ(ThreadWindows(), Windows);
+  EXPECT_EQ(LiveGdiObjects(), Gdi);
+  DestroyWindow(Dlg);
 }
 
 TEST_F(FormAnimTest, GlowRequestsWithoutRoomOrImageShowNothing) {
