@@ -31,7 +31,7 @@ extern const wchar_t* const NothingFoundText;
 std::wstring TypeChangedFileName(const std::wstring& Path, int TypeIndex);
 
 // The file that the command line names for loading at start-up: the first argument that is
-// not a switch ("/..."); empty when there is none.
+// not a switch ("/..." or "-..."); empty when there is none.
 std::wstring CommandLineFileName(const std::vector<std::wstring>& Arguments);
 
 class Tfrm_main : public TForm {

@@ -16,8 +16,9 @@ namespace {
 // is loaded from the message loop, where an error goes to the error report.
 constexpr UINT WM_LOADARGUMENT = WM_APP + 0x2A1;
 
+// "/kvtest", "/tvdiag", and options of the "-x" / "--name" kind that other tools pass.
 bool IsSwitch(const std::wstring& Argument) {
-  return !Argument.empty() && Argument[0] == L'/';
+  return !Argument.empty() && (Argument[0] == L'/' || Argument[0] == L'-');
 }
 
 LRESULT TopWindowCount() {

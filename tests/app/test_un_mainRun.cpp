@@ -495,6 +495,7 @@ TEST_F(FilesTest, ADroppedFileThatIsNoTextIsRefusedWithTheDialogsMessage) {
 TEST(CommandLine, TheFileIsTheFirstArgumentThatIsNoSwitch) {
   EXPECT_EQ(CommandLineFileName({}), L"");
   EXPECT_EQ(CommandLineFileName({L"/kvtest", L"/tvdiag"}), L"");
+  EXPECT_EQ(CommandLineFileName({L"--gtest_brief=1", L"-x"}), L"");
   EXPECT_EQ(CommandLineFileName({L"/kvtest", L"C:\\texty\\a b.txt", L"druhy.txt"}),
             L"C:\\texty\\a b.txt");
   EXPECT_EQ(CommandLineFileName({L"", L"a.php"}), L"a.php");
