@@ -8,6 +8,7 @@
 #include "skin/controls/sVclUtils.h"
 #include "skin/forms/kvFormAnim.h"
 #include "skin/forms/kvGlow.h"
+#include "skin/forms/kvMenuLine.h"
 #include "skin/images/kvBMP.h"
 #include "skin/menus/sSkinMenus.h"
 #include "toolkit/FormReader.h"
@@ -593,6 +594,7 @@ void TsSkinProvider::PrepareForm() {
   }
   FCommonData->BGChanged = true;
   if (F->Showing()) UpdateBorderForm();
+  InitMenuItems(true);
   ScanControls();
 }
 
@@ -690,6 +692,7 @@ TFormGeometryInput TsSkinProvider::GeometryInput() const {
     In.Zoomed = IsZoomed(W);
   }
   In.Border = BorderKindOf(F->BorderStyle());
+  In.MenuHeight = MenuHeight();
   const TSysFrameMetrics& Metrics = SysFrameMetrics();
   In.CXFrame = Metrics.CXFrame;
   In.CXDlgFrame = Metrics.CXDlgFrame;
@@ -1220,6 +1223,7 @@ void TsSkinProvider::Render(const TFormGeometryInput& In, const TFormLayout& L) 
         FTempBmp.Pixel(x, y) = Image->Pixel(FTempRect.Left + x, FTempRect.Top + y);
     PaintBorderIcons(*Image);
   }
+  if (!L.MenuLine.IsEmpty() && DrawNonClientArea) PaintMenuLine(*Image, L);
   GdiFlush();
   if (In.ExBorders) ComposeFormShadow(*Image, *Sm, FormActive);
   FCommonData->BGChanged = false;
@@ -1591,6 +1595,7 @@ void TsSkinProvider::UpdateRegion(bool Redraw) {
   // ring); the frame lies in the border window.
   TRect Ring = L.Client;
   Ring.Inflate(In.FormBorderWidth, In.FormBorderWidth);
+  if (!L.MenuLineWindow.IsEmpty()) Ring.Top = std::min(Ring.Top, L.MenuLineWindow.Top);
   TRegion Rgn = ClientOnly ? RectRegion(RECT{Ring.Left, Ring.Top, Ring.Right, Ring.Bottom})
                 : Maximized
                     ? RectRegion(RECT{L.Frame, L.Frame, In.Width - L.Frame, In.Height - L.Frame})
@@ -1766,6 +1771,7 @@ void TsSkinProvider::DropSkin() {
   for (int i = 0; i < F->ControlCount(); ++i)
     if (auto* L = dynamic_cast<TLabel*>(F->Controls(i))) L->Font().SetColor(clWindowText);
   if (UseGlobalColor && !FCommonData->CustomColor()) F->SetColor(clBtnFace);
+  InitMenuItems(false);
   FCommonData->EmptyCache();
   if (W)
     SetWindowPos(W, nullptr, 0, 0, 0, 0,
@@ -2197,6 +2203,7 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     if (!DrawNonClientArea || !Message.WParam || IsIconic(W)) break;
     auto* Params = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam);
     RECT& R = Params->rgrc[0];
+    FMenuBarHeight = MenuPresent() ? SystemMenuBarHeight(W, R) : 0;
     TFormGeometryInput In = GeometryInput();
     In.Width = R.right - R.left;
     In.Height = R.bottom - R.top;

@@ -1,6 +1,7 @@
 #include "skin/menus/sSkinMenus.h"
 
 #include "skin/forms/kvDials.h"
+#include "skin/images/kvAlphaImageList.h"
 #include "tests/skin/controls/SkinnedFormTest.h"
 
 namespace {
@@ -260,6 +261,133 @@ TEST_F(MenusTest, FiftyMenusLeaveNoWindowsOrAdaptersBehind) {
   if (HWND M = FindWindowW(L"#32768", nullptr)) {
     EXPECT_EQ(TkvMainWnd::Of(M), nullptr);
   }
+}
+
+// A list of an opaque red image and a half-transparent blue one.
+TsAlphaImageList* RedAndBlue(TComponent* Owner, int Size = 16) {
+  auto* List = new TsAlphaImageList(Owner, Size, Size);
+  TBitmap32 Red(Size, Size), Blue(Size, Size);
+  Red.Fill(0xFFFF0000u);
+  Blue.Fill(0x800000FFu);
+  EXPECT_EQ(List->Add(Red), 0);
+  EXPECT_EQ(List->Add(Blue), 1);
+  return List;
+}
+
+TEST_F(MenusTest, ItemsShowTheirImagesWithAlphaAndTheListSetsTheGlyphSize) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  Menu->SetImages(RedAndBlue(Form));
+  auto Add = [&](const wchar_t* Caption, int Image) {
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Caption;
+    Item->ImageIndex = Image;
+    Menu->Items().Add(Item);
+    return Item;
+  };
+  Add(L"Červená", 0);
+  Add(L"Modrá", 1);
+  Add(L"Mimo seznam", 7)->Checked = true;
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  COLORREF Red = 0, Blue = 0, Column = 0;
+  int CheckInk = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      // Items of 22 pixels from (3, 3); the glyph 3 pixels into the item, centred.
+      Red = GetPixel(Screen, R.left + 3 + 3 + 8, R.top + 3 + 11);
+      Blue = GetPixel(Screen, R.left + 3 + 3 + 8, R.top + 3 + 22 + 11);
+      Column = GetPixel(Screen, R.left + 3 + 3 + 8, R.top + 3 + 44 + 2);
+      // An index outside the list shows the check mark instead.
+      for (int y = 0; y < 22; ++y)
+        for (int x = 3; x < 26; ++x)
+          CheckInk += GetGValue(GetPixel(Screen, R.left + x, R.top + 3 + 44 + y)) < 150;
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  EXPECT_TRUE(Near(Red, 0xFF, 0, 0, 2)) << Hex(Red);
+  // Half of the blue over the icon column.
+  EXPECT_GT(int(GetBValue(Blue)), 0xF0) << Hex(Blue);
+  EXPECT_TRUE(GetRValue(Blue) > 0x60 && GetRValue(Blue) < 0x90) << Hex(Blue);
+  EXPECT_TRUE(Near(Column, 0xEE, 0xF4, 0xE6)) << Hex(Column);
+  EXPECT_GT(CheckInk, 4);
+  // A list of bigger images makes taller items and a wider glyph column.
+  TClientDC DC(nullptr);
+  int W16 = 0, H16 = 0, W24 = 0, H24 = 0;
+  SkinableMenus().MeasureItem(*Menu->Items().Items(0), DC, W16, H16);
+  Menu->SetImages(RedAndBlue(Form, 24));
+  SkinableMenus().MeasureItem(*Menu->Items().Items(0), DC, W24, H24);
+  EXPECT_EQ(H16, 22);
+  EXPECT_EQ(H24, 24 + 2 * 2 + 2);
+  EXPECT_EQ(W24 - W16, 2 * 8);
+}
+
+TEST_F(MenusTest, RightToLeftMenusAreMirroredWhereTheLocaleReadsSo) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  Menu->SetImages(RedAndBlue(Form));
+  Menu->BiDiMode = bdRightToLeft;
+  auto* Item = new TMenuItem(nullptr);
+  Item->Caption = L"Červená";
+  Item->ImageIndex = 0;
+  Menu->Items().Add(Item);
+  auto* Plain = new TMenuItem(nullptr);
+  Plain->Caption = L"Prostá položka";
+  Menu->Items().Add(Plain);
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  TsSkinableMenus& P = SkinableMenus();
+  // A right-to-left menu only where the system's locale is a right-to-left one.
+  P.MiddleEastLocale = false;
+  EXPECT_FALSE(P.IsRightToLeft(*Item));
+  P.MiddleEastLocale = true;
+  EXPECT_TRUE(P.IsRightToLeft(*Item));
+  Menu->BiDiMode = bdLeftToRight;
+  EXPECT_FALSE(P.IsRightToLeft(*Item));
+  Menu->BiDiMode = bdRightToLeft;
+  COLORREF RedLeft = 0, RedRight = 0, ColumnRight = 0, GroundLeft = 0;
+  int InkLeft = 0, InkRight = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      RedLeft = GetPixel(Screen, R.left + 3 + 3 + 8, R.top + 3 + 11);
+      RedRight = GetPixel(Screen, R.right - 3 - 3 - 8, R.top + 3 + 11);
+      ColumnRight = GetPixel(Screen, R.right - 10, R.top + 3 + 22 + 2);
+      GroundLeft = GetPixel(Screen, R.left + 10, R.top + 3 + 22 + 2);
+      // The plain item's caption ends where the glyph column begins, on the right; the column
+      // itself and the item's left end are clear.
+      auto Ink = [&](int From, int To) {
+        int N = 0;
+        for (int y = 0; y < 22; ++y)
+          for (int x = From; x < To; ++x)
+            N += GetRValue(GetPixel(Screen, x, R.top + 3 + 22 + y)) < 90;
+        return N;
+      };
+      InkLeft = Ink(R.left + 3, R.left + 3 + 12) + Ink(R.right - 3 - 28, R.right - 3);
+      InkRight = Ink(R.right - 3 - 28 - 14, R.right - 3 - 28);
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  P.MiddleEastLocale = GetSystemMetrics(SM_MIDEASTENABLED) != 0;
+  EXPECT_TRUE(Near(RedRight, 0xFF, 0, 0, 2)) << Hex(RedRight);
+  EXPECT_FALSE(Near(RedLeft, 0xFF, 0, 0, 40)) << Hex(RedLeft);
+  EXPECT_TRUE(Near(ColumnRight, 0xEE, 0xF4, 0xE6)) << Hex(ColumnRight);
+  EXPECT_TRUE(Near(GroundLeft, 0xFB, 0xFD, 0xF7)) << Hex(GroundLeft);
+  EXPECT_GT(InkRight, 10);
+  EXPECT_EQ(InkLeft, 0);
 }
 
 } // namespace
