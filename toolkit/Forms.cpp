@@ -117,6 +117,7 @@ void TForm::SetMenu(TMainMenu* Value) {
   if (Old) Old->AttachWindow(nullptr);
   FMenu = Value;
   if (Value && HandleAllocated()) Value->AttachWindow(Handle());
+  if (HandleAllocated()) Perform(CM_MENUCHANGED);
 }
 
 void TForm::CreateParams(TCreateParams& Params) {

@@ -48,6 +48,14 @@ void TsSkinProvider::InitMenuItems(bool Active) {
   SkinableMenus().InitMenuLine(*M, Active && DrawNonClientArea);
 }
 
+void TsSkinProvider::MeasureMenuItem(const MEASUREITEMSTRUCT& Measure) {
+  TForm* F = FForm.Get();
+  TMainMenu* M = F ? F->Menu() : nullptr;
+  if (Measure.CtlType != ODT_MENU || !M || !M->OwnerDraw) return;
+  TMenuItem* Item = MenuItemOfCommand(UINT(Measure.itemData));
+  if (Item && Item->Menu() == M) SkinableMenus().InitItem(*Item, true);
+}
+
 const TBitmap32* TsSkinProvider::MenuLineBmp() const {
   return FMenuLineBmp.IsEmpty() ? nullptr : &FMenuLineBmp;
 }

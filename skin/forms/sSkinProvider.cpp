@@ -2203,7 +2203,10 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     if (!DrawNonClientArea || !Message.WParam || IsIconic(W)) break;
     auto* Params = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam);
     RECT& R = Params->rgrc[0];
-    FMenuBarHeight = MenuPresent() ? SystemMenuBarHeight(W, R) : 0;
+    // A bar that came, went or was made again needs the image painted anew.
+    int MenuBar = MenuPresent() ? SystemMenuBarHeight(W, R) : 0;
+    if (MenuBar > 0 || MenuBar != FMenuBarHeight) FCommonData->BGChanged = true;
+    FMenuBarHeight = MenuBar;
     TFormGeometryInput In = GeometryInput();
     In.Width = R.right - R.left;
     In.Height = R.bottom - R.top;
@@ -2348,6 +2351,13 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     if (IsWindowVisible(W)) RepaintNonClient();
     return;
   case WM_CONTROLLISTCHANGING: Message.Result = 0; return;
+  case WM_MEASUREITEM:
+    MeasureMenuItem(*reinterpret_cast<const MEASUREITEMSTRUCT*>(Message.LParam));
+    break;
+  case CM_MENUCHANGED:
+    Default(Message);
+    InitMenuItems(true);
+    return;
   case WM_QUERYENDSESSION: WMQueryEndSession(Message, Default); return;
   case WM_MOUSEMOVE:
     Default(Message);

@@ -266,6 +266,9 @@ public:
   bool MenuPresent() const;
   // Gives the form's menu bar the skinned handlers (or takes them away).
   void InitMenuItems(bool Active);
+  // An item of the form's bar that is measured gets the skinned handlers first (one added
+  // after the bar was hooked).
+  void MeasureMenuItem(const MEASUREITEMSTRUCT& Measure);
   // TkvMenuLineHost: the menu line of the window image.
   const TBitmap32* MenuLineBmp() const override;
   TPoint MenuLineOrigin(HDC DC) const override;

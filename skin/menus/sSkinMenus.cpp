@@ -228,6 +228,21 @@ void TsSkinableMenus::InitMenuLine(TMainMenu& Menu, bool Active) {
   Menu.Changed();
 }
 
+void TsSkinableMenus::InitItem(TMenuItem& Item, bool Active) {
+  TsSkinManager* M = DefaultManager;
+  if (!Active) {
+    UnhookLine(Item);
+    if (IsOwn<TPopupMeasure>(Item.OnMeasureItem)) Item.OnMeasureItem = nullptr;
+    if (IsOwn<TPopupDraw>(Item.OnDrawItem)) Item.OnDrawItem = nullptr;
+  } else if (IsTopLine(Item)) {
+    Item.OnMeasureItem = TLineMeasure{};
+    Item.OnDrawItem = TLineDraw{};
+  } else if (M && M->SkinnedPopups) {
+    if (!Item.OnMeasureItem) Item.OnMeasureItem = TPopupMeasure{};
+    if (!Item.OnDrawItem) Item.OnDrawItem = TPopupDraw{};
+  }
+}
+
 bool TsSkinableMenus::IsRightToLeft(const TMenuItem& Item) const {
   TMenu* M = Item.Menu();
   return MiddleEastLocale && M && M->BiDiMode != bdLeftToRight;

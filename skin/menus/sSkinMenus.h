@@ -63,6 +63,9 @@ public:
   // handlers where they have none, and the bar owner drawing; without Active all the
   // painter's handlers go again. Nothing while the manager is inactive or leaves popups alone.
   void InitMenuLine(TMainMenu& Menu, bool Active);
+  // One item: a bar item gets the bar handlers (replacing any); another the popup handlers
+  // where it has none, when the manager skins popups. Without Active the painter's go.
+  void InitItem(TMenuItem& Item, bool Active);
   static bool IsTopLine(const TMenuItem& Item);
   // Whether the painter measures and draws the item (its handlers are the painter's).
   static bool IsSkinnedItem(const TMenuItem& Item);

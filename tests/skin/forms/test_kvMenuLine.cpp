@@ -2,6 +2,7 @@
 
 #include "skin/forms/kvDials.h"
 #include "skin/forms/sSkinProvider.h"
+#include "skin/images/kvAlphaImageList.h"
 #include "skin/messages/sMessages.h"
 #include "tests/skin/controls/SkinnedFormTest.h"
 
@@ -194,6 +195,63 @@ TEST_F(MenuLineTest, PaintingTheBarAgainAndAgainGivesBackEveryObject) {
   }
   PumpFor(100);
   EXPECT_EQ(LiveGdiObjects(), Gdi);
+}
+
+TEST_F(MenuLineTest, ABarGivenToASkinnedFormAndItemsAddedLaterAreSkinned) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  MakeBar();
+  PumpFor(50);
+  TsSkinProvider* P = Provider();
+  ASSERT_NE(P, nullptr);
+  EXPECT_TRUE(TsSkinableMenus::IsSkinnedItem(*Bar->Items().Items(0)));
+  EXPECT_EQ(P->MenuHeight(), GetSystemMetrics(SM_CYMENU));
+  EXPECT_GT(Ink(ItemRect(0)), 10);
+  // A new item in the bar is measured by the painter, and painted.
+  TMenuItem* Late = Add(Bar->Items(), L"Pozdější");
+  Bar->Changed();
+  PumpFor(50);
+  EXPECT_TRUE(TsSkinableMenus::IsSkinnedItem(*Late));
+  RECT R = ItemRect(3);
+  EXPECT_GT(R.right - R.left, 30);
+  EXPECT_GT(Ink(R), 10);
+}
+
+TEST_F(MenuLineTest, BarItemsShowTheirImagesAtTheEdgeTheMenuReadsFrom) {
+  UseMeadowStyle();
+  MakeBar();
+  auto* List = new TsAlphaImageList(Form, 16, 16);
+  TBitmap32 Red(16, 16);
+  Red.Fill(0xFFFF0000u);
+  List->Add(Red);
+  Bar->SetImages(List);
+  TMenuItem* Help = Bar->Items().Items(2);
+  Help->ImageIndex = 0;
+  TClientDC DC(nullptr);
+  int Plain = 0, WithImage = 0, H = 0;
+  Help->ImageIndex = -1;
+  SkinableMenus().MeasureLineItem(*Help, DC, Plain, H);
+  Help->ImageIndex = 0;
+  SkinableMenus().MeasureLineItem(*Help, DC, WithImage, H);
+  EXPECT_EQ(WithImage, Plain + 16 + 6);
+  EXPECT_EQ(H, GetSystemMetrics(SM_CYMENU) - 1);
+  ShowForm();
+  PumpFor(50);
+  RECT R = ItemRect(2);
+  int Mid = (R.top + R.bottom) / 2;
+  EXPECT_TRUE(Near(WindowPixel(R.left + 3 + 8, Mid), 0xFF, 0, 0, 2))
+      << Hex(WindowPixel(R.left + 3 + 8, Mid));
+  // Right to left (in a right-to-left locale) the image is at the item's right end.
+  SkinableMenus().MiddleEastLocale = true;
+  Bar->BiDiMode = bdRightToLeft;
+  Provider()->SkinData().BGChanged = true;
+  Provider()->RepaintNonClient();
+  COLORREF Left = WindowPixel(R.left + 3 + 8, Mid), Right = WindowPixel(R.right - 3 - 8, Mid);
+  SkinableMenus().MiddleEastLocale = GetSystemMetrics(SM_MIDEASTENABLED) != 0;
+  EXPECT_TRUE(Near(Right, 0xFF, 0, 0, 2)) << Hex(Right);
+  EXPECT_FALSE(Near(Left, 0xFF, 0, 0, 40)) << Hex(Left);
 }
 
 } // namespace
