@@ -628,6 +628,30 @@ void TsSkinableMenus::DrawGlyph(TMenuItem& Item, TBitmap32& B, bool RightToLeft,
   }
 }
 
+void TsSkinableMenus::FillColumns(TMenuItem& Item, HWND W, const RECT& R, const TBitmap32& I,
+                                  TPoint Offset) {
+  TMenuItem* Parent = Item.Parent();
+  if (!Parent) return;
+  // The visible items around this one, as the menu shows them.
+  int Index = Parent->IndexOf(&Item);
+  TMenuItem* Next = nullptr;
+  for (int i = Index + 1; i < Parent->Count() && !Next; ++i)
+    if (Parent->Items(i)->Visible) Next = Parent->Items(i);
+  HDC Src = static_cast<HDC>(const_cast<TBitmap32&>(I).NativeDC());
+  if (!Src) return;
+  // The system fills what no item covers with its own colour, and the item's device context
+  // is clipped to the item: the ground around a column goes straight to the window.
+  TWindowDC DC(W);
+  const int X = R.left + Offset.X, Bottom = R.bottom + Offset.Y;
+  const int Inner = I.Height() - Offset.Y; // the items' area ends here
+  if ((Next && Next->Break) || (!Next && Bottom < Inner))
+    BitBlt(DC, X, Bottom, R.right - R.left, std::max(0, Inner - Bottom), Src, X, Bottom, SRCCOPY);
+  if (Item.Break && R.left > 0) {
+    const int Top = R.top + Offset.Y;
+    BitBlt(DC, X - 4, Top, 4, std::max(0, Inner - Top), Src, X - 4, Top, SRCCOPY);
+  }
+}
+
 void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UINT State) {
   RECT Rect = ItemRect;
   const TsSkinModel* Sm = ActiveModel();
@@ -666,6 +690,7 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UI
     return;
   }
   CurrentItemType = smNormal;
+  if (W) FillColumns(Item, W, Rect, I, Offset);
   const bool RightToLeft = IsRightToLeft(Item);
   const bool Selected = State & ODS_SELECTED;
   const bool Enabled = !(State & (ODS_GRAYED | ODS_DISABLED)) && Item.Enabled;

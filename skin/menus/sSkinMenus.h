@@ -121,6 +121,8 @@ private:
   bool FInExtraEvent = false;
   void DrawDivider(TMenuItem& Item, HDC DC, const RECT& R, const TkvMenuInfo& Info, TPoint Offset);
   void DrawGlyph(TMenuItem& Item, TBitmap32& B, bool RightToLeft, bool Hot);
+  // Gives the ground under a column's last item and beside a new column the level's image.
+  void FillColumns(TMenuItem& Item, HWND W, const RECT& R, const TBitmap32& I, TPoint Offset);
   std::vector<TkvMenuInfo> FCache;
 };
 

@@ -254,4 +254,30 @@ TEST_F(MenuLineTest, BarItemsShowTheirImagesAtTheEdgeTheMenuReadsFrom) {
   EXPECT_FALSE(Near(Left, 0xFF, 0, 0, 40)) << Hex(Left);
 }
 
+TEST_F(MenuLineTest, WithTheBorderWindowTheBarStaysInTheWindowUnderTheSkinsTitle) {
+  UseMeadowStyle();
+  MakeBar();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  Manager->SetExtendedBorders(true);
+  PumpFor(150);
+  TsSkinProvider* P = Provider();
+  ASSERT_TRUE(P && P->BorderForm());
+  HWND W = Form->Handle();
+  TFormLayout L = P->Layout();
+  ASSERT_TRUE(L.Extended);
+  EXPECT_EQ(L.MenuLineWindow.Height(), GetSystemMetrics(SM_CYMENU));
+  // The window's region keeps the bar's rows beside the client area.
+  TRegion Rgn = RectRegion(RECT{0, 0, 0, 0});
+  ASSERT_NE(GetWindowRgn(W, Rgn), ERROR);
+  EXPECT_TRUE(PtInRegion(Rgn, L.MenuLineWindow.Left + 50, L.MenuLineWindow.Top + 5));
+  EXPECT_FALSE(PtInRegion(Rgn, L.MenuLineWindow.Left + 50, L.MenuLineWindow.Top - 5));
+  // The items are painted on the menu line in the window.
+  EXPECT_GT(Ink(ItemRect(0)), 10);
+  COLORREF Ground = WindowPixel(L.MenuLineWindow.Right - 10, L.MenuLineWindow.Top + 9);
+  EXPECT_TRUE(Near(Ground, 0xF3, 0xF7, 0xEC, 12)) << Hex(Ground);
+  Manager->SetExtendedBorders(false);
+  PumpFor(100);
+}
+
 } // namespace

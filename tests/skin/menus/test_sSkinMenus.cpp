@@ -390,4 +390,39 @@ TEST_F(MenusTest, RightToLeftMenusAreMirroredWhereTheLocaleReadsSo) {
   EXPECT_EQ(InkLeft, 0);
 }
 
+TEST_F(MenusTest, ColumnsKeepTheMenusGroundBelowTheirLastItemsAndBetweenThem) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  auto Add = [&](const wchar_t* Caption) {
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Caption;
+    Menu->Items().Add(Item);
+    return Item;
+  };
+  Add(L"První");
+  Add(L"Druhá");
+  Add(L"Třetí");
+  Add(L"Nový sloupec")->Break = true;
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  COLORREF Below = 0, Between = 0;
+  RECT Item{};
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu(); M && Menu->Handle()) {
+      GetMenuItemRect(nullptr, Menu->Handle(), 3, &Item);
+      TClientDC Screen(nullptr);
+      Below = GetPixel(Screen, Item.left + 10, Item.bottom + 10);
+      Between = GetPixel(Screen, Item.left - 2, Item.bottom + 10);
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  ASSERT_GT(Item.right, Item.left) << "the menu was shown";
+  EXPECT_TRUE(Near(Below, 0xFB, 0xFD, 0xF7)) << Hex(Below);
+  EXPECT_TRUE(Near(Between, 0xFB, 0xFD, 0xF7)) << Hex(Between);
+}
+
 } // namespace
