@@ -779,6 +779,10 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UI
       Write(TabText, DT_RIGHT | DT_SINGLELINE | DT_VCENTER, R);
     }
   }
+  if (OnDrawItem) {
+    OnDrawItem(&Item, BDC, B.BoundsRect(), State, CurrentItemType);
+    SetBkMode(BDC, TRANSPARENT);
+  }
   GdiFlush();
   // A disabled item keeps 40 % of itself over the menu's ground.
   if (!Enabled)
@@ -847,6 +851,7 @@ void TsSkinableMenus::DrawLineItem(TMenuItem& Item, HDC DC, const RECT& Rect, UI
     TRect TR = RightToLeft ? TRect{2, 0, 2 + TW, RH} : TRect{2 + Column, 0, 2 + Column + TW, RH};
     DrawSectionText(BDC, Item.Caption, true, DefaultManager, Hot ? 1 : 0,
                     Sm->GetSkinIndex("MENULINE"), Format, TR);
+    if (OnDrawItem) OnDrawItem(&Item, BDC, B.BoundsRect(), State, smTopLine);
     GdiFlush();
   }
   // A disabled item keeps 40 % of itself over the menu line.

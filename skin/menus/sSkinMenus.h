@@ -44,6 +44,10 @@ protected:
 // The host of a window's menu bar, or null (set by the form skinning).
 extern std::function<TkvMenuLineHost*(HWND Wnd)> MenuLineHostOf;
 
+// Called after the painter drew an item, with the item's picture to draw on.
+using TsMenuManagerDrawItemEvent = std::function<void(TMenuItem* Sender, HDC Canvas, const TRect& R,
+                                                      UINT State, TsMenuItemType ItemType)>;
+
 class TsSkinableMenus {
 public:
   int Margin = 2;
@@ -54,6 +58,7 @@ public:
   int Spacing = 8;
   // -1: not computed for the current skin.
   int SkinBorderWidth = -1;
+  TsMenuManagerDrawItemEvent OnDrawItem;
 
   // Switches a popup menu to owner drawing and gives its items the painter's handlers (or,
   // without Active, takes them away where they are the painter's).

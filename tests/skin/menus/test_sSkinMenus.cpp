@@ -425,4 +425,39 @@ TEST_F(MenusTest, ColumnsKeepTheMenusGroundBelowTheirLastItemsAndBetweenThem) {
   EXPECT_TRUE(Near(Between, 0xFB, 0xFD, 0xF7)) << Hex(Between);
 }
 
+TEST_F(MenusTest, ThePaintersDrawEventDrawsOnTheItemsPicture) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  TPopupMenu* Menu = SystemLikeMenu();
+  std::vector<TsMenuItemType> Types;
+  SkinableMenus().OnDrawItem = [&](TMenuItem*, HDC Canvas, const TRect& R, UINT,
+                                   TsMenuItemType Type) {
+    Types.push_back(Type);
+    // A mark at the far end of the item.
+    TBrush Mark(CreateSolidBrush(RGB(0, 0, 0xC0)));
+    RECT Rc{R.Right - 6, R.Top, R.Right, R.Top + 6};
+    FillRect(Canvas, &Rc, Mark);
+  };
+  COLORREF Marked = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      // The second item (enabled), its picture ending at the window's right frame.
+      Marked = GetPixel(Screen, R.right - 3 - 3, R.top + 3 + 22 + 2);
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  SkinableMenus().OnDrawItem = nullptr;
+  EXPECT_EQ(Marked, RGB(0, 0, 0xC0)) << Hex(Marked);
+  // Dividers and captions are drawn without it; every normal item with it.
+  EXPECT_EQ(std::count(Types.begin(), Types.end(), smNormal), long(Types.size()));
+  EXPECT_GE(Types.size(), 4u);
+}
+
 } // namespace
