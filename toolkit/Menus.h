@@ -38,6 +38,10 @@ public:
   // The item begins a new column.
   bool Break = false;
   int ImageIndex = -1;
+  // A glyph of the item's own, shown instead of an image of the menu's list; with
+  // BitmapHasAlpha it is blended by its alpha, else copied as it is.
+  TBitmap32 Bitmap;
+  bool BitmapHasAlpha = false;
   TNotifyEvent OnClick;
   TMenuMeasureItemEvent OnMeasureItem;
   TMenuDrawItemEvent OnDrawItem;

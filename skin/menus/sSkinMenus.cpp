@@ -10,6 +10,7 @@
 #include "skin/messages/sMessages.h"
 #include "skin/paint/kvMaskBorders.h"
 #include "skin/paint/kvSkinItems.h"
+#include "skin/pixels/kvKeyedCopies.h"
 #include "skin/pixels/sGraphUtils.h"
 #include "toolkit/ShortCuts.h"
 
@@ -374,6 +375,7 @@ TCustomImageList* TsSkinableMenus::ItemImages(const TMenuItem& Item) {
 }
 
 TSize TsSkinableMenus::ItemGlyphSize(const TMenuItem& Item) {
+  if (!Item.Bitmap.IsEmpty()) return {Item.Bitmap.Width(), Item.Bitmap.Height()};
   TMenu* M = Item.Menu();
   if (TCustomImageList* List = M ? M->Images() : nullptr; List && List->Width() > 0)
     return {List->Width(), List->Height()};
@@ -582,12 +584,33 @@ void TsSkinableMenus::DrawCaptionItem(TMenuItem& Item, HDC DC, const RECT& R,
   BitBlt(DC, R.left, R.top, B.Width(), B.Height(), static_cast<HDC>(B.NativeDC()), 0, 0, SRCCOPY);
 }
 
+namespace {
+
+// The item's own bitmap (blended by its alpha, or copied) or its image of the list at (X, Y).
+void DrawItemGlyph(const TMenuItem& Item, const TCustomImageList* List, TBitmap32& B, int X,
+                   int Y) {
+  const TBitmap32& G = Item.Bitmap;
+  if (G.IsEmpty()) {
+    if (List) List->Draw(B, X, Y, Item.ImageIndex, true);
+    return;
+  }
+  if (Item.BitmapHasAlpha)
+    CopyAlpha32({X, Y, X + G.Width(), Y + G.Height()}, G.BoundsRect(), B, false, TCacheInfo{}, G);
+  else
+    CopyPixels(B, X, Y, G, G.BoundsRect());
+}
+
+} // namespace
+
 void TsSkinableMenus::DrawGlyph(TMenuItem& Item, TBitmap32& B, bool RightToLeft, bool Hot) {
   const TsSkinModel* Sm = ActiveModel();
   const int RW = B.Width(), RH = B.Height();
-  if (TCustomImageList* List = ItemImages(Item)) {
-    // The item's image, vertically centred, near the edge the menu reads from.
-    const int GW = List->Width(), GH = List->Height();
+  const bool Own = !Item.Bitmap.IsEmpty();
+  TCustomImageList* List = Own ? nullptr : ItemImages(Item);
+  if (Own || List) {
+    // The item's glyph, vertically centred, near the edge the menu reads from.
+    const TSize G = ItemGlyphSize(Item);
+    const int GW = G.cx, GH = G.cy;
     const int T = (RH - GH) / 2;
     const int Left = RightToLeft ? RW - T - GW : std::min(3, T);
     if (int Face = Item.Checked ? Sm->GetSkinIndex("SPEEDBUTTON_SMALL") : -1; Face >= 0) {
@@ -596,7 +619,7 @@ void TsSkinableMenus::DrawGlyph(TMenuItem& Item, TBitmap32& B, bool RightToLeft,
       PaintSectionByIndex(Face, "SPEEDBUTTON_SMALL", NewCacheInfo(&B, 0, 0), -1, -1, Sm, &B,
                           {R.Left, R.Top}, R.Intersected(B.BoundsRect()), 2, true);
     }
-    List->Draw(B, Left, T, Item.ImageIndex, true);
+    DrawItemGlyph(Item, List, B, Left, T);
     return;
   }
   HDC BDC = static_cast<HDC>(B.NativeDC());
@@ -806,7 +829,10 @@ void TsSkinableMenus::MeasureLineItem(TMenuItem& Item, HDC DC, int& Width, int& 
   SIZE Ext{};
   if (!Text.empty()) GetTextExtentPoint32W(DC, Text.c_str(), int(Text.size()), &Ext);
   Width = Ext.cx;
-  if (TCustomImageList* List = ItemImages(Item)) Width += List->Width() + 6;
+  if (TCustomImageList* List = ItemImages(Item))
+    Width += List->Width() + 6;
+  else if (!Item.Bitmap.IsEmpty())
+    Width += Item.Bitmap.Width() + 6;
 }
 
 void TsSkinableMenus::DrawLineItem(TMenuItem& Item, HDC DC, const RECT& Rect, UINT State) {
@@ -835,10 +861,17 @@ void TsSkinableMenus::DrawLineItem(TMenuItem& Item, HDC DC, const RECT& Rect, UI
   GdiFlush();
   // The glyph column.
   int Column = 0;
-  if (TCustomImageList* List = ItemImages(Item)) {
-    int Left = RightToLeft ? RW - List->Width() - 3 : 3;
-    List->Draw(B, Left, (RH - List->Height()) / 2, Item.ImageIndex, true);
-    Column = List->Width() + 6;
+  TCustomImageList* List = ItemImages(Item);
+  if (List || !Item.Bitmap.IsEmpty()) {
+    // The list's image first, else the item's own.
+    TSize G = List ? TSize{List->Width(), List->Height()}
+                   : TSize{Item.Bitmap.Width(), Item.Bitmap.Height()};
+    int Left = RightToLeft ? RW - G.cx - 3 : 3;
+    if (List)
+      List->Draw(B, Left, (RH - G.cy) / 2, Item.ImageIndex, true);
+    else
+      DrawItemGlyph(Item, nullptr, B, Left, (RH - G.cy) / 2);
+    Column = G.cx + 6;
   }
   if (HDC BDC = static_cast<HDC>(B.NativeDC())) {
     TSelectObject Font(BDC, MenuFont(Item.Default || (State & ODS_DEFAULT)));

@@ -460,4 +460,46 @@ TEST_F(MenusTest, ThePaintersDrawEventDrawsOnTheItemsPicture) {
   EXPECT_GE(Types.size(), 4u);
 }
 
+TEST_F(MenusTest, AnItemsOwnBitmapIsItsGlyphBlendedByItsAlphaOrCopied) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  Menu->SetImages(RedAndBlue(Form));
+  auto Add = [&](const wchar_t* Caption, uint32_t Fill, bool Alpha) {
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Caption;
+    Item->ImageIndex = 0; // the own bitmap wins
+    Item->Bitmap.SetSize(20, 20);
+    Item->Bitmap.Fill(Fill);
+    Item->BitmapHasAlpha = Alpha;
+    Menu->Items().Add(Item);
+    return Item;
+  };
+  // Alpha 0 everywhere: without alpha the colour shows as it is, with alpha nothing shows.
+  TMenuItem* Copied = Add(L"Zelená", 0x0000A000u, false);
+  Add(L"Průhledná", 0x0000A000u, true);
+  TClientDC DC(nullptr);
+  int W = 0, H = 0;
+  SkinableMenus().MeasureItem(*Copied, DC, W, H);
+  EXPECT_EQ(H, 20 + 2 * 2 + 2);
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  COLORREF Green = 0, Clear = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      Green = GetPixel(Screen, R.left + 3 + 3 + 10, R.top + 3 + 13);
+      Clear = GetPixel(Screen, R.left + 3 + 3 + 10, R.top + 3 + 26 + 13);
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  EXPECT_TRUE(Near(Green, 0, 0xA0, 0, 2)) << Hex(Green);
+  EXPECT_TRUE(Near(Clear, 0xEE, 0xF4, 0xE6)) << Hex(Clear);
+}
+
 } // namespace
