@@ -272,6 +272,11 @@ TEST_F(MenuLineTest, WithTheBorderWindowTheBarStaysInTheWindowUnderTheSkinsTitle
   ASSERT_NE(GetWindowRgn(W, Rgn), ERROR);
   EXPECT_TRUE(PtInRegion(Rgn, L.MenuLineWindow.Left + 50, L.MenuLineWindow.Top + 5));
   EXPECT_FALSE(PtInRegion(Rgn, L.MenuLineWindow.Left + 50, L.MenuLineWindow.Top - 5));
+  // The border window leaves the bar to the window, where the system draws its hot items.
+  TRegion Border = RectRegion(RECT{0, 0, 0, 0});
+  ASSERT_NE(GetWindowRgn(P->BorderForm()->Handle(), Border), ERROR);
+  EXPECT_FALSE(PtInRegion(Border, L.MenuLine.Left + 50, L.MenuLine.Top + 5));
+  EXPECT_TRUE(PtInRegion(Border, L.MenuLine.Left + 50, L.MenuLine.Top - 5));
   // The items are painted on the menu line in the window.
   EXPECT_GT(Ink(ItemRect(0)), 10);
   COLORREF Ground = WindowPixel(L.MenuLineWindow.Right - 10, L.MenuLineWindow.Top + 9);
