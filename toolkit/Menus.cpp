@@ -300,7 +300,8 @@ void TPopupMenu::Popup(int X, int Y, HWND Owner) {
   if (!Menu) return;
   FHandle = Menu;
   HWND Wnd = Owner ? Owner : PopupListWindow();
-  UINT Flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
+  // A menu whose items are drawn for it shows at once, without the system's animation.
+  UINT Flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | (OwnerDraw ? UINT(TPM_NOANIMATION) : 0u) |
                (Alignment == paRight    ? TPM_RIGHTALIGN
                 : Alignment == paCenter ? TPM_CENTERALIGN
                                         : TPM_LEFTALIGN);

@@ -113,10 +113,14 @@ TEST_F(MenuLineTest, TheBarGetsRowsInTheSkinnedFrameAndItsItemsArePaintedFromThe
   // A hot item: clicking the first item opens its popup and draws the item in the skin's
   // hot face; the popup's first item is then chosen with the keyboard.
   COLORREF Hot = 0, Normal = WindowPixel(First.left + 4, First.top + 4);
-  bool PopupShown = false;
+  bool PopupShown = false, PopupSkinned = false;
   RunLater(300, [&] {
     HWND M = FindWindowW(L"#32768", nullptr);
     PopupShown = M && IsWindowVisible(M);
+    // The bar's popup is a skinned menu window: opaque once painted, its corners cut.
+    TRegion Rgn = RectRegion(RECT{0, 0, 0, 0});
+    PopupSkinned = PopupShown && !(GetWindowLongW(M, GWL_EXSTYLE) & WS_EX_LAYERED) &&
+                   GetWindowRgn(M, Rgn) != ERROR;
     Hot = WindowPixel(First.left + 4, First.top + 4);
     KeyPress(VK_DOWN);
     RunLater(100, [] { KeyPress(VK_RETURN); });
@@ -126,6 +130,7 @@ TEST_F(MenuLineTest, TheBarGetsRowsInTheSkinnedFrameAndItsItemsArePaintedFromThe
   MouseButton(false);
   PumpFor(700);
   EXPECT_TRUE(PopupShown);
+  EXPECT_TRUE(PopupSkinned);
   EXPECT_TRUE(Near(Hot, 0xE6, 0xF1, 0xDA, 20)) << Hex(Hot) << " was " << Hex(Normal);
   EXPECT_FALSE(Near(Hot, GetRValue(Normal), GetGValue(Normal), GetBValue(Normal), 2));
   EXPECT_EQ(Opened, 1) << "the chosen item's command reached it through the form";
