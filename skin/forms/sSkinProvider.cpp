@@ -1772,6 +1772,7 @@ void TsSkinProvider::DropSkin() {
     if (auto* L = dynamic_cast<TLabel*>(F->Controls(i))) L->Font().SetColor(clWindowText);
   if (UseGlobalColor && !FCommonData->CustomColor()) F->SetColor(clBtnFace);
   InitMenuItems(false);
+  SkinableMenus().SetActive(false);
   FCommonData->EmptyCache();
   if (W)
     SetWindowPos(W, nullptr, 0, 0, 0, 0,
@@ -1783,6 +1784,8 @@ void TsSkinProvider::DropSkin() {
 void TsSkinProvider::ApplySkin() {
   FCommonData->UpdateIndexes();
   const TsSkinModel* Sm = Model();
+  // The application's popup menus follow the skin being applied.
+  SkinableMenus().SetActive(true);
   FTitleSkinIndex =
       Sm ? Sm->GetSkinIndex(TitleSkin.empty() ? "FORMTITLE" : UpperCaseAscii(TitleSkin)) : -1;
   FCaptionSkinIndex = Sm ? Sm->GetSkinIndex("CAPTION") : -1;

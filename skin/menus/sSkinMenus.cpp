@@ -199,6 +199,40 @@ void TsSkinableMenus::HookPopupMenu(TMenu& Menu, bool Active) {
   HookItem(Menu.Items(), Active);
 }
 
+void TsSkinableMenus::SetActive(bool Value) {
+  if (Value != FActive) InitItems(Value);
+}
+
+void TsSkinableMenus::UpdateMenus() {
+  SetActive(ActiveModel() != nullptr);
+}
+
+namespace {
+
+void HookComponents(TsSkinableMenus& P, TComponent& Owner, bool Active) {
+  for (int i = 0; i < Owner.ComponentCount(); ++i) {
+    TComponent* C = Owner.Components(i);
+    if (C->IsDestroying()) continue;
+    if (dynamic_cast<TMainMenu*>(C)) {
+      // A bar follows its form's frame: its provider hooks it.
+    } else if (auto* Popup = dynamic_cast<TPopupMenu*>(C)) {
+      P.HookPopupMenu(*Popup, Active);
+    } else if (auto* Item = dynamic_cast<TMenuItem*>(C);
+               Item && !dynamic_cast<TMainMenu*>(Item->Menu())) {
+      P.HookItem(*Item, Active);
+    }
+    HookComponents(P, *C, Active);
+  }
+}
+
+} // namespace
+
+void TsSkinableMenus::InitItems(bool Active) {
+  FActive = Active;
+  TsSkinManager* M = DefaultManager;
+  if (Application) HookComponents(*this, *Application, Active && M && M->SkinnedPopups);
+}
+
 bool TsSkinableMenus::IsTopLine(const TMenuItem& Item) {
   TMenuItem* Parent = Item.Parent();
   return Parent && !Parent->Parent() && dynamic_cast<TMainMenu*>(Item.Menu());

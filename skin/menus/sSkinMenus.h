@@ -60,6 +60,14 @@ public:
   int SkinBorderWidth = -1;
   TsMenuManagerDrawItemEvent OnDrawItem;
 
+  // Hooks (or unhooks) the application's menus when the value changes: popup menus and their
+  // items get the painter when the manager skins popups. Menu bars are their forms' own.
+  void SetActive(bool Value);
+  bool Active() const { return FActive; }
+  // SetActive with whether a skin is applied now.
+  void UpdateMenus();
+  void InitItems(bool Active);
+
   // Switches a popup menu to owner drawing and gives its items the painter's handlers (or,
   // without Active, takes them away where they are the painter's).
   void HookPopupMenu(TMenu& Menu, bool Active);
@@ -129,6 +137,7 @@ private:
   // Gives the ground under a column's last item and beside a new column the level's image.
   void FillColumns(TMenuItem& Item, HWND W, const RECT& R, const TBitmap32& I, TPoint Offset);
   std::vector<TkvMenuInfo> FCache;
+  bool FActive = false;
 };
 
 // The process's menu painter.

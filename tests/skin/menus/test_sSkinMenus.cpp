@@ -502,4 +502,38 @@ TEST_F(MenusTest, AnItemsOwnBitmapIsItsGlyphBlendedByItsAlphaOrCopied) {
   EXPECT_TRUE(Near(Clear, 0xEE, 0xF4, 0xE6)) << Hex(Clear);
 }
 
+TEST_F(MenusTest, TheApplicationsPopupMenusFollowTheSkin) {
+  UseMeadowStyle();
+  ShowForm();
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  auto* Item = new TMenuItem(Form);
+  Item->Caption = L"Položka";
+  Menu->Items().Add(Item);
+  auto* Own = new TMenuItem(Form);
+  Own->Caption = L"Vlastní";
+  Own->OnDrawItem = [](TComponent*, HDC, const RECT&, UINT) {};
+  Menu->Items().Add(Own);
+  TsSkinableMenus& P = SkinableMenus();
+  P.UpdateMenus();
+  P.InitItems(true);
+  EXPECT_TRUE(P.Active());
+  EXPECT_TRUE(Menu->OwnerDraw);
+  EXPECT_TRUE(TsSkinableMenus::IsSkinnedItem(*Item));
+  EXPECT_FALSE(TsSkinableMenus::IsSkinnedItem(*Own)) << "the application's handler stays";
+  // The skin goes: the menus are the system's again, with the application's handler kept.
+  Manager->SetActive(false);
+  PumpFor(50);
+  EXPECT_FALSE(P.Active());
+  EXPECT_FALSE(Menu->OwnerDraw);
+  EXPECT_FALSE(Item->OnDrawItem || Item->OnMeasureItem);
+  EXPECT_TRUE(Own->OnDrawItem);
+  // It comes back: hooked again.
+  Manager->SetActive(true);
+  PumpFor(50);
+  EXPECT_TRUE(P.Active());
+  EXPECT_TRUE(Menu->OwnerDraw);
+  EXPECT_TRUE(TsSkinableMenus::IsSkinnedItem(*Item));
+}
+
 } // namespace
