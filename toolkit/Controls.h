@@ -28,6 +28,8 @@ constexpr UINT CM_MOUSEENTER = CM_BASE + 19;
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;
 constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 25;
 constexpr UINT CM_RELEASE = CM_BASE + 33;
+// A form's menu bar was set or taken away.
+constexpr UINT CM_MENUCHANGED = CM_BASE + 34;
 // Notifications that a parent reflects back to the child window they are about.
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

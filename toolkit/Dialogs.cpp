@@ -177,4 +177,7 @@ void RegisterToolkitClasses() {
   RegisterClass<TProgressBar>("TProgressBar");
   RegisterClass<TRichEdit>("TRichEdit");
   RegisterClass<TTimer>("TTimer");
+  RegisterClass<TMainMenu>("TMainMenu");
+  RegisterClass<TPopupMenu>("TPopupMenu");
+  RegisterClass<TMenuItem>("TMenuItem");
 }

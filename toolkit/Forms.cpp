@@ -86,6 +86,9 @@ bool TForm::ReadProperty(const std::string& Name, const TDefValue& Value) {
         {"poDesigned", "poScreenCenter", "poDesktopCenter", "poMainFormCenter"}));
   } else if (Name == "FormStyle") {
     FFormStyle = TFormStyle(Value.AsIdentIndex({"fsNormal", "fsStayOnTop"}));
+  } else if (Name == "Menu") {
+    // The menu is defined after the form's own properties.
+    FMenuName = Utf8ToWide(Value.AsIdent());
   } else if (Name == "OnShow") {
     OnShow = Value.AsMethod<TNotifyEvent>();
   } else if (Name == "OnClose") {
@@ -97,6 +100,24 @@ bool TForm::ReadProperty(const std::string& Name, const TDefValue& Value) {
     return TWinControl::ReadProperty(Name, Value);
   }
   return true;
+}
+
+void TForm::Loaded() {
+  TWinControl::Loaded();
+  if (FMenuName.empty()) return;
+  auto* M = dynamic_cast<TMainMenu*>(FindComponent(FMenuName));
+  if (!M) throw Exception(L"Menu " + FMenuName + L" not found");
+  FMenuName.clear();
+  SetMenu(M);
+}
+
+void TForm::SetMenu(TMainMenu* Value) {
+  TMainMenu* Old = FMenu.Get();
+  if (Old == Value) return;
+  if (Old) Old->AttachWindow(nullptr);
+  FMenu = Value;
+  if (Value && HandleAllocated()) Value->AttachWindow(Handle());
+  if (HandleAllocated()) Perform(CM_MENUCHANGED);
 }
 
 void TForm::CreateParams(TCreateParams& Params) {
@@ -132,7 +153,7 @@ void TForm::CreateParams(TCreateParams& Params) {
   }
   if (FClientWidth > 0 && FClientHeight > 0) {
     RECT R{0, 0, FClientWidth, FClientHeight};
-    AdjustWindowRectEx(&R, Params.Style, FALSE, Params.ExStyle);
+    AdjustWindowRectEx(&R, Params.Style, FMenu.Get() != nullptr, Params.ExStyle);
     Params.Width = R.right - R.left;
     Params.Height = R.bottom - R.top;
   }
@@ -150,6 +171,7 @@ void TForm::CreateParams(TCreateParams& Params) {
 
 void TForm::CreateWindowHandle() {
   if (Application) SetIcon(Application->Icon());
+  if (TMainMenu* M = FMenu.Get()) M->AttachWindow(Handle());
 }
 
 void TForm::SetIcon(HICON Icon) {
@@ -273,6 +295,13 @@ void TForm::WndProc(TMessage& Message) {
       ModalResult = mrCancel;
       return;
     }
+    // A command of the menu bar.
+    if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && FMenu &&
+        FMenu->DispatchCommand(LOWORD(Message.WParam)))
+      return;
+    break;
+  case WM_DESTROY:
+    if (TMainMenu* M = FMenu.Get()) M->WindowDestroyed(Handle());
     break;
   default: break;
   }

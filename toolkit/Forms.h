@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "toolkit/Controls.h"
+#include "toolkit/Menus.h"
 
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
@@ -51,12 +52,16 @@ public:
   int ClientWidth() const;
   int ClientHeight() const;
   void SetIcon(HICON Icon);
+  // The form's menu bar (null: none); its commands reach its items.
+  TMainMenu* Menu() const { return FMenu.Get(); }
+  void SetMenu(TMainMenu* Value);
 
   TNotifyEvent OnShow;
   TCloseEvent OnClose;
 
   void WndProc(TMessage& Message) override;
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+  void Loaded() override;
 
 protected:
   void BeforeDestruction() override;
@@ -76,6 +81,8 @@ private:
   int FClientHeight = 0;
   bool FInModal = false;
   HICON FIcon = nullptr;
+  TWeakRef<TMainMenu> FMenu;
+  std::wstring FMenuName; // from a definition, found when it is loaded
 };
 
 class TScreen {

@@ -227,6 +227,69 @@ bool TMenu::DispatchCommand(UINT Command) {
   return true;
 }
 
+bool TMenu::ReadProperty(const std::string& Name, const TDefValue& Value) {
+  if (Name == "OwnerDraw")
+    OwnerDraw = Value.AsBool();
+  else if (Name == "BiDiMode")
+    BiDiMode = TBiDiMode(Value.AsIdentIndex(
+        {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"}));
+  else if (Name == "Images")
+    // The list may be defined after the menu.
+    FImagesName = Utf8ToWide(Value.AsIdent());
+  else
+    return TComponent::ReadProperty(Name, Value);
+  return true;
+}
+
+void TMenu::Loaded() {
+  TComponent::Loaded();
+  if (FImagesName.empty()) return;
+  TComponent* Found = nullptr;
+  for (TComponent* Root = Owner(); Root && !Found; Root = Root->Owner())
+    Found = Root->FindComponent(FImagesName);
+  auto* List = dynamic_cast<TCustomImageList*>(Found);
+  if (!List) throw Exception(L"Image list " + FImagesName + L" not found");
+  SetImages(List);
+  FImagesName.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu bars
+
+TMainMenu::~TMainMenu() {
+  AttachWindow(nullptr);
+}
+
+void TMainMenu::BeforeDestruction() {
+  AttachWindow(nullptr);
+  TMenu::BeforeDestruction();
+}
+
+void TMainMenu::AttachWindow(HWND Wnd) {
+  HMENU Old = FHandle;
+  HWND OldWnd = FWindow;
+  FHandle = nullptr;
+  FWindow = Wnd && IsWindow(Wnd) ? Wnd : nullptr;
+  if (FWindow) FHandle = BuildHandle(false);
+  if (FWindow) {
+    SetMenu(FWindow, FHandle);
+  } else if (OldWnd && IsWindow(OldWnd) && GetMenu(OldWnd) == Old) {
+    SetMenu(OldWnd, nullptr);
+  }
+  if (Old && (!OldWnd || IsWindow(OldWnd))) DestroyMenu(Old);
+}
+
+void TMainMenu::WindowDestroyed(HWND Wnd) {
+  if (Wnd != FWindow) return;
+  // DestroyWindow frees the window's menu.
+  FHandle = nullptr;
+  FWindow = nullptr;
+}
+
+void TMainMenu::Changed() {
+  if (FWindow) AttachWindow(FWindow);
+}
+
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 void TPopupMenu::Popup(int X, int Y, HWND Owner) {
@@ -237,7 +300,8 @@ void TPopupMenu::Popup(int X, int Y, HWND Owner) {
   if (!Menu) return;
   FHandle = Menu;
   HWND Wnd = Owner ? Owner : PopupListWindow();
-  UINT Flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
+  // A menu whose items are drawn for it shows at once, without the system's animation.
+  UINT Flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | (OwnerDraw ? UINT(TPM_NOANIMATION) : 0u) |
                (Alignment == paRight    ? TPM_RIGHTALIGN
                 : Alignment == paCenter ? TPM_CENTERALIGN
                                         : TPM_LEFTALIGN);

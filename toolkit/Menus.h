@@ -10,6 +10,7 @@
 
 #include "toolkit/Classes.h"
 #include "toolkit/FormReader.h"
+#include "toolkit/ImgList.h"
 #include "toolkit/ShortCuts.h"
 
 class TMenu;
@@ -37,6 +38,10 @@ public:
   // The item begins a new column.
   bool Break = false;
   int ImageIndex = -1;
+  // A glyph of the item's own, shown instead of an image of the menu's list; with
+  // BitmapHasAlpha it is blended by its alpha, else copied as it is.
+  TBitmap32 Bitmap;
+  bool BitmapHasAlpha = false;
   TNotifyEvent OnClick;
   TMenuMeasureItemEvent OnMeasureItem;
   TMenuDrawItemEvent OnDrawItem;
@@ -77,6 +82,9 @@ private:
   UINT FCommand = 0;
 };
 
+// How a menu reads: right-to-left only where the system runs a right-to-left locale.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 // A menu: a root item whose sub-items are the menu's items.
 class TMenu : public TComponent {
 public:
@@ -85,6 +93,14 @@ public:
   TMenuItem& Items() { return *FItems; }
   // Items are measured and painted by their handlers (or the menu's) instead of the system.
   bool OwnerDraw = false;
+  TBiDiMode BiDiMode = bdLeftToRight;
+  // The images of the items' ImageIndex (not owned; null once the list is freed).
+  TCustomImageList* Images() const { return FImages.Get(); }
+  void SetImages(TCustomImageList* Value) { FImages = Value; }
+  // The items changed in a way a shown menu must take up (a menu bar rebuilds its handle).
+  virtual void Changed() {}
+  bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
+  void Loaded() override;
   // The item of a command, or null.
   TMenuItem* FindItem(UINT Command) { return FItems->FindItem(Command); }
   // Builds a new menu handle from the items (invisible ones left out); the caller frees it.
@@ -97,6 +113,34 @@ protected:
 
 private:
   TMenuItem* FItems;
+  TWeakRef<TCustomImageList> FImages;
+  std::wstring FImagesName; // from a definition, found when it is loaded
+};
+
+class TForm;
+
+// A form's menu bar: the items become the bar's handle, given to the form's window; a change
+// of the items (or of owner drawing) gives the window a new handle.
+class TMainMenu : public TMenu {
+public:
+  explicit TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
+  ~TMainMenu() override;
+  const wchar_t* ClassName() const override { return L"TMainMenu"; }
+  // The bar's handle while the menu is on a window, else null.
+  HMENU Handle() const { return FHandle; }
+  HWND Window() const { return FWindow; }
+  // Puts a new bar on the window (0: takes it off); the window owns the handle while it lives.
+  void AttachWindow(HWND Wnd);
+  // The window is being destroyed: the system frees the bar with it.
+  void WindowDestroyed(HWND Wnd);
+  void Changed() override;
+
+protected:
+  void BeforeDestruction() override;
+
+private:
+  HMENU FHandle = nullptr;
+  HWND FWindow = nullptr;
 };
 
 enum TPopupAlignment { paLeft, paRight, paCenter };

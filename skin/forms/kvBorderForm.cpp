@@ -480,6 +480,8 @@ void TkvBorderForm::MakeRgn(int NewWidth, int NewHeight) {
   if (!(Owner.FormState() & AnimationHoldsForm))
     Cut = ExBorderClientCut({Owner.OffsetX(), Owner.OffsetY()}, ClientSizeOf(O),
                             {Own.Width(), Own.Height()}, NewWidth, NewHeight, MinSize);
+  // The window shows its menu bar itself (the system draws the items there while it tracks).
+  if (int Menu = Owner.MenuHeight(); Menu > 0 && !Cut.IsEmpty()) Cut.Top -= Menu;
   if (I.RgnSet && !ResetRgn && Cut == I.LastCut && Size == I.LastRgnSize) return;
   TRegion Rgn = RectRegion({Outer.Left, Outer.Top, Outer.Right, Outer.Bottom});
   if (!Cut.IsEmpty()) {

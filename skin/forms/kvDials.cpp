@@ -6,6 +6,7 @@
 
 #include "skin/forms/kvFormAnim.h"
 #include "skin/forms/kvGlow.h"
+#include "skin/forms/kvMenuLine.h"
 #include "skin/forms/sDialogs.h"
 #include "skin/menus/sSkinMenus.h"
 #include "skin/manager/sSkinManager.h"
@@ -168,6 +169,7 @@ void FreeDialogRecords(bool OnlyDead) {
 void RegisterSkinForms() {
   RegisterClass<TsSkinProvider>("TsSkinProvider");
   RegisterSkinMenus();
+  RegisterMenuLines();
   RegisterClass<TsOpenDialog>("TsOpenDialog");
   RegisterClass<TsSaveDialog>("TsSaveDialog");
   WindowHookHandler = [](int Code, WPARAM WParam, LPARAM LParam) {

@@ -49,18 +49,20 @@ TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
     if (In.SysExHeight) L.CaptionHeight = std::max(L.CaptionHeight, In.CYCaption + 4);
     if (L.CaptionHeight <= 0) L.CaptionHeight = SysCaption;
   }
+  // The menu bar lies right under the caption, above the form's own border.
+  const int Menu = std::max(0, In.MenuHeight);
   if (Ex) {
     // The window keeps the system's frame and caption; the image is the skin's frame and
     // title around the same client area, plus the shadow.
     int F = L.SysFrame, B = In.FormBorderWidth;
-    L.Client = {F + B, F + SysCaption + B, std::max(F + B, In.Width - F - B),
-                std::max(F + SysCaption + B, In.Height - F - B)};
+    L.Client = {F + B, F + SysCaption + Menu + B, std::max(F + B, In.Width - F - B),
+                std::max(F + SysCaption + Menu + B, In.Height - F - B)};
     L.HeaderHeight = L.Frame + L.CaptionHeight;
-    L.ClientOffset = {L.BorderWidth + Sh.Left, L.CaptionHeight + B + Sh.Top};
+    L.ClientOffset = {L.BorderWidth + Sh.Left, L.CaptionHeight + Menu + B + Sh.Top};
     L.CaptionWidth = L.ClientOffset.X + L.Client.Width() + L.BorderWidth + Sh.Right;
     L.ImageHeight = L.ClientOffset.Y + L.Client.Height() + L.BorderWidth + Sh.Bottom;
   } else {
-    L.HeaderHeight = std::max(0, L.Frame + L.CaptionHeight + In.FormBorderWidth);
+    L.HeaderHeight = std::max(0, L.Frame + L.CaptionHeight + Menu + In.FormBorderWidth);
     L.Client = {L.BorderWidth, L.HeaderHeight, std::max(L.BorderWidth, In.Width - L.BorderWidth),
                 std::max(L.HeaderHeight, In.Height - L.BorderHeight)};
     L.ClientOffset = {L.Client.Left, L.Client.Top};
@@ -68,6 +70,14 @@ TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
     L.ImageHeight = In.Height;
   }
   L.WindowOrigin = {L.ClientOffset.X - L.Client.Left, L.ClientOffset.Y - L.Client.Top};
+  if (Menu > 0) {
+    // Where the system puts the bar: inside its frame, under its caption.
+    int Top = L.SysFrame + SysCaption;
+    L.MenuLineWindow = {L.SysFrame, Top, std::max(L.SysFrame, In.Width - L.SysFrame),
+                        std::min(In.Height, Top + Menu)};
+    L.MenuLine = L.MenuLineWindow;
+    L.MenuLine.Offset(L.WindowOrigin.X, L.WindowOrigin.Y);
+  }
   L.Body = {Sh.Left, Sh.Top, L.CaptionWidth - Sh.Right, L.ImageHeight - Sh.Bottom};
   const bool MaxDiffers = In.ExMaxHeight > 0 && In.ExMaxHeight != In.ExTitleHeight;
   if (Ex) {
@@ -152,6 +162,8 @@ TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
     int B = In.FormBorderWidth;
     const TRect& C = L.Client;
     TPoint O = L.WindowOrigin;
+    if (!L.MenuLineWindow.IsEmpty())
+      L.Strips[4] = {L.MenuLineWindow, {L.MenuLine.Left, L.MenuLine.Top}};
     if (B > 0) {
       L.Strips[0] = {{C.Left - B, C.Top - B, C.Right + B, C.Top},
                      {C.Left - B + O.X, C.Top - B + O.Y}};
@@ -166,7 +178,7 @@ TFormLayout ComputeFormLayout(const TFormGeometryInput& In) {
   // right column. Every strip lies inside the image.
   int T = In.HasCaption ? L.HeaderHeight : L.BorderHeight;
   int W = L.BorderWidth, B = L.BorderHeight;
-  int S = L.Frame + L.CaptionHeight + In.FormBorderWidth;
+  int S = L.Frame + L.CaptionHeight + Menu + In.FormBorderWidth;
   int ImgH = In.Height, ImgW = L.CaptionWidth;
   int SideH = std::max(0, std::min(ImgH - T, ImgH - S));
   L.Strips[0] = {{0, 0, ImgW, std::min(T, ImgH)}, {0, 0}};
@@ -212,7 +224,9 @@ int FormHitTest(const TFormLayout& L, const TFormGeometryInput& In, TPoint P) {
   }
   // The caption rows: the system's with the window's own frame, the skin's title with the
   // extended border window.
-  int CaptionBottom = In.ExBorders ? L.ClientOffset.Y - In.FormBorderWidth : In.CYCaption + L.Frame;
+  int CaptionBottom = In.ExBorders
+                          ? L.ClientOffset.Y - In.FormBorderWidth - std::max(0, In.MenuHeight)
+                          : In.CYCaption + L.Frame;
   if (L.CaptionHeight > 0 && P.Y >= R.Top && P.Y < CaptionBottom) {
     if (!L.IconRect.IsEmpty() && In_(L.IconRect)) return htSysMenuCode;
     return htCaptionCode;

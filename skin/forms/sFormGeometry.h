@@ -51,6 +51,8 @@ struct TFormGeometryInput {
   bool IsChild = false;   // WS_CHILD
   bool Iconic = false, Zoomed = false;
   int FormBorderWidth = 0; // the form's own border inside the frame
+  // The menu bar's rows under the caption, as the system lays them out (0: no menu bar).
+  int MenuHeight = 0;
   // System metrics.
   int CXFrame = 4, CXDlgFrame = 3, CYCaption = 19, CYSmCaption = 16;
   // The skin's title values.
@@ -99,13 +101,17 @@ struct TFormLayout {
   std::vector<TRect> UserButtons; // one per user button, empty when not visible
   int ButtonsWidth = 0;
   TRect TextRect; // the caption text
+  // The menu bar's rows in the image, and in the window (empty without a menu bar).
+  TRect MenuLine;
+  TRect MenuLineWindow;
   // The non-client copies from the window image: destination rectangle (window coordinates)
-  // and source point; with the extended border window only the form's own border ring.
+  // and source point; with the extended border window only the form's own border ring and
+  // the menu bar.
   struct TStrip {
     TRect Dst;
     TPoint Src;
   };
-  std::array<TStrip, 4> Strips{};
+  std::array<TStrip, 5> Strips{};
 };
 
 // frame(CheckSkin) without an extended border window.

@@ -8,6 +8,7 @@
 #include "skin/controls/sVclUtils.h"
 #include "skin/forms/kvFormAnim.h"
 #include "skin/forms/kvGlow.h"
+#include "skin/forms/kvMenuLine.h"
 #include "skin/images/kvBMP.h"
 #include "skin/menus/sSkinMenus.h"
 #include "toolkit/FormReader.h"
@@ -593,6 +594,7 @@ void TsSkinProvider::PrepareForm() {
   }
   FCommonData->BGChanged = true;
   if (F->Showing()) UpdateBorderForm();
+  InitMenuItems(true);
   ScanControls();
 }
 
@@ -707,6 +709,8 @@ TRegion FormWindowRegion(const TFormGeometryInput& In, const TFormLayout& L,
   // ring); the frame lies in the border window.
   TRect Ring = L.Client;
   Ring.Inflate(In.FormBorderWidth, In.FormBorderWidth);
+  // A menu bar lies between the caption and the client part, in the window too.
+  if (!L.MenuLineWindow.IsEmpty()) Ring.Top = std::min(Ring.Top, L.MenuLineWindow.Top);
   TRegion Rgn = L.Extended ? RectRegion(RECT{Ring.Left, Ring.Top, Ring.Right, Ring.Bottom})
                 : In.Zoomed
                     ? RectRegion(RECT{L.Frame, L.Frame, In.Width - L.Frame, In.Height - L.Frame})
@@ -761,6 +765,7 @@ TFormGeometryInput TsSkinProvider::GeometryInput() const {
     In.Zoomed = IsZoomed(W);
   }
   In.Border = BorderKindOf(F->BorderStyle());
+  In.MenuHeight = MenuHeight();
   const TSysFrameMetrics& Metrics = SysFrameMetrics();
   In.CXFrame = Metrics.CXFrame;
   In.CXDlgFrame = Metrics.CXDlgFrame;
@@ -1291,6 +1296,7 @@ void TsSkinProvider::Render(const TFormGeometryInput& In, const TFormLayout& L) 
         FTempBmp.Pixel(x, y) = Image->Pixel(FTempRect.Left + x, FTempRect.Top + y);
     PaintBorderIcons(*Image);
   }
+  if (!L.MenuLine.IsEmpty() && DrawNonClientArea) PaintMenuLine(*Image, L);
   GdiFlush();
   if (In.ExBorders) ComposeFormShadow(*Image, *Sm, FormActive);
   FCommonData->BGChanged = false;
@@ -1816,6 +1822,8 @@ void TsSkinProvider::DropSkin() {
   for (int i = 0; i < F->ControlCount(); ++i)
     if (auto* L = dynamic_cast<TLabel*>(F->Controls(i))) L->Font().SetColor(clWindowText);
   if (UseGlobalColor && !FCommonData->CustomColor()) F->SetColor(clBtnFace);
+  InitMenuItems(false);
+  SkinableMenus().SetActive(false);
   FCommonData->EmptyCache();
   if (W)
     SetWindowPos(W, nullptr, 0, 0, 0, 0,
@@ -1827,6 +1835,8 @@ void TsSkinProvider::DropSkin() {
 void TsSkinProvider::ApplySkin() {
   FCommonData->UpdateIndexes();
   const TsSkinModel* Sm = Model();
+  // The application's popup menus follow the skin being applied.
+  SkinableMenus().SetActive(true);
   FTitleSkinIndex =
       Sm ? Sm->GetSkinIndex(TitleSkin.empty() ? "FORMTITLE" : UpperCaseAscii(TitleSkin)) : -1;
   FCaptionSkinIndex = Sm ? Sm->GetSkinIndex("CAPTION") : -1;
@@ -2247,6 +2257,10 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     if (!DrawNonClientArea || !Message.WParam || IsIconic(W)) break;
     auto* Params = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam);
     RECT& R = Params->rgrc[0];
+    // A bar that came, went or was made again needs the image painted anew.
+    int MenuBar = MenuPresent() ? SystemMenuBarHeight(W, R) : 0;
+    if (MenuBar > 0 || MenuBar != FMenuBarHeight) FCommonData->BGChanged = true;
+    FMenuBarHeight = MenuBar;
     TFormGeometryInput In = GeometryInput();
     In.Width = R.right - R.left;
     In.Height = R.bottom - R.top;
@@ -2391,6 +2405,13 @@ void TsSkinProvider::NewWndProc(TMessage& Message, const TWndNext& Default) {
     if (IsWindowVisible(W)) RepaintNonClient();
     return;
   case WM_CONTROLLISTCHANGING: Message.Result = 0; return;
+  case WM_MEASUREITEM:
+    MeasureMenuItem(*reinterpret_cast<const MEASUREITEMSTRUCT*>(Message.LParam));
+    break;
+  case CM_MENUCHANGED:
+    Default(Message);
+    InitMenuItems(true);
+    return;
   case WM_QUERYENDSESSION: WMQueryEndSession(Message, Default); return;
   case WM_MOUSEMOVE:
     Default(Message);

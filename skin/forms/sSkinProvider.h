@@ -15,6 +15,7 @@
 #include "skin/forms/kvCaptionFade.h"
 #include "skin/forms/kvCtrlAdapter.h"
 #include "skin/forms/sFormGeometry.h"
+#include "skin/menus/sSkinMenus.h"
 #include "toolkit/Forms.h"
 #include "toolkit/Menus.h"
 #include "toolkit/StdCtrls.h"
@@ -194,7 +195,7 @@ struct TkvAddedTitle {
   bool ShowMainCaption = true;
 };
 
-class TsSkinProvider : public TComponent, public TkvBorderOwner {
+class TsSkinProvider : public TComponent, public TkvBorderOwner, public TkvMenuLineHost {
 public:
   // AOwner must be a form.
   explicit TsSkinProvider(TComponent* AOwner);
@@ -292,6 +293,18 @@ public:
 
   bool ReadProperty(const std::string& Name, const TDefValue& Value) override;
 
+  // The form has a menu bar the frame makes room for: a main menu with a visible item, on a
+  // form that is no dialog and no child.
+  bool MenuPresent() const;
+  // Gives the form's menu bar the skinned handlers (or takes them away).
+  void InitMenuItems(bool Active);
+  // An item of the form's bar that is measured gets the skinned handlers first (one added
+  // after the bar was hooked).
+  void MeasureMenuItem(const MEASUREITEMSTRUCT& Measure);
+  // TkvMenuLineHost: the menu line of the window image.
+  const TBitmap32* MenuLineBmp() const override;
+  TPoint MenuLineOrigin(HDC DC) const override;
+
   // TkvBorderOwner.
   HWND OwnerHandle() const override;
   TsCommonData& OwnerSkinData() override { return *FCommonData; }
@@ -299,7 +312,7 @@ public:
   int OffsetY() const override;
   TRect ShadowSize() const override;
   int CaptionHeight() const override;
-  int MenuHeight() const override { return 0; }
+  int MenuHeight() const override;
   int SysFrame() const override;
   TRect IconRect() const override;
   int HitTestImage(TPoint P) override;
@@ -395,6 +408,11 @@ private:
   // not apply.
   bool BlendOnMoving(TMessage& Message, const TWndNext& Default);
   TRect FTempRect{}; // where FTempBmp lies in the image
+  // The menu bar: the rows the system gave it at the last frame calculation, and a copy of
+  // the skin's menu line under them for the painter of its items.
+  int FMenuBarHeight = 0;
+  TBitmap32 FMenuLineBmp;
+  void PaintMenuLine(TBitmap32& Image, const TFormLayout& L);
   bool FTrackingNC = false;
 };
 

@@ -10,6 +10,7 @@
 #include "skin/messages/sMessages.h"
 #include "skin/paint/kvMaskBorders.h"
 #include "skin/paint/kvSkinItems.h"
+#include "skin/pixels/kvKeyedCopies.h"
 #include "skin/pixels/sGraphUtils.h"
 #include "toolkit/ShortCuts.h"
 
@@ -116,6 +117,14 @@ TPoint ClientOffset(HWND Wnd) {
   return {P.x - W.left, P.y - W.top};
 }
 
+// Mirrors a picture left to right.
+void MirrorRows(TBitmap32& B) {
+  for (int y = 0; y < B.Height(); ++y) {
+    uint32_t* Row = B.ScanLine(y);
+    std::reverse(Row, Row + B.Width());
+  }
+}
+
 uint32_t PixelOf(TColor C) {
   C = ColorToRGB(C);
   return 0xFF000000u | (uint32_t(GetRValue(C)) << 16) | (uint32_t(GetGValue(C)) << 8) |
@@ -132,21 +141,54 @@ TsSkinableMenus& SkinableMenus() {
 // ---------------------------------------------------------------------------------------------
 // Hooking
 
+namespace {
+
+// The painter's handlers are of these types, so that unhooking takes only its own and leaves
+// handlers the application set itself.
+struct TPopupMeasure {
+  void operator()(TComponent* Sender, HDC DC, int& W, int& H) const {
+    SkinableMenus().MeasureItem(*static_cast<TMenuItem*>(Sender), DC, W, H);
+  }
+};
+struct TPopupDraw {
+  void operator()(TComponent* Sender, HDC DC, const RECT& R, UINT State) const {
+    SkinableMenus().DrawItem(*static_cast<TMenuItem*>(Sender), DC, R, State);
+  }
+};
+struct TLineMeasure {
+  void operator()(TComponent* Sender, HDC DC, int& W, int& H) const {
+    SkinableMenus().MeasureLineItem(*static_cast<TMenuItem*>(Sender), DC, W, H);
+  }
+};
+struct TLineDraw {
+  void operator()(TComponent* Sender, HDC DC, const RECT& R, UINT State) const {
+    SkinableMenus().DrawLineItem(*static_cast<TMenuItem*>(Sender), DC, R, State);
+  }
+};
+
+template <class TOwn>
+bool IsOwn(const auto& Handler) {
+  return Handler && Handler.template target<TOwn>() != nullptr;
+}
+
+void UnhookLine(TMenuItem& Item) {
+  if (IsOwn<TLineMeasure>(Item.OnMeasureItem)) Item.OnMeasureItem = nullptr;
+  if (IsOwn<TLineDraw>(Item.OnDrawItem)) Item.OnDrawItem = nullptr;
+}
+
+} // namespace
+
+std::function<TkvMenuLineHost*(HWND Wnd)> MenuLineHostOf;
+
 void TsSkinableMenus::HookItem(TMenuItem& Item, bool Active) {
   for (int i = 0; i < Item.Count(); ++i) {
     TMenuItem& Sub = *Item.Items(i);
     if (Active) {
-      if (!Sub.OnMeasureItem)
-        Sub.OnMeasureItem = [this](TComponent* Sender, HDC DC, int& W, int& H) {
-          MeasureItem(*static_cast<TMenuItem*>(Sender), DC, W, H);
-        };
-      if (!Sub.OnDrawItem)
-        Sub.OnDrawItem = [this](TComponent* Sender, HDC DC, const RECT& R, UINT State) {
-          DrawItem(*static_cast<TMenuItem*>(Sender), DC, R, State);
-        };
+      if (!Sub.OnMeasureItem) Sub.OnMeasureItem = TPopupMeasure{};
+      if (!Sub.OnDrawItem) Sub.OnDrawItem = TPopupDraw{};
     } else {
-      Sub.OnMeasureItem = nullptr;
-      Sub.OnDrawItem = nullptr;
+      if (IsOwn<TPopupMeasure>(Sub.OnMeasureItem)) Sub.OnMeasureItem = nullptr;
+      if (IsOwn<TPopupDraw>(Sub.OnDrawItem)) Sub.OnDrawItem = nullptr;
     }
     HookItem(Sub, Active);
   }
@@ -155,6 +197,90 @@ void TsSkinableMenus::HookItem(TMenuItem& Item, bool Active) {
 void TsSkinableMenus::HookPopupMenu(TMenu& Menu, bool Active) {
   Menu.OwnerDraw = Active;
   HookItem(Menu.Items(), Active);
+}
+
+void TsSkinableMenus::SetActive(bool Value) {
+  if (Value != FActive) InitItems(Value);
+}
+
+void TsSkinableMenus::UpdateMenus() {
+  SetActive(ActiveModel() != nullptr);
+}
+
+namespace {
+
+void HookComponents(TsSkinableMenus& P, TComponent& Owner, bool Active) {
+  for (int i = 0; i < Owner.ComponentCount(); ++i) {
+    TComponent* C = Owner.Components(i);
+    if (C->IsDestroying()) continue;
+    if (dynamic_cast<TMainMenu*>(C)) {
+      // A bar follows its form's frame: its provider hooks it.
+    } else if (auto* Popup = dynamic_cast<TPopupMenu*>(C)) {
+      P.HookPopupMenu(*Popup, Active);
+    } else if (auto* Item = dynamic_cast<TMenuItem*>(C);
+               Item && !dynamic_cast<TMainMenu*>(Item->Menu())) {
+      P.HookItem(*Item, Active);
+    }
+    HookComponents(P, *C, Active);
+  }
+}
+
+} // namespace
+
+void TsSkinableMenus::InitItems(bool Active) {
+  FActive = Active;
+  TsSkinManager* M = DefaultManager;
+  if (Application) HookComponents(*this, *Application, Active && M && M->SkinnedPopups);
+}
+
+bool TsSkinableMenus::IsTopLine(const TMenuItem& Item) {
+  TMenuItem* Parent = Item.Parent();
+  return Parent && !Parent->Parent() && dynamic_cast<TMainMenu*>(Item.Menu());
+}
+
+bool TsSkinableMenus::IsSkinnedItem(const TMenuItem& Item) {
+  return IsOwn<TPopupDraw>(Item.OnDrawItem) || IsOwn<TLineDraw>(Item.OnDrawItem);
+}
+
+void TsSkinableMenus::InitMenuLine(TMainMenu& Menu, bool Active) {
+  TsSkinManager* M = DefaultManager;
+  TMenuItem& Top = Menu.Items();
+  for (int i = 0; i < Top.Count(); ++i) {
+    TMenuItem& Item = *Top.Items(i);
+    if (Active) {
+      if (!M || !M->Active()) return;
+      // Without skinned popups the bar stays the system's.
+      if (!M->SkinnedPopups) return;
+      Item.OnMeasureItem = TLineMeasure{};
+      Item.OnDrawItem = TLineDraw{};
+    } else {
+      UnhookLine(Item);
+    }
+    HookItem(Item, Active);
+  }
+  if (Menu.IsDestroying() || Top.Count() == 0 || Menu.OwnerDraw == Active) return;
+  Menu.OwnerDraw = Active;
+  Menu.Changed();
+}
+
+void TsSkinableMenus::InitItem(TMenuItem& Item, bool Active) {
+  TsSkinManager* M = DefaultManager;
+  if (!Active) {
+    UnhookLine(Item);
+    if (IsOwn<TPopupMeasure>(Item.OnMeasureItem)) Item.OnMeasureItem = nullptr;
+    if (IsOwn<TPopupDraw>(Item.OnDrawItem)) Item.OnDrawItem = nullptr;
+  } else if (IsTopLine(Item)) {
+    Item.OnMeasureItem = TLineMeasure{};
+    Item.OnDrawItem = TLineDraw{};
+  } else if (M && M->SkinnedPopups) {
+    if (!Item.OnMeasureItem) Item.OnMeasureItem = TPopupMeasure{};
+    if (!Item.OnDrawItem) Item.OnDrawItem = TPopupDraw{};
+  }
+}
+
+bool TsSkinableMenus::IsRightToLeft(const TMenuItem& Item) const {
+  TMenu* M = Item.Menu();
+  return MiddleEastLocale && M && M->BiDiMode != bdLeftToRight;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -276,8 +402,17 @@ void TsSkinableMenus::PaintExtraLine(TBitmap32& Image, int Height) {
   FExtraGlyph.reset();
 }
 
-TSize TsSkinableMenus::ItemGlyphSize(const TMenuItem&) {
-  // The toolkit's menu items carry no bitmaps or image lists.
+TCustomImageList* TsSkinableMenus::ItemImages(const TMenuItem& Item) {
+  TMenu* M = Item.Menu();
+  TCustomImageList* List = M ? M->Images() : nullptr;
+  return List && Item.ImageIndex >= 0 && Item.ImageIndex < List->Count() ? List : nullptr;
+}
+
+TSize TsSkinableMenus::ItemGlyphSize(const TMenuItem& Item) {
+  if (!Item.Bitmap.IsEmpty()) return {Item.Bitmap.Width(), Item.Bitmap.Height()};
+  TMenu* M = Item.Menu();
+  if (TCustomImageList* List = M ? M->Images() : nullptr; List && List->Width() > 0)
+    return {List->Width(), List->Height()};
   return {16, 16};
 }
 
@@ -324,6 +459,13 @@ std::shared_ptr<TBitmap32> TsSkinableMenus::PrepareMenuBG(TMenuItem* First, int 
       // This level's own corners: other levels keep theirs.
       AddTransparentCornerRects(*Sm, Info.Corners, Width, M, false, 0);
       AddTransparentCornerRects(*Sm, Info.Corners, Width, M, true, Height - M.WB);
+    }
+    // A right-to-left menu shows the level mirrored: icon column and extra line at the right.
+    if (First && IsRightToLeft(*First)) {
+      GdiFlush();
+      MirrorRows(*Image);
+      for (TRect& C : Info.Corners)
+        C = {Width - C.Right, C.Top, Width - C.Left, C.Bottom};
     }
   }
   GdiFlush();
@@ -417,7 +559,7 @@ void TsSkinableMenus::MeasureItem(TMenuItem& Item, HDC DC, int& Width, int& Heig
 // ---------------------------------------------------------------------------------------------
 // Drawing
 
-void TsSkinableMenus::DrawDivider(TMenuItem&, HDC DC, const RECT& R, const TkvMenuInfo& Info,
+void TsSkinableMenus::DrawDivider(TMenuItem& Item, HDC DC, const RECT& R, const TkvMenuInfo& Info,
                                   TPoint Offset) {
   const TsSkinModel* Sm = ActiveModel();
   TBitmap32 Pic(R.right - R.left, R.bottom - R.top);
@@ -426,6 +568,8 @@ void TsSkinableMenus::DrawDivider(TMenuItem&, HDC DC, const RECT& R, const TkvMe
              {R.left + Offset.X, R.top + Offset.Y, R.right + Offset.X, R.bottom + Offset.Y});
   TRect L{Margin + Spacing, 0, Pic.Width() - (2 * Margin + Spacing), Pic.Height()};
   if (L.Left < IcoLineWidth) L.Left = IcoLineWidth + 2;
+  // Right to left the icon column is at the right: the line is mirrored.
+  if (IsRightToLeft(Item)) L = {Pic.Width() - L.Right, L.Top, Pic.Width() - L.Left, L.Bottom};
   int Section = Sm ? Sm->GetSkinIndex("DIVIDERV") : -1;
   int Mask = Section >= 0 ? Sm->GetMaskIndex(Section, "DIVIDERV", "BORDERSMASK") : -1;
   if (Sm && ValidMask(Sm, Mask) && !L.IsEmpty()) {
@@ -474,6 +618,97 @@ void TsSkinableMenus::DrawCaptionItem(TMenuItem& Item, HDC DC, const RECT& R,
   BitBlt(DC, R.left, R.top, B.Width(), B.Height(), static_cast<HDC>(B.NativeDC()), 0, 0, SRCCOPY);
 }
 
+namespace {
+
+// The item's own bitmap (blended by its alpha, or copied) or its image of the list at (X, Y).
+void DrawItemGlyph(const TMenuItem& Item, const TCustomImageList* List, TBitmap32& B, int X,
+                   int Y) {
+  const TBitmap32& G = Item.Bitmap;
+  if (G.IsEmpty()) {
+    if (List) List->Draw(B, X, Y, Item.ImageIndex, true);
+    return;
+  }
+  if (Item.BitmapHasAlpha)
+    CopyAlpha32({X, Y, X + G.Width(), Y + G.Height()}, G.BoundsRect(), B, false, TCacheInfo{}, G);
+  else
+    CopyPixels(B, X, Y, G, G.BoundsRect());
+}
+
+} // namespace
+
+void TsSkinableMenus::DrawGlyph(TMenuItem& Item, TBitmap32& B, bool RightToLeft, bool Hot) {
+  const TsSkinModel* Sm = ActiveModel();
+  const int RW = B.Width(), RH = B.Height();
+  const bool Own = !Item.Bitmap.IsEmpty();
+  TCustomImageList* List = Own ? nullptr : ItemImages(Item);
+  if (Own || List) {
+    // The item's glyph, vertically centred, near the edge the menu reads from.
+    const TSize G = ItemGlyphSize(Item);
+    const int GW = G.cx, GH = G.cy;
+    const int T = (RH - GH) / 2;
+    const int Left = RightToLeft ? RW - T - GW : std::min(3, T);
+    if (int Face = Item.Checked ? Sm->GetSkinIndex("SPEEDBUTTON_SMALL") : -1; Face >= 0) {
+      // A checked item with an image shows it pressed in.
+      TRect R{Left - 1, T - 1, Left + GW + 1, T + GH + 1};
+      PaintSectionByIndex(Face, "SPEEDBUTTON_SMALL", NewCacheInfo(&B, 0, 0), -1, -1, Sm, &B,
+                          {R.Left, R.Top}, R.Intersected(B.BoundsRect()), 2, true);
+    }
+    DrawItemGlyph(Item, List, B, Left, T);
+    return;
+  }
+  HDC BDC = static_cast<HDC>(B.NativeDC());
+  if (Item.Checked && Sm->ConstData.IndexGLobalInfo >= 0) {
+    // A checked item without an image shows the skin's check mark.
+    auto Mask = [&](const char* Name) {
+      return Sm->GetMaskIndex(Sm->ConstData.IndexGLobalInfo, "GLOBALINFO", Name);
+    };
+    int Check = Mask(Item.RadioItem ? "RADIOCHECKED" : "CHECK");
+    if (!ValidMask(Sm, Check)) Check = Mask("BOXCHECKED");
+    if (ValidMask(Sm, Check)) {
+      const TsMaskData& M = Sm->ma[size_t(Check)];
+      int X = RightToLeft ? RW - 2 - Margin - FrameWidth(M) : 2 + Margin;
+      DrawMaskImage(*Sm, B, {X, (RH - FrameHeight(M)) / 2}, Hot ? 1 : 0, NewCacheInfo(&B, 0, 0), M,
+                    1);
+    }
+  } else if (const wchar_t* Symbol = IsSysMenu(Item) ? SysSymbol(Item.Tag) : nullptr;
+             Symbol && BDC) {
+    // The system commands' symbols.
+    TSelectObject Font(BDC, SystemSymbolFont(Symbol[0]));
+    SetBkMode(BDC, TRANSPARENT);
+    SIZE Ext{};
+    GetTextExtentPoint32W(BDC, Symbol, 1, &Ext);
+    int H = Ext.cy;
+    TRect R = RightToLeft ? TRect{RW - 4 - H, (RH - H) / 2, RW - 4, (RH - H) / 2 + H}
+                          : TRect{4, (RH - H) / 2, H + 14, (RH - H) / 2 + H};
+    DrawSectionText(BDC, Symbol, true, DefaultManager, Hot ? 1 : 0, Sm->GetSkinIndex("MENUITEM"),
+                    (RightToLeft ? DT_RIGHT : DT_LEFT) | DT_SINGLELINE | DT_NOPREFIX, R);
+  }
+}
+
+void TsSkinableMenus::FillColumns(TMenuItem& Item, HWND W, const RECT& R, const TBitmap32& I,
+                                  TPoint Offset) {
+  TMenuItem* Parent = Item.Parent();
+  if (!Parent) return;
+  // The visible items around this one, as the menu shows them.
+  int Index = Parent->IndexOf(&Item);
+  TMenuItem* Next = nullptr;
+  for (int i = Index + 1; i < Parent->Count() && !Next; ++i)
+    if (Parent->Items(i)->Visible) Next = Parent->Items(i);
+  HDC Src = static_cast<HDC>(const_cast<TBitmap32&>(I).NativeDC());
+  if (!Src) return;
+  // The system fills what no item covers with its own colour, and the item's device context
+  // is clipped to the item: the ground around a column goes straight to the window.
+  TWindowDC DC(W);
+  const int X = R.left + Offset.X, Bottom = R.bottom + Offset.Y;
+  const int Inner = I.Height() - Offset.Y; // the items' area ends here
+  if ((Next && Next->Break) || (!Next && Bottom < Inner))
+    BitBlt(DC, X, Bottom, R.right - R.left, std::max(0, Inner - Bottom), Src, X, Bottom, SRCCOPY);
+  if (Item.Break && R.left > 0) {
+    const int Top = R.top + Offset.Y;
+    BitBlt(DC, X - 4, Top, 4, std::max(0, Inner - Top), Src, X - 4, Top, SRCCOPY);
+  }
+}
+
 void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UINT State) {
   RECT Rect = ItemRect;
   const TsSkinModel* Sm = ActiveModel();
@@ -512,16 +747,22 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UI
     return;
   }
   CurrentItemType = smNormal;
+  if (W) FillColumns(Item, W, Rect, I, Offset);
+  const bool RightToLeft = IsRightToLeft(Item);
   const bool Selected = State & ODS_SELECTED;
   const bool Enabled = !(State & (ODS_GRAYED | ODS_DISABLED)) && Item.Enabled;
-  // The extra line lies left of the first column's items.
+  const bool Hot = Selected && Enabled;
+  // The extra line lies beside the first column's items: left of them, or right of them in a
+  // mirrored level.
   const int E = InFirstColumn(Item) ? ExtraWidth(*Info) : 0;
   if (E > 0 && Item.Parent() && Item.Parent()->Count() > 0 && Item.Parent()->Items(0) == &Item) {
     int H = std::max(0, I.Height() - 2 * Offset.Y);
     HDC Src = static_cast<HDC>(const_cast<TBitmap32&>(I).NativeDC());
-    if (Src) BitBlt(DC, 0, 0, E, H, Src, Offset.X, Offset.Y, SRCCOPY);
+    int X = RightToLeft ? Rect.right - E : 0;
+    if (Src) BitBlt(DC, X, 0, E, H, Src, X + Offset.X, Offset.Y, SRCCOPY);
   }
-  Rect = RECT{Rect.left + E, Rect.top, Rect.right, Rect.bottom};
+  Rect = RightToLeft ? RECT{Rect.left, Rect.top, Rect.right - E, Rect.bottom}
+                     : RECT{Rect.left + E, Rect.top, Rect.right, Rect.bottom};
   RW = Rect.right - Rect.left;
   if (RW <= 0) return;
   TBitmap32 B(RW, RH);
@@ -532,35 +773,14 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UI
   if (int Face = Sm->GetSkinIndex("MENUITEM"); Face >= 0) {
     TCacheInfo Behind = NewCacheInfo(const_cast<TBitmap32*>(&I), 0, 0);
     PaintSectionByIndex(Face, "MENUITEM", Behind, -1, -1, Sm, &B,
-                        {Rect.left + Offset.X, Rect.top + Offset.Y}, B.BoundsRect(),
-                        Selected && Enabled ? 1 : 0, true);
+                        {Rect.left + Offset.X, Rect.top + Offset.Y}, B.BoundsRect(), Hot ? 1 : 0,
+                        true);
   }
   HDC BDC = static_cast<HDC>(B.NativeDC());
   if (!BDC) return;
+  GdiFlush();
+  DrawGlyph(Item, B, RightToLeft, Hot);
   TSize G = ItemGlyphSize(Item);
-  // A checked item without a glyph shows the skin's check mark.
-  if (Item.Checked && Sm->ConstData.IndexGLobalInfo >= 0) {
-    auto Mask = [&](const char* Name) {
-      return Sm->GetMaskIndex(Sm->ConstData.IndexGLobalInfo, "GLOBALINFO", Name);
-    };
-    int Check = Mask(Item.RadioItem ? "RADIOCHECKED" : "CHECK");
-    if (!ValidMask(Sm, Check)) Check = Mask("BOXCHECKED");
-    if (ValidMask(Sm, Check)) {
-      const TsMaskData& M = Sm->ma[size_t(Check)];
-      DrawMaskImage(*Sm, B, {2 + Margin, (RH - FrameHeight(M)) / 2}, Selected && Enabled ? 1 : 0,
-                    NewCacheInfo(&B, 0, 0), M, 1);
-    }
-  } else if (const wchar_t* Symbol = IsSysMenu(Item) ? SysSymbol(Item.Tag) : nullptr) {
-    // The system commands' symbols.
-    TSelectObject Font(BDC, SystemSymbolFont(Symbol[0]));
-    SetBkMode(BDC, TRANSPARENT);
-    SIZE Ext{};
-    GetTextExtentPoint32W(BDC, Symbol, 1, &Ext);
-    int H = Ext.cy;
-    TRect R{4, (RH - H) / 2, H + 14, (RH - H) / 2 + H};
-    DrawSectionText(BDC, Symbol, true, DefaultManager, Selected && Enabled ? 1 : 0,
-                    Sm->GetSkinIndex("MENUITEM"), DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, R);
-  }
   // Caption and short cut, in the font the item-data handler leaves.
   TItemFont F;
   ItemFont(F, &Item, State, Item.Default);
@@ -579,33 +799,46 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UI
   UINT Format = Align | DT_EXPANDTABS | DT_VCENTER | DT_NOCLIP |
                 (Caption.find(L'\r') != std::wstring::npos ? DT_WORDBREAK : DT_SINGLELINE) |
                 ((State & ODS_NOACCEL) ? DT_HIDEPREFIX : 0);
+  if (RightToLeft) Format |= DT_RIGHT | DT_RTLREADING;
   int Section = Sm->GetSkinIndex("MENUITEM");
-  int Hot = Selected && Enabled ? 1 : 0;
   // A colour the handler chose is written as it is; otherwise the section's.
   auto Write = [&](const std::wstring& T, UINT Flags, TRect R) {
     if (!F.Own) {
-      DrawSectionText(BDC, T, true, DefaultManager, Hot, Section, Flags, R);
+      DrawSectionText(BDC, T, true, DefaultManager, Hot ? 1 : 0, Section, Flags, R);
       return;
     }
     SetTextColor(BDC, ToColorRef(F.Font.Color()));
     RECT Rc{R.Left, R.Top, R.Right, R.Bottom};
     DrawTextW(BDC, T.c_str(), int(T.size()), &Rc, Flags);
   };
-  TRect TextR{G.cx + 2 * Margin + Spacing, 1 + Margin, RW, RH - Margin};
+  // The glyph column comes first in reading order.
+  const int Column = G.cx + 2 * Margin + Spacing;
+  TRect TextR = RightToLeft ? TRect{0, 1 + Margin, RW - Column, RH - Margin}
+                            : TRect{Column, 1 + Margin, RW, RH - Margin};
   Write(Caption, Format, TextR);
   TRect Last = TextR;
   if (std::wstring Keys = ShortCutText(Item); !Keys.empty()) {
     RECT M{0, 0, 0, 0};
     DrawTextW(BDC, Keys.c_str(), int(Keys.size()), &M, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
     int Wd = M.right - M.left;
-    TRect R{RW - Wd - 8, 0, RW - 8, RH};
-    Write(Keys, DT_SINGLELINE | DT_VCENTER, R);
+    // Short cuts end 8 pixels before the far edge (right to left: start 6 from the left).
+    TRect R = RightToLeft ? TRect{6, 0, 6 + Wd, RH} : TRect{RW - Wd - 8, 0, RW - 8, RH};
+    Write(Keys, DT_SINGLELINE | DT_VCENTER | (RightToLeft ? DT_RTLREADING : 0u), R);
     Last = R;
   }
   if (!TabText.empty()) {
-    TRect R = Last;
-    R.Right -= 8;
-    Write(TabText, DT_RIGHT | DT_SINGLELINE | DT_VCENTER, R);
+    if (RightToLeft) {
+      Write(TabText, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_RTLREADING,
+            TRect{6, 0, std::max(6, RW - Column), RH});
+    } else {
+      TRect R = Last;
+      R.Right -= 8;
+      Write(TabText, DT_RIGHT | DT_SINGLELINE | DT_VCENTER, R);
+    }
+  }
+  if (OnDrawItem) {
+    OnDrawItem(&Item, BDC, B.BoundsRect(), State, CurrentItemType);
+    SetBkMode(BDC, TRANSPARENT);
   }
   GdiFlush();
   // A disabled item keeps 40 % of itself over the menu's ground.
@@ -615,6 +848,82 @@ void TsSkinableMenus::DrawItem(TMenuItem& Item, HDC DC, const RECT& ItemRect, UI
         {Rect.left + Offset.X, Rect.top + Offset.Y, Rect.right + Offset.X, Rect.bottom + Offset.Y},
         I);
   BitBlt(DC, Rect.left, Rect.top, RW, RH, BDC, 0, 0, SRCCOPY);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu-bar items
+
+void TsSkinableMenus::MeasureLineItem(TMenuItem& Item, HDC DC, int& Width, int& Height) {
+  if (Item.IsDestroying()) return;
+  CurrentItemType = smTopLine;
+  Height = GetSystemMetrics(SM_CYMENU) - 1;
+  TSelectObject Font(DC, MenuFont(Item.Default));
+  std::wstring Text = Item.Caption;
+  Text.erase(std::remove(Text.begin(), Text.end(), L'&'), Text.end());
+  SIZE Ext{};
+  if (!Text.empty()) GetTextExtentPoint32W(DC, Text.c_str(), int(Text.size()), &Ext);
+  Width = Ext.cx;
+  if (TCustomImageList* List = ItemImages(Item))
+    Width += List->Width() + 6;
+  else if (!Item.Bitmap.IsEmpty())
+    Width += Item.Bitmap.Width() + 6;
+}
+
+void TsSkinableMenus::DrawLineItem(TMenuItem& Item, HDC DC, const RECT& Rect, UINT State) {
+  const TsSkinModel* Sm = ActiveModel();
+  auto* Menu = dynamic_cast<TMainMenu*>(Item.Menu());
+  if (!Sm || !Menu || Item.IsDestroying()) return;
+  HWND W = Menu->Window();
+  TkvMenuLineHost* Host = W && MenuLineHostOf ? MenuLineHostOf(W) : nullptr;
+  const TBitmap32* Line = Host ? Host->MenuLineBmp() : nullptr;
+  const int RW = Rect.right - Rect.left, RH = Rect.bottom - Rect.top;
+  if (!Line || Line->IsEmpty() || RW <= 0 || RH <= 0) return;
+  CurrentItemType = smTopLine;
+  // The item's place in the menu line.
+  const TPoint O = Host->MenuLineOrigin(DC);
+  const TPoint Q{Rect.left - O.X, Rect.top - O.Y};
+  const TRect Under{Q.X, Q.Y, Q.X + RW, Q.Y + RH};
+  const bool Enabled = !(State & (ODS_GRAYED | ODS_DISABLED)) && Item.Enabled;
+  const bool Hot = Enabled && (State & (ODS_SELECTED | ODS_HOTLIGHT));
+  const bool RightToLeft = IsRightToLeft(Item);
+  TBitmap32 B(RW, RH);
+  CopyPixels(B, 0, 0, *Line, Under);
+  TBitmap32* Behind = const_cast<TBitmap32*>(Line);
+  if (int Face = Sm->GetSkinIndex("MENUITEM"); Face >= 0)
+    PaintSectionByIndex(Face, "MENUITEM", NewCacheInfo(Behind, 0, 0), -1, -1, Sm, &B, Q,
+                        B.BoundsRect(), Hot ? 1 : 0, true);
+  GdiFlush();
+  // The glyph column.
+  int Column = 0;
+  TCustomImageList* List = ItemImages(Item);
+  if (List || !Item.Bitmap.IsEmpty()) {
+    // The list's image first, else the item's own.
+    TSize G = List ? TSize{List->Width(), List->Height()}
+                   : TSize{Item.Bitmap.Width(), Item.Bitmap.Height()};
+    int Left = RightToLeft ? RW - G.cx - 3 : 3;
+    if (List)
+      List->Draw(B, Left, (RH - G.cy) / 2, Item.ImageIndex, true);
+    else
+      DrawItemGlyph(Item, nullptr, B, Left, (RH - G.cy) / 2);
+    Column = G.cx + 6;
+  }
+  if (HDC BDC = static_cast<HDC>(B.NativeDC())) {
+    TSelectObject Font(BDC, MenuFont(Item.Default || (State & ODS_DEFAULT)));
+    SetBkMode(BDC, TRANSPARENT);
+    UINT Align = Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : 0u;
+    UINT Format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_EXPANDTABS | DT_NOCLIP | Align |
+                  (RightToLeft ? DT_RTLREADING : 0u) | ((State & ODS_NOACCEL) ? DT_HIDEPREFIX : 0u);
+    // Inside the margins, beside the glyph column.
+    const int TW = std::max(0, RW - 2 * Margin - Column);
+    TRect TR = RightToLeft ? TRect{2, 0, 2 + TW, RH} : TRect{2 + Column, 0, 2 + Column + TW, RH};
+    DrawSectionText(BDC, Item.Caption, true, DefaultManager, Hot ? 1 : 0,
+                    Sm->GetSkinIndex("MENULINE"), Format, TR);
+    if (OnDrawItem) OnDrawItem(&Item, BDC, B.BoundsRect(), State, smTopLine);
+    GdiFlush();
+  }
+  // A disabled item keeps 40 % of itself over the menu line.
+  if (!Enabled) BlendRect(B, *Line, 102, {0, 0}, Under);
+  BitBlt(DC, Rect.left, Rect.top, RW, RH, static_cast<HDC>(B.NativeDC()), 0, 0, SRCCOPY);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -116,3 +116,172 @@ TEST_F(MenusTest, PopupRunsTheItemChosenWithTheKeyboardAndNothingOnEscape) {
 }
 
 } // namespace
+
+namespace {
+
+class TMenuForm : public TForm {
+public:
+  explicit TMenuForm(TComponent* AOwner) : TForm(AOwner) {
+    RegisterField("MainMenu1", MainMenu1);
+    RegisterField("Images1", Images1);
+  }
+  const wchar_t* ClassName() const override { return L"TMenuForm"; }
+  TMainMenu* MainMenu1 = nullptr;
+  TImageList* Images1 = nullptr;
+};
+
+class MainMenuTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TestApplication();
+    Form = new TMenuForm(Application);
+  }
+  void TearDown() override { delete Form; }
+  void Read(const std::string& Text) {
+    ReadComponentTree(Form, ParseDefinition(Text, "menu.form"), {}, "menu.form");
+  }
+  TMenuForm* Form = nullptr;
+};
+
+// The bar is defined after the form's own properties that name it, and names an image list
+// defined after it.
+const char* const BarForm = "object Form: TMenuForm\n"
+                            "  ClientWidth = 300\n"
+                            "  ClientHeight = 200\n"
+                            "  Menu = MainMenu1\n"
+                            "  object MainMenu1: TMainMenu\n"
+                            "    Images = Images1\n"
+                            "    object Soubor: TMenuItem\n"
+                            "      Caption = '&Soubor'\n"
+                            "      object Otevrit: TMenuItem\n"
+                            "        Caption = 'Otev'#345#237't'\n"
+                            "        ShortCut = 16463\n"
+                            "        ImageIndex = 0\n"
+                            "      end\n"
+                            "    end\n"
+                            "    object Skryta: TMenuItem\n"
+                            "      Caption = 'Skryt'#225\n"
+                            "      Visible = False\n"
+                            "    end\n"
+                            "    object Napoveda: TMenuItem\n"
+                            "      Caption = '&N'#225'pov'#283'da'\n"
+                            "    end\n"
+                            "  end\n"
+                            "  object Images1: TImageList\n"
+                            "  end\n"
+                            "end\n";
+
+TEST_F(MainMenuTest, AFormDefinitionGivesTheWindowItsBarAndRoomForIt) {
+  RegisterComponentClass("TImageList",
+                         [](TComponent* Owner) { return new TImageList(Owner, 16, 16); });
+  Read(BarForm);
+  ASSERT_NE(Form->MainMenu1, nullptr);
+  EXPECT_EQ(Form->Menu(), Form->MainMenu1);
+  EXPECT_EQ(Form->MainMenu1->Images(), Form->Images1);
+  Form->Show();
+  PumpFor(50);
+  HMENU Bar = GetMenu(Form->Handle());
+  ASSERT_NE(Bar, nullptr);
+  EXPECT_EQ(Bar, Form->MainMenu1->Handle());
+  // The invisible item is left out.
+  ASSERT_EQ(GetMenuItemCount(Bar), 2);
+  EXPECT_EQ(ItemText(Bar, 0), L"&Soubor");
+  EXPECT_EQ(ItemText(GetSubMenu(Bar, 0), 0), L"Otevřít\tCtrl+O");
+  EXPECT_EQ(ItemText(Bar, 1), L"&Nápověda");
+  // The client area keeps its size under the bar.
+  RECT C;
+  GetClientRect(Form->Handle(), &C);
+  EXPECT_EQ(C.right, 300);
+  EXPECT_EQ(C.bottom, 200);
+}
+
+TEST_F(MainMenuTest, MissingMenuOrImagesAreNamedErrors) {
+  auto ErrorOf = [&](const std::string& Text) {
+    std::wstring Message = L"no error";
+    try {
+      Read(Text);
+    } catch (const Exception& E) {
+      Message = E.Message();
+    }
+    delete Form;
+    Form = new TMenuForm(Application);
+    return Message;
+  };
+  EXPECT_NE(ErrorOf("object Form: TMenuForm\n  Menu = Nothing\nend\n").find(L"Menu Nothing"),
+            std::wstring::npos);
+  EXPECT_NE(ErrorOf("object Form: TMenuForm\n  object MainMenu1: TMainMenu\n    Images = None\n"
+                    "  end\nend\n")
+                .find(L"Image list None"),
+            std::wstring::npos);
+}
+
+TEST_F(MainMenuTest, TheBarsCommandsReachTheItemsAndChangesGiveANewBar) {
+  Form->SetBounds(100, 100, 300, 200);
+  auto* Bar = new TMainMenu(Form);
+  auto* File = new TMenuItem(Bar);
+  File->Caption = L"&Soubor";
+  Bar->Items().Add(File);
+  auto* Open = new TMenuItem(Bar);
+  Open->Caption = L"&Otevřít";
+  int Opened = 0;
+  Open->OnClick = [&](TComponent*) { ++Opened; };
+  File->Add(Open);
+  Form->SetMenu(Bar);
+  Form->Show();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  // Alt+S opens the item's popup, Enter chooses its first item.
+  RunLater(100, [] {
+    INPUT In[4]{};
+    for (auto& I : In)
+      I.type = INPUT_KEYBOARD;
+    In[0].ki.wVk = In[3].ki.wVk = VK_MENU;
+    In[1].ki.wVk = In[2].ki.wVk = 'S';
+    In[2].ki.dwFlags = In[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, In, sizeof(INPUT));
+  });
+  RunLater(300, [] { Key(VK_DOWN); });
+  RunLater(350, [] { Key(VK_RETURN); });
+  PumpFor(600);
+  EXPECT_EQ(Opened, 1);
+  // A command no item of the bar has goes on to the form's default handling.
+  SendMessageW(Form->Handle(), WM_COMMAND, 0xEFFF, 0);
+  EXPECT_EQ(Opened, 1);
+  SendMessageW(Form->Handle(), WM_COMMAND, Open->Command(), 0);
+  EXPECT_EQ(Opened, 2);
+  // A change of drawing gives the window a new bar with the same items.
+  HMENU Before = GetMenu(Form->Handle());
+  Bar->OwnerDraw = true;
+  Bar->Changed();
+  HMENU After = GetMenu(Form->Handle());
+  EXPECT_NE(After, nullptr);
+  EXPECT_FALSE(IsMenu(Before)) << "the old bar is freed";
+  MENUITEMINFOW Info{};
+  Info.cbSize = sizeof(Info);
+  Info.fMask = MIIM_FTYPE | MIIM_DATA;
+  GetMenuItemInfoW(After, 0, TRUE, &Info);
+  EXPECT_TRUE(Info.fType & MFT_OWNERDRAW);
+  EXPECT_EQ(Info.dwItemData, File->Command());
+  // A bar freed before its form leaves the window without one; the form without a dangling one.
+  delete Bar;
+  EXPECT_EQ(GetMenu(Form->Handle()), nullptr);
+  EXPECT_FALSE(IsMenu(After));
+  EXPECT_EQ(Form->Menu(), nullptr);
+}
+
+TEST_F(MainMenuTest, AFormFreedWithItsBarFreesTheBarOnce) {
+  auto* Bar = new TMainMenu(Form);
+  auto* Item = new TMenuItem(Bar);
+  Item->Caption = L"A";
+  Bar->Items().Add(Item);
+  Form->SetMenu(Bar);
+  Form->Show();
+  PumpFor(20);
+  HMENU H = GetMenu(Form->Handle());
+  ASSERT_TRUE(IsMenu(H));
+  delete Form; // the window frees the bar's handle, the form the bar
+  Form = new TMenuForm(Application);
+  EXPECT_FALSE(IsMenu(H));
+}
+
+} // namespace

@@ -254,3 +254,50 @@ TEST(FormLayout, NoUserButtonsLeaveTheTitleAsItWas) {
   EXPECT_TRUE(L.UserButtons.empty());
   EXPECT_EQ(L.ButtonsWidth, 28);
 }
+
+namespace {
+
+TEST(FormLayout, MenuBarRowsLieUnderTheCaptionAndAboveTheClient) {
+  TFormGeometryInput In = MainWindow();
+  In.MenuHeight = 19;
+  TFormLayout L = ComputeFormLayout(In);
+  EXPECT_EQ(L.HeaderHeight, 23 + 19);
+  EXPECT_EQ(L.Client, Rect(4, 42, 779, 646));
+  EXPECT_EQ(L.MenuLine, Rect(4, 23, 779, 42));
+  EXPECT_EQ(L.MenuLineWindow, L.MenuLine);
+  // The top strip carries the bar's rows; the side columns start under them in both places.
+  EXPECT_EQ(L.Strips[0].Dst, Rect(0, 0, 783, 42));
+  EXPECT_EQ(L.Strips[1].Dst, Rect(0, 42, 4, 650));
+  EXPECT_EQ(L.Strips[1].Src, (TPoint{0, 42}));
+  EXPECT_TRUE(L.Strips[4].Dst.IsEmpty());
+  // The caption above the bar is still the caption; the bar is the system's to answer.
+  EXPECT_EQ(FormHitTest(L, In, {300, 10}), htCaptionCode);
+  EXPECT_EQ(FormHitTest(L, In, {300, 30}), htClientCode);
+  EXPECT_FALSE(OwnHitCode(FormHitTest(L, In, {300, 30})));
+  // The form's own border lies between the bar and the client area.
+  In.FormBorderWidth = 2;
+  L = ComputeFormLayout(In);
+  EXPECT_EQ(L.MenuLine, Rect(4, 23, 779, 42));
+  EXPECT_EQ(L.Client.Top, 44);
+  // No menu bar, no rows.
+  EXPECT_TRUE(ComputeFormLayout(MainWindow()).MenuLine.IsEmpty());
+}
+
+TEST(FormLayout, ExtendedBordersCopyTheMenuBarFromUnderTheSkinTitle) {
+  TFormGeometryInput In = ExtendedMainWindow();
+  In.MenuHeight = 19;
+  TFormLayout L = ComputeFormLayout(In);
+  // The window keeps the system's caption, with the bar under it.
+  EXPECT_EQ(L.Client, Rect(4, 42, 779, 646));
+  EXPECT_EQ(L.MenuLineWindow, Rect(4, 23, 779, 42));
+  // In the image the bar follows the skin's taller title.
+  EXPECT_EQ(L.ClientOffset, (TPoint{15, 58}));
+  EXPECT_EQ(L.MenuLine, Rect(15, 39, 790, 58));
+  EXPECT_EQ(L.Strips[4].Dst, L.MenuLineWindow);
+  EXPECT_EQ(L.Strips[4].Src, (TPoint{15, 39}));
+  // The bar is no caption of the image.
+  EXPECT_EQ(FormHitTest(L, In, {300, 45}), htBorderCode);
+  EXPECT_EQ(FormHitTest(L, In, {300, 20}), htCaptionCode);
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "skin/menus/sSkinMenus.h"
 
 #include "skin/forms/kvDials.h"
+#include "skin/images/kvAlphaImageList.h"
 #include "tests/skin/controls/SkinnedFormTest.h"
 
 namespace {
@@ -260,6 +261,279 @@ TEST_F(MenusTest, FiftyMenusLeaveNoWindowsOrAdaptersBehind) {
   if (HWND M = FindWindowW(L"#32768", nullptr)) {
     EXPECT_EQ(TkvMainWnd::Of(M), nullptr);
   }
+}
+
+// A list of an opaque red image and a half-transparent blue one.
+TsAlphaImageList* RedAndBlue(TComponent* Owner, int Size = 16) {
+  auto* List = new TsAlphaImageList(Owner, Size, Size);
+  TBitmap32 Red(Size, Size), Blue(Size, Size);
+  Red.Fill(0xFFFF0000u);
+  Blue.Fill(0x800000FFu);
+  EXPECT_EQ(List->Add(Red), 0);
+  EXPECT_EQ(List->Add(Blue), 1);
+  return List;
+}
+
+TEST_F(MenusTest, ItemsShowTheirImagesWithAlphaAndTheListSetsTheGlyphSize) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  Menu->SetImages(RedAndBlue(Form));
+  auto Add = [&](const wchar_t* Caption, int Image) {
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Caption;
+    Item->ImageIndex = Image;
+    Menu->Items().Add(Item);
+    return Item;
+  };
+  Add(L"Červená", 0);
+  Add(L"Modrá", 1);
+  Add(L"Mimo seznam", 7)->Checked = true;
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  COLORREF Red = 0, Blue = 0, Column = 0;
+  int CheckInk = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      // Items of 22 pixels from (3, 3); the glyph 3 pixels into the item, centred.
+      Red = GetPixel(Screen, R.left + 3 + 3 + 8, R.top + 3 + 11);
+      Blue = GetPixel(Screen, R.left + 3 + 3 + 8, R.top + 3 + 22 + 11);
+      Column = GetPixel(Screen, R.left + 3 + 3 + 8, R.top + 3 + 44 + 2);
+      // An index outside the list shows the check mark instead.
+      for (int y = 0; y < 22; ++y)
+        for (int x = 3; x < 26; ++x)
+          CheckInk += GetGValue(GetPixel(Screen, R.left + x, R.top + 3 + 44 + y)) < 150;
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  EXPECT_TRUE(Near(Red, 0xFF, 0, 0, 2)) << Hex(Red);
+  // Half of the blue over the icon column.
+  EXPECT_GT(int(GetBValue(Blue)), 0xF0) << Hex(Blue);
+  EXPECT_TRUE(GetRValue(Blue) > 0x60 && GetRValue(Blue) < 0x90) << Hex(Blue);
+  EXPECT_TRUE(Near(Column, 0xEE, 0xF4, 0xE6)) << Hex(Column);
+  EXPECT_GT(CheckInk, 4);
+  // A list of bigger images makes taller items and a wider glyph column.
+  TClientDC DC(nullptr);
+  int W16 = 0, H16 = 0, W24 = 0, H24 = 0;
+  SkinableMenus().MeasureItem(*Menu->Items().Items(0), DC, W16, H16);
+  Menu->SetImages(RedAndBlue(Form, 24));
+  SkinableMenus().MeasureItem(*Menu->Items().Items(0), DC, W24, H24);
+  EXPECT_EQ(H16, 22);
+  EXPECT_EQ(H24, 24 + 2 * 2 + 2);
+  EXPECT_EQ(W24 - W16, 2 * 8);
+}
+
+TEST_F(MenusTest, RightToLeftMenusAreMirroredWhereTheLocaleReadsSo) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  Menu->SetImages(RedAndBlue(Form));
+  Menu->BiDiMode = bdRightToLeft;
+  auto* Item = new TMenuItem(nullptr);
+  Item->Caption = L"Červená";
+  Item->ImageIndex = 0;
+  Menu->Items().Add(Item);
+  auto* Plain = new TMenuItem(nullptr);
+  Plain->Caption = L"Prostá položka";
+  Menu->Items().Add(Plain);
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  TsSkinableMenus& P = SkinableMenus();
+  // A right-to-left menu only where the system's locale is a right-to-left one.
+  P.MiddleEastLocale = false;
+  EXPECT_FALSE(P.IsRightToLeft(*Item));
+  P.MiddleEastLocale = true;
+  EXPECT_TRUE(P.IsRightToLeft(*Item));
+  Menu->BiDiMode = bdLeftToRight;
+  EXPECT_FALSE(P.IsRightToLeft(*Item));
+  Menu->BiDiMode = bdRightToLeft;
+  COLORREF RedLeft = 0, RedRight = 0, ColumnRight = 0, GroundLeft = 0;
+  int InkLeft = 0, InkRight = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      RedLeft = GetPixel(Screen, R.left + 3 + 3 + 8, R.top + 3 + 11);
+      RedRight = GetPixel(Screen, R.right - 3 - 3 - 8, R.top + 3 + 11);
+      ColumnRight = GetPixel(Screen, R.right - 10, R.top + 3 + 22 + 2);
+      GroundLeft = GetPixel(Screen, R.left + 10, R.top + 3 + 22 + 2);
+      // The plain item's caption ends where the glyph column begins, on the right; the column
+      // itself and the item's left end are clear.
+      auto Ink = [&](int From, int To) {
+        int N = 0;
+        for (int y = 0; y < 22; ++y)
+          for (int x = From; x < To; ++x)
+            N += GetRValue(GetPixel(Screen, x, R.top + 3 + 22 + y)) < 90;
+        return N;
+      };
+      InkLeft = Ink(R.left + 3, R.left + 3 + 12) + Ink(R.right - 3 - 28, R.right - 3);
+      InkRight = Ink(R.right - 3 - 28 - 14, R.right - 3 - 28);
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  P.MiddleEastLocale = GetSystemMetrics(SM_MIDEASTENABLED) != 0;
+  EXPECT_TRUE(Near(RedRight, 0xFF, 0, 0, 2)) << Hex(RedRight);
+  EXPECT_FALSE(Near(RedLeft, 0xFF, 0, 0, 40)) << Hex(RedLeft);
+  EXPECT_TRUE(Near(ColumnRight, 0xEE, 0xF4, 0xE6)) << Hex(ColumnRight);
+  EXPECT_TRUE(Near(GroundLeft, 0xFB, 0xFD, 0xF7)) << Hex(GroundLeft);
+  EXPECT_GT(InkRight, 10);
+  EXPECT_EQ(InkLeft, 0);
+}
+
+TEST_F(MenusTest, ColumnsKeepTheMenusGroundBelowTheirLastItemsAndBetweenThem) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  auto Add = [&](const wchar_t* Caption) {
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Caption;
+    Menu->Items().Add(Item);
+    return Item;
+  };
+  Add(L"První");
+  Add(L"Druhá");
+  Add(L"Třetí");
+  Add(L"Nový sloupec")->Break = true;
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  COLORREF Below = 0, Between = 0;
+  RECT Item{};
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu(); M && Menu->Handle()) {
+      GetMenuItemRect(nullptr, Menu->Handle(), 3, &Item);
+      TClientDC Screen(nullptr);
+      Below = GetPixel(Screen, Item.left + 10, Item.bottom + 10);
+      Between = GetPixel(Screen, Item.left - 2, Item.bottom + 10);
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  ASSERT_GT(Item.right, Item.left) << "the menu was shown";
+  EXPECT_TRUE(Near(Below, 0xFB, 0xFD, 0xF7)) << Hex(Below);
+  EXPECT_TRUE(Near(Between, 0xFB, 0xFD, 0xF7)) << Hex(Between);
+}
+
+TEST_F(MenusTest, ThePaintersDrawEventDrawsOnTheItemsPicture) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  TPopupMenu* Menu = SystemLikeMenu();
+  std::vector<TsMenuItemType> Types;
+  SkinableMenus().OnDrawItem = [&](TMenuItem*, HDC Canvas, const TRect& R, UINT,
+                                   TsMenuItemType Type) {
+    Types.push_back(Type);
+    // A mark at the far end of the item.
+    TBrush Mark(CreateSolidBrush(RGB(0, 0, 0xC0)));
+    RECT Rc{R.Right - 6, R.Top, R.Right, R.Top + 6};
+    FillRect(Canvas, &Rc, Mark);
+  };
+  COLORREF Marked = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      // The second item (enabled), its picture ending at the window's right frame.
+      Marked = GetPixel(Screen, R.right - 3 - 3, R.top + 3 + 22 + 2);
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  SkinableMenus().OnDrawItem = nullptr;
+  EXPECT_EQ(Marked, RGB(0, 0, 0xC0)) << Hex(Marked);
+  // Dividers and captions are drawn without it; every normal item with it.
+  EXPECT_EQ(std::count(Types.begin(), Types.end(), smNormal), long(Types.size()));
+  EXPECT_GE(Types.size(), 4u);
+}
+
+TEST_F(MenusTest, AnItemsOwnBitmapIsItsGlyphBlendedByItsAlphaOrCopied) {
+  UseMeadowStyle();
+  ShowForm();
+  SetForegroundWindow(Form->Handle());
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  Menu->SetImages(RedAndBlue(Form));
+  auto Add = [&](const wchar_t* Caption, uint32_t Fill, bool Alpha) {
+    auto* Item = new TMenuItem(nullptr);
+    Item->Caption = Caption;
+    Item->ImageIndex = 0; // the own bitmap wins
+    Item->Bitmap.SetSize(20, 20);
+    Item->Bitmap.Fill(Fill);
+    Item->BitmapHasAlpha = Alpha;
+    Menu->Items().Add(Item);
+    return Item;
+  };
+  // Alpha 0 everywhere: without alpha the colour shows as it is, with alpha nothing shows.
+  TMenuItem* Copied = Add(L"Zelená", 0x0000A000u, false);
+  Add(L"Průhledná", 0x0000A000u, true);
+  TClientDC DC(nullptr);
+  int W = 0, H = 0;
+  SkinableMenus().MeasureItem(*Copied, DC, W, H);
+  EXPECT_EQ(H, 20 + 2 * 2 + 2);
+  SkinableMenus().HookPopupMenu(*Menu, true);
+  COLORREF Green = 0, Clear = 0;
+  RunLater(400, [&] {
+    if (HWND M = ShownMenu()) {
+      RECT R;
+      GetWindowRect(M, &R);
+      TClientDC Screen(nullptr);
+      Green = GetPixel(Screen, R.left + 3 + 3 + 10, R.top + 3 + 13);
+      Clear = GetPixel(Screen, R.left + 3 + 3 + 10, R.top + 3 + 26 + 13);
+    }
+    KeyPress(VK_ESCAPE);
+  });
+  Menu->Popup(200, 200, Form->Handle());
+  PumpFor(100);
+  EXPECT_TRUE(Near(Green, 0, 0xA0, 0, 2)) << Hex(Green);
+  EXPECT_TRUE(Near(Clear, 0xEE, 0xF4, 0xE6)) << Hex(Clear);
+}
+
+TEST_F(MenusTest, TheApplicationsPopupMenusFollowTheSkin) {
+  UseMeadowStyle();
+  ShowForm();
+  PumpFor(50);
+  auto* Menu = new TPopupMenu(Form);
+  auto* Item = new TMenuItem(Form);
+  Item->Caption = L"Položka";
+  Menu->Items().Add(Item);
+  auto* Own = new TMenuItem(Form);
+  Own->Caption = L"Vlastní";
+  Own->OnDrawItem = [](TComponent*, HDC, const RECT&, UINT) {};
+  Menu->Items().Add(Own);
+  TsSkinableMenus& P = SkinableMenus();
+  P.UpdateMenus();
+  P.InitItems(true);
+  EXPECT_TRUE(P.Active());
+  EXPECT_TRUE(Menu->OwnerDraw);
+  EXPECT_TRUE(TsSkinableMenus::IsSkinnedItem(*Item));
+  EXPECT_FALSE(TsSkinableMenus::IsSkinnedItem(*Own)) << "the application's handler stays";
+  // The skin goes: the menus are the system's again, with the application's handler kept.
+  Manager->SetActive(false);
+  PumpFor(50);
+  EXPECT_FALSE(P.Active());
+  EXPECT_FALSE(Menu->OwnerDraw);
+  EXPECT_FALSE(Item->OnDrawItem || Item->OnMeasureItem);
+  EXPECT_TRUE(Own->OnDrawItem);
+  // It comes back: hooked again.
+  Manager->SetActive(true);
+  PumpFor(50);
+  EXPECT_TRUE(P.Active());
+  EXPECT_TRUE(Menu->OwnerDraw);
+  EXPECT_TRUE(TsSkinableMenus::IsSkinnedItem(*Item));
 }
 
 } // namespace
