@@ -3,8 +3,7 @@
 # driver and real input, through every state a user meets. For each state it writes one PNG of
 # the part of the screen its windows cover (build/screenshots/NN-state.png), the windows one by
 # one (NN-state-w-K-title.png), and at the end a labelled contact sheet of all states
-# (build/screenshots/index.png) and the README's picture of the main window (docs/textovrt.png
-# when DOCS_PICTURE=1).
+# (build/screenshots/index.png) and the README's picture of the main window (docs/textovrt.png).
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 textovrt_wine_prefix
@@ -125,8 +124,8 @@ if [ -s "$out/labels.txt" ]; then
     -background '#2B2B2B' -fill white "$out/index.png" &&
     echo "screenshot: $out/index.png (contact sheet)"
 fi
-if [ "${DOCS_PICTURE:-0}" = 1 ] && [ -f "$out/11-after-run.png" ]; then
+if [ -f "$out/05-fields-filled.png" ]; then
   mkdir -p "$TEXTOVRT_ROOT/docs"
-  cp "$out/11-after-run.png" "$TEXTOVRT_ROOT/docs/textovrt.png" && echo "docs: docs/textovrt.png"
+  cp "$out/05-fields-filled.png" "$TEXTOVRT_ROOT/docs/textovrt.png" && echo "docs: docs/textovrt.png"
 fi
 rm -f "$out/.screen.png"
