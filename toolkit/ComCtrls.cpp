@@ -300,6 +300,10 @@ bool TRichEdit::ReplaceThroughDocument(size_t Position, size_t Length,
   HRESULT Result = Inserted || NewText.empty() ? Range->SetText(Inserted) : E_OUTOFMEMORY;
   SysFreeString(Inserted);
   Range->Release();
+  // The range leaves the text it inserted selected; an empty selection at the start costs
+  // least to move from later.
+  CHARRANGE Start{0, 0};
+  SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&Start));
   if (Result == E_OUTOFMEMORY) throw std::bad_alloc();
   if (FAILED(Result)) return false;
   HWND Wnd = Handle();
