@@ -65,6 +65,7 @@ int main() {
   };
   Button->Perform(CM_MOUSELEAVE);
   PumpWhileFading();
+  Steps = 0;
   SetScreenCopyWatch(
       [](HDC DC, const RECT& Area, void* P) {
         auto* C = static_cast<TCounts*>(P);
