@@ -172,7 +172,8 @@ void Tfrm_main::Button1Click(TComponent*) {
 
 void Tfrm_main::ApplyEdits(const std::vector<textovrt::TTextEdit>& Edits) {
   if (Edits.empty()) return;
-  // One repaint for the whole entry, however many places it changed.
+  // One repaint for the whole entry, however many places it changed, and of the changed lines
+  // only: the editor marks them when the update ends.
   FDeferRepaint = true;
   Memo1->BeginUpdate();
   try {
@@ -185,7 +186,7 @@ void Tfrm_main::ApplyEdits(const std::vector<textovrt::TTextEdit>& Edits) {
   }
   Memo1->EndUpdate();
   FDeferRepaint = false;
-  Memo1Change(Memo1);
+  Memo1->Update();
 }
 
 std::unique_ptr<textovrt::TCodePage> Tfrm_main::CodePage() {

@@ -11,6 +11,21 @@
 // always answers 0, so this count is the only way to see a leak from inside the process.
 int64_t LiveGdiObjects();
 
+// Copies of finished pictures to the screen. Every place where the skin engine puts a face that
+// it composed off-screen onto a window copies it through CopyToScreen, which counts the copies
+// and their pixels, so that a test or a benchmark can see what a change puts on the screen.
+struct TScreenCopies {
+  int64_t Copies = 0;
+  int64_t Pixels = 0;
+};
+TScreenCopies ScreenCopies();
+// Called with the target DC and the rectangle (in the DC's coordinates) of every copy while it
+// is set, so that a test can tell which window received it; null stops it.
+using TScreenCopyWatch = void (*)(HDC DC, const RECT& Area, void* Context);
+void SetScreenCopyWatch(TScreenCopyWatch Watch, void* Context = nullptr);
+// BitBlt with SRCCOPY of W x H pixels from (SrcX, SrcY) of Src to (X, Y) of Dst, counted.
+BOOL CopyToScreen(HDC Dst, int X, int Y, int W, int H, HDC Src, int SrcX, int SrcY);
+
 namespace gdi_detail {
 void CountCreated();
 void CountDeleted();

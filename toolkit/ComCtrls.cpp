@@ -2,9 +2,22 @@
 #include "toolkit/ComCtrls.h"
 
 #include <commctrl.h>
+#include <oleauto.h>
 #include <richedit.h>
+#include <richole.h>
+#include <tom.h>
 
 #include <algorithm>
+
+#include "base/GdiObjects.h"
+
+namespace {
+
+// ITextDocument, which the import libraries do not carry.
+const IID TextDocumentId = {
+    0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TProgressBar
@@ -137,6 +150,10 @@ bool TProgressBar::ReadProperty(const std::string& Name, const TDefValue& Value)
 
 TRichEdit::TRichEdit(TComponent* AOwner) : TCustomMemo(AOwner) {}
 
+TRichEdit::~TRichEdit() {
+  ReleaseTextDocument();
+}
+
 void TRichEdit::CreateParams(TCreateParams& Params) {
   static HMODULE Library = LoadLibraryW(L"Msftedit.dll");
   if (!Library) throw Exception(L"The rich edit library Msftedit.dll cannot be loaded");
@@ -219,26 +236,199 @@ void TRichEdit::ReplaceRange(size_t Position, size_t Length, const std::wstring&
 }
 
 void TRichEdit::ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText) {
-  CHARRANGE Range{LONG(Position), LONG(Position + Length)};
-  SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&Range));
-  FChangeSeen = false;
-  SendMessageW(Handle(), EM_REPLACESEL, FALSE, LPARAM(NewText.c_str()));
+  // Alone, an edit is an update of its own: the same repaint of the changed lines.
+  BeginUpdate();
+  try {
+    FChangeSeen = false;
+    if (!ReplaceThroughDocument(Position, Length, NewText))
+      ReplaceThroughSelection(Position, Length, NewText);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
   if (!FChangeSeen) Change();
+}
+
+bool TRichEdit::EditsRanges() {
+  return TextDocument() != nullptr;
+}
+
+ITextDocument* TRichEdit::TextDocument() {
+  if (!HandleAllocated()) return nullptr;
+  HWND Wnd = Handle();
+  if (FDocumentWnd == Wnd) return FTextDocument;
+  ReleaseTextDocument();
+  FDocumentWnd = Wnd;
+  IRichEditOle* Ole = nullptr;
+  if (!SendMessageW(Wnd, EM_GETOLEINTERFACE, 0, LPARAM(&Ole)) || !Ole) return nullptr;
+  void* Document = nullptr;
+  if (SUCCEEDED(Ole->QueryInterface(TextDocumentId, &Document)))
+    FTextDocument = static_cast<ITextDocument*>(Document);
+  Ole->Release();
+  return FTextDocument;
+}
+
+void TRichEdit::ReleaseTextDocument() {
+  if (FTextDocument) FTextDocument->Release();
+  FTextDocument = nullptr;
+  FDocumentWnd = nullptr;
+}
+
+bool TRichEdit::ReplaceThroughDocument(size_t Position, size_t Length,
+                                       const std::wstring& NewText) {
+  ITextDocument* Document = TextDocument();
+  if (!Document) return false;
+  ITextRange* Range = nullptr;
+  if (FAILED(Document->Range(LONG(Position), LONG(Position + Length), &Range)) || !Range)
+    return false;
+  // Wine's range inserts its text at the selection's active end after deleting the selection
+  // too: a selection whose other end lies elsewhere would take the text between with it. An
+  // empty selection at the range's start is harmless, costs no scrolling or rewrapping, and is
+  // put back when the update ends.
+  CHARRANGE Parked{LONG(Position), LONG(Position)};
+  SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&Parked));
+  FSelectionParked = true;
+  bool LineBreaks = NewText.find_first_of(L"\r\n") != std::wstring::npos;
+  if (!LineBreaks && Length > 0) {
+    BSTR Removed = nullptr;
+    if (SUCCEEDED(Range->GetText(&Removed)) && Removed)
+      LineBreaks = wcspbrk(Removed, L"\r\n") != nullptr;
+    SysFreeString(Removed);
+  }
+  BSTR Inserted = SysAllocStringLen(NewText.data(), UINT(NewText.size()));
+  HRESULT Result = Inserted || NewText.empty() ? Range->SetText(Inserted) : E_OUTOFMEMORY;
+  SysFreeString(Inserted);
+  Range->Release();
+  // The range leaves the text it inserted selected; an empty selection at the start costs
+  // least to move from later.
+  CHARRANGE Start{0, 0};
+  SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&Start));
+  if (Result == E_OUTOFMEMORY) throw std::bad_alloc();
+  if (FAILED(Result)) return false;
+  HWND Wnd = Handle();
+  // An edit of the program is not one that the user can take back; and the control's history
+  // of edits made through the document is not one it can replay (Wine's stops the program on
+  // an undo of it), so it goes, as a replacement without undo clears it.
+  SendMessageW(Wnd, EM_EMPTYUNDOBUFFER, 0, 0);
+  SendMessageW(Wnd, EM_SETMODIFY, TRUE, 0);
+  NoteChange(Position, Length, NewText.size(), LineBreaks);
+  return true;
+}
+
+void TRichEdit::ReplaceThroughSelection(size_t Position, size_t Length,
+                                        const std::wstring& NewText) {
+  HWND Wnd = Handle();
+  CHARRANGE Range{LONG(Position), LONG(Position + Length)};
+  SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Range));
+  bool LineBreaks = NewText.find_first_of(L"\r\n") != std::wstring::npos;
+  if (!LineBreaks && Length > 0) {
+    std::wstring Removed(Length + 1, L'\0');
+    LRESULT Got = SendMessageW(Wnd, EM_GETSELTEXT, 0, LPARAM(Removed.data()));
+    Removed.resize(size_t(std::max<LRESULT>(0, Got)));
+    LineBreaks = Removed.find_first_of(L"\r\n") != std::wstring::npos;
+  }
+  SendMessageW(Wnd, EM_REPLACESEL, FALSE, LPARAM(NewText.c_str()));
+  FSelectionMoved = true;
+  NoteChange(Position, Length, NewText.size(), LineBreaks);
+}
+
+void TRichEdit::NoteChange(size_t Position, size_t Length, size_t Inserted, bool LineBreaks) {
+  FLinesChanged |= LineBreaks;
+  // The selection to put back stays on its text: behind the edit it moves by the difference,
+  // inside the removed characters it goes to the end of the inserted ones.
+  auto Carry = [&](LONG& At) {
+    if (size_t(At) >= Position + Length)
+      At = LONG(size_t(At) - Length + Inserted);
+    else if (size_t(At) > Position)
+      At = LONG(Position + Inserted);
+  };
+  Carry(FSelection.cpMin);
+  Carry(FSelection.cpMax);
+  const size_t NewEnd = Position + Inserted;
+  if (!FChanged) {
+    FChanged = true;
+    FChangedStart = Position;
+    FChangedEnd = NewEnd;
+    return;
+  }
+  // The part changed before, carried over this edit: what lay behind the removed characters
+  // moves by the difference, what lay inside them is now the inserted ones.
+  size_t End = FChangedEnd;
+  if (End >= Position + Length)
+    End = End - Length + Inserted;
+  else if (End > Position)
+    End = NewEnd;
+  FChangedStart = std::min(FChangedStart, Position);
+  FChangedEnd = std::max(End, NewEnd);
 }
 
 void TRichEdit::BeginUpdate() {
   if (FUpdateCount++ > 0 || !HandleAllocated()) return;
-  SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
-  SendMessageW(Handle(), EM_GETSCROLLPOS, 0, LPARAM(&FScrollPos));
-  SendMessageW(Handle(), EM_EXGETSEL, 0, LPARAM(&FSelection));
+  HWND Wnd = Handle();
+  // Switching redrawing off forgets what was waiting to be painted; it is asked for again at
+  // the end.
+  FPendingPaint.Attach(CreateRectRgn(0, 0, 0, 0));
+  if (FPendingPaint && GetUpdateRgn(Wnd, FPendingPaint, FALSE) <= NULLREGION) FPendingPaint.Reset();
+  SendMessageW(Wnd, WM_SETREDRAW, FALSE, 0);
+  FChanged = FLinesChanged = FSelectionMoved = FSelectionParked = false;
+
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&FScrollPos));
+  SendMessageW(Wnd, EM_EXGETSEL, 0, LPARAM(&FSelection));
 }
 
 void TRichEdit::EndUpdate() {
   if (FUpdateCount == 0 || --FUpdateCount > 0 || !HandleAllocated()) return;
-  SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&FSelection));
-  SendMessageW(Handle(), EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
-  SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(Handle(), nullptr, TRUE);
+  HWND Wnd = Handle();
+  if (FSelectionMoved || FSelectionParked) {
+    SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&FSelection));
+  }
+  bool ViewMoved = FSelectionMoved;
+  if (!ViewMoved && FChanged) {
+    // Wine's control may shift the view by a line while edits above it wait to be rewrapped.
+    POINT Now{};
+    SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Now));
+    ViewMoved = Now.x != FScrollPos.x || Now.y != FScrollPos.y;
+  }
+  if (ViewMoved) SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
+  SendMessageW(Wnd, WM_SETREDRAW, TRUE, 0);
+  if (FPendingPaint) InvalidateRgn(Wnd, FPendingPaint, TRUE);
+  FPendingPaint.Reset();
+  if (ViewMoved)
+    InvalidateRect(Wnd, nullptr, TRUE);
+  else
+    InvalidateChangedLines();
+  FChanged = FLinesChanged = FSelectionMoved = FSelectionParked = false;
+}
+
+void TRichEdit::InvalidateChangedLines() {
+  if (!FChanged) return;
+  HWND Wnd = Handle();
+  RECT Client;
+  GetClientRect(Wnd, &Client);
+  // The top of the first changed line and the bottom of the last, where the control shows them.
+  auto Top = [Wnd](size_t Position) {
+    POINTL At{};
+    SendMessageW(Wnd, EM_POSFROMCHAR, WPARAM(&At), LPARAM(Position));
+    return LONG(At.y);
+  };
+  LONG From = Top(FChangedStart);
+  if (From >= Client.bottom) return; // below the view: nothing seen changed
+  LONG To = Client.bottom;
+  // Without a line break coming or going the lines below keep their places.
+  if (!FLinesChanged) To = std::min<LONG>(Client.bottom, Top(FChangedEnd) + LineHeight());
+  if (To <= 0) return; // above the view, and the lines below it did not move
+  RECT Changed{Client.left, std::max<LONG>(From, Client.top), Client.right, To};
+  InvalidateRect(Wnd, &Changed, TRUE);
+}
+
+int TRichEdit::LineHeight() {
+  TClientDC DC(Handle());
+  HGDIOBJ Font = reinterpret_cast<HGDIOBJ>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+  TSelectObject Selected(DC, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW Metrics{};
+  GetTextMetricsW(DC, &Metrics);
+  return Metrics.tmHeight + Metrics.tmExternalLeading;
 }
 
 void TRichEdit::Change() {
@@ -255,6 +445,7 @@ void TRichEdit::WndProc(TMessage& Message) {
     return;
   case CM_COLORCHANGED:
   case CM_FONTCHANGED: ApplyColors(); break;
+  case WM_DESTROY: ReleaseTextDocument(); break; // the document goes with the window
   default: break;
   }
   TCustomMemo::WndProc(Message);

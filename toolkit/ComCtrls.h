@@ -3,7 +3,10 @@
 
 #include <richedit.h>
 
+#include "base/GdiObjects.h"
 #include "toolkit/StdCtrls.h"
+
+struct ITextDocument;
 
 enum TProgressBarOrientation { pbHorizontal, pbVertical };
 enum TProgressBarStyle { pbstNormal, pbstMarquee };
@@ -65,17 +68,27 @@ private:
 class TRichEdit : public TCustomMemo {
 public:
   explicit TRichEdit(TComponent* AOwner);
+  ~TRichEdit() override;
   const wchar_t* ClassName() const override { return L"TRichEdit"; }
   std::wstring Text() const override;
   void SetText(const std::wstring& Value) override;
   // Replaces Length characters at Position (0-based, in the CR LF text) by NewText, as one
   // edit of the control, without moving the rest of the text in and out.
   void ReplaceRange(size_t Position, size_t Length, const std::wstring& NewText);
-  // The same in the control's own positions, where a line break is one character (CR).
+  // The same in the control's own positions, where a line break is one character (CR). The
+  // edit goes through the control's text object model, on a range of its own: the view stays
+  // where it is, and so does the selection on its text (an edit before it moves it along).
+  // Where the control offers no text object model, the range is selected and the selection
+  // replaced, and the selection and the view are put back afterwards. Either way the edit is
+  // the program's, not the user's: it marks the text modified and clears the undo history.
   void ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText);
-  // Edits between these keep the view where it was and draw nothing until the end.
+  // Edits between these draw nothing until the end, which repaints only the lines that the
+  // edits changed (down to the bottom of the view when a line break came or went; the whole
+  // view when the edits went through the selection).
   void BeginUpdate();
   void EndUpdate();
+  // Whether edits go through the text object model (false: through the selection).
+  bool EditsRanges();
   bool PlainText = true;
   TBoundLabel& BoundLabel() { return FBoundLabel; }
   // Runs OnChange; the control calls it for every change of its text.
@@ -89,9 +102,31 @@ protected:
 
 private:
   void ApplyColors();
+  // The control's text document, asked for once per window; null when it has none.
+  ITextDocument* TextDocument();
+  void ReleaseTextDocument();
+  bool ReplaceThroughDocument(size_t Position, size_t Length, const std::wstring& NewText);
+  void ReplaceThroughSelection(size_t Position, size_t Length, const std::wstring& NewText);
+  // Widens the changed part of the text by an edit of Length characters at Position that
+  // left Inserted characters there.
+  void NoteChange(size_t Position, size_t Length, size_t Inserted, bool LineBreaks);
+  void InvalidateChangedLines();
+  int LineHeight(); // of the control's font
   bool FChangeSeen = false;
   int FUpdateCount = 0;
   POINT FScrollPos{};
   CHARRANGE FSelection{};
   TBoundLabel FBoundLabel{this};
+  ITextDocument* FTextDocument = nullptr;
+  HWND FDocumentWnd = nullptr; // the window whose document was asked for
+  // What the edits of the current update changed: positions [FChangedStart, FChangedEnd) of the
+  // text as it is now, whether a line break was inserted or removed, whether an edit selected
+  // its range (the view may have followed), or left an empty selection at it.
+  bool FChanged = false;
+  size_t FChangedStart = 0;
+  size_t FChangedEnd = 0;
+  bool FLinesChanged = false;
+  bool FSelectionMoved = false;
+  bool FSelectionParked = false;
+  TRegion FPendingPaint; // what waited to be painted when the update began
 };

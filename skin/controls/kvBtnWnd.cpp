@@ -179,7 +179,7 @@ void TkvBtnWnd::KV_WMPaint(HDC Given) {
     Own.emplace(Wnd);
     DC = *Own;
   }
-  BitBlt(DC, 0, 0, WndSize.cx, WndSize.cy, Src, 0, 0, SRCCOPY);
+  CopyToScreen(DC, 0, 0, WndSize.cx, WndSize.cy, Src, 0, 0);
 }
 
 void TkvBtnWnd::Repaint() {
@@ -333,7 +333,7 @@ void TkvStaticWnd::KV_WMPaint(HDC Given) {
   if (!Cache || Cache->IsEmpty()) return;
   PaintText();
   GdiFlush();
-  BitBlt(DC, 0, 0, WndSize.cx, WndSize.cy, static_cast<HDC>(Cache->NativeDC()), 0, 0, SRCCOPY);
+  CopyToScreen(DC, 0, 0, WndSize.cx, WndSize.cy, static_cast<HDC>(Cache->NativeDC()), 0, 0);
 }
 
 void TkvStaticWnd::kvWndProc(TMessage& Message) {

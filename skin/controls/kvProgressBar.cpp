@@ -190,7 +190,7 @@ void TsProgressBar::MarqueeTick() {
   if (TBitmap32* Cache = D.CacheBmp(); Cache && !Cache->IsEmpty()) {
     TClientDC DC(Handle());
     if (HDC Src = static_cast<HDC>(Cache->NativeDC()))
-      BitBlt(DC, 0, 0, Width(), Height(), Src, 0, 0, SRCCOPY);
+      CopyToScreen(DC, 0, 0, Width(), Height(), Src, 0, 0);
   }
   AdvanceMarquee(FMarqPos, FOrient, Width(), FMarqSize, BorderWidth(), FMarqStep, MarqueeInterval(),
                  State() == pbsError);

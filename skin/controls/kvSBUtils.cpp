@@ -731,7 +731,7 @@ void TkvScrollWnd::DrawBar(int Index, HDC DC) {
   HDC Src = static_cast<HDC>(Img.NativeDC());
   if (!Src) return;
   GdiFlush();
-  BitBlt(DC, At.X, At.Y, Img.Width(), Img.Height(), Src, 0, 0, SRCCOPY);
+  CopyToScreen(DC, At.X, At.Y, Img.Width(), Img.Height(), Src, 0, 0);
 }
 
 void TkvScrollWnd::PaintCorner(HDC DC, const TScrollLayout& L) {
@@ -768,7 +768,7 @@ void TkvScrollWnd::PaintCorner(HDC DC, const TScrollLayout& L) {
   HDC Src = static_cast<HDC>(Img.NativeDC());
   if (!Src) return;
   GdiFlush();
-  BitBlt(DC, At.X, At.Y, Img.Width(), Img.Height(), Src, 0, 0, SRCCOPY);
+  CopyToScreen(DC, At.X, At.Y, Img.Width(), Img.Height(), Src, 0, 0);
 }
 
 void TkvScrollWnd::SendScroll(UINT Msg, int Code, int Pos) {
@@ -1305,7 +1305,7 @@ void TkvEditWnd::CopyFrame(HDC DC) {
   TRect Strips[4];
   FrameStrips(Cache->BoundsRect(), W, W, W, W, Strips);
   for (const TRect& S : Strips)
-    if (!S.IsEmpty()) BitBlt(DC, S.Left, S.Top, S.Width(), S.Height(), Src, S.Left, S.Top, SRCCOPY);
+    if (!S.IsEmpty()) CopyToScreen(DC, S.Left, S.Top, S.Width(), S.Height(), Src, S.Left, S.Top);
 }
 
 void TkvEditWnd::kvWndProc(TMessage& Message) {

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "base/GdiObjects.h"
 #include "skin/controls/sSkinText.h"
 #include "skin/controls/sVclUtils.h"
 #include "skin/messages/sMessages.h"
@@ -393,7 +394,7 @@ void TsButton::Paint(HDC Given, bool Printing) {
   HDC Src = Cache ? static_cast<HDC>(Cache->NativeDC()) : nullptr;
   if (!Src) return;
   TSavedDC Saved(DC);
-  BitBlt(DC, 0, 0, Width(), Height(), Src, 0, 0, SRCCOPY);
+  CopyToScreen(DC, 0, 0, Width(), Height(), Src, 0, 0);
 }
 
 void TsButton::PaintClassic(HDC DC) {

@@ -758,7 +758,7 @@ void PaintBorderFrame(HDC DC, TRect R, int ExtraWidth, TRect& ClientR, int State
   FrameStrips(R, ExtraWidth, ExtraWidth, ExtraWidth, ExtraWidth, Strips);
   for (const TRect& S : Strips)
     if (!S.IsEmpty())
-      BitBlt(DC, S.Left, S.Top, S.Width(), S.Height(), CacheDC, S.Left, S.Top, SRCCOPY);
+      CopyToScreen(DC, S.Left, S.Top, S.Width(), S.Height(), CacheDC, S.Left, S.Top);
 }
 
 void RepaintBorderCorners(TsCommonData& Data, int State, int Corners) {

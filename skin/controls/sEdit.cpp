@@ -234,7 +234,7 @@ void TsEdit::PaintWindowFace(HDC Given) {
     DC = *Own;
   }
   TSavedDC Saved(DC);
-  BitBlt(DC, 0, 0, Width(), Height(), Src, 0, 0, SRCCOPY);
+  CopyToScreen(DC, 0, 0, Width(), Height(), Src, 0, 0);
 }
 
 void TsEdit::PaintFrame() {
@@ -258,7 +258,7 @@ void TsEdit::PaintFrame() {
   TRect Strips[4];
   FrameStrips({0, 0, Width(), Height()}, W, W, W, W, Strips);
   for (const TRect& S : Strips)
-    if (!S.IsEmpty()) BitBlt(DC, S.Left, S.Top, S.Width(), S.Height(), Src, S.Left, S.Top, SRCCOPY);
+    if (!S.IsEmpty()) CopyToScreen(DC, S.Left, S.Top, S.Width(), S.Height(), Src, S.Left, S.Top);
 }
 
 void TsEdit::Repaint() {

@@ -129,12 +129,11 @@ void TsFadeTimer::ShowFrame(TControl* Control) {
     if (!W->HandleAllocated() || !IsWindowVisible(W->Handle())) return;
     TWindowDC DC(W->Handle());
     TSavedDC Saved(DC);
-    BitBlt(DC, 0, 0, FFrame.Width(), FFrame.Height(), Src, 0, 0, SRCCOPY);
+    CopyToScreen(DC, 0, 0, FFrame.Width(), FFrame.Height(), Src, 0, 0);
   } else if (TWinControl* P = Control->Parent(); P && P->HandleAllocated()) {
     TClientDC DC(P->Handle());
     TSavedDC Saved(DC);
-    BitBlt(DC, Control->Left(), Control->Top(), FFrame.Width(), FFrame.Height(), Src, 0, 0,
-           SRCCOPY);
+    CopyToScreen(DC, Control->Left(), Control->Top(), FFrame.Width(), FFrame.Height(), Src, 0, 0);
   }
 }
 

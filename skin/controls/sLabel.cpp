@@ -93,7 +93,7 @@ void TsCustomLabel::PaintSectionBehind(HDC DC) {
   PaintSectionByIndex(FSkinIndex, Sm->gd[size_t(FSkinIndex)].ClassName, BackgroundToCacheInfo(Info),
                       -1, -1, Sm, &Bmp, {Left(), Top()}, Bmp.BoundsRect(), 0, true);
   if (HDC Src = static_cast<HDC>(Bmp.NativeDC()))
-    BitBlt(DC, 0, 0, Width(), Height(), Src, 0, 0, SRCCOPY);
+    CopyToScreen(DC, 0, 0, Width(), Height(), Src, 0, 0);
 }
 
 void TsCustomLabel::Paint(HDC DC) {

@@ -23,7 +23,7 @@ const char* SectionOfBevel(TBevelCut Bevel) {
 }
 
 void CopyFrom(HDC Dst, const TRect& R, HDC Src, int SX, int SY) {
-  if (!R.IsEmpty()) BitBlt(Dst, R.Left, R.Top, R.Width(), R.Height(), Src, SX, SY, SRCCOPY);
+  if (!R.IsEmpty()) CopyToScreen(Dst, R.Left, R.Top, R.Width(), R.Height(), Src, SX, SY);
 }
 
 } // namespace

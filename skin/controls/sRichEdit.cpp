@@ -220,7 +220,7 @@ void TsRichEdit::Print(TMessage& Message) {
     FrameStrips(Cache->BoundsRect(), 2, 2, 2, 2, Strips);
     for (const TRect& S : Strips)
       if (!S.IsEmpty() && Src)
-        BitBlt(DC, S.Left, S.Top, S.Width(), S.Height(), Src, S.Left, S.Top, SRCCOPY);
+        CopyToScreen(DC, S.Left, S.Top, S.Width(), S.Height(), Src, S.Left, S.Top);
   }
   A->PaintBars(DC);
   Message.Result = 2;

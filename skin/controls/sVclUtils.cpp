@@ -316,7 +316,7 @@ void CopyCacheClipped(TsCommonData& SkinData, TRect SrcR, bool RepairCorners, HD
   TSavedDC Saved(DC);
   IntersectClipRect(DC, DstR.Left, DstR.Top, DstR.Right, DstR.Bottom);
   LeaveOut();
-  BitBlt(DC, DstR.Left, DstR.Top, DstR.Width(), DstR.Height(), Src, SrcR.Left, SrcR.Top, SRCCOPY);
+  CopyToScreen(DC, DstR.Left, DstR.Top, DstR.Width(), DstR.Height(), Src, SrcR.Left, SrcR.Top);
 }
 
 } // namespace
@@ -459,8 +459,8 @@ void PaintGraphicChildren(HDC DC, TWinControl* Parent, bool OnlyIfVisible, TPoin
     int PX = std::clamp(C->Left(), 0, Off->Width() - 1);
     int PY = std::clamp(C->Top(), 0, Off->Height() - 1);
     if ((Off->Pixel(PX, PY) & 0xFFFFFF) == (clFuchsia & 0xFFFFFF)) continue;
-    BitBlt(DC, C->Left() + Offset.X, C->Top() + Offset.Y, C->Width(), C->Height(), OffDC, C->Left(),
-           C->Top(), SRCCOPY);
+    CopyToScreen(DC, C->Left() + Offset.X, C->Top() + Offset.Y, C->Width(), C->Height(), OffDC,
+                 C->Left(), C->Top());
   }
 }
 

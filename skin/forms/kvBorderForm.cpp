@@ -607,7 +607,7 @@ LRESULT CALLBACK TkvCaptionCover::TImpl::NewCaptFormProc(HWND Wnd, UINT Msg, WPA
 void TkvCaptionCover::TImpl::CaptFormPaint() {
   TPaintDC Dc(CaptForm);
   HDC Src = static_cast<HDC>(Image.NativeDC());
-  if (Src) BitBlt(Dc, 0, 0, Image.Width(), Image.Height(), Src, 0, 0, SRCCOPY);
+  if (Src) CopyToScreen(Dc, 0, 0, Image.Width(), Image.Height(), Src, 0, 0);
 }
 
 TkvCaptionCover::TkvCaptionCover(TkvBorderOwner& Owner) : FImpl(std::make_unique<TImpl>(Owner)) {}

@@ -428,8 +428,8 @@ void TkvDialogWnd::NCPaint() {
     TWindowDC DC(Wnd);
     for (const auto& S : L.Strips)
       if (!S.Dst.IsEmpty())
-        BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
-               SRCCOPY);
+        CopyToScreen(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X,
+                     S.Src.Y);
   }
   if (FBorderForm) FBorderForm->UpdateExBordersPos(Rendered);
 }
@@ -453,7 +453,7 @@ void TkvDialogWnd::EraseClient(HDC DC) {
     MapWindowPoints(nullptr, CtrlHandle, reinterpret_cast<POINT*>(&R), 2);
     ExcludeClipRect(DC, R.left, R.top, R.right, R.bottom);
   }
-  BitBlt(DC, 0, 0, C.right, C.bottom, Src, L.ClientOffset.X, L.ClientOffset.Y, SRCCOPY);
+  CopyToScreen(DC, 0, 0, C.right, C.bottom, Src, L.ClientOffset.X, L.ClientOffset.Y);
   for (HWND Child = GetWindow(CtrlHandle, GW_CHILD); Child; Child = GetWindow(Child, GW_HWNDNEXT))
     SendSkinCommand(Child, KV_RESUMEPAINT, LPARAM(SkinManager()));
 }

@@ -1631,8 +1631,8 @@ void TsSkinProvider::RepaintButton(TsCaptionButton& B) {
   }
   TFormLayout L = Layout();
   TWindowDC DC(W);
-  BitBlt(DC, B.Rect.Left - L.WindowOrigin.X, B.Rect.Top - L.WindowOrigin.Y, B.Rect.Width(),
-         B.Rect.Height(), static_cast<HDC>(Image->NativeDC()), B.Rect.Left, B.Rect.Top, SRCCOPY);
+  CopyToScreen(DC, B.Rect.Left - L.WindowOrigin.X, B.Rect.Top - L.WindowOrigin.Y, B.Rect.Width(),
+               B.Rect.Height(), static_cast<HDC>(Image->NativeDC()), B.Rect.Left, B.Rect.Top);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1684,8 +1684,8 @@ void TsSkinProvider::NCPaint() {
     TWindowDC DC(W);
     for (const auto& S : L.Strips)
       if (!S.Dst.IsEmpty())
-        BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
-               SRCCOPY);
+        CopyToScreen(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X,
+                     S.Src.Y);
   }
   UpdateBorderPosition(Rendered);
 }
@@ -1997,8 +1997,8 @@ void TsSkinProvider::WMPrint(TMessage& Message, const TWndNext& Default) {
   if (Message.LParam & PRF_NONCLIENT)
     for (const auto& S : L.Strips)
       if (!S.Dst.IsEmpty())
-        BitBlt(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X, S.Src.Y,
-               SRCCOPY);
+        CopyToScreen(DC, S.Dst.Left, S.Dst.Top, S.Dst.Width(), S.Dst.Height(), Src, S.Src.X,
+                     S.Src.Y);
   int X = OffsetX(), Y = OffsetY();
   {
     TSavedDC Saved(DC);

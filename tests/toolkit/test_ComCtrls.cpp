@@ -36,6 +36,181 @@ TEST_F(FormTest, RichEditUsesCrLfAndReplacesRanges) {
   EXPECT_EQ(Edit->Text().size(), Long.size()); // no 32 K limit
 }
 
+namespace {
+
+// A shown rich edit of 40 numbered lines, painted.
+TRichEdit* ShownRichEdit(TForm* Form) {
+  auto* Edit = new TRichEdit(Form);
+  Edit->SetParent(Form);
+  Edit->SetBounds(0, 0, 300, 200);
+  Edit->ScrollBars = ssBoth;
+  std::wstring Text;
+  for (int i = 0; i < 40; ++i)
+    Text += L"line " + std::to_wstring(i) + L" [x] text\r\n";
+  Edit->SetText(Text);
+  Form->Show();
+  PumpFor(50);
+  return Edit;
+}
+
+CHARRANGE Selection(TRichEdit* Edit) {
+  CHARRANGE R{};
+  SendMessageW(Edit->Handle(), EM_EXGETSEL, 0, LPARAM(&R));
+  return R;
+}
+
+// The client area of Edit as it is on the screen.
+std::vector<COLORREF> ClientPixels(HWND Wnd) {
+  RECT C;
+  GetClientRect(Wnd, &C);
+  HDC DC = GetDC(Wnd);
+  std::vector<COLORREF> Pixels;
+  for (int y = 0; y < C.bottom; y += 2)
+    for (int x = 0; x < C.right; x += 2)
+      Pixels.push_back(GetPixel(DC, x, y));
+  ReleaseDC(Wnd, DC);
+  return Pixels;
+}
+
+} // namespace
+
+// The run's edits go through ranges of their own: the user's selection stays on its text and
+// the view stays put; the text is modified, and the edit cannot be undone (undoing it would
+// stop the program in Wine's control), while the user's own edits after it can.
+TEST_F(FormTest, RichEditRangeEditsKeepSelectionAndViewAndLeaveNothingToUndo) {
+  TRichEdit* Edit = ShownRichEdit(Form);
+  HWND Wnd = Edit->Handle();
+  ASSERT_TRUE(Edit->EditsRanges());
+  SendMessageW(Wnd, EM_SETMODIFY, FALSE, 0);
+  SendMessageW(Wnd, EM_LINESCROLL, 0, 10);
+  POINT Scroll{};
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Scroll));
+  ASSERT_GT(Scroll.y, 0);
+  CHARRANGE Sel{300, 305};
+  SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Sel));
+  int Changes = 0;
+  Edit->OnChange = [&](TComponent*) { ++Changes; };
+  Edit->ReplaceControlRange(6, 3, L"[abcdef]"); // before the selection: it moves along
+  EXPECT_EQ(Edit->Line(0), L"line 0[abcdef]] text");
+  EXPECT_EQ(Edit->Line(1), L"line 1 [x] text");
+  EXPECT_EQ(Selection(Edit).cpMin, 305);
+  EXPECT_EQ(Selection(Edit).cpMax, 310);
+  EXPECT_EQ(Changes, 1);
+  Edit->ReplaceControlRange(400, 3, L""); // after it: it stays
+  EXPECT_EQ(Selection(Edit).cpMin, 305);
+  EXPECT_EQ(Selection(Edit).cpMax, 310);
+  POINT After{};
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&After));
+  EXPECT_EQ(After.y, Scroll.y) << "the view stays";
+  EXPECT_NE(SendMessageW(Wnd, EM_GETMODIFY, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_CANUNDO, 0, 0), 0);
+  // The user types over the selection and takes it back.
+  std::wstring Before = Edit->Text();
+  SendMessageW(Wnd, EM_REPLACESEL, TRUE, LPARAM(L"typed"));
+  EXPECT_NE(Edit->Text(), Before);
+  SendMessageW(Wnd, EM_UNDO, 0, 0);
+  EXPECT_EQ(Edit->Text(), Before);
+}
+
+// An update repaints only the lines its edits changed, down to the bottom of the view when a
+// line break came or went, and nothing for a change below the view; what it paints is what the
+// same text shows when painted whole.
+TEST_F(FormTest, RichEditUpdateRepaintsOnlyTheChangedLines) {
+  TRichEdit* Edit = ShownRichEdit(Form);
+  HWND Wnd = Edit->Handle();
+  RECT Client;
+  GetClientRect(Wnd, &Client);
+  std::vector<RECT> Painted;
+  auto Token = Edit->AddWindowHook([&](TMessage& M, const TWndNext& Next) {
+    RECT R;
+    if (M.Msg == WM_PAINT && GetUpdateRect(Wnd, &R, FALSE)) Painted.push_back(R);
+    Next(M);
+  });
+  auto LineTop = [&](int Line) {
+    POINTL At{};
+    SendMessageW(Wnd, EM_POSFROMCHAR, WPARAM(&At),
+                 SendMessageW(Wnd, EM_LINEINDEX, WPARAM(Line), 0));
+    return LONG(At.y);
+  };
+  const LONG Line2 = LineTop(2), Line5 = LineTop(5);
+  auto Edit2And4 = [&](const wchar_t* Replacement) {
+    Edit->BeginUpdate();
+    Edit->ReplaceControlRange(size_t(SendMessageW(Wnd, EM_LINEINDEX, 2, 0)) + 7, 3, L"[y]");
+    Edit->ReplaceControlRange(size_t(SendMessageW(Wnd, EM_LINEINDEX, 4, 0)) + 7, 3, Replacement);
+    Edit->EndUpdate();
+    Edit->Update();
+  };
+  Painted.clear();
+  Edit2And4(L"[z]");
+  ASSERT_EQ(Painted.size(), 1u);
+  EXPECT_LE(Painted[0].top, Line2);
+  EXPECT_GT(Painted[0].top, LineTop(1) - 1);
+  EXPECT_GE(Painted[0].bottom, Line5);
+  EXPECT_LT(Painted[0].bottom, LineTop(7)) << "the lines below stay";
+  EXPECT_EQ(Painted[0].left, Client.left);
+  EXPECT_EQ(Painted[0].right, Client.right);
+  // A line break inserted moves every line below it.
+  Painted.clear();
+  Edit2And4(L"[\r]");
+  ASSERT_EQ(Painted.size(), 1u);
+  EXPECT_LE(Painted[0].top, Line2);
+  EXPECT_EQ(Painted[0].bottom, Client.bottom);
+  // Below the view: nothing to paint.
+  Painted.clear();
+  Edit->ReplaceControlRange(Edit->Text().size() - 40, 2, L"--");
+  Edit->Update();
+  EXPECT_TRUE(Painted.empty());
+  Edit->RemoveWindowHook(Token);
+  // The partly painted view is the view of the same text painted whole.
+  std::vector<COLORREF> Partly = ClientPixels(Wnd);
+  RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  EXPECT_TRUE(Partly == ClientPixels(Wnd));
+}
+
+// Without a text object model an edit selects its range and replaces the selection; an update
+// then puts the selection (on its text) and the view back and repaints the whole view.
+TEST_F(FormTest, RichEditWithoutTextDocumentEditsThroughTheSelection) {
+  TRichEdit* Edit = ShownRichEdit(Form);
+  HWND Wnd = Edit->Handle();
+  auto Token = Edit->AddWindowHook([](TMessage& M, const TWndNext& Next) {
+    if (M.Msg == EM_GETOLEINTERFACE) {
+      M.Result = 0;
+      return;
+    }
+    Next(M);
+  });
+  ASSERT_FALSE(Edit->EditsRanges());
+  SendMessageW(Wnd, EM_LINESCROLL, 0, 10);
+  POINT Scroll{};
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Scroll));
+  CHARRANGE Sel{300, 305};
+  SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Sel));
+  RECT Client;
+  GetClientRect(Wnd, &Client);
+  std::vector<RECT> Painted;
+  auto PaintToken = Edit->AddWindowHook([&](TMessage& M, const TWndNext& Next) {
+    RECT R;
+    if (M.Msg == WM_PAINT && GetUpdateRect(Wnd, &R, FALSE)) Painted.push_back(R);
+    Next(M);
+  });
+  Edit->BeginUpdate();
+  Edit->ReplaceControlRange(6, 3, L"[abcdef]");
+  Edit->ReplaceControlRange(700, 3, L"---");
+  Edit->EndUpdate();
+  Edit->Update();
+  EXPECT_EQ(Edit->Line(0), L"line 0[abcdef]] text");
+  EXPECT_EQ(Selection(Edit).cpMin, 305);
+  EXPECT_EQ(Selection(Edit).cpMax, 310);
+  POINT After{};
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&After));
+  EXPECT_EQ(After.y, Scroll.y);
+  ASSERT_FALSE(Painted.empty());
+  EXPECT_EQ(Painted.back().top, Client.top);
+  EXPECT_EQ(Painted.back().bottom, Client.bottom);
+  Edit->RemoveWindowHook(PaintToken);
+  Edit->RemoveWindowHook(Token);
+}
+
 TEST_F(FormTest, ProgressBarStylesStateAndBorderWidth) {
   auto* Bar = new TProgressBar(Form);
   Bar->SetParent(Form);
