@@ -499,34 +499,35 @@ TEST(CommandLine, TheFileIsTheFirstArgumentThatIsNoSwitch) {
   EXPECT_EQ(CommandLineFileName({L"/kvtest", L"C:\\texty\\a b.txt", L"druhy.txt"}),
             L"C:\\texty\\a b.txt");
   EXPECT_EQ(CommandLineFileName({L"", L"a.php"}), L"a.php");
+}
 
-  // The run edits the editor through ranges: what the user had selected stays selected on the
-  // same text (moved along by the replacements before it), the view stays, the text counts as
-  // modified, and the run is not something that undo takes back (nor does undo harm it).
-  TEST_F(RunTest, RewriteKeepsTheUsersSelectionMarksTheTextModifiedAndLeavesNothingToUndo) {
-    std::wstring Text;
-    for (int i = 0; i < 60; ++i)
-      Text += L"řádek " + std::to_wstring(i) + (i % 10 == 5 ? L" [a] [bb]" : L" text") + L"\r\n";
-    Form->Memo1->SetText(Text);
-    HWND Editor = Form->Memo1->Handle();
-    SendMessageW(Editor, EM_SETMODIFY, FALSE, 0);
-    ASSERT_TRUE(Form->Memo1->EditsRanges());
-    // "text" of line 30 selected; lines 5, 15 and 25 before it shrink by 5 characters each.
-    LONG LineStart = LONG(SendMessageW(Editor, EM_LINEINDEX, 30, 0));
-    CHARRANGE Sel{LineStart + 9, LineStart + 13};
-    SendMessageW(Editor, EM_EXSETSEL, 0, LPARAM(&Sel));
-    ASSERT_TRUE(RunToDone(L"[", L"]", L"x"));
-    EXPECT_EQ(Form->Memo1->Line(5), L"řádek 5 x x");
-    EXPECT_EQ(Form->Memo1->Line(55), L"řádek 55 x x");
-    CHARRANGE After{};
-    SendMessageW(Editor, EM_EXGETSEL, 0, LPARAM(&After));
-    EXPECT_EQ(After.cpMin, Sel.cpMin - 3 * 5);
-    EXPECT_EQ(After.cpMax, Sel.cpMax - 3 * 5);
-    std::wstring Selected(8, L'\0');
-    Selected.resize(size_t(SendMessageW(Editor, EM_GETSELTEXT, 0, LPARAM(Selected.data()))));
-    EXPECT_EQ(Selected, L"text");
-    EXPECT_NE(SendMessageW(Editor, EM_GETMODIFY, 0, 0), 0);
-    std::wstring Done = Form->Memo1->Text();
-    SendMessageW(Editor, EM_UNDO, 0, 0);
-    EXPECT_EQ(Form->Memo1->Text(), Done);
-  }
+// The run edits the editor through ranges: what the user had selected stays selected on the
+// same text (moved along by the replacements before it), the view stays, the text counts as
+// modified, and the run is not something that undo takes back (nor does undo harm it).
+TEST_F(RunTest, RewriteKeepsTheUsersSelectionMarksTheTextModifiedAndLeavesNothingToUndo) {
+  std::wstring Text;
+  for (int i = 0; i < 60; ++i)
+    Text += L"řádek " + std::to_wstring(i) + (i % 10 == 5 ? L" [a] [bb]" : L" text") + L"\r\n";
+  Form->Memo1->SetText(Text);
+  HWND Editor = Form->Memo1->Handle();
+  SendMessageW(Editor, EM_SETMODIFY, FALSE, 0);
+  ASSERT_TRUE(Form->Memo1->EditsRanges());
+  // "text" of line 30 selected; lines 5, 15 and 25 before it shrink by 5 characters each.
+  LONG LineStart = LONG(SendMessageW(Editor, EM_LINEINDEX, 30, 0));
+  CHARRANGE Sel{LineStart + 9, LineStart + 13};
+  SendMessageW(Editor, EM_EXSETSEL, 0, LPARAM(&Sel));
+  ASSERT_TRUE(RunToDone(L"[", L"]", L"x"));
+  EXPECT_EQ(Form->Memo1->Line(5), L"řádek 5 x x");
+  EXPECT_EQ(Form->Memo1->Line(55), L"řádek 55 x x");
+  CHARRANGE After{};
+  SendMessageW(Editor, EM_EXGETSEL, 0, LPARAM(&After));
+  EXPECT_EQ(After.cpMin, Sel.cpMin - 3 * 5);
+  EXPECT_EQ(After.cpMax, Sel.cpMax - 3 * 5);
+  std::wstring Selected(8, L'\0');
+  Selected.resize(size_t(SendMessageW(Editor, EM_GETSELTEXT, 0, LPARAM(Selected.data()))));
+  EXPECT_EQ(Selected, L"text");
+  EXPECT_NE(SendMessageW(Editor, EM_GETMODIFY, 0, 0), 0);
+  std::wstring Done = Form->Memo1->Text();
+  SendMessageW(Editor, EM_UNDO, 0, 0);
+  EXPECT_EQ(Form->Memo1->Text(), Done);
+}
