@@ -6,7 +6,7 @@
 #include "skin/data/kvSkinMessages.h"
 #include "skin/images/kvShadows.h"
 #include "skin/images/kvSkinPictures.h"
-#include "tests/toolkit/GuiTest.h"
+#include "tests/app/ProgramTest.h"
 
 #include <commctrl.h>
 
@@ -17,11 +17,7 @@ namespace {
 class MainWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    TestApplication(ProgramTitle);
-    RegisterSkinClasses();
-    RegisterSkinControls();
-    RegisterSkinForms();
-    InstallSkinPictureReaders();
+    ProgramTestSetUp();
     Form = new Tfrm_main(Application);
     Form->HandleNeeded();
   }

@@ -17,7 +17,7 @@
 #include "skin/images/kvPNG.h"
 #include "skin/images/kvPNGWrite.h"
 #include "skin/images/kvSkinPictures.h"
-#include "tests/toolkit/GuiTest.h"
+#include "tests/app/ProgramTest.h"
 
 namespace {
 
@@ -74,11 +74,7 @@ void ExpectGolden(const TBitmap32& Shot, const std::string& Name) {
 class ProgramGolden : public ::testing::Test {
 protected:
   void SetUp() override {
-    TestApplication(ProgramTitle);
-    RegisterSkinClasses();
-    RegisterSkinControls();
-    RegisterSkinForms();
-    InstallSkinPictureReaders();
+    ProgramTestSetUp();
     // Nothing under the pointer is hot.
     MouseTo(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     Form = new Tfrm_main(Application);

@@ -12,7 +12,7 @@
 #include "skin/forms/kvDials.h"
 #include "skin/images/kvSkinPictures.h"
 #include "skin/messages/sMessages.h"
-#include "tests/toolkit/GuiTest.h"
+#include "tests/app/ProgramTest.h"
 
 namespace {
 
@@ -37,11 +37,7 @@ struct TCopyRecorder {
 class MainPaintTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    TestApplication(ProgramTitle);
-    RegisterSkinClasses();
-    RegisterSkinControls();
-    RegisterSkinForms();
-    InstallSkinPictureReaders();
+    ProgramTestSetUp();
     MoveAway();
     Form = new Tfrm_main(Application);
     Form->OnShow = nullptr; // the start-up notice is a box of its own

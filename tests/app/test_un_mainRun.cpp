@@ -5,7 +5,7 @@
 #include "app/un_info.h"
 #include "app/un_main.h"
 #include "skin/images/kvSkinPictures.h"
-#include "tests/toolkit/GuiTest.h"
+#include "tests/app/ProgramTest.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
@@ -16,11 +16,7 @@ namespace {
 class RunTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    TestApplication(ProgramTitle);
-    RegisterSkinClasses();
-    RegisterSkinControls();
-    RegisterSkinForms();
-    InstallSkinPictureReaders();
+    ProgramTestSetUp();
     Form = new Tfrm_main(Application);
     Form->HandleNeeded();
     // Every write of the counter store during a rewrite comes right after the live count.
