@@ -2,18 +2,11 @@
 #include <windows.h>
 
 #include "app/un_main.h"
-#include "skin/controls/sSkinControls.h"
-#include "skin/forms/kvDials.h"
 #include "skin/images/kvShadows.h"
-#include "skin/images/kvSkinPictures.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   TApplication App;
-  RegisterToolkitClasses();
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
+  RegisterProgramClasses();
   try {
     Application->Initialize();
     BuiltinShadows();

@@ -1,5 +1,8 @@
 // The main window: start-up notice, editor repainting, and the wiring of every handler.
 #include "app/un_main.h"
+#include "skin/controls/sSkinControls.h"
+#include "skin/forms/kvDials.h"
+#include "skin/images/kvSkinPictures.h"
 
 const wchar_t* const ProgramTitle = L"Textovrt - www.textovrt.cz";
 const wchar_t* const StartupNotice =
@@ -8,6 +11,14 @@ const wchar_t* const StartupNotice =
     L"Program je možné rozšířit i o načtení více souborů a automatické uložení";
 
 Tfrm_main* frm_main = nullptr;
+
+void RegisterProgramClasses() {
+  RegisterToolkitClasses();
+  RegisterSkinClasses();
+  RegisterSkinControls();
+  RegisterSkinForms();
+  InstallSkinPictureReaders();
+}
 
 Tfrm_main::Tfrm_main(TComponent* AOwner) : TForm(AOwner) {
   RegisterField("Memo1", Memo1);

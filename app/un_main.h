@@ -30,6 +30,10 @@ extern const wchar_t* const NothingFoundText;
 // An index outside 1 to 4 gives an empty name.
 std::wstring TypeChangedFileName(const std::wstring& Path, int TypeIndex);
 
+// Makes every class of the framework and the skin engine known to the definition reader, and
+// the engine's picture readers, as the program needs them before its main window is made.
+void RegisterProgramClasses();
+
 // The file that the command line names for loading at start-up: the first argument that is
 // not a switch ("/..." or "-..."); empty when there is none.
 std::wstring CommandLineFileName(const std::vector<std::wstring>& Arguments);

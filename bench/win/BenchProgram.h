@@ -4,16 +4,9 @@
 #pragma once
 
 #include "app/un_main.h"
-#include "skin/controls/sSkinControls.h"
-#include "skin/forms/kvDials.h"
-#include "skin/images/kvSkinPictures.h"
 
 inline Tfrm_main* ShowMainWindow() {
-  RegisterToolkitClasses();
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
+  RegisterProgramClasses();
   Application->Initialize();
   Application->SetTitle(ProgramTitle);
   auto* Form = new Tfrm_main(Application);

@@ -10,9 +10,6 @@
 #include <string>
 
 #include "app/un_main.h"
-#include "skin/controls/sSkinControls.h"
-#include "skin/forms/kvDials.h"
-#include "skin/images/kvSkinPictures.h"
 
 namespace {
 
@@ -108,11 +105,7 @@ double RunOnce(Tfrm_main* Form, size_t Size, int Count) {
 
 int main() {
   TApplication App;
-  RegisterToolkitClasses();
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
+  RegisterProgramClasses();
   Application->Initialize();
   Application->SetTitle(ProgramTitle);
   auto* Form = new Tfrm_main(Application);

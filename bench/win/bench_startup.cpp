@@ -15,12 +15,9 @@
 
 #include "app/un_main.h"
 #include "bench/win/BenchTiming.h"
-#include "skin/controls/sSkinControls.h"
 #include "skin/data/kvSkinPack.h"
 #include "skin/data/sSkinModel.h"
-#include "skin/forms/kvDials.h"
 #include "skin/images/kvShadows.h"
-#include "skin/images/kvSkinPictures.h"
 
 namespace {
 
@@ -159,11 +156,7 @@ double Ms(TClock::time_point From, TClock::time_point To) {
 void ProfileStartup() {
   auto T0 = TClock::now();
   TApplication App;
-  RegisterToolkitClasses();
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
+  RegisterProgramClasses();
   Application->Initialize();
   BuiltinShadows();
   Application->SetTitle(ProgramTitle);

@@ -3,15 +3,9 @@
 #pragma once
 
 #include "app/un_main.h"
-#include "skin/controls/sSkinControls.h"
-#include "skin/forms/kvDials.h"
-#include "skin/images/kvSkinPictures.h"
 #include "tests/toolkit/GuiTest.h"
 
 inline void ProgramTestSetUp() {
   TestApplication(ProgramTitle);
-  RegisterSkinClasses();
-  RegisterSkinControls();
-  RegisterSkinForms();
-  InstallSkinPictureReaders();
+  RegisterProgramClasses();
 }
