@@ -164,10 +164,15 @@ void TRichEdit::CreateParams(TCreateParams& Params) {
 
 void TRichEdit::CreateWindowHandle() {
   HWND Wnd = Handle();
-  if (PlainText)
+  if (PlainText) {
+    // The mode changes only while the control holds no text and no history; Wine's records
+    // setting the empty caption at creation as an edit.
+    SendMessageW(Wnd, EM_EMPTYUNDOBUFFER, 0, 0);
     SendMessageW(Wnd, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+  }
   SendMessageW(Wnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
   SendMessageW(Wnd, EM_SETEVENTMASK, 0, ENM_CHANGE);
+  FAppliedTextColor = clNone; // a new window has the control's own
   ApplyColors();
   std::wstring Stored = TControl::Text();
   if (!Stored.empty()) {
@@ -179,11 +184,14 @@ void TRichEdit::CreateWindowHandle() {
 void TRichEdit::ApplyColors() {
   if (!HandleAllocated()) return;
   SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, LPARAM(ToColorRef(Color())));
+  const TColor Ink = DrawnTextColor();
+  if (Ink == FAppliedTextColor) return;
   CHARFORMAT2W Format{};
   Format.cbSize = sizeof(Format);
   Format.dwMask = CFM_COLOR;
-  Format.crTextColor = ToColorRef(Font().Color());
+  Format.crTextColor = ToColorRef(Ink);
   SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_ALL, LPARAM(&Format));
+  FAppliedTextColor = Ink;
 }
 
 std::wstring TRichEdit::Text() const {

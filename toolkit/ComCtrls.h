@@ -99,8 +99,13 @@ public:
 protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWindowHandle() override;
+  // The colour the control draws its text in: the font's, unless a descendant paints another
+  // look over the control's own picture. Handing the control a new text colour formats the
+  // whole text again, which takes seconds on a text of megabytes.
+  virtual TColor DrawnTextColor() { return Font().Color(); }
 
 private:
+  // Gives the control the ground colour and, when it changed, the text colour.
   void ApplyColors();
   // The control's text document, asked for once per window; null when it has none.
   ITextDocument* TextDocument();
@@ -128,5 +133,6 @@ private:
   bool FLinesChanged = false;
   bool FSelectionMoved = false;
   bool FSelectionParked = false;
-  TRegion FPendingPaint; // what waited to be painted when the update began
+  TColor FAppliedTextColor = clNone; // what the window was last given
+  TRegion FPendingPaint;             // what waited to be painted when the update began
 };

@@ -125,6 +125,52 @@ void TsRichEdit::EnabledColors() {
   Invalidate();
 }
 
+bool TsRichEdit::BlendsDisabledLook() {
+  const TsCommonData& D = *FCommonData;
+  return !Enabled() && D.Skinned() && !D.CustomFont() && D.Section() != nullptr;
+}
+
+TColor TsRichEdit::DrawnTextColor() {
+  if (BlendsDisabledLook()) return FCommonData->Section()->FontColor.Color;
+  return TRichEdit::DrawnTextColor();
+}
+
+namespace {
+
+// Averages the DC's pixels of R with Ground, as the disabled text colour is averaged.
+void AverageArea(HDC DC, const TRect& R, TColor Ground) {
+  if (R.IsEmpty()) return;
+  TBitmap32 Area(R.Width(), R.Height());
+  HDC Mem = static_cast<HDC>(Area.NativeDC());
+  if (!Mem) return;
+  BitBlt(Mem, 0, 0, R.Width(), R.Height(), DC, R.Left, R.Top, SRCCOPY);
+  GdiFlush();
+  AverageRect(Area, Area.BoundsRect(), Ground);
+  BitBlt(DC, R.Left, R.Top, R.Width(), R.Height(), Mem, 0, 0, SRCCOPY);
+}
+
+} // namespace
+
+void TsRichEdit::PaintDisabled() {
+  HWND Wnd = Handle();
+  TPaintDC Paint(Wnd);
+  RECT Client{}, Area{};
+  GetClientRect(Wnd, &Client);
+  if (!Paint || !IntersectRect(&Area, &Paint.PaintRect(), &Client)) return;
+  const int W = Area.right - Area.left, H = Area.bottom - Area.top;
+  // The control draws the part into a picture of its own, shifted so that the part's corner
+  // lands on the picture's.
+  TBitmap32 Picture(W, H);
+  HDC Mem = static_cast<HDC>(Picture.NativeDC());
+  if (!Mem) return;
+  SetViewportOrgEx(Mem, -Area.left, -Area.top, nullptr);
+  SendMessageW(Wnd, WM_PRINTCLIENT, WPARAM(Mem), PRF_CLIENT);
+  SetViewportOrgEx(Mem, 0, 0, nullptr);
+  GdiFlush();
+  AverageRect(Picture, Picture.BoundsRect(), Color());
+  CopyToScreen(Paint, Area.left, Area.top, W, H, Mem, 0, 0);
+}
+
 void TsRichEdit::HandleSkinCommand(TMessage& Message) {
   TsCommonData& D = *FCommonData;
   const bool Own = Message.LParam == LPARAM(D.SkinManager());
@@ -208,6 +254,11 @@ void TsRichEdit::Print(TMessage& Message) {
     int H = Height() - 2 * Edge - (L.HVisible ? L.HBar.Height() : 0);
     IntersectClipRect(DC, 0, 0, W, H);
     SendMessageW(Wnd, EM_FORMATRANGE, TRUE, LPARAM(&Range));
+    if (BlendsDisabledLook()) {
+      RECT Box{};
+      if (GetClipBox(DC, &Box) > NULLREGION)
+        AverageArea(DC, {Box.left, Box.top, Box.right, Box.bottom}, Color());
+    }
   }
   SendMessageW(Wnd, EM_FORMATRANGE, FALSE, 0);
   D.FUpdating = false;
@@ -240,6 +291,10 @@ void TsRichEdit::WndProc(TMessage& Message) {
   const bool Skinned = HandleAllocated() && !IsLoading() && FCommonData->Skinned();
   if (Skinned && Message.Msg == WM_PRINT) {
     Print(Message);
+    return;
+  }
+  if (Skinned && Message.Msg == WM_PAINT && IsWindowVisible(Handle()) && BlendsDisabledLook()) {
+    PaintDisabled();
     return;
   }
   ++FSkinWriting;

@@ -34,6 +34,7 @@ public:
 
 protected:
   void CreateWindowHandle() override;
+  TColor DrawnTextColor() override;
 
 private:
   void EnsureAdapter();
@@ -42,6 +43,11 @@ private:
   void EnabledColors();
   void RestoreDesignColors();
   void Print(TMessage& Message);
+  // Disabled and skinned, the control keeps drawing in the skin's ink and its pictures are
+  // averaged with the ground on the way to the screen or the printing DC: the text comes out
+  // halfway between ink and ground without formatting the whole text again for a colour.
+  bool BlendsDisabledLook();
+  void PaintDisabled();
   std::unique_ptr<TsCtrlSkinData> FCommonData;
   unsigned FDisabledKind = dkBlended;
   std::shared_ptr<TkvEditWnd> FAdapter;

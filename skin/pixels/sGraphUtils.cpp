@@ -211,6 +211,16 @@ void TintRect(TBitmap32& Bmp, TRect R, int Percent, TColor Color) {
   });
 }
 
+void AverageRect(TBitmap32& Bmp, TRect R, TColor Color) {
+  R = ClippedToBitmap(R, Bmp);
+  if (R.IsEmpty()) return;
+  uint32_t C = PixelOf(Color);
+  auto Avg = [](int P, int Cc) { return (P * 127 + Cc * 129) >> 8; };
+  ForEachPixel(Bmp, R, [&](uint32_t P) {
+    return MakePixel(Avg(PixB(P), PixB(C)), Avg(PixG(P), PixG(C)), Avg(PixR(P), PixR(C)), PixA(P));
+  });
+}
+
 void TintRectAlpha(TBitmap32& Bmp, TRect R, TColor Color, uint8_t Alpha, int Percent) {
   R = ClippedToBitmap(R, Bmp);
   if (R.IsEmpty()) return;

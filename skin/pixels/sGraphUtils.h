@@ -68,6 +68,9 @@ void GrayBitmapKeyed(TBitmap32& Bmp, uint32_t Key);
 // R (one past its last column and row, as every rectangle) is clipped to the bitmap. Each channel
 // becomes Round(e*pixel + (1-e)*colour) with e = Percent/100; alpha kept.
 void TintRect(TBitmap32& Bmp, TRect R, int Percent, TColor Color);
+// Each channel of R's pixels becomes (p*127 + c*129) >> 8, the average AverageColors takes of
+// two colours; alpha kept. Pixels of the colour itself stay as they are.
+void AverageRect(TBitmap32& Bmp, TRect R, TColor Color);
 // Each channel becomes Round(p - Percent*(p - c)/100); the alpha byte becomes Alpha.
 void TintRectAlpha(TBitmap32& Bmp, TRect R, TColor Color, uint8_t Alpha, int Percent);
 // Every pixel except the key word: channel = Round(K*(p - c) + c).

@@ -233,14 +233,50 @@ TEST_F(RichEditTest, ALostCaptureEndsTheRepeat) {
 
 TEST_F(RichEditTest, DisabledTextIsHalfwayBetweenInkAndGround) {
   ShowEditor();
+  constexpr COLORREF Ink = RGB(0x1F, 0x2A, 0x18), Halfway = RGB(143, 149, 140);
+  // How many pixels of the editor's client area on the screen have the colour.
+  auto OnScreen = [this](COLORREF C) {
+    RECT R;
+    GetClientRect(W(), &R);
+    TBitmap32 Shot(R.right, R.bottom);
+    TClientDC DC(W());
+    BitBlt(static_cast<HDC>(Shot.NativeDC()), 0, 0, R.right, R.bottom, DC, 0, 0, SRCCOPY);
+    GdiFlush();
+    int N = 0;
+    for (int y = 0; y < Shot.Height(); ++y)
+      for (int x = 0; x < Shot.Width(); ++x)
+        N += (Shot.Pixel(x, y) & 0xFFFFFF) == ColorToPixel(TColor(C));
+    return N;
+  };
+  auto ControlInk = [this] {
+    CHARFORMAT2W F{};
+    F.cbSize = sizeof(F);
+    SendMessageW(W(), EM_GETCHARFORMAT, SCF_DEFAULT, LPARAM(&F));
+    return F.crTextColor;
+  };
+  EXPECT_EQ(SendMessageW(W(), EM_GETTEXTMODE, 0, 0) & (TM_PLAINTEXT | TM_RICHTEXT), TM_PLAINTEXT);
+  ASSERT_GT(OnScreen(Ink), 100);
+  EXPECT_EQ(OnScreen(Halfway), 0);
   Ed->SetEnabled(false);
   PumpFor(100);
-  EXPECT_EQ(ColorToRGB(Ed->Font().Color()), RGB(143, 149, 140));
+  EXPECT_EQ(ColorToRGB(Ed->Font().Color()), Halfway);
   EXPECT_EQ(ColorToRGB(Ed->Color()), RGB(0xFF, 0xFF, 0xFF));
   EXPECT_EQ(Hex(WindowPixel(W(), 753, 4)), Hex(Face)) << "the bars stay skinned";
+  // The text on the screen is drawn halfway, while the control keeps its ink: a new text
+  // colour would make it format the whole text again.
+  EXPECT_GT(OnScreen(Halfway), 100);
+  EXPECT_EQ(OnScreen(Ink), 0);
+  EXPECT_EQ(Hex(ControlInk()), Hex(Ink));
+  // Scrolled while disabled, the newly shown lines are halfway too.
+  SendMessageW(W(), WM_VSCROLL, SB_PAGEDOWN, 0);
+  PumpFor(100);
+  EXPECT_GT(OnScreen(Halfway), 100);
+  EXPECT_EQ(OnScreen(Ink), 0);
   Ed->SetEnabled(true);
   PumpFor(100);
-  EXPECT_EQ(ColorToRGB(Ed->Font().Color()), RGB(0x1F, 0x2A, 0x18));
+  EXPECT_EQ(ColorToRGB(Ed->Font().Color()), Ink);
+  EXPECT_GT(OnScreen(Ink), 100);
+  EXPECT_EQ(OnScreen(Halfway), 0);
 }
 
 TEST_F(RichEditTest, DroppingTheSkinKeepsTextModifiedFlagSelectionAndScrollPosition) {

@@ -160,6 +160,27 @@ TEST(Recolour, GrayBitmaps) {
   EXPECT_EQ(C.Pixel(1, 0), 0x00FF00FFu);
 }
 
+TEST(Recolour, AverageRectMatchesAverageColorsAndKeepsTheGround) {
+  const TColor Ink = 0x00182A1F, Ground = 0x00FFFFFF;
+  TBitmap32 B(4, 2);
+  B.Fill(0x80000000 | ColorToPixel(Ground));
+  B.Pixel(1, 0) = 0x80000000 | ColorToPixel(Ink);
+  B.Pixel(2, 1) = 0x80000000 | ColorToPixel(BlendColors(Ink, Ground, 0.5)); // an edge pixel
+  AverageRect(B, {1, 0, 9, 9}, Ground);
+  // The ink comes out as the averaged colour, the ground stays, alpha is kept, and the
+  // column left of the rectangle is not touched.
+  EXPECT_EQ(B.Pixel(1, 0), 0x80000000 | ColorToPixel(AverageColors(Ink, Ground)));
+  EXPECT_EQ(CountPixels(B, 0x80000000 | ColorToPixel(Ground)), 6);
+  EXPECT_EQ(B.Pixel(2, 1),
+            0x80000000 | ColorToPixel(AverageColors(BlendColors(Ink, Ground, 0.5), Ground)));
+  TBitmap32 Left(2, 1);
+  Left.Fill(ColorToPixel(Ink));
+  AverageRect(Left, {1, 0, 2, 1}, Ground);
+  EXPECT_EQ(Left.Pixel(0, 0), ColorToPixel(Ink));
+  AverageRect(Left, {-5, -5, 0, 0}, Ground); // outside: nothing
+  EXPECT_EQ(Left.Pixel(0, 0), ColorToPixel(Ink));
+}
+
 TEST(Recolour, TintRectClippedToTheBitmap) {
   TBitmap32 B(3, 3);
   B.Fill(0x40030201);
