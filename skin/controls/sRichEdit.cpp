@@ -235,32 +235,23 @@ void TsRichEdit::Print(TMessage& Message) {
   }
   HWND Wnd = Handle();
   TsCommonData& D = *FCommonData;
-  TClientDC Screen(nullptr);
-  int PpiX = GetDeviceCaps(Screen, LOGPIXELSX), PpiY = GetDeviceCaps(Screen, LOGPIXELSY);
-  FORMATRANGE Range{};
-  Range.hdc = Range.hdcTarget = DC;
-  Range.rc = {0, 0, (Width() - 6) * 1440 / PpiX, (Height() - 6) * 1440 / PpiY};
-  Range.rcPage = Range.rc;
-  Range.chrg = {0, -1};
-  int Edge = A->cxLeftEdge;
-  TScrollLayout L = A->ScrollLayout();
+  // The control draws what it shows, at its scroll position, where its client area lies in
+  // the window. (Formatting the text from its start for a page would format all of a long
+  // text, for a picture of its first lines.)
+  TRect Inner = A->ClientRect();
+  RECT Client{};
+  GetClientRect(Wnd, &Client);
   {
     TSavedDC Saved(DC);
-    POINT Old{};
-    OffsetViewportOrgEx(DC, Edge, Edge, &Old);
-    SendMessageW(Wnd, WM_ERASEBKGND, WPARAM(DC), 0);
-    OffsetViewportOrgEx(DC, 1, 1, nullptr);
-    int W = Width() - 2 * Edge - (L.VVisible ? L.VBar.Width() : 0);
-    int H = Height() - 2 * Edge - (L.HVisible ? L.HBar.Height() : 0);
-    IntersectClipRect(DC, 0, 0, W, H);
-    SendMessageW(Wnd, EM_FORMATRANGE, TRUE, LPARAM(&Range));
+    OffsetViewportOrgEx(DC, Inner.Left, Inner.Top, nullptr);
+    IntersectClipRect(DC, 0, 0, Client.right, Client.bottom);
+    SendMessageW(Wnd, WM_PRINTCLIENT, WPARAM(DC), PRF_CLIENT | PRF_ERASEBKGND);
     if (BlendsDisabledLook()) {
       RECT Box{};
       if (GetClipBox(DC, &Box) > NULLREGION)
         AverageArea(DC, {Box.left, Box.top, Box.right, Box.bottom}, Color());
     }
   }
-  SendMessageW(Wnd, EM_FORMATRANGE, FALSE, 0);
   D.FUpdating = false;
   if (D.BGChanged) RenderWindowFace(D, Wnd, A->DlgMode);
   if (TBitmap32* Cache = D.CacheBmp(); Cache && !Cache->IsEmpty()) {

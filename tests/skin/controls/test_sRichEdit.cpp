@@ -248,6 +248,19 @@ TEST_F(RichEditTest, DisabledTextIsHalfwayBetweenInkAndGround) {
         N += (Shot.Pixel(x, y) & 0xFFFFFF) == ColorToPixel(TColor(C));
     return N;
   };
+  // How many pixels of a picture of the whole editor (as a form's animation takes) have it.
+  auto Printed = [this](COLORREF C) {
+    RECT R;
+    GetWindowRect(W(), &R);
+    TBitmap32 Picture(R.right - R.left, R.bottom - R.top);
+    SendMessageW(W(), WM_PRINT, WPARAM(Picture.NativeDC()), PRF_NONCLIENT | PRF_CLIENT);
+    GdiFlush();
+    int N = 0;
+    for (int y = 0; y < Picture.Height(); ++y)
+      for (int x = 0; x < Picture.Width(); ++x)
+        N += (Picture.Pixel(x, y) & 0xFFFFFF) == ColorToPixel(TColor(C));
+    return N;
+  };
   auto ControlInk = [this] {
     CHARFORMAT2W F{};
     F.cbSize = sizeof(F);
@@ -257,6 +270,8 @@ TEST_F(RichEditTest, DisabledTextIsHalfwayBetweenInkAndGround) {
   EXPECT_EQ(SendMessageW(W(), EM_GETTEXTMODE, 0, 0) & (TM_PLAINTEXT | TM_RICHTEXT), TM_PLAINTEXT);
   ASSERT_GT(OnScreen(Ink), 100);
   EXPECT_EQ(OnScreen(Halfway), 0);
+  EXPECT_EQ(Printed(Ink), OnScreen(Ink));
+  EXPECT_GT(Printed(RGB(0xFF, 0xFF, 0xFF)), 100000) << "the printed ground";
   Ed->SetEnabled(false);
   PumpFor(100);
   EXPECT_EQ(ColorToRGB(Ed->Font().Color()), Halfway);
@@ -272,6 +287,8 @@ TEST_F(RichEditTest, DisabledTextIsHalfwayBetweenInkAndGround) {
   PumpFor(100);
   EXPECT_GT(OnScreen(Halfway), 100);
   EXPECT_EQ(OnScreen(Ink), 0);
+  EXPECT_EQ(Printed(Halfway), OnScreen(Halfway));
+  EXPECT_EQ(Printed(Ink), 0);
   Ed->SetEnabled(true);
   PumpFor(100);
   EXPECT_EQ(ColorToRGB(Ed->Font().Color()), Ink);
