@@ -6,6 +6,7 @@
 #include "toolkit/WindowProps.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -437,7 +438,7 @@ void TWinControl::CreateWnd() {
   GCreatingControl = Previous;
   if (!Wnd) throw Exception(L"Error creating window " + Params.WinClassName);
   if (!FHandle) AttachHandle(Wnd);
-  SendMessageW(Wnd, WM_SETFONT, WPARAM(Font().Handle()), 0);
+  SendFont(true);
 
   // Children get their windows in tab order, which is also the order of keyboard navigation.
   std::vector<TWinControl*> Children;
@@ -808,8 +809,21 @@ bool TWinControl::Focused() const {
   return FHandle && GetFocus() == FHandle;
 }
 
+void TWinControl::SendFont(bool NewWindow) {
+  HFONT Font = TControl::Font().Handle();
+  LOGFONTW Described{};
+  GetObjectW(Font, sizeof(Described), &Described);
+  // A new window always gets it; after that only a font that is not the one it has.
+  if (NewWindow)
+    SendMessageW(FHandle, WM_SETFONT, WPARAM(Font), FALSE);
+  else if (Font != FSentFont || memcmp(&Described, &FSentLogFont, sizeof(Described)) != 0)
+    SendMessageW(FHandle, WM_SETFONT, WPARAM(Font), TRUE);
+  FSentFont = Font;
+  FSentLogFont = Described;
+}
+
 void TWinControl::FontChanged() {
-  if (FHandle) SendMessageW(FHandle, WM_SETFONT, WPARAM(Font().Handle()), TRUE);
+  if (FHandle) SendFont(false);
   for (TControl* C : FControls)
     C->ParentFontChanged();
   TControl::FontChanged();

@@ -297,6 +297,11 @@ private:
   void HandleSetText(TMessage& Message);
 
   HWND FHandle = nullptr;
+  // The font the window was given last, and what it described: a change of the colour alone
+  // gives the window nothing (a rich edit formats all its text again for a new font).
+  void SendFont(bool NewWindow);
+  HFONT FSentFont = nullptr;
+  LOGFONTW FSentLogFont{};
   WNDPROC FDefWndProc = nullptr;
   std::vector<TControl*> FControls;
   int FTabOrder = -1;

@@ -59,6 +59,32 @@ TEST_F(FormTest, ReplacedWindowProcSeesMessagesAndNotificationsAndCanChain) {
   EXPECT_EQ(Button->Text(), L"Go");
 }
 
+TEST_F(FormTest, OnlyANewFontReachesTheWindowNotANewColour) {
+  auto* Button = new TButton(Form);
+  Button->SetParent(Form);
+  Form->Show();
+  int Fonts = 0, Changes = 0;
+  Button->AddWindowHook([&](TMessage& M, const TWndNext& Previous) {
+    Fonts += M.Msg == WM_SETFONT;
+    Changes += M.Msg == CM_FONTCHANGED;
+    Previous(M);
+  });
+  Button->Font().SetColor(0x0000FF);
+  EXPECT_EQ(Changes, 1) << "the control hears of the colour";
+  EXPECT_EQ(Fonts, 0) << "the window keeps its font";
+  Button->Font().SetName(L"Courier New");
+  EXPECT_EQ(Fonts, 1);
+  Button->Font().SetColor(0xFF0000);
+  Button->Font().SetHeight(-20);
+  EXPECT_EQ(Fonts, 2);
+  // And the window has the new one.
+  LOGFONTW Got{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Button->Handle(), WM_GETFONT, 0, 0)),
+             sizeof(Got), &Got);
+  EXPECT_EQ(Got.lfHeight, -20);
+  EXPECT_STREQ(Got.lfFaceName, L"Courier New");
+}
+
 TEST_F(FormTest, AlignsWithMarginsInsidePanelBevel) {
   auto* Panel = new TPanel(Form);
   Panel->SetParent(Form);
