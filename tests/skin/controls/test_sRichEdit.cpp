@@ -47,6 +47,15 @@ protected:
     TWindowDC DC(Wnd);
     return GetPixel(DC, X, Y);
   }
+  // How many pixels of the picture (drawn by GDI, alpha ignored) have the colour.
+  static int CountColour(TBitmap32& Picture, COLORREF C) {
+    GdiFlush();
+    int N = 0;
+    for (int y = 0; y < Picture.Height(); ++y)
+      for (int x = 0; x < Picture.Width(); ++x)
+        N += (Picture.Pixel(x, y) & 0xFFFFFF) == ColorToPixel(TColor(C));
+    return N;
+  }
   static std::string Hex(COLORREF C) {
     char B[16];
     snprintf(B, sizeof B, "#%02X%02X%02X", GetRValue(C), GetGValue(C), GetBValue(C));
@@ -241,12 +250,7 @@ TEST_F(RichEditTest, DisabledTextIsHalfwayBetweenInkAndGround) {
     TBitmap32 Shot(R.right, R.bottom);
     TClientDC DC(W());
     BitBlt(static_cast<HDC>(Shot.NativeDC()), 0, 0, R.right, R.bottom, DC, 0, 0, SRCCOPY);
-    GdiFlush();
-    int N = 0;
-    for (int y = 0; y < Shot.Height(); ++y)
-      for (int x = 0; x < Shot.Width(); ++x)
-        N += (Shot.Pixel(x, y) & 0xFFFFFF) == ColorToPixel(TColor(C));
-    return N;
+    return CountColour(Shot, C);
   };
   // How many pixels of a picture of the whole editor (as a form's animation takes) have it.
   auto Printed = [this](COLORREF C) {
@@ -254,12 +258,7 @@ TEST_F(RichEditTest, DisabledTextIsHalfwayBetweenInkAndGround) {
     GetWindowRect(W(), &R);
     TBitmap32 Picture(R.right - R.left, R.bottom - R.top);
     SendMessageW(W(), WM_PRINT, WPARAM(Picture.NativeDC()), PRF_NONCLIENT | PRF_CLIENT);
-    GdiFlush();
-    int N = 0;
-    for (int y = 0; y < Picture.Height(); ++y)
-      for (int x = 0; x < Picture.Width(); ++x)
-        N += (Picture.Pixel(x, y) & 0xFFFFFF) == ColorToPixel(TColor(C));
-    return N;
+    return CountColour(Picture, C);
   };
   auto ControlInk = [this] {
     CHARFORMAT2W F{};
