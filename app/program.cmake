@@ -16,6 +16,7 @@ if(TEXTOVRT_WINDOWS)
   tv_target_defaults(textovrt)
   target_link_options(textovrt PRIVATE -municode)
   target_link_libraries(textovrt PRIVATE tv_app)
+  tv_program_file(textovrt)
 endif()
 
 # The icon's generator (native); make_icon app/textovrt.ico redraws the committed icon.

@@ -102,3 +102,18 @@ function(tv_bench name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()
+
+# tv_program_file(target): a Windows program that users start keeps its debugging information
+# in <file>.debug beside it, linked from the program by name (gdb finds it there). Under Wine
+# the time to start a process grows with the size of its file: the program with its
+# debugging information inside (50 MB) took about 100 ms longer to start than without it.
+function(tv_program_file target)
+  if(NOT TEXTOVRT_WINDOWS OR NOT CMAKE_OBJCOPY)
+    return()
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug
+            $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()
