@@ -1,6 +1,7 @@
 # The Windows program: the main window and the progress window, the entry point, resources.
 if(TEXTOVRT_WINDOWS)
-  tv_library(tv_app SOURCES un_main.cpp un_mainRun.cpp un_mainFiles.cpp un_info.cpp LIBS tv_toolkit tv_text tv_png tv_skinmanager tv_skincontrols tv_skinforms tv_skinpictures shell32)
+  tv_library(tv_app SOURCES un_main.cpp un_mainRun.cpp un_mainFiles.cpp un_info.cpp LIBS tv_toolkit tv_text tv_png tv_skinmanager tv_skincontrols tv_skinforms tv_skinpictures)
+  tv_delay_import(tv_app shell32)
   # The resources, shared by the program and the tests that create its forms: form
   # definitions, icon, manifest, shadows and the packed program skin (built in skins/).
   set(APP_DIR ${CMAKE_CURRENT_SOURCE_DIR})

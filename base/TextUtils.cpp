@@ -181,3 +181,17 @@ std::wstring UpperCase(std::wstring S) {
     c = wchar_t(std::towupper(c));
   return S;
 }
+
+std::wstring_view CommandLineArguments(std::wstring_view CommandLine) {
+  size_t i = 0;
+  if (!CommandLine.empty() && CommandLine[0] == L'"') {
+    size_t Close = CommandLine.find(L'"', 1);
+    i = Close == std::wstring_view::npos ? CommandLine.size() : Close + 1;
+  } else {
+    while (i < CommandLine.size() && CommandLine[i] != L' ' && CommandLine[i] != L'\t')
+      ++i;
+  }
+  while (i < CommandLine.size() && (CommandLine[i] == L' ' || CommandLine[i] == L'\t'))
+    ++i;
+  return CommandLine.substr(i);
+}

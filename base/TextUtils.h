@@ -61,3 +61,11 @@ std::wstring ReplacedLineBreaks(std::wstring_view Text, std::wstring_view Break)
 std::string UpperCaseAscii(std::string S);
 // Upper-cases every character by the C library's wide character rules (towupper).
 std::wstring UpperCase(std::wstring S);
+
+// ---------------------------------------------------------------------------------------------
+// Command lines
+
+// What a Windows command line holds after the program's name and the blanks that follow it:
+// the name runs to the next quote when it starts with one, else to the first space or tab
+// (the system's own rule for the first word). Empty when the program was given no arguments.
+std::wstring_view CommandLineArguments(std::wstring_view CommandLine);

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 
+#include "base/TextUtils.h"
 #include "skin/images/kvBMP.h"
 #include "skin/images/kvShadows.h"
 #include "skin/messages/sMessages.h"
@@ -80,6 +81,8 @@ std::vector<std::wstring>& EngineSwitches() {
   static std::vector<std::wstring> Switches = [] {
     std::vector<std::wstring> List;
     int Count = 0;
+    // Without arguments the splitting (and the library it lives in) is not needed.
+    if (CommandLineArguments(GetCommandLineW()).empty()) return List;
     if (LPWSTR* Args = CommandLineToArgvW(GetCommandLineW(), &Count)) {
       for (int i = 1; i < Count; ++i)
         List.push_back(Args[i]);

@@ -138,3 +138,18 @@ TEST(UpperCase, WideUpperCasesLetters) {
   EXPECT_EQ(UpperCase(L"skin.kvz"), L"SKIN.KVZ");
   EXPECT_EQ(UpperCase(L"Un_Main 1"), L"UN_MAIN 1");
 }
+
+TEST(CommandLineArguments, SkipsTheProgramNameAsTheSystemDoes) {
+  EXPECT_EQ(CommandLineArguments(L"textovrt.exe"), L"");
+  EXPECT_EQ(CommandLineArguments(L""), L"");
+  EXPECT_EQ(CommandLineArguments(L"textovrt.exe  \t "), L"");
+  EXPECT_EQ(CommandLineArguments(L"\"C:\\Program Files\\t.exe\""), L"");
+  EXPECT_EQ(CommandLineArguments(L"\"C:\\Program Files\\t.exe\" /tvdiag a.txt"), L"/tvdiag a.txt");
+  // The quoted name ends at its closing quote even without a blank after it.
+  EXPECT_EQ(CommandLineArguments(L"\"t.exe\"x.txt"), L"x.txt");
+  // An unquoted name ends at the first blank; quotes inside it do not count.
+  EXPECT_EQ(CommandLineArguments(L"t\"a b\".exe c"), L"b\".exe c");
+  EXPECT_EQ(CommandLineArguments(L"t.exe\t\"a b.txt\""), L"\"a b.txt\"");
+  // A name whose quote is never closed takes the whole line.
+  EXPECT_EQ(CommandLineArguments(L"\"t.exe a.txt"), L"");
+}
