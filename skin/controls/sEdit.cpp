@@ -353,7 +353,8 @@ bool TsEdit::HandleSkinned(TMessage& Message) {
     return true;
   }
   case WM_NCPAINT:
-    PaintFrame();
+    // A frame that nobody sees (the window or its form is hidden) is painted when shown.
+    if (IsWindowVisible(Handle())) PaintFrame();
     Message.Result = 0;
     return true;
   case WM_PRINT: {
