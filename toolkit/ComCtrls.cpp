@@ -243,13 +243,14 @@ void TRichEdit::ReplaceRange(size_t Position, size_t Length, const std::wstring&
   ReplaceControlRange(Start, size_t(ControlIndex(Position + Length)) - Start, NewText);
 }
 
-void TRichEdit::ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText) {
+void TRichEdit::ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText,
+                                    std::optional<bool> RemovedLineBreak) {
   // Alone, an edit is an update of its own: the same repaint of the changed lines.
   BeginUpdate();
   try {
     FChangeSeen = false;
-    if (!ReplaceThroughDocument(Position, Length, NewText))
-      ReplaceThroughSelection(Position, Length, NewText);
+    if (!ReplaceThroughDocument(Position, Length, NewText, RemovedLineBreak))
+      ReplaceThroughSelection(Position, Length, NewText, RemovedLineBreak);
   } catch (...) {
     EndUpdate();
     throw;
@@ -283,8 +284,8 @@ void TRichEdit::ReleaseTextDocument() {
   FDocumentWnd = nullptr;
 }
 
-bool TRichEdit::ReplaceThroughDocument(size_t Position, size_t Length,
-                                       const std::wstring& NewText) {
+bool TRichEdit::ReplaceThroughDocument(size_t Position, size_t Length, const std::wstring& NewText,
+                                       std::optional<bool> RemovedLineBreak) {
   ITextDocument* Document = TextDocument();
   if (!Document) return false;
   ITextRange* Range = nullptr;
@@ -298,7 +299,9 @@ bool TRichEdit::ReplaceThroughDocument(size_t Position, size_t Length,
   SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&Parked));
   FSelectionParked = true;
   bool LineBreaks = NewText.find_first_of(L"\r\n") != std::wstring::npos;
-  if (!LineBreaks && Length > 0) {
+  if (!LineBreaks && Length > 0 && RemovedLineBreak) {
+    LineBreaks = *RemovedLineBreak;
+  } else if (!LineBreaks && Length > 0) {
     BSTR Removed = nullptr;
     if (SUCCEEDED(Range->GetText(&Removed)) && Removed)
       LineBreaks = wcspbrk(Removed, L"\r\n") != nullptr;
@@ -324,13 +327,15 @@ bool TRichEdit::ReplaceThroughDocument(size_t Position, size_t Length,
   return true;
 }
 
-void TRichEdit::ReplaceThroughSelection(size_t Position, size_t Length,
-                                        const std::wstring& NewText) {
+void TRichEdit::ReplaceThroughSelection(size_t Position, size_t Length, const std::wstring& NewText,
+                                        std::optional<bool> RemovedLineBreak) {
   HWND Wnd = Handle();
   CHARRANGE Range{LONG(Position), LONG(Position + Length)};
   SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Range));
   bool LineBreaks = NewText.find_first_of(L"\r\n") != std::wstring::npos;
-  if (!LineBreaks && Length > 0) {
+  if (!LineBreaks && Length > 0 && RemovedLineBreak) {
+    LineBreaks = *RemovedLineBreak;
+  } else if (!LineBreaks && Length > 0) {
     std::wstring Removed(Length + 1, L'\0');
     LRESULT Got = SendMessageW(Wnd, EM_GETSELTEXT, 0, LPARAM(Removed.data()));
     Removed.resize(size_t(std::max<LRESULT>(0, Got)));
@@ -343,6 +348,7 @@ void TRichEdit::ReplaceThroughSelection(size_t Position, size_t Length,
 
 void TRichEdit::NoteChange(size_t Position, size_t Length, size_t Inserted, bool LineBreaks) {
   FLinesChanged |= LineBreaks;
+  ++FChangeCount;
   // The selection to put back stays on its text: behind the edit it moves by the difference,
   // inside the removed characters it goes to the end of the inserted ones.
   auto Carry = [&](LONG& At) {
@@ -380,6 +386,7 @@ void TRichEdit::BeginUpdate() {
   if (FPendingPaint && GetUpdateRgn(Wnd, FPendingPaint, FALSE) <= NULLREGION) FPendingPaint.Reset();
   SendMessageW(Wnd, WM_SETREDRAW, FALSE, 0);
   FChanged = FLinesChanged = FSelectionMoved = FSelectionParked = false;
+  FChangeCount = 0;
 
   SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&FScrollPos));
   SendMessageW(Wnd, EM_EXGETSEL, 0, LPARAM(&FSelection));
@@ -398,7 +405,10 @@ void TRichEdit::EndUpdate() {
     SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Now));
     ViewMoved = Now.x != FScrollPos.x || Now.y != FScrollPos.y;
   }
-  if (ViewMoved) SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
+  // Setting the view where it was also has the control lay out the lines that the edits changed
+  // (Wine's lays out an edit made through a range only when something asks, and would paint the
+  // changed lines below from their old layout).
+  if (ViewMoved || FChanged) SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
   SendMessageW(Wnd, WM_SETREDRAW, TRUE, 0);
   if (FPendingPaint) InvalidateRgn(Wnd, FPendingPaint, TRUE);
   FPendingPaint.Reset();
@@ -407,6 +417,7 @@ void TRichEdit::EndUpdate() {
   else
     InvalidateChangedLines();
   FChanged = FLinesChanged = FSelectionMoved = FSelectionParked = false;
+  FChangeCount = 0;
 }
 
 void TRichEdit::InvalidateChangedLines() {
@@ -423,8 +434,12 @@ void TRichEdit::InvalidateChangedLines() {
   LONG From = Top(FChangedStart);
   if (From >= Client.bottom) return; // below the view: nothing seen changed
   LONG To = Client.bottom;
-  // Without a line break coming or going the lines below keep their places.
-  if (!FLinesChanged) To = std::min<LONG>(Client.bottom, Top(FChangedEnd) + LineHeight());
+  // Without a line break coming or going the lines below keep their places; one such edit in a
+  // control that does not wrap its lines changed one line.
+  if (!FLinesChanged) {
+    bool OneLine = FChangeCount == 1 && (GetWindowLongPtrW(Wnd, GWL_STYLE) & ES_AUTOHSCROLL);
+    To = std::min<LONG>(Client.bottom, (OneLine ? From : Top(FChangedEnd)) + LineHeight());
+  }
   if (To <= 0) return; // above the view, and the lines below it did not move
   RECT Changed{Client.left, std::max<LONG>(From, Client.top), Client.right, To};
   InvalidateRect(Wnd, &Changed, TRUE);

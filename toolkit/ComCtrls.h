@@ -3,6 +3,8 @@
 
 #include <richedit.h>
 
+#include <optional>
+
 #include "base/GdiObjects.h"
 #include "toolkit/StdCtrls.h"
 
@@ -81,7 +83,10 @@ public:
   // Where the control offers no text object model, the range is selected and the selection
   // replaced, and the selection and the view are put back afterwards. Either way the edit is
   // the program's, not the user's: it marks the text modified and clears the undo history.
-  void ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText);
+  // RemovedLineBreak says whether the replaced characters held a line break, where the caller
+  // knows; otherwise they are read back from the control.
+  void ReplaceControlRange(size_t Position, size_t Length, const std::wstring& NewText,
+                           std::optional<bool> RemovedLineBreak = std::nullopt);
   // Edits between these draw nothing until the end, which repaints only the lines that the
   // edits changed (down to the bottom of the view when a line break came or went; the whole
   // view when the edits went through the selection).
@@ -110,8 +115,10 @@ private:
   // The control's text document, asked for once per window; null when it has none.
   ITextDocument* TextDocument();
   void ReleaseTextDocument();
-  bool ReplaceThroughDocument(size_t Position, size_t Length, const std::wstring& NewText);
-  void ReplaceThroughSelection(size_t Position, size_t Length, const std::wstring& NewText);
+  bool ReplaceThroughDocument(size_t Position, size_t Length, const std::wstring& NewText,
+                              std::optional<bool> RemovedLineBreak);
+  void ReplaceThroughSelection(size_t Position, size_t Length, const std::wstring& NewText,
+                               std::optional<bool> RemovedLineBreak);
   // Widens the changed part of the text by an edit of Length characters at Position that
   // left Inserted characters there.
   void NoteChange(size_t Position, size_t Length, size_t Inserted, bool LineBreaks);
@@ -125,11 +132,13 @@ private:
   ITextDocument* FTextDocument = nullptr;
   HWND FDocumentWnd = nullptr; // the window whose document was asked for
   // What the edits of the current update changed: positions [FChangedStart, FChangedEnd) of the
-  // text as it is now, whether a line break was inserted or removed, whether an edit selected
-  // its range (the view may have followed), or left an empty selection at it.
+  // text as it is now, how many edits made them, whether a line break was inserted or removed,
+  // whether an edit selected its range (the view may have followed), or left an empty selection
+  // at it.
   bool FChanged = false;
   size_t FChangedStart = 0;
   size_t FChangedEnd = 0;
+  size_t FChangeCount = 0;
   bool FLinesChanged = false;
   bool FSelectionMoved = false;
   bool FSelectionParked = false;

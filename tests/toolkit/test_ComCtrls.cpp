@@ -158,6 +158,24 @@ TEST_F(FormTest, RichEditUpdateRepaintsOnlyTheChangedLines) {
   ASSERT_EQ(Painted.size(), 1u);
   EXPECT_LE(Painted[0].top, Line2);
   EXPECT_EQ(Painted[0].bottom, Client.bottom);
+  // One edit inside a line paints that line alone.
+  auto Line3 = [&] { return size_t(SendMessageW(Wnd, EM_LINEINDEX, 3, 0)) + 7; };
+  Painted.clear();
+  Edit->ReplaceControlRange(Line3(), 3, L"[q]");
+  Edit->Update();
+  ASSERT_EQ(Painted.size(), 1u);
+  EXPECT_LE(Painted[0].top, LineTop(3));
+  EXPECT_GT(Painted[0].top, LineTop(2));
+  EXPECT_GE(Painted[0].bottom, LineTop(4));
+  EXPECT_LT(Painted[0].bottom, LineTop(5));
+  // A caller that says the removed characters held a line break is believed without reading
+  // them back: every line below is repainted.
+  Painted.clear();
+  Edit->ReplaceControlRange(Line3(), 3, L"[w]", true);
+  Edit->Update();
+  ASSERT_EQ(Painted.size(), 1u);
+  EXPECT_LE(Painted[0].top, LineTop(3));
+  EXPECT_EQ(Painted[0].bottom, Client.bottom);
   // Below the view: nothing to paint.
   Painted.clear();
   Edit->ReplaceControlRange(Edit->Text().size() - 40, 2, L"--");
