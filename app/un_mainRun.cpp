@@ -178,7 +178,8 @@ void Tfrm_main::ApplyEdits(const std::vector<textovrt::TTextEdit>& Edits) {
   Memo1->BeginUpdate();
   try {
     for (const auto& Edit : Edits)
-      Memo1->ReplaceControlRange(Edit.Position, Edit.RemovedLength, ToWide(Edit.Inserted));
+      Memo1->ReplaceControlRange(Edit.Position, Edit.RemovedLength, ToWide(Edit.Inserted),
+                                 Edit.RemovedLineBreak);
   } catch (...) {
     Memo1->EndUpdate();
     FDeferRepaint = false;

@@ -63,6 +63,10 @@ void ForEachItemLine(std::basic_string_view<C> Text, std::basic_string_view<C> S
 
 } // namespace
 
+bool HasLineBreak(std::u16string_view Text) {
+  return Text.find_first_of(u"\r\n") != std::u16string_view::npos;
+}
+
 std::vector<std::u16string> SplitEntries(const std::vector<std::u16string>& Items) {
   std::vector<std::u16string> entries;
   for (const std::u16string& item : Items)
@@ -330,6 +334,8 @@ std::u16string TSweepRun::Text() const {
 size_t TSweepRun::Step(uint32_t Pattern, std::u16string_view Replacement,
                        std::vector<TTextEdit>* Edits) {
   const uint64_t length = FEntries.Pattern(Pattern).size();
+  // What each replacement removes is an occurrence of the entry.
+  const bool breaks = HasLineBreak(FEntries.Pattern(Pattern));
   const int64_t shift = static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(length);
   size_t count = 0;
   // Every occurrence is replaced or lost a character: a later equal entry finds nothing.
@@ -360,7 +366,8 @@ size_t TSweepRun::Step(uint32_t Pattern, std::u16string_view Replacement,
       FReplacements.emplace_back(Replacement);
       if (FReplacements.size() == 2) ChainCuts();
     }
-    if (Edits) Edits->push_back({PresentPosition(start), length, std::u16string(Replacement)});
+    if (Edits)
+      Edits->push_back({PresentPosition(start), length, std::u16string(Replacement), breaks});
     SetBits(FTaken, start, start + length);
     FFirst[start >> 6] |= uint64_t(1) << (start & 63);
     FCutsEnd = std::max(FCutsEnd, start + length);
@@ -691,6 +698,7 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
   ++FSteps;
   const std::u16string_view item = FEntries.Pattern(Pattern);
   const uint64_t itemLength = item.size();
+  const bool itemBreaks = HasLineBreak(item);
   const std::vector<size_t> prefix = PrefixFunction(item);
   // Start positions of every occurrence of the item in S.
   auto findAll = [&](std::u16string_view S, auto&& Found) {
@@ -809,7 +817,7 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
           wholeText = true;
           Edits->resize(editsBefore);
         } else {
-          Edits->push_back({at, itemLength, std::u16string(Replacement)});
+          Edits->push_back({at, itemLength, std::u16string(Replacement), itemBreaks});
         }
       }
       shift += static_cast<int64_t>(Replacement.size()) - static_cast<int64_t>(itemLength);
@@ -846,7 +854,7 @@ size_t TPieceTableRun::Step(uint32_t Pattern, std::u16string_view Replacement,
   }
   for (const TUndo& u : undo)
     Release(u.Removed);
-  if (wholeText) Edits->push_back({0, lengthBefore, Text()});
+  if (wholeText) Edits->push_back({0, lengthBefore, Text(), true});
   return count;
 }
 
@@ -916,7 +924,7 @@ struct TRewriteRun::TImpl {
     const std::u16string before = Pieces->Text();
     std::u16string after =
         ReplaceItem(before, Entries.Pattern(Pattern), Replacement, Entries.Limits);
-    if (Edits) Edits->push_back({0, before.size(), after});
+    if (Edits) Edits->push_back({0, before.size(), after, HasLineBreak(before)});
     Pieces = std::make_unique<TPieceTableRun>(std::move(after), Entries);
     Active = Pieces.get();
     return 1;

@@ -25,7 +25,14 @@ struct TTextEdit {
   size_t Position = 0;
   size_t RemovedLength = 0;
   std::u16string Inserted;
+  // Whether the removed characters held a line break (CR or LF), also true where that is not
+  // known (an edit of the whole text): the editor need not read them back to learn whether
+  // lines came or went.
+  bool RemovedLineBreak = false;
 };
+
+// Whether Text holds a line break (CR or LF).
+bool HasLineBreak(std::u16string_view Text);
 
 // Applies the entries in order. Each Step() rewrites every occurrence of the next entry with
 // ReplaceItem's rules (leftmost first, occurrences formed by a replacement included; one pass

@@ -40,9 +40,19 @@ TEST(TRewriteRun, HelpTextExample) {
 
 namespace {
 
+// Applies the edits to a plain copy; each must say truly whether it removed a line break (an
+// edit of the whole text may say so without looking).
 void Mirror(std::u16string& Text, const std::vector<TTextEdit>& Edits) {
-  for (const TTextEdit& e : Edits)
+  for (const TTextEdit& e : Edits) {
+    const bool removed =
+        HasLineBreak(std::u16string_view(Text).substr(e.Position, e.RemovedLength));
+    if (removed) {
+      EXPECT_TRUE(e.RemovedLineBreak) << "edit at " << e.Position;
+    } else if (e.RemovedLineBreak) {
+      EXPECT_TRUE(e.Position == 0 && e.RemovedLength == Text.size()) << "edit at " << e.Position;
+    }
     Text.replace(e.Position, e.RemovedLength, e.Inserted);
+  }
 }
 
 // Small limits keep self-multiplying cascades short; the rules are the same at any size.
