@@ -275,7 +275,8 @@ bool RunShowAnimation(HWND Wnd, const TkvFormAnimation& A, uint8_t FinalAlpha) {
       ApplyLayeredPicture(Anim->Handle(), Picture, {R.Left, R.Top}, Alphas[size_t(i)]);
     Sleep(AnimStepTime);
   }
-  ApplyLayeredPicture(Anim->Handle(), Picture, {R.Left, R.Top}, FinalAlpha);
+  // Without steps the final picture is up already (each apply uploads the whole picture).
+  if (N > 0) ApplyLayeredPicture(Anim->Handle(), Picture, {R.Left, R.Top}, FinalAlpha);
   // The window comes back just behind its picture, then the picture goes.
   SetWindowPos(Wnd, Anim->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   AnimationCapturing = false;
