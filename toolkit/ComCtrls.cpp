@@ -405,34 +405,40 @@ void TRichEdit::EndUpdate() {
     SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Now));
     ViewMoved = Now.x != FScrollPos.x || Now.y != FScrollPos.y;
   }
-  // Setting the view where it was also has the control lay out the lines that the edits changed
-  // (Wine's lays out an edit made through a range only when something asks, and would paint the
-  // changed lines below from their old layout).
-  if (ViewMoved || FChanged) SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
+  RECT Changed{};
+  const bool Repaint = !ViewMoved && ChangedLines(Changed);
+  // Setting the view where it was also has the control lay out the edited lines before they are
+  // repainted (Wine's lays out an edit made through a range only when something asks, and would
+  // paint it from the old layout), and gives the scroll bars the text's new extent. An edit out
+  // of sight that moved no line is laid out when the view comes to it.
+  if (ViewMoved || Repaint || FLinesChanged)
+    SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
   SendMessageW(Wnd, WM_SETREDRAW, TRUE, 0);
   if (FPendingPaint) InvalidateRgn(Wnd, FPendingPaint, TRUE);
   FPendingPaint.Reset();
   if (ViewMoved)
     InvalidateRect(Wnd, nullptr, TRUE);
-  else
-    InvalidateChangedLines();
+  else if (Repaint)
+    InvalidateRect(Wnd, &Changed, TRUE);
   FChanged = FLinesChanged = FSelectionMoved = FSelectionParked = false;
   FChangeCount = 0;
 }
 
-void TRichEdit::InvalidateChangedLines() {
-  if (!FChanged) return;
+bool TRichEdit::ChangedLines(RECT& Changed) {
+  if (!FChanged) return false;
   HWND Wnd = Handle();
   RECT Client;
   GetClientRect(Wnd, &Client);
   // The top of the first changed line and the bottom of the last, where the control shows them.
+  // The lines above the first change keep their layout, and without a line break coming or going
+  // so do the heights of all lines: the places are right before the edits are laid out.
   auto Top = [Wnd](size_t Position) {
     POINTL At{};
     SendMessageW(Wnd, EM_POSFROMCHAR, WPARAM(&At), LPARAM(Position));
     return LONG(At.y);
   };
   LONG From = Top(FChangedStart);
-  if (From >= Client.bottom) return; // below the view: nothing seen changed
+  if (From >= Client.bottom) return false; // below the view: nothing seen changed
   LONG To = Client.bottom;
   // Without a line break coming or going the lines below keep their places; one such edit in a
   // control that does not wrap its lines changed one line.
@@ -440,9 +446,9 @@ void TRichEdit::InvalidateChangedLines() {
     bool OneLine = FChangeCount == 1 && (GetWindowLongPtrW(Wnd, GWL_STYLE) & ES_AUTOHSCROLL);
     To = std::min<LONG>(Client.bottom, (OneLine ? From : Top(FChangedEnd)) + LineHeight());
   }
-  if (To <= 0) return; // above the view, and the lines below it did not move
-  RECT Changed{Client.left, std::max<LONG>(From, Client.top), Client.right, To};
-  InvalidateRect(Wnd, &Changed, TRUE);
+  if (To <= 0) return false; // above the view, and the lines below it did not move
+  Changed = {Client.left, std::max<LONG>(From, Client.top), Client.right, To};
+  return true;
 }
 
 int TRichEdit::LineHeight() {

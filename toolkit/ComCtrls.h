@@ -122,7 +122,8 @@ private:
   // Widens the changed part of the text by an edit of Length characters at Position that
   // left Inserted characters there.
   void NoteChange(size_t Position, size_t Length, size_t Inserted, bool LineBreaks);
-  void InvalidateChangedLines();
+  // Where the edits of the update changed what the view shows; false when nothing seen changed.
+  bool ChangedLines(RECT& Changed);
   int LineHeight(); // of the control's font
   bool FChangeSeen = false;
   int FUpdateCount = 0;
