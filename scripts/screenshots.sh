@@ -100,7 +100,7 @@ driver escape && sleep 0.3
 driver long-text && sleep 0.5 && capture 08-editor-long-text 'Editor with a long text and its scroll bars'
 driver editor && sleep 0.5 && capture 08-editor-long-text-focused 'Editor focused'
 driver field 3 && sleep 0.3
-driver run 'kód' ',' '*' && sleep 3 && capture 09-progress 'Progress window during a rewrite; the editor disabled'
+driver run 'kód' ',' '*' && driver counting && capture 09-progress 'Progress window during a rewrite; the editor disabled'
 driver hotovo && sleep 0.1 && capture 10-hotovo '"HOTOVO"'
 driver done && sleep 0.5 && capture 11-after-run 'Main window after the run'
 driver search-none && sleep 0.7 && capture 12-nothing-found '"Nothing found" box'

@@ -10,7 +10,8 @@
 // clicks into the editor; "search-none" searches for markers the text does not hold and waits for
 // the box that says so, "ok" closes that box, "open-dialog" presses "Načíst textový soubor" and
 // waits for the open dialog, "save-dialog" presses "Uložit" and waits for the save dialog,
-// "cancel-dialog" closes either; "hotovo" waits until the progress window reads "HOTOVO";
+// "cancel-dialog" closes either; "counting" waits until the rewrite has counted for a moment
+// and fails when it has ended by then; "hotovo" waits until the progress window reads "HOTOVO";
 // "hold-foreground" shows another program's window in front, active, until it is ended, and
 // "activate" brings the main window back to the front.
 #include "tests/e2e/Automation.h"
@@ -109,7 +110,9 @@ int wmain(int argc, wchar_t** argv) {
     if (Editors.empty()) return 1;
     std::wstring Text;
     for (int i = 1; i <= 2000; ++i) {
-      Text += L"řádek " + std::to_wstring(i) + L" kód xyzvh, je nesmysl na entou";
+      // Each line's item differs: the rewrite then changes one place per entry and counts.
+      Text += L"řádek " + std::to_wstring(i) + L" kód x" + std::to_wstring(i) +
+              L", je nesmysl na entou";
       if (i % 9 == 0)
         for (int k = 0; k < 6; ++k)
           Text += L" a tento řádek pokračuje dál, než je okno široké";
@@ -145,6 +148,18 @@ int wmain(int argc, wchar_t** argv) {
     if (!Dialog) return 1;
     PostMessageW(Dialog, WM_COMMAND, IDCANCEL, 0);
     return WaitFor([&] { return FindTopWindow(Process, L"#32770") ? nullptr : HWND(1); }) ? 0 : 1;
+  }
+  if (Command == L"counting") {
+    // The rewrite runs while the progress window shows and the editor is disabled.
+    std::vector<HWND> Editors = FindChildren(Main, L"TsRichEdit");
+    if (Editors.empty()) return 1;
+    auto Running = [&] {
+      HWND Progress = FindTopWindow(Process, L"Tfrm_animate");
+      return Progress && !IsWindowEnabled(Editors[0]) ? Progress : nullptr;
+    };
+    if (!WaitFor(Running)) return 1;
+    Sleep(400);
+    return Running() ? 0 : 1;
   }
   if (Command == L"hotovo") {
     // The run has written "HOTOVO" when the editor is enabled again while the progress window
