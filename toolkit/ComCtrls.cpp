@@ -398,12 +398,22 @@ void TRichEdit::EndUpdate() {
   if (FSelectionMoved || FSelectionParked) {
     SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&FSelection));
   }
-  bool ViewMoved = FSelectionMoved;
+  bool ViewMoved = FSelectionMoved, PutBack = false;
   if (!ViewMoved && FChanged) {
-    // Wine's control may shift the view by a line while edits above it wait to be rewrapped.
-    POINT Now{};
-    SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Now));
-    ViewMoved = Now.x != FScrollPos.x || Now.y != FScrollPos.y;
+    // The control scrolls to show a selection it is given (a parked one, the one put back when
+    // it lies out of sight) and may shift the view by a line while edits above it wait to be
+    // laid out. With redrawing off none of that reached the screen: put back where it was, the
+    // view shows what it showed, and only the changed lines need painting.
+    auto ViewIsBack = [&] {
+      POINT Now{};
+      SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Now));
+      return Now.x == FScrollPos.x && Now.y == FScrollPos.y;
+    };
+    if (!ViewIsBack()) {
+      SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
+      PutBack = true;
+      ViewMoved = !ViewIsBack(); // the text grew too short for it
+    }
   }
   RECT Changed{};
   const bool Repaint = !ViewMoved && ChangedLines(Changed);
@@ -411,7 +421,7 @@ void TRichEdit::EndUpdate() {
   // repainted (Wine's lays out an edit made through a range only when something asks, and would
   // paint it from the old layout), and gives the scroll bars the text's new extent. An edit out
   // of sight that moved no line is laid out when the view comes to it.
-  if (ViewMoved || Repaint || FLinesChanged)
+  if (!PutBack && (ViewMoved || Repaint || FLinesChanged))
     SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&FScrollPos));
   SendMessageW(Wnd, WM_SETREDRAW, TRUE, 0);
   if (FPendingPaint) InvalidateRgn(Wnd, FPendingPaint, TRUE);

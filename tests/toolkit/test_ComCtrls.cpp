@@ -188,6 +188,42 @@ TEST_F(FormTest, RichEditUpdateRepaintsOnlyTheChangedLines) {
   EXPECT_TRUE(Partly == ClientPixels(Wnd));
 }
 
+// With the caret out of sight the control scrolls to it when the update puts the selection
+// back; the view returns unseen, and only the changed line is painted.
+TEST_F(FormTest, RichEditUpdateWithTheCaretOutOfSightRepaintsOnlyTheChangedLine) {
+  TRichEdit* Edit = ShownRichEdit(Form);
+  HWND Wnd = Edit->Handle();
+  CHARRANGE Home{0, 0};
+  SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Home));
+  SendMessageW(Wnd, EM_LINESCROLL, 0, 10);
+  Edit->Update();
+  POINT Scroll{};
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Scroll));
+  ASSERT_GT(Scroll.y, 0);
+  RECT Client;
+  GetClientRect(Wnd, &Client);
+  std::vector<RECT> Painted;
+  auto Token = Edit->AddWindowHook([&](TMessage& M, const TWndNext& Next) {
+    RECT R;
+    if (M.Msg == WM_PAINT && GetUpdateRect(Wnd, &R, FALSE)) Painted.push_back(R);
+    Next(M);
+  });
+  Edit->ReplaceControlRange(size_t(SendMessageW(Wnd, EM_LINEINDEX, 12, 0)) + 7, 3, L"[v]");
+  Edit->Update();
+  Edit->RemoveWindowHook(Token);
+  ASSERT_EQ(Painted.size(), 1u);
+  EXPECT_GT(Painted[0].top, Client.top);
+  EXPECT_LT(Painted[0].bottom, Client.bottom);
+  POINT After{};
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&After));
+  EXPECT_EQ(After.y, Scroll.y);
+  EXPECT_EQ(Selection(Edit).cpMin, 0);
+  EXPECT_EQ(Selection(Edit).cpMax, 0);
+  std::vector<COLORREF> Partly = ClientPixels(Wnd);
+  RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  EXPECT_TRUE(Partly == ClientPixels(Wnd));
+}
+
 // Without a text object model an edit selects its range and replaces the selection; an update
 // then puts the selection (on its text) and the view back and repaints the whole view.
 TEST_F(FormTest, RichEditWithoutTextDocumentEditsThroughTheSelection) {
