@@ -8,6 +8,8 @@
 #include <tom.h>
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include "base/GdiObjects.h"
 
@@ -16,6 +18,21 @@ namespace {
 // ITextDocument, which the import libraries do not carry.
 const IID TextDocumentId = {
     0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+
+bool HasLineBreak(std::wstring_view Text) {
+  return Text.find_first_of(L"\r\n") != std::wstring_view::npos;
+}
+
+// Whether replacing Length characters by NewText makes a line break come or go: Removed says
+// whether the replaced characters held one where the caller knows, otherwise RemovedHasBreak
+// reads them back from the control.
+template <class F>
+bool LinesComeOrGo(const std::wstring& NewText, size_t Length, std::optional<bool> Removed,
+                   F RemovedHasBreak) {
+  if (HasLineBreak(NewText)) return true;
+  if (Length == 0) return false;
+  return Removed ? *Removed : RemovedHasBreak();
+}
 
 } // namespace
 
@@ -298,15 +315,12 @@ bool TRichEdit::ReplaceThroughDocument(size_t Position, size_t Length, const std
   CHARRANGE Parked{LONG(Position), LONG(Position)};
   SendMessageW(Handle(), EM_EXSETSEL, 0, LPARAM(&Parked));
   FSelectionParked = true;
-  bool LineBreaks = NewText.find_first_of(L"\r\n") != std::wstring::npos;
-  if (!LineBreaks && Length > 0 && RemovedLineBreak) {
-    LineBreaks = *RemovedLineBreak;
-  } else if (!LineBreaks && Length > 0) {
+  const bool LineBreaks = LinesComeOrGo(NewText, Length, RemovedLineBreak, [&] {
     BSTR Removed = nullptr;
-    if (SUCCEEDED(Range->GetText(&Removed)) && Removed)
-      LineBreaks = wcspbrk(Removed, L"\r\n") != nullptr;
+    bool Breaks = SUCCEEDED(Range->GetText(&Removed)) && Removed && HasLineBreak(Removed);
     SysFreeString(Removed);
-  }
+    return Breaks;
+  });
   BSTR Inserted = SysAllocStringLen(NewText.data(), UINT(NewText.size()));
   HRESULT Result = Inserted || NewText.empty() ? Range->SetText(Inserted) : E_OUTOFMEMORY;
   SysFreeString(Inserted);
@@ -332,15 +346,12 @@ void TRichEdit::ReplaceThroughSelection(size_t Position, size_t Length, const st
   HWND Wnd = Handle();
   CHARRANGE Range{LONG(Position), LONG(Position + Length)};
   SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Range));
-  bool LineBreaks = NewText.find_first_of(L"\r\n") != std::wstring::npos;
-  if (!LineBreaks && Length > 0 && RemovedLineBreak) {
-    LineBreaks = *RemovedLineBreak;
-  } else if (!LineBreaks && Length > 0) {
+  const bool LineBreaks = LinesComeOrGo(NewText, Length, RemovedLineBreak, [&] {
     std::wstring Removed(Length + 1, L'\0');
     LRESULT Got = SendMessageW(Wnd, EM_GETSELTEXT, 0, LPARAM(Removed.data()));
     Removed.resize(size_t(std::max<LRESULT>(0, Got)));
-    LineBreaks = Removed.find_first_of(L"\r\n") != std::wstring::npos;
-  }
+    return HasLineBreak(Removed);
+  });
   SendMessageW(Wnd, EM_REPLACESEL, FALSE, LPARAM(NewText.c_str()));
   FSelectionMoved = true;
   NoteChange(Position, Length, NewText.size(), LineBreaks);

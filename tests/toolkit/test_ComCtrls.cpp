@@ -75,6 +75,16 @@ std::vector<COLORREF> ClientPixels(HWND Wnd) {
   return Pixels;
 }
 
+// Has Edit's window record the area of each of its paints in Painted.
+TWndHookToken RecordPaints(TRichEdit* Edit, std::vector<RECT>& Painted) {
+  HWND Wnd = Edit->Handle();
+  return Edit->AddWindowHook([Wnd, &Painted](TMessage& M, const TWndNext& Next) {
+    RECT R;
+    if (M.Msg == WM_PAINT && GetUpdateRect(Wnd, &R, FALSE)) Painted.push_back(R);
+    Next(M);
+  });
+}
+
 } // namespace
 
 // The run's edits go through ranges of their own: the user's selection stays on its text and
@@ -124,11 +134,7 @@ TEST_F(FormTest, RichEditUpdateRepaintsOnlyTheChangedLines) {
   RECT Client;
   GetClientRect(Wnd, &Client);
   std::vector<RECT> Painted;
-  auto Token = Edit->AddWindowHook([&](TMessage& M, const TWndNext& Next) {
-    RECT R;
-    if (M.Msg == WM_PAINT && GetUpdateRect(Wnd, &R, FALSE)) Painted.push_back(R);
-    Next(M);
-  });
+  auto Token = RecordPaints(Edit, Painted);
   auto LineTop = [&](int Line) {
     POINTL At{};
     SendMessageW(Wnd, EM_POSFROMCHAR, WPARAM(&At),
@@ -203,11 +209,7 @@ TEST_F(FormTest, RichEditUpdateWithTheCaretOutOfSightRepaintsOnlyTheChangedLine)
   RECT Client;
   GetClientRect(Wnd, &Client);
   std::vector<RECT> Painted;
-  auto Token = Edit->AddWindowHook([&](TMessage& M, const TWndNext& Next) {
-    RECT R;
-    if (M.Msg == WM_PAINT && GetUpdateRect(Wnd, &R, FALSE)) Painted.push_back(R);
-    Next(M);
-  });
+  auto Token = RecordPaints(Edit, Painted);
   Edit->ReplaceControlRange(size_t(SendMessageW(Wnd, EM_LINEINDEX, 12, 0)) + 7, 3, L"[v]");
   Edit->Update();
   Edit->RemoveWindowHook(Token);
@@ -245,11 +247,7 @@ TEST_F(FormTest, RichEditWithoutTextDocumentEditsThroughTheSelection) {
   RECT Client;
   GetClientRect(Wnd, &Client);
   std::vector<RECT> Painted;
-  auto PaintToken = Edit->AddWindowHook([&](TMessage& M, const TWndNext& Next) {
-    RECT R;
-    if (M.Msg == WM_PAINT && GetUpdateRect(Wnd, &R, FALSE)) Painted.push_back(R);
-    Next(M);
-  });
+  auto PaintToken = RecordPaints(Edit, Painted);
   Edit->BeginUpdate();
   Edit->ReplaceControlRange(6, 3, L"[abcdef]");
   Edit->ReplaceControlRange(700, 3, L"---");
