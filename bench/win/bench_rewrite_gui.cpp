@@ -113,9 +113,10 @@ int main() {
   Form->HandleNeeded();
   ShowWindow(Form->Handle(), SW_SHOWNA); // painted like the real thing, without the notice
   const int Entries = getenv("BENCH_ENTRIES") ? atoi(getenv("BENCH_ENTRIES")) : 2000;
-  // Each size twice, in turns, and the better of the two: the machine's load comes and goes.
+  const int Rounds = getenv("BENCH_ROUNDS") ? std::max(1, atoi(getenv("BENCH_ROUNDS"))) : 2;
+  // Each size in turns, and the best of the rounds: the machine's load comes and goes.
   double Small = 1e300, Large = 1e300;
-  for (int Round = 0; Round < 2; ++Round) {
+  for (int Round = 0; Round < Rounds; ++Round) {
     Small = std::min(Small, RunOnce(Form, 20 * 1024, Entries));
     Large = std::min(Large, RunOnce(Form, 2 * 1024 * 1024, Entries));
   }
