@@ -34,6 +34,10 @@ bool LinesComeOrGo(const std::wstring& NewText, size_t Length, std::optional<boo
   return Removed ? *Removed : RemovedHasBreak();
 }
 
+// From this many lines on, a new window replaces a whole text faster than the control deletes
+// it (under Wine, about 30 ms against about 75 ms at 1,000 lines).
+constexpr LRESULT RemakeWindowLines = 1000;
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -237,8 +241,27 @@ void TRichEdit::SetText(const std::wstring& Value) {
     return;
   }
   FChangeSeen = false;
-  SetWindowTextW(Handle(), Value.c_str());
+  if (ReplacesWholeTextWithWindow())
+    RemakeWindow(Value);
+  else
+    SetWindowTextW(Handle(), Value.c_str());
   if (!FChangeSeen) Change();
+}
+
+bool TRichEdit::ReplacesWholeTextWithWindow() {
+  return HandleAllocated() && SendMessageW(Handle(), EM_GETLINECOUNT, 0, 0) >= RemakeWindowLines;
+}
+
+void TRichEdit::RemakeWindow(const std::wstring& NewText) {
+  HWND Old = Handle();
+  HWND Above = GetWindow(Old, GW_HWNDPREV);
+  const bool HadFocus = GetFocus() == Old;
+  DestroyHandle(false);
+  TControl::SetText(NewText);
+  HWND Wnd = Handle();
+  SetWindowPos(Wnd, Above ? Above : HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  if (HadFocus) SetFocus();
 }
 
 void TRichEdit::ReplaceRange(size_t Position, size_t Length, const std::wstring& NewText) {
@@ -266,7 +289,8 @@ void TRichEdit::ReplaceControlRange(size_t Position, size_t Length, const std::w
   BeginUpdate();
   try {
     FChangeSeen = false;
-    if (!ReplaceThroughDocument(Position, Length, NewText, RemovedLineBreak))
+    if (!ReplaceWholeText(Position, Length, NewText) &&
+        !ReplaceThroughDocument(Position, Length, NewText, RemovedLineBreak))
       ReplaceThroughSelection(Position, Length, NewText, RemovedLineBreak);
   } catch (...) {
     EndUpdate();
@@ -299,6 +323,24 @@ void TRichEdit::ReleaseTextDocument() {
   if (FTextDocument) FTextDocument->Release();
   FTextDocument = nullptr;
   FDocumentWnd = nullptr;
+}
+
+bool TRichEdit::ReplaceWholeText(size_t Position, size_t Length, const std::wstring& NewText) {
+  if (Position != 0 || !ReplacesWholeTextWithWindow()) return false;
+  GETTEXTLENGTHEX Own{GTL_PRECISE | GTL_NUMCHARS, 1200};
+  if (Length <
+      size_t(std::max<LRESULT>(0, SendMessageW(Handle(), EM_GETTEXTLENGTHEX, WPARAM(&Own), 0))))
+    return false;
+  RemakeWindow(NewText);
+  HWND Wnd = Handle();
+  // The new window takes part in the update the old one was in: drawn at its end, where the
+  // view of the old one was.
+  SendMessageW(Wnd, WM_SETREDRAW, FALSE, 0);
+  FPendingPaint.Reset();
+  FSelectionMoved = true;
+  SendMessageW(Wnd, EM_SETMODIFY, TRUE, 0);
+  NoteChange(Position, Length, NewText.size(), true);
+  return true;
 }
 
 bool TRichEdit::ReplaceThroughDocument(size_t Position, size_t Length, const std::wstring& NewText,

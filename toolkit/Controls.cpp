@@ -457,11 +457,10 @@ void TWinControl::AttachHandle(HWND Wnd) {
   SetObjectProp(Wnd, kObjectProp, this);
 }
 
-void TWinControl::DestroyHandle() {
+void TWinControl::DestroyHandle(bool KeepText) {
   if (!FHandle) return;
   HWND Wnd = FHandle;
-  // A window made again later shows the same text.
-  if (!IsDestroying()) FText = Text();
+  if (KeepText && !IsDestroying()) FText = Text();
   DestroyWindow(Wnd); // WM_NCDESTROY clears FHandle
   if (FHandle == Wnd) {
     RemoveObjectProp(Wnd, kObjectProp);

@@ -226,7 +226,9 @@ public:
   HWND Handle();
   bool HandleAllocated() const { return FHandle != nullptr; }
   void HandleNeeded() { Handle(); }
-  void DestroyHandle();
+  // Destroys the window; a window made again later shows the text it showed, unless KeepText is
+  // false (the caller sets the text the next window shows).
+  void DestroyHandle(bool KeepText = true);
 
   void WndProc(TMessage& Message) override;
   // Hands the message to the window class's own procedure (or DefWindowProc).

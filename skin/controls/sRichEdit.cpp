@@ -88,16 +88,19 @@ void TsRichEdit::RecreateWnd() {
   SendMessageW(Wnd, EM_EXGETSEL, 0, LPARAM(&Sel));
   POINT Scroll{};
   SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Scroll));
-  bool HadFocus = GetFocus() == Wnd;
   FreeAdapter();
-  DestroyHandle();
-  TControl::SetText(Kept);
-  HandleNeeded();
+  // Without an adapter: the skin is going.
+  TRichEdit::RemakeWindow(Kept);
   Wnd = Handle();
   SendMessageW(Wnd, EM_SETMODIFY, Modified ? TRUE : FALSE, 0);
   SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Sel));
   SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&Scroll));
-  if (HadFocus) SetFocus();
+}
+
+void TsRichEdit::RemakeWindow(const std::wstring& NewText) {
+  FreeAdapter();
+  TRichEdit::RemakeWindow(NewText);
+  EnsureAdapter();
 }
 
 void TsRichEdit::RestoreDesignColors() {

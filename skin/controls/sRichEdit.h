@@ -34,6 +34,7 @@ public:
 
 protected:
   void CreateWindowHandle() override;
+  void RemakeWindow(const std::wstring& NewText) override;
   TColor DrawnTextColor() override;
 
 private:

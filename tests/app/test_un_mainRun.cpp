@@ -470,6 +470,26 @@ TEST_F(FilesTest, ADroppedFileLoadsAsThroughTheDialog) {
   EXPECT_EQ(ReadBytes(Out), "\xF8\xE1\x64\x65k");
 }
 
+// A file loaded over a long text (whose window goes with it): the editor is the skinned one,
+// first in the order of keyboard navigation, and a run edits the loaded text.
+TEST_F(FilesTest, AFileLoadedOverALongTextIsEditedByTheNextRun) {
+  std::wstring Long;
+  for (int i = 0; i < 3000; ++i)
+    Long += L"řádek " + std::to_wstring(i) + L" kód [x], je nesmysl na entou\r\n";
+  Form->Memo1->SetText(Long);
+  std::wstring Path = Folder + L"\\kratky.txt";
+  WriteBytes(Path, "\xEF\xBB\xBFprvn\xC3\xAD [a]\r\ndruh\xC3\xBD [b]\r\n");
+  DropFiles(Form->Handle(), {Path});
+  PumpFor(200);
+  EXPECT_TRUE(Errors.empty());
+  ASSERT_EQ(Form->Memo1->Text(), L"první [a]\r\ndruhý [b]\r\n");
+  ASSERT_NE(Form->Memo1->Adapter(), nullptr);
+  EXPECT_EQ(Form->Memo1->Adapter()->CtrlHandle, Form->Memo1->Handle());
+  EXPECT_EQ(GetWindow(Form->Handle(), GW_CHILD), Form->Memo1->Handle());
+  ASSERT_TRUE(RunToDone(L"[", L"]", L"*"));
+  EXPECT_EQ(Form->Memo1->Text(), L"první *\r\ndruhý *\r\n");
+}
+
 TEST_F(FilesTest, ADroppedFileThatIsNoTextIsRefusedWithTheDialogsMessage) {
   std::wstring Path = Folder + L"\\binarni.txt";
   WriteBytes(Path, std::string("abc\0def", 7));

@@ -228,6 +228,95 @@ TEST_F(FormTest, RichEditUpdateWithTheCaretOutOfSightRepaintsOnlyTheChangedLine)
 
 // Without a text object model an edit selects its range and replaces the selection; an update
 // then puts the selection (on its text) and the view back and repaints the whole view.
+// A whole text of many lines is replaced with a new window (Wine's control takes minutes to
+// delete a text of megabytes): what the user meets is what replacing the text in the control
+// gives. Set, the new text shows from its start, unmodified and with nothing to undo; edited as
+// a whole during an update, the view stays where it was, the text is modified, and nothing is
+// drawn before the update ends. Either way the editor keeps its place in the order of keyboard
+// navigation, the focus, and its disabled state, and the change is told once.
+TEST_F(FormTest, RichEditReplacesAWholeTextOfManyLinesLikeTheControl) {
+  auto* Before = new TButton(Form);
+  Before->SetParent(Form);
+  auto* Edit = new TRichEdit(Form);
+  Edit->SetParent(Form);
+  Edit->SetBounds(0, 30, 300, 200);
+  Edit->ScrollBars = ssBoth;
+  auto* After = new TButton(Form);
+  After->SetParent(Form);
+  auto Lines = [](int Count, const wchar_t* Word, const wchar_t* Break) {
+    std::wstring T;
+    for (int i = 0; i < Count; ++i)
+      T += std::wstring(Word) + L" " + std::to_wstring(i) + Break;
+    return T;
+  };
+  Edit->SetText(Lines(1500, L"old", L"\r\n"));
+  Form->Show();
+  PumpFor(50);
+  Edit->SetFocus();
+  HWND Old = Edit->Handle();
+  ASSERT_EQ(GetWindow(Old, GW_HWNDPREV), Before->Handle());
+  SendMessageW(Old, EM_SETMODIFY, TRUE, 0);
+  SendMessageW(Old, EM_LINESCROLL, 0, 300);
+  int Changes = 0;
+  Edit->OnChange = [&](TComponent*) { ++Changes; };
+
+  const std::wstring Loaded = Lines(1200, L"loaded", L"\r\n");
+  Edit->SetText(Loaded);
+  HWND Wnd = Edit->Handle();
+  EXPECT_NE(Wnd, Old) << "a new window";
+  EXPECT_FALSE(IsWindow(Old));
+  EXPECT_EQ(Edit->Text(), Loaded);
+  EXPECT_EQ(Changes, 1);
+  EXPECT_EQ(Selection(Edit).cpMin, 0);
+  EXPECT_EQ(Selection(Edit).cpMax, 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_GETMODIFY, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_CANUNDO, 0, 0), 0);
+  EXPECT_EQ(GetFocus(), Wnd);
+  EXPECT_EQ(GetWindow(Wnd, GW_HWNDPREV), Before->Handle());
+  EXPECT_EQ(GetWindow(Wnd, GW_HWNDNEXT), After->Handle());
+  EXPECT_NE(GetWindowLongPtrW(Wnd, GWL_STYLE) & WS_VSCROLL, 0);
+
+  // The run's edit of the whole text, in the control's own line breaks, while the editor is off.
+  SendMessageW(Wnd, EM_LINESCROLL, 0, 400);
+  POINT Scroll{};
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Scroll));
+  ASSERT_GT(Scroll.y, 0);
+  Edit->SetEnabled(false);
+  PumpFor(20);
+  std::vector<RECT> Painted;
+  const std::wstring Rewritten = Lines(1300, L"new", L"\r");
+  Changes = 0;
+  Edit->BeginUpdate();
+  GETTEXTLENGTHEX Own{GTL_PRECISE | GTL_NUMCHARS, 1200};
+  Edit->ReplaceControlRange(0, size_t(SendMessageW(Wnd, EM_GETTEXTLENGTHEX, WPARAM(&Own), 0)),
+                            Rewritten, true);
+  Wnd = Edit->Handle();
+  auto Hook = RecordPaints(Edit, Painted);
+  PumpFor(20);
+  EXPECT_TRUE(Painted.empty()) << "drawn when the update ends";
+  Edit->EndUpdate();
+  UpdateWindow(Wnd);
+  EXPECT_FALSE(Painted.empty());
+  Edit->RemoveWindowHook(Hook);
+  EXPECT_EQ(Edit->Text(), Lines(1300, L"new", L"\r\n"));
+  EXPECT_EQ(Changes, 1);
+  POINT Now{};
+  SendMessageW(Wnd, EM_GETSCROLLPOS, 0, LPARAM(&Now));
+  EXPECT_EQ(Now.y, Scroll.y) << "the view stays";
+  EXPECT_FALSE(IsWindowEnabled(Wnd));
+  EXPECT_NE(SendMessageW(Wnd, EM_GETMODIFY, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_CANUNDO, 0, 0), 0);
+  EXPECT_EQ(GetWindow(Wnd, GW_HWNDPREV), Before->Handle());
+  // A text of few lines is set in the window it is in.
+  Edit->SetText(L"short");
+  HWND Short = Edit->Handle();
+  EXPECT_NE(Short, Wnd) << "the text of many lines went with its window";
+  Edit->SetText(L"shorter");
+  EXPECT_EQ(Edit->Handle(), Short);
+  EXPECT_EQ(Edit->Text(), L"shorter");
+}
+
 TEST_F(FormTest, RichEditWithoutTextDocumentEditsThroughTheSelection) {
   TRichEdit* Edit = ShownRichEdit(Form);
   HWND Wnd = Edit->Handle();

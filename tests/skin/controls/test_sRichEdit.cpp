@@ -352,6 +352,29 @@ TEST_F(RichEditTest, TheAdapterGivesTheWindowBackOnlyWhenItsProcedureIsTheInstal
   SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Below));
 }
 
+// A text of many lines replaced (a file loaded over a long text) goes with its window: the new
+// one is skinned as the old one was, and replacing again and again gives back every GDI object.
+TEST_F(RichEditTest, ReplacingALongTextKeepsTheSkinAndGivesBackItsGdiObjects) {
+  ShowEditor(1500);
+  ASSERT_NE(Ed->Adapter(), nullptr);
+  const COLORREF Frame = WindowPixel(W(), 0, 200);
+  const COLORREF BarFace = WindowPixel(W(), 753, 4);
+  ASSERT_EQ(Hex(BarFace), Hex(Face));
+  int64_t Before = LiveGdiObjects();
+  for (int i = 0; i < 4; ++i) {
+    HWND Old = W();
+    Ed->SetText(LongText(1200 + i));
+    PumpFor(50);
+    ASSERT_NE(W(), Old);
+    ASSERT_NE(Ed->Adapter(), nullptr);
+    EXPECT_EQ(Ed->Adapter()->CtrlHandle, W());
+  }
+  EXPECT_EQ(Ed->Text(), LongText(1203));
+  EXPECT_EQ(Hex(WindowPixel(W(), 0, 200)), Hex(Frame));
+  EXPECT_EQ(Hex(WindowPixel(W(), 753, 4)), Hex(BarFace));
+  EXPECT_EQ(LiveGdiObjects(), Before);
+}
+
 TEST_F(RichEditTest, AFiveMegabyteTextLoadsAndScrollsAndScrollingGivesBackItsGdiObjects) {
   // Loaded into the empty editor, as the program loads a file.
   ShowEditor(0);
