@@ -38,6 +38,21 @@ bool LinesComeOrGo(const std::wstring& NewText, size_t Length, std::optional<boo
 // it (under Wine, about 30 ms against about 75 ms at 1,000 lines).
 constexpr LRESULT RemakeWindowLines = 1000;
 
+// The lines of a piece in which a long text goes into the control.
+constexpr size_t LoadPieceLines = 500;
+
+// Where the piece of Text that starts at From ends: after its Lines-th line break (CR LF, CR or
+// LF; a CR LF pair is never cut), or at the end of the text.
+size_t PieceEnd(const std::wstring& Text, size_t From, size_t Lines) {
+  size_t At = From;
+  for (size_t Line = 0; Line < Lines; ++Line) {
+    At = Text.find_first_of(L"\r\n", At);
+    if (At == std::wstring::npos) return Text.size();
+    At += Text[At] == L'\r' && At + 1 < Text.size() && Text[At + 1] == L'\n' ? 2 : 1;
+  }
+  return At;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -197,7 +212,7 @@ void TRichEdit::CreateWindowHandle() {
   ApplyColors();
   std::wstring Stored = TControl::Text();
   if (!Stored.empty()) {
-    SetWindowTextW(Wnd, Stored.c_str());
+    LoadText(Stored);
     SendMessageW(Wnd, EM_SETMODIFY, FALSE, 0);
   }
 }
@@ -244,8 +259,42 @@ void TRichEdit::SetText(const std::wstring& Value) {
   if (ReplacesWholeTextWithWindow())
     RemakeWindow(Value);
   else
-    SetWindowTextW(Handle(), Value.c_str());
+    LoadText(Value);
   if (!FChangeSeen) Change();
+}
+
+void TRichEdit::LoadText(const std::wstring& Value) {
+  HWND Wnd = Handle();
+  size_t End = PieceEnd(Value, 0, LoadPieceLines);
+  if (End == Value.size()) {
+    SetWindowTextW(Wnd, Value.c_str());
+    return;
+  }
+  // The pieces are the loading's own edits: no change told for each, no history, no drawing.
+  const LRESULT Events = SendMessageW(Wnd, EM_SETEVENTMASK, 0, 0);
+  const bool Redraw = FUpdateCount == 0 && (GetWindowLongPtrW(Wnd, GWL_STYLE) & WS_VISIBLE);
+  if (Redraw) SendMessageW(Wnd, WM_SETREDRAW, FALSE, 0);
+  std::wstring Piece(Value, 0, End);
+  SetWindowTextW(Wnd, Piece.c_str());
+  for (size_t From = End; From < Value.size(); From = End) {
+    End = PieceEnd(Value, From, LoadPieceLines);
+    Piece.assign(Value, From, End - From);
+    CHARRANGE AtEnd{-1, -1};
+    SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&AtEnd));
+    SendMessageW(Wnd, EM_REPLACESEL, FALSE, LPARAM(Piece.c_str()));
+  }
+  // As the control shows a text set in it: from its start, unmodified, nothing to undo.
+  CHARRANGE Start{0, 0};
+  SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Start));
+  POINT Top{0, 0};
+  SendMessageW(Wnd, EM_SETSCROLLPOS, 0, LPARAM(&Top));
+  SendMessageW(Wnd, EM_EMPTYUNDOBUFFER, 0, 0);
+  SendMessageW(Wnd, EM_SETMODIFY, FALSE, 0);
+  SendMessageW(Wnd, EM_SETEVENTMASK, 0, Events);
+  if (Redraw) {
+    SendMessageW(Wnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Wnd, nullptr, TRUE);
+  }
 }
 
 bool TRichEdit::ReplacesWholeTextWithWindow() {

@@ -129,6 +129,11 @@ private:
   // The control's text document, asked for once per window; null when it has none.
   ITextDocument* TextDocument();
   void ReleaseTextDocument();
+  // Sets the control's whole text as setting its window text does, a long text in pieces of
+  // lines appended one after another: Wine's control takes time growing with the square of the
+  // lines to lay out a text given in one piece (about 10 s for 2 MB), and linear time in pieces
+  // (under a second). The control should hold few lines (see ReplacesWholeTextWithWindow).
+  void LoadText(const std::wstring& Value);
   // An edit of the whole text of many lines, through a new window; false for any other edit.
   bool ReplaceWholeText(size_t Position, size_t Length, const std::wstring& NewText);
   bool ReplaceThroughDocument(size_t Position, size_t Length, const std::wstring& NewText,

@@ -228,6 +228,43 @@ TEST_F(FormTest, RichEditUpdateWithTheCaretOutOfSightRepaintsOnlyTheChangedLine)
 
 // Without a text object model an edit selects its range and replaces the selection; an update
 // then puts the selection (on its text) and the view back and repaints the whole view.
+// A long text goes into the control in pieces (Wine's takes seconds to lay out megabytes given
+// in one piece): the editor then holds exactly the text, with every kind of line break, and
+// shows it as the control shows a text set in it; the change is told once, and the user's own
+// changes afterwards are told again.
+TEST_F(FormTest, RichEditLoadsALongTextAsTheControlSetsIt) {
+  TRichEdit* Edit = ShownRichEdit(Form);
+  HWND Wnd = Edit->Handle();
+  SendMessageW(Wnd, EM_SETMODIFY, TRUE, 0);
+  SendMessageW(Wnd, EM_LINESCROLL, 0, 10);
+  CHARRANGE Sel{50, 60};
+  SendMessageW(Wnd, EM_EXSETSEL, 0, LPARAM(&Sel));
+  int Changes = 0;
+  Edit->OnChange = [&](TComponent*) { ++Changes; };
+  std::wstring Text, Expected;
+  const wchar_t* Breaks[] = {L"\r\n", L"\r", L"\n"};
+  for (int i = 0; i < 1700; ++i) {
+    std::wstring Line = L"řádek " + std::to_wstring(i);
+    Text += Line + Breaks[i % 3];
+    Expected += Line + L"\r\n";
+  }
+  Text += L"bez konce";
+  Expected += L"bez konce";
+  Edit->SetText(Text);
+  EXPECT_EQ(Edit->Handle(), Wnd);
+  EXPECT_EQ(Edit->Text(), Expected);
+  EXPECT_EQ(SendMessageW(Wnd, EM_GETLINECOUNT, 0, 0), 1701);
+  EXPECT_EQ(Changes, 1);
+  EXPECT_EQ(Selection(Edit).cpMin, 0);
+  EXPECT_EQ(Selection(Edit).cpMax, 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_GETMODIFY, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_CANUNDO, 0, 0), 0);
+  EXPECT_TRUE(IsWindowVisible(Wnd));
+  SendMessageW(Wnd, EM_REPLACESEL, TRUE, LPARAM(L"x"));
+  EXPECT_EQ(Changes, 2);
+}
+
 // A whole text of many lines is replaced with a new window (Wine's control takes minutes to
 // delete a text of megabytes): what the user meets is what replacing the text in the control
 // gives. Set, the new text shows from its start, unmodified and with nothing to undo; edited as
