@@ -75,6 +75,17 @@ std::vector<COLORREF> ClientPixels(HWND Wnd) {
   return Pixels;
 }
 
+// Edit shows its text as the control shows a text set in it: from the start with the caret
+// there, unmodified, with nothing to undo.
+void ExpectShownAsSetText(TRichEdit* Edit) {
+  HWND Wnd = Edit->Handle();
+  EXPECT_EQ(Selection(Edit).cpMin, 0);
+  EXPECT_EQ(Selection(Edit).cpMax, 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_GETMODIFY, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Wnd, EM_CANUNDO, 0, 0), 0);
+}
+
 // Has Edit's window record the area of each of its paints in Painted.
 TWndHookToken RecordPaints(TRichEdit* Edit, std::vector<RECT>& Painted) {
   HWND Wnd = Edit->Handle();
@@ -255,11 +266,7 @@ TEST_F(FormTest, RichEditLoadsALongTextAsTheControlSetsIt) {
   EXPECT_EQ(Edit->Text(), Expected);
   EXPECT_EQ(SendMessageW(Wnd, EM_GETLINECOUNT, 0, 0), 1701);
   EXPECT_EQ(Changes, 1);
-  EXPECT_EQ(Selection(Edit).cpMin, 0);
-  EXPECT_EQ(Selection(Edit).cpMax, 0);
-  EXPECT_EQ(SendMessageW(Wnd, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(Wnd, EM_GETMODIFY, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(Wnd, EM_CANUNDO, 0, 0), 0);
+  ExpectShownAsSetText(Edit);
   EXPECT_TRUE(IsWindowVisible(Wnd));
   SendMessageW(Wnd, EM_REPLACESEL, TRUE, LPARAM(L"x"));
   EXPECT_EQ(Changes, 2);
@@ -304,11 +311,7 @@ TEST_F(FormTest, RichEditReplacesAWholeTextOfManyLinesLikeTheControl) {
   EXPECT_FALSE(IsWindow(Old));
   EXPECT_EQ(Edit->Text(), Loaded);
   EXPECT_EQ(Changes, 1);
-  EXPECT_EQ(Selection(Edit).cpMin, 0);
-  EXPECT_EQ(Selection(Edit).cpMax, 0);
-  EXPECT_EQ(SendMessageW(Wnd, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(Wnd, EM_GETMODIFY, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(Wnd, EM_CANUNDO, 0, 0), 0);
+  ExpectShownAsSetText(Edit);
   EXPECT_EQ(GetFocus(), Wnd);
   EXPECT_EQ(GetWindow(Wnd, GW_HWNDPREV), Before->Handle());
   EXPECT_EQ(GetWindow(Wnd, GW_HWNDNEXT), After->Handle());
