@@ -297,11 +297,12 @@ private:
   void HandlePaint(TMessage& Message);
   void HandleMoveSize(TMessage& Message);
   void HandleSetText(TMessage& Message);
+  // Gives the window the control's font when it is new or the font changed in more than its
+  // colour (a rich edit formats all its text again for a new font).
+  void SendFont(bool NewWindow);
 
   HWND FHandle = nullptr;
-  // The font the window was given last, and what it described: a change of the colour alone
-  // gives the window nothing (a rich edit formats all its text again for a new font).
-  void SendFont(bool NewWindow);
+  // The font the window was given last, and what it described.
   HFONT FSentFont = nullptr;
   LOGFONTW FSentLogFont{};
   WNDPROC FDefWndProc = nullptr;
