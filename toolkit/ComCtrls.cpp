@@ -210,7 +210,7 @@ void TRichEdit::CreateWindowHandle() {
   SendMessageW(Wnd, EM_SETEVENTMASK, 0, ENM_CHANGE);
   FAppliedTextColor = clNone; // a new window has the control's own
   ApplyColors();
-  std::wstring Stored = TControl::Text();
+  const std::wstring Stored = TakeStoredText();
   if (!Stored.empty()) {
     LoadText(Stored);
     SendMessageW(Wnd, EM_SETMODIFY, FALSE, 0);
@@ -272,7 +272,8 @@ void TRichEdit::LoadText(const std::wstring& Value) {
   }
   // The pieces are the loading's own edits: no change told for each, no history, no drawing.
   const LRESULT Events = SendMessageW(Wnd, EM_SETEVENTMASK, 0, 0);
-  const bool Redraw = FUpdateCount == 0 && (GetWindowLongPtrW(Wnd, GWL_STYLE) & WS_VISIBLE);
+  // Off already during an update (switching redrawing off hides the window's style bit).
+  const bool Redraw = GetWindowLongPtrW(Wnd, GWL_STYLE) & WS_VISIBLE;
   if (Redraw) SendMessageW(Wnd, WM_SETREDRAW, FALSE, 0);
   std::wstring Piece(Value, 0, End);
   SetWindowTextW(Wnd, Piece.c_str());

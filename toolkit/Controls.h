@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/Classes.h"
@@ -169,6 +170,9 @@ protected:
   virtual void ApplyVisible() {}
   // Sends CM_SHOWINGCHANGED to this control and the descendants whose Showing changed.
   virtual void ShowingChanged();
+  // The text kept while there is no window, handed over to a new window that holds it from
+  // then on: nothing is kept twice.
+  std::wstring TakeStoredText() { return std::exchange(FText, {}); }
   bool FMouseInControl = false;
 
 private:
